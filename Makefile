@@ -1,0 +1,42 @@
+# make        builds build/win32/quipmark.exe
+# make run    builds and starts it under Wine
+# make test   builds it and runs every test
+# Each first installs what is missing (scripts/install-deps.sh).
+
+WIN32_DIR  := build/win32
+NATIVE_DIR := build/native
+JOBS       ?= 2
+
+.PHONY: all deps build run test native-test win32-test screenshots clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(WIN32_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+
+$(NATIVE_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=Debug
+
+build: deps $(WIN32_DIR)/CMakeCache.txt
+	cmake --build $(WIN32_DIR) -j $(JOBS)
+
+run: build
+	scripts/run.sh
+
+native-test: deps $(NATIVE_DIR)/CMakeCache.txt
+	cmake --build $(NATIVE_DIR) -j $(JOBS)
+	ctest --test-dir $(NATIVE_DIR) --output-on-failure
+
+win32-test: build
+	scripts/with-wine.sh --private-display ctest --test-dir $(WIN32_DIR) --output-on-failure
+
+test: native-test win32-test
+
+screenshots: build
+	scripts/with-wine.sh --private-display scripts/screenshots.sh
+
+clean:
+	rm -rf build

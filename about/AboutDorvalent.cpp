@@ -1,0 +1,7 @@
+#include "about/AboutDorvalent.h"
+#include "res/resource.h"
+
+CAboutDorvalent::CAboutDorvalent(HWND parent)
+    : CDialog(IDD_ABOUTBOX, parent)
+{
+}

@@ -1,0 +1,16 @@
+#include "app/QuipMarkDlg.h"
+
+void CQuipMarkDlg::OnMenuCmd(UINT id)
+{
+    const size_t n = id - kFirstMenuCommand;
+    if (n == 0 || n > m_menuSlots.size())
+        return;  // no item of the menu shown last carried this id
+    CopyToClipboard(GetItemText(m_menuSlots[n - 1]));
+}
+
+void CQuipMarkDlg::CopyToClipboard(const std::string& text)
+{
+    m_copyEdit.SetText(text);
+    m_copyEdit.SetSel(0, -1);
+    m_copyEdit.Copy();
+}

@@ -1,0 +1,295 @@
+#include "app/QuipMarkDlg.h"
+#include "about/AboutDorvalent.h"
+#include "app/DataPath.h"
+#include "framework/AppMessageBox.h"
+#include "framework/WinApp.h"
+
+namespace {
+
+const UINT_PTR kHideTimer = 2;
+const UINT kHideDelayMs = 750;
+
+HINSTANCE AppInstance()
+{
+    CWinApp* app = CWinApp::Get();
+    return app != nullptr ? app->Instance() : GetModuleHandleA(nullptr);
+}
+
+}  // namespace
+
+CQuipMarkDlg::CQuipMarkDlg(HWND parent)
+    : CDialog(IDD_QUIPMARK, parent),
+      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
+{
+    m_icon = LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    char path[512] = "";
+    const DWORD length = GetModuleFileNameA(nullptr, path, 511);
+    m_dataPath = DataPathForModule(std::string(path, length < 511 ? length : 0));
+}
+
+CQuipMarkDlg::~CQuipMarkDlg() = default;
+
+void CQuipMarkDlg::DoDataExchange()
+{
+    m_hotkey.SubclassDlgItem(IDC_HOTKEY, m_hWnd);
+    m_history.SubclassDlgItem(IDC_HISTORY_LIST, m_hWnd);
+    m_saveOnExit.SubclassDlgItem(IDC_SAVE_ON_EXIT, m_hWnd);
+    m_findEdit.SubclassDlgItem(IDC_FIND_TEXT, m_hWnd);
+    m_itemCountSpin.SubclassDlgItem(IDC_ITEM_COUNT_SPIN, m_hWnd);
+    m_tree.SubclassDlgItem(IDC_TREE, m_hWnd);
+    m_menuWidthEdit.SubclassDlgItem(IDC_MENU_WIDTH, m_hWnd);
+    m_menuWidthSpin.SubclassDlgItem(IDC_MENU_WIDTH_SPIN, m_hWnd);
+    m_copyEdit.SubclassDlgItem(IDC_COPY_EDIT, m_hWnd);
+    m_newEntry.SubclassDlgItem(IDC_NEW_ENTRY, m_hWnd);
+}
+
+bool CQuipMarkDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+
+    m_nextViewer = SetClipboardViewer(m_hWnd);
+    CreateFixedItems();
+    m_tree.SetOwner(this);
+    m_tree.SetClipboardBranch(m_clipboardBranch);
+    CreateImageList();
+    RebuildClipboardBranch();
+    m_treeDropTarget.Register(m_tree.Handle());
+    m_editDropTarget.Register(m_newEntry.Handle());
+
+    m_menuWidthSpin.SetRange(10, 99);
+    m_menuWidthSpin.SetPos(20);
+    // Entries of any length must reach the clipboard whole.
+    m_copyEdit.SetLimitText(0);
+    m_newEntry.SetLimitText(0);
+
+    SetTrayIcon(true);
+    RefreshButtons();
+    EnableItem(IDC_FIND_PREV, false);
+    EnableItem(IDC_FIND_NEXT, false);
+    // A key alone or with one modifier becomes Ctrl+Alt with that key.
+    m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
+
+    LoadEntries();
+    LoadSettings();
+    if (ImportRegistryLists())
+        SaveEntries();
+
+    EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
+    DrawMenuBar(m_hWnd);
+    SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
+    // Left visible and minimised; the hide timer hides it once the dialog
+    // runs, so that only the tray icon remains.
+    ShowWindow(m_hWnd, SW_MINIMIZE);
+    return true;
+}
+
+void CQuipMarkDlg::CreateFixedItems()
+{
+    HTREEITEM root = m_tree.Insert(TVI_ROOT, TVI_LAST, "Quipmark Menu List", 0);
+    m_tree.SetData(root, SetItemText("QuipMark Menu List"));
+    m_clipboardBranch = InsertEntry(root, TVI_LAST, "Last 15 Clipboard Entries",
+                                    "Last 15 Clipboard Entries", 0);
+}
+
+void CQuipMarkDlg::CreateImageList()
+{
+    if (!m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1))
+        return;
+    m_images.Add(m_icon);
+    m_images.Add(LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDI_GROUP)));
+    m_images.Add(LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDI_ENTRY)));
+    m_tree.SetImageList(m_images.Handle());
+}
+
+void CQuipMarkDlg::ShowConfiguration()
+{
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    SetForegroundWindow(m_hWnd);
+}
+
+void CQuipMarkDlg::HideConfiguration()
+{
+    // Hidden always means minimised too: a second start restores the window
+    // and so shows it again.
+    ShowWindow(m_hWnd, SW_MINIMIZE);
+    ShowWindow(m_hWnd, SW_HIDE);
+}
+
+void CQuipMarkDlg::OnOK()
+{
+    if (IsModified()) {
+        const bool save = m_saveOnExit.GetCheck() != BST_UNCHECKED ||
+            AppMessageBox("Do you want to save changes?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+        // A save that failed was reported; the changes are still unsaved,
+        // so the program stays.
+        if (save && !SaveSettings())
+            return;
+    }
+    EndDialog(IDOK);
+}
+
+void CQuipMarkDlg::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_icon);
+    EndPaint(m_hWnd, &paint);
+}
+
+void CQuipMarkDlg::OnSysCommand(WPARAM command, LPARAM lParam)
+{
+    DefWindowProcA(m_hWnd, WM_SYSCOMMAND, command, lParam);
+    switch (command & 0xFFF0) {
+    case SC_MINIMIZE:
+        ShowWindow(m_hWnd, SW_HIDE);
+        break;
+    case SC_CLOSE:
+        OnOK();
+        break;
+    default:
+        break;
+    }
+}
+
+void CQuipMarkDlg::OnTimer(UINT_PTR id)
+{
+    if (id != kHideTimer)
+        return;
+    HideConfiguration();
+    KillTimer(m_hWnd, kHideTimer);
+}
+
+void CQuipMarkDlg::OnDestroy()
+{
+    m_treeDropTarget.Revoke();
+    m_editDropTarget.Revoke();
+    ChangeClipboardChain(m_hWnd, m_nextViewer);
+    SetTrayIcon(false);
+    UnregisterHotKey(m_hWnd, 0);
+}
+
+void CQuipMarkDlg::OnAbout()
+{
+    CAboutDorvalent about;
+    about.DoModal();
+}
+
+bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
+{
+    if (id >= kFirstMenuCommand && id <= kLastMenuCommand) {
+        OnMenuCmd(id);
+        return true;
+    }
+    switch (id) {
+    case IDC_NEW_ENTRY:
+        if (code == EN_CHANGE)
+            RefreshButtons();
+        return code == EN_CHANGE;
+    case IDC_FIND_TEXT:
+        if (code == EN_CHANGE)
+            OnFindTextChanged();
+        return code == EN_CHANGE;
+    default:
+        break;
+    }
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case IDC_HIDE: HideConfiguration(); return true;
+    case IDC_ADD: OnAddCommand(); return true;
+    case IDC_ABOUT: OnAbout(); return true;
+    case IDC_EXIT: OnOK(); return true;
+    case IDC_SAVE: SaveSettings(); return true;
+    case IDC_RENAME: OnRenameCommand(); return true;
+    case IDC_REMOVE: RemoveSelectedEntry(); return true;
+    case IDC_UNDO: UndoRemove(); return true;
+    case IDC_SEARCH_TOGGLE: ToggleSearchPanel(); return true;
+    case IDC_FIND_NEXT: OnFind(true); return true;
+    case IDC_FIND_PREV: OnFind(false); return true;
+    case IDC_ALWAYS_ON_TOP: OnAlwaysOnTop(); return true;
+    case IDC_SAVE_ON_EXIT: OnSaveOnExit(); return true;
+    case ID_SHOW_CONFIGURATION: ShowConfiguration(); return true;
+    case ID_EXIT: OnOK(); return true;
+    default: return false;
+    }
+}
+
+bool CQuipMarkDlg::OnNotify(NMHDR* header, LRESULT& result)
+{
+    result = 0;
+    if (header->idFrom == IDC_MENU_WIDTH_SPIN && header->code == UDN_DELTAPOS) {
+        SetModified(true);
+        return true;
+    }
+    if (header->idFrom != IDC_TREE)
+        return false;
+    switch (header->code) {
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        RefreshButtons();
+        return true;
+    case NM_DBLCLK:
+        OnTreeDoubleClick();
+        return true;
+    case TVN_ENDLABELEDITA:
+        // The label is set by the handler itself, never by the control.
+        OnEndLabelEdit(reinterpret_cast<NMTVDISPINFOA*>(header));
+        result = FALSE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (msg == m_taskbarCreated && msg != 0) {
+        // The taskbar was restarted and forgot every icon.
+        SetTrayIcon(true);
+        return true;
+    }
+    switch (msg) {
+    case WM_PAINT:
+        if (!IsIconic(m_hWnd))
+            return false;
+        OnPaint();
+        return true;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_icon);
+        return true;
+    case WM_SYSCOMMAND:
+        OnSysCommand(wParam, lParam);
+        return true;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    case WM_ENDSESSION:
+        if (wParam != FALSE)
+            OnOK();
+        return true;
+    case WM_DRAWCLIPBOARD:
+        OnDrawClipboard();
+        return true;
+    case WM_CHANGECBCHAIN:
+        OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+        return true;
+    case WM_TRAY_NOTIFY:
+        result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<LONG>(lParam));
+        return true;
+    case WM_HOTKEY:
+        result = OnHotKey(static_cast<UINT>(wParam), static_cast<LONG>(lParam));
+        return true;
+    default:
+        return false;
+    }
+}

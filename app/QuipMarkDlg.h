@@ -1,0 +1,152 @@
+#pragma once
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/ImageList.h"
+#include "app/NotifyHotKeyCtrl.h"
+#include "res/resource.h"
+#include "tree/DragDropTreeCtrl.h"
+#include "tree/DragEdit.h"
+#include "tree/OleMyDropTarget.h"
+#include <string>
+#include <vector>
+
+// Private messages of the dialog.
+const UINT WM_TRAY_NOTIFY = WM_USER + 10;  // the tray icon's callback
+const UINT kFirstMenuCommand = 1324;       // entry items are 1325 and up
+const UINT kLastMenuCommand = 1824;
+const int kMaxTreeItems = 500;
+
+// The configuration dialog: the program's only top-level window, normally
+// hidden. It owns the entry model (tree and text table), receives the tray
+// icon's callbacks, the global hotkey and the clipboard viewer messages.
+//
+// Its operations are grouped by concern in several files: lifecycle here in
+// app/, the tray menu, hand-out and hotkey in app/, the entry model, data
+// file, editing commands and search in entries/, the clipboard history in
+// tree/, and the settings in settings/.
+class CQuipMarkDlg : public CDialog {
+public:
+    explicit CQuipMarkDlg(HWND parent = nullptr);
+    ~CQuipMarkDlg() override;
+
+    // Lifecycle
+    void ShowConfiguration();
+    void HideConfiguration();
+
+    // Tray icon and popup menu
+    void SetTrayIcon(bool add);
+    LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
+
+    // Handing out an entry
+    void OnMenuCmd(UINT id);
+    void CopyToClipboard(const std::string& text);
+
+    // Global hotkey
+    LRESULT OnHotKey(UINT id, LONG keyData);
+
+    // Entry model
+    std::string GetItemText(int index) const;
+    int SetItemText(const std::string& text);
+    int ClassifyItem(HTREEITEM item) const;
+    void DeleteEntryItem(HTREEITEM item);
+    void PushUndoText(const std::string& text, bool clearFirst);
+    void RefreshButtons();
+    void RefreshImagesAndCount();
+    // Inserts an item bound to a new text-table slot holding `text`.
+    HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
+                          const std::string& text, int image);
+
+    // Data file. SaveEntries is false when a file error was reported.
+    bool LoadEntries();
+    bool SaveEntries();
+
+    // Editing commands
+    bool AddEntry(const std::string& text);
+    void RemoveSelectedEntry();
+    void UndoRemove();
+    void DeliverEntry(HTREEITEM item);
+    std::string ReadClipboardText();
+
+    // Search panel
+    void ToggleSearchPanel();
+
+    // Clipboard history
+    void RecordClipboard();
+    void RebuildClipboardBranch();
+    void ClearClipboardHistory();
+
+    // Settings. SaveSettings is false when saving the entries failed.
+    void LoadSettings();
+    bool SaveSettings();
+    bool ImportRegistryLists();
+    void OnAlwaysOnTop();
+    void OnSaveOnExit();
+
+    // The modified flag: the Save button's enabled state.
+    bool IsModified() const { return IsItemEnabled(IDC_SAVE); }
+    void SetModified(bool modified) const { EnableItem(IDC_SAVE, modified); }
+
+    CDragDropTreeCtrl& Tree() { return m_tree; }
+    HTREEITEM ClipboardBranch() const { return m_clipboardBranch; }
+    const std::string& DataPath() const { return m_dataPath; }
+    // Points the data file elsewhere; takes effect for loads and saves after it.
+    void UseDataPath(const std::string& path) { m_dataPath = path; }
+    size_t TextTableSize() const { return m_texts.size(); }
+    size_t UndoCount() const { return m_undo.size(); }
+    DWORD RegisteredHotkey() const { return m_registeredHotkey; }
+
+protected:
+    void DoDataExchange() override;
+    bool OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The exit path.
+    void OnOK() override;
+    // Escape and close requests through the dialog manager do nothing.
+    void OnCancel() override {}
+
+private:
+    void OnPaint();
+    void OnSysCommand(WPARAM command, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    void OnAbout();
+    void OnAddCommand();
+    void OnRenameCommand();
+    void OnEndLabelEdit(NMTVDISPINFOA* info);
+    void OnTreeDoubleClick();
+    void OnFindTextChanged();
+    void OnFind(bool forward);
+    void OnChangeCbChain(HWND removed, HWND following);
+    void OnDrawClipboard();
+    void CreateFixedItems();
+    void CreateImageList();
+    void AppendEntryItems(HMENU menu);
+
+    DWORD m_registeredHotkey = 0;
+    std::vector<std::string> m_texts;
+    std::vector<std::string> m_undo;
+    COleMyDropTarget m_treeDropTarget;
+    COleMyDropTarget m_editDropTarget;
+    HTREEITEM m_clipboardBranch = nullptr;
+    std::string m_dataPath;
+    int m_searchPanel = 0;
+    HWND m_nextViewer = nullptr;
+    CNotifyHotKeyCtrl m_hotkey;
+    CListBox m_history;
+    CButton m_saveOnExit;
+    CEdit m_findEdit;
+    CSpinButtonCtrl m_itemCountSpin;
+    CDragDropTreeCtrl m_tree;
+    CEdit m_menuWidthEdit;
+    CSpinButtonCtrl m_menuWidthSpin;
+    CEdit m_copyEdit;
+    CDragEdit m_newEntry;
+    HICON m_icon = nullptr;
+    CImageList m_images;
+    // Text-table slots of the entry items of the menu shown last, in id order.
+    std::vector<int> m_menuSlots;
+    // Sent to every top-level window when the taskbar (re)starts.
+    UINT m_taskbarCreated;
+};

@@ -1,0 +1,93 @@
+#include "app/MenuLabel.h"
+#include "app/QuipMarkDlg.h"
+#include <shellapi.h>
+
+namespace {
+
+const char kTrayTip[] = "Quipmark - Right-Click for Contents && Options";
+const UINT kTrayIconId = 0;
+// The tray record in its first, 88-byte form, understood by every shell.
+const DWORD kTrayRecordSize = 88;
+
+}  // namespace
+
+void CQuipMarkDlg::SetTrayIcon(bool add)
+{
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kTrayRecordSize;
+    data.hWnd = m_hWnd;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAY_NOTIFY;
+    data.hIcon = m_icon;
+    lstrcpynA(data.szTip, kTrayTip, 64);
+    Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
+}
+
+LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
+{
+    if (mouseMessage == WM_LBUTTONDBLCLK) {
+        ShowConfiguration();
+        return 0;
+    }
+    if (mouseMessage != WM_RBUTTONUP)
+        return 0;
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return 0;
+
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    if (source == 0) {
+        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Configure...");
+        AppendMenuA(menu, MF_STRING, ID_EXIT, "&Exit");
+    } else {
+        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Quipmark");
+    }
+    SetMenuDefaultItem(menu, ID_SHOW_CONFIGURATION, FALSE);
+    AppendEntryItems(menu);
+
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    // The window must be in the foreground, or the menu does not close when
+    // the user clicks elsewhere; this holds while the dialog is hidden too.
+    SetForegroundWindow(m_hWnd);
+    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+    PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    return 0;
+}
+
+void CQuipMarkDlg::AppendEntryItems(HMENU menu)
+{
+    // The command of an entry item is mapped back through the slots noted
+    // here, so a tree that changes while the menu is open (a clipboard
+    // change) never turns a choice into another entry's text.
+    m_menuSlots.clear();
+    const int width = LOWORD(m_menuWidthSpin.GetPos());
+    auto caption = [&](HTREEITEM item) {
+        return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);
+    };
+    auto nextId = [&](HTREEITEM item) {
+        m_menuSlots.push_back(static_cast<int>(m_tree.Data(item)));
+        return static_cast<UINT_PTR>(kFirstMenuCommand + m_menuSlots.size());
+    };
+
+    UINT position = 0;
+    for (HTREEITEM top = m_tree.Child(m_tree.Root()); top != nullptr; top = m_tree.NextSibling(top)) {
+        HTREEITEM child = m_tree.Child(top);
+        if (child == nullptr) {
+            const UINT_PTR id = nextId(top);
+            InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, id, caption(top).c_str());
+            continue;
+        }
+        HMENU submenu = CreateMenu();
+        if (submenu == nullptr)
+            continue;  // the group is left out, and so are its ids
+        InsertMenuA(menu, position++, MF_BYPOSITION | MF_POPUP,
+                    reinterpret_cast<UINT_PTR>(submenu), caption(top).c_str());
+        for (; child != nullptr; child = m_tree.NextSibling(child)) {
+            const UINT_PTR id = nextId(child);
+            AppendMenuA(submenu, MF_STRING, id, caption(child).c_str());
+        }
+    }
+}

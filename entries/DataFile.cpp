@@ -1,0 +1,158 @@
+#include "app/QuipMarkDlg.h"
+#include "entries/RecordCodec.h"
+#include "framework/AppMessageBox.h"
+#include "framework/ModulePath.h"
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// An open file handle that closes itself.
+class ScopedHandle {
+public:
+    explicit ScopedHandle(HANDLE handle) : m_handle(handle) {}
+    ~ScopedHandle() { Close(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+    bool Close()
+    {
+        const bool ok = !IsValid() || CloseHandle(m_handle) != FALSE;
+        m_handle = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
+        return false;
+    try {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+            return false;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        if (!WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0)
+            return false;
+        done += wrote;
+    }
+    return true;
+}
+
+// Replaces the file at `path` with `bytes` in one step: the bytes go to a
+// temporary file in the same folder first, which then takes the file's
+// place. On failure the old file is untouched, no temporary file is left,
+// and the result is the system's error code; 0 on success.
+DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
+{
+    if (path.empty())
+        return ERROR_PATH_NOT_FOUND;
+    // A file that another program holds, or that is read-only, is not ours
+    // to replace.
+    {
+        ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!existing.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND)
+            return GetLastError();
+    }
+    char temp[MAX_PATH + 1] = "";
+    if (GetTempFileNameA(FolderOf(path).c_str(), "qmk", 0, temp) == 0)
+        return GetLastError();
+    DWORD error = 0;
+    {
+        ScopedHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid())
+            error = GetLastError();
+        else if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()))
+            error = GetLastError();
+        if (!file.Close() && error == 0)
+            error = GetLastError();
+    }
+    if (error == 0 &&
+        !MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != 0) {
+        DeleteFileA(temp);
+        return error != 0 ? error : ERROR_WRITE_FAULT;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool CQuipMarkDlg::LoadEntries()
+{
+    if (m_dataPath.empty())
+        return false;
+    std::string bytes;
+    if (!ReadWholeFile(m_dataPath, bytes))
+        return false;
+
+    HTREEITEM root = m_tree.Root();
+    HTREEITEM group = nullptr;
+    const bool intact = DecodeEntries(bytes, [&](RecordKind kind, std::string_view text) {
+        const std::string entry(text);
+        if (kind == RecordKind::TopLevel)
+            group = InsertEntry(root, TVI_LAST, entry, entry, 2);
+        else if (group != nullptr)
+            InsertEntry(group, TVI_LAST, entry, entry, 2);
+    });
+    if (!intact) {
+        // The next save writes only what was loaded; the damaged original is
+        // kept beside it first.
+        const std::string backup = m_dataPath + ".bak";
+        CopyFileA(m_dataPath.c_str(), backup.c_str(), FALSE);
+        AppMessageBox("Corrupt quipmark.dat file, only partial data loaded", MB_OK);
+    }
+    return true;
+}
+
+bool CQuipMarkDlg::SaveEntries()
+{
+    std::string bytes;
+    HTREEITEM root = m_tree.Root();
+    for (HTREEITEM top = m_tree.Child(root); top != nullptr; top = m_tree.NextSibling(top)) {
+        if (top == m_clipboardBranch)
+            continue;
+        AppendRecord(bytes, RecordKind::TopLevel, GetItemText(static_cast<int>(m_tree.Data(top))));
+        for (HTREEITEM child = m_tree.Child(top); child != nullptr; child = m_tree.NextSibling(child))
+            AppendRecord(bytes, RecordKind::Child, GetItemText(static_cast<int>(m_tree.Data(child))));
+    }
+    const DWORD error = ReplaceFileContent(m_dataPath, bytes);
+    if (error != 0) {
+        ReportFileError(m_dataPath, error);
+        return false;
+    }
+    SetModified(false);
+    return true;
+}

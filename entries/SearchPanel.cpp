@@ -1,0 +1,13 @@
+#include "app/QuipMarkDlg.h"
+
+void CQuipMarkDlg::ToggleSearchPanel()
+{
+}
+
+void CQuipMarkDlg::OnFindTextChanged()
+{
+}
+
+void CQuipMarkDlg::OnFind(bool)
+{
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include "framework/Wnd.h"
+#include <commctrl.h>
+
+// A dialog built from a template resource. Messages reach the On... handlers;
+// notifications of bound child controls go first to the control (reflection).
+// DoModal runs the dialog in a message loop of its own until EndDialog; Create
+// makes it modeless, which the tests use to drive it from outside.
+class CDialog : public CWnd {
+public:
+    CDialog(UINT templateId, HWND parent);
+    ~CDialog() override;
+
+    INT_PTR DoModal();
+    bool Create();
+    void EndDialog(INT_PTR result);
+    bool IsEnding() const { return m_ending; }
+    INT_PTR Result() const { return m_result; }
+
+    HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
+    bool IsItemEnabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    void EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+
+    static CDialog* FromDialogHandle(HWND hwnd);
+
+protected:
+    // Binds the control members to the template's controls.
+    virtual void DoDataExchange() {}
+    // True lets the dialog manager set the focus.
+    virtual bool OnInitDialog();
+    virtual bool OnCommand(WORD id, WORD code, HWND control);
+    virtual bool OnNotify(NMHDR* header, LRESULT& result);
+    // Every other message; true when handled, with `result` its answer.
+    virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool Reflect(HWND child, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    HWND Owner() const;
+
+    UINT m_templateId;
+    HWND m_parent;
+    bool m_ending = false;
+    INT_PTR m_result = -1;
+};

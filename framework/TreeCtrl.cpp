@@ -1,0 +1,94 @@
+#include "framework/TreeCtrl.h"
+#include <vector>
+
+HTREEITEM CTreeCtrl::Insert(HTREEITEM parent, HTREEITEM after, const std::string& label, int image,
+                            LPARAM data) const
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(label.c_str());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+std::string CTreeCtrl::LabelUpTo(HTREEITEM item, int capacity) const
+{
+    std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+    TVITEMA query = {};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = buffer.data();
+    query.cchTextMax = capacity;
+    if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+        return std::string();
+    return std::string(query.pszText);
+}
+
+std::string CTreeCtrl::Label(HTREEITEM item) const
+{
+    // The control keeps labels of any length; ask with a buffer that grows
+    // until the label fits.
+    for (int capacity = 1024;; capacity *= 4) {
+        std::string label = LabelUpTo(item, capacity);
+        if (static_cast<int>(label.size()) < capacity - 1 || capacity > (1 << 26))
+            return label;
+    }
+}
+
+void CTreeCtrl::SetLabel(HTREEITEM item, const std::string& label) const
+{
+    TVITEMA change = {};
+    change.mask = TVIF_TEXT;
+    change.hItem = item;
+    change.pszText = const_cast<char*>(label.c_str());
+    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+int CTreeCtrl::Image(HTREEITEM item) const
+{
+    TVITEMA query = {};
+    query.mask = TVIF_IMAGE;
+    query.hItem = item;
+    return Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) ? query.iImage : -1;
+}
+
+void CTreeCtrl::SetImage(HTREEITEM item, int image) const
+{
+    TVITEMA change = {};
+    change.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    change.hItem = item;
+    change.iImage = image;
+    change.iSelectedImage = image;
+    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+LPARAM CTreeCtrl::Data(HTREEITEM item) const
+{
+    TVITEMA query = {};
+    query.mask = TVIF_PARAM;
+    query.hItem = item;
+    return Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) ? query.lParam : 0;
+}
+
+void CTreeCtrl::SetData(HTREEITEM item, LPARAM data) const
+{
+    TVITEMA change = {};
+    change.mask = TVIF_PARAM;
+    change.hItem = item;
+    change.lParam = data;
+    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+HTREEITEM CTreeCtrl::HitTest(POINT point, UINT* flags) const
+{
+    TVHITTESTINFO info = {};
+    info.pt = point;
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+    if (flags != nullptr)
+        *flags = info.flags;
+    return item;
+}

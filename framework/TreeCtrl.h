@@ -1,0 +1,46 @@
+#pragma once
+#include "framework/Wnd.h"
+#include <commctrl.h>
+
+// The stock tree view, bound by id.
+class CTreeCtrl : public CWnd {
+public:
+    HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
+    HTREEITEM Child(HTREEITEM item) const { return Next(item, TVGN_CHILD); }
+    HTREEITEM NextSibling(HTREEITEM item) const { return Next(item, TVGN_NEXT); }
+    HTREEITEM PrevSibling(HTREEITEM item) const { return Next(item, TVGN_PREVIOUS); }
+    HTREEITEM Parent(HTREEITEM item) const { return Next(item, TVGN_PARENT); }
+    HTREEITEM Selection() const { return Next(nullptr, TVGN_CARET); }
+    HTREEITEM FirstVisible() const { return Next(nullptr, TVGN_FIRSTVISIBLE); }
+    HTREEITEM NextVisible(HTREEITEM item) const { return Next(item, TVGN_NEXTVISIBLE); }
+    bool HasChildren(HTREEITEM item) const { return Child(item) != nullptr; }
+    UINT Count() const { return static_cast<UINT>(Send(TVM_GETCOUNT)); }
+    UINT VisibleCount() const { return static_cast<UINT>(Send(TVM_GETVISIBLECOUNT)); }
+
+    HTREEITEM Insert(HTREEITEM parent, HTREEITEM after, const std::string& label, int image,
+                     LPARAM data = 0) const;
+    bool Delete(HTREEITEM item) const { return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0; }
+
+    std::string Label(HTREEITEM item) const;
+    void SetLabel(HTREEITEM item, const std::string& label) const;
+    // The label as read through a buffer of `capacity` characters.
+    std::string LabelUpTo(HTREEITEM item, int capacity) const;
+    int Image(HTREEITEM item) const;
+    void SetImage(HTREEITEM item, int image) const;
+    LPARAM Data(HTREEITEM item) const;
+    void SetData(HTREEITEM item, LPARAM data) const;
+
+    void Expand(HTREEITEM item, UINT action) const { Send(TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)); }
+    bool Select(HTREEITEM item) const { return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
+    void SelectDropTarget(HTREEITEM item) const { Send(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item)); }
+    HWND EditLabel(HTREEITEM item) const { return reinterpret_cast<HWND>(Send(TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item))); }
+    HWND EditControl() const { return reinterpret_cast<HWND>(Send(TVM_GETEDITCONTROL)); }
+    HTREEITEM HitTest(POINT point, UINT* flags) const;
+    void SetImageList(HIMAGELIST list) const { Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list)); }
+
+private:
+    HTREEITEM Next(HTREEITEM item, UINT relation) const
+    {
+        return reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    }
+};

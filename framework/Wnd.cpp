@@ -1,0 +1,114 @@
+#include "framework/Wnd.h"
+#include "framework/Dialog.h"
+#include <commctrl.h>
+#include <vector>
+
+namespace {
+const UINT_PTR kSubclassId = 0x514D;  // "QM"
+}
+
+CWnd::~CWnd()
+{
+    Unsubclass();
+}
+
+bool CWnd::SubclassDlgItem(int id, HWND dialog)
+{
+    return Subclass(GetDlgItem(dialog, id));
+}
+
+bool CWnd::Subclass(HWND hwnd)
+{
+    if (hwnd == nullptr || m_subclassed)
+        return false;
+    m_hWnd = hwnd;
+    PreSubclassWindow();
+    m_subclassed = SetWindowSubclass(hwnd, SubclassProc, kSubclassId,
+                                     reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    return m_subclassed;
+}
+
+void CWnd::Unsubclass()
+{
+    if (m_subclassed && IsWindow(m_hWnd))
+        RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+    m_subclassed = false;
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd)
+{
+    if (hwnd == nullptr || !IsWindow(hwnd))
+        return nullptr;
+    DWORD_PTR refData = 0;
+    if (GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &refData))
+        return reinterpret_cast<CWnd*>(refData);
+    return CDialog::FromDialogHandle(hwnd);
+}
+
+bool CWnd::WalkPreTranslate(MSG* msg, HWND top)
+{
+    for (HWND hwnd = msg->hwnd; hwnd != nullptr; hwnd = GetParent(hwnd)) {
+        if (CWnd* wnd = FromHandle(hwnd))
+            if (wnd->PreTranslateMessage(msg))
+                return true;
+        if (hwnd == top)
+            break;
+    }
+    return false;
+}
+
+bool CWnd::PreTranslateMessage(MSG*)
+{
+    return false;
+}
+
+bool CWnd::OnReflect(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return false;
+}
+
+std::string CWnd::GetText() const
+{
+    const int length = GetWindowTextLengthA(m_hWnd);
+    if (length <= 0)
+        return std::string();
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    const int copied = GetWindowTextA(m_hWnd, buffer.data(), length + 1);
+    return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+POINT CWnd::CursorPosInClient() const
+{
+    POINT point = {0, 0};
+    GetCursorPos(&point);
+    ScreenToClient(m_hWnd, &point);
+    return point;
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return Default(msg, wParam, lParam);
+}
+
+LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefSubclassProc(m_hWnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR refData)
+{
+    CWnd* wnd = reinterpret_cast<CWnd*>(refData);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        wnd->m_subclassed = false;
+        const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        wnd->m_hWnd = nullptr;
+        return result;
+    }
+    try {
+        return wnd->WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Starts build/win32/quipmark.exe under Wine and waits until it exits.
+# Without an X display it runs on a private Xvfb, shows the configuration
+# dialog there and takes a screenshot of the screen.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+exe=$root/build/win32/quipmark.exe
+export QUIPMARK_PREFIX=$root/build/wine/run-prefix
+
+if [ -n "${DISPLAY:-}" ]; then
+    echo "Starting Quipmark on display $DISPLAY; it sits in the tray (right-click for the menu)."
+    exec "$root/scripts/with-wine.sh" wine "$exe"
+fi
+
+shot=$root/build/screenshots/run.png
+echo "No X display: starting Quipmark on a private Xvfb."
+"$root/scripts/with-wine.sh" --private-display bash -c '
+    set -e
+    wine "$1" &
+    program=$!
+    probe=$(dirname "$1")/tests/qmprobe.exe
+    wine "$probe" wait hidden 20000 >/dev/null
+    wine "$probe" post 1034 0 0x203 >/dev/null   # a double-click on the tray icon
+    wine "$probe" wait shown 10000 >/dev/null
+    mkdir -p "$(dirname "$2")"
+    import -window root "$2"
+    echo "Screenshot of the configuration dialog: $2"
+    echo "Quipmark runs until it is ended (Ctrl+C)."
+    wait $program
+' run "$exe" "$shot"

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs a command with Wine ready for Quipmark: a booted 32-bit prefix of its
+# own (a copy of a template booted once under build/wine) and an X display.
+#
+#   scripts/with-wine.sh [--private-display] COMMAND...
+#
+# QUIPMARK_PREFIX=DIR keeps a prefix of that name between runs instead.
+#
+# With --private-display, or when DISPLAY is not set, a private Xvfb is started
+# and stopped again. WINEPREFIX and DISPLAY are exported to the command; the
+# prefix and every Wine process of it are gone when the command ends, unless
+# QUIPMARK_KEEP_PREFIX=1.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+private=0
+if [ "${1:-}" = "--private-display" ]; then private=1; shift; fi
+[ -n "${DISPLAY:-}" ] || private=1
+
+export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+# No prompts to install Mono or Gecko: the program needs neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine_dir=$root/build/wine
+template=$wine_dir/template
+mkdir -p "$wine_dir"
+
+xvfb_pid=
+wm_pid=
+prefix=
+cleanup() {
+    if [ -n "$prefix" ]; then
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+        [ "${QUIPMARK_KEEP_PREFIX:-0}" = 1 ] || rm -rf "$prefix"
+    fi
+    [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ "$private" = 1 ]; then
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+    [ -s "$displayfile" ] || { echo "with-wine: Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=:$(cat "$displayfile")
+    rm -f "$displayfile"
+    # Ctrl+Alt+F1..F12 would switch virtual terminals instead of reaching Wine.
+    setxkbmap -option srvrkeys:none >/dev/null 2>&1 || true
+    # A window manager: without one, Wine waits two seconds for every window
+    # it hides or destroys.
+    openbox >/dev/null 2>&1 </dev/null &
+    wm_pid=$!
+fi
+
+# Booting a prefix takes seconds; a copy of a booted one takes less than one.
+if [ ! -f "$template/.booted" ]; then
+    rm -rf "$template"
+    WINEPREFIX=$template wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$template wineserver -w
+    touch "$template/.booted"
+fi
+if [ -n "${QUIPMARK_PREFIX:-}" ]; then
+    # A prefix that lives on between runs, for people running the program.
+    [ -f "$QUIPMARK_PREFIX/.booted" ] || { mkdir -p "$QUIPMARK_PREFIX"; cp -a "$template/." "$QUIPMARK_PREFIX/"; }
+    export WINEPREFIX=$QUIPMARK_PREFIX
+    QUIPMARK_KEEP_PREFIX=1
+    prefix=$QUIPMARK_PREFIX
+else
+    prefix=$(mktemp -d "$wine_dir/prefix.XXXXXX")
+    cp -a "$template/." "$prefix/"
+    export WINEPREFIX=$prefix
+fi
+
+# A persistent wineserver and a booted prefix, with every background process's
+# output kept away from the caller's pipes.
+wineserver -p >/dev/null 2>&1 </dev/null
+wine wineboot >/dev/null 2>&1 </dev/null || true
+# The first window of a display starts Wine's desktop process, which would
+# otherwise inherit the pipes of whichever program came first and hold them
+# open; a hidden window of our own starts it here instead.
+probe=$root/build/win32/tests/qmprobe.exe
+if [ -f "$probe" ]; then
+    wine "$probe" idle >/dev/null 2>&1 </dev/null &
+fi
+
+"$@"

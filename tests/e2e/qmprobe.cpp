@@ -1,0 +1,260 @@
+// qmprobe: acts on a running Quipmark from outside, as another Windows
+// program of the same desktop would, and reports what it sees. The
+// end-to-end tests run it under Wine beside the real quipmark.exe.
+//
+//   qmprobe state                         "visible iconic" flags of the "Quipmark" window
+//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
+//   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
+//   qmprobe menu                          lists the open popup menu: "id|state|caption" per item,
+//                                         submenu items indented by two blanks
+//   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
+//   qmprobe chord VK...                   holds the keys down together, then releases them
+//   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
+//                                         caption and text, and answers it with BUTTON (e.g. 6 = Yes)
+//   qmprobe text ID | enabled ID | checked ID   a control of the dialog
+//   qmprobe regget NAME | regset NAME VALUE | regdel     the program's settings key
+//   qmprobe idle                          keeps a hidden window with a tray icon alive until
+//                                         ended, so the tray window never empties (hiding
+//                                         it costs Wine two seconds without a window manager)
+#include <windows.h>
+#include <shellapi.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kSettingsKey[] = "Software\\Dorvalent\\QuipMark\\";
+
+HWND MainWindow()
+{
+    return FindWindowA(nullptr, "Quipmark");
+}
+
+HWND OpenMenuWindow()
+{
+    HWND menu = nullptr;
+    while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr)
+        if (IsWindowVisible(menu))
+            return menu;
+    return nullptr;
+}
+
+unsigned long Number(const char* text)
+{
+    return std::strtoul(text, nullptr, 0);
+}
+
+bool StateHolds(const std::string& state)
+{
+    HWND main = MainWindow();
+    if (state == "exists") return main != nullptr;
+    if (state == "gone") return main == nullptr;
+    if (state == "visible") return main != nullptr && IsWindowVisible(main);
+    if (state == "hidden") return main != nullptr && !IsWindowVisible(main);
+    if (state == "shown") return main != nullptr && IsWindowVisible(main) && !IsIconic(main);
+    if (state == "menu") return OpenMenuWindow() != nullptr;
+    if (state == "nomenu") return OpenMenuWindow() == nullptr;
+    std::fprintf(stderr, "unknown state %s\n", state.c_str());
+    std::exit(2);
+}
+
+int Wait(const std::string& state, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!StateHolds(state)) {
+        if (GetTickCount() - start > timeoutMs) {
+            std::printf("timeout\n");
+            return 1;
+        }
+        Sleep(20);
+    }
+    return 0;
+}
+
+void ListMenu(HMENU menu, int depth)
+{
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char caption[512] = "";
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = caption;
+        info.cch = sizeof(caption) - 1;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        std::string state;
+        if (info.fState & MFS_DEFAULT) state += "default ";
+        if (info.fState & MFS_GRAYED) state += "grayed ";
+        if (info.fType & MFT_SEPARATOR) state += "separator ";
+        std::printf("%*s%u|%s|%s\n", depth * 2, "", info.hSubMenu ? 0u : info.wID, state.c_str(), caption);
+        if (info.hSubMenu != nullptr)
+            ListMenu(info.hSubMenu, depth + 1);
+    }
+}
+
+void SendKey(WORD vk, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+struct BoxSearch {
+    DWORD process;
+    HWND box;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
+{
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) != nullptr &&
+        hwnd != MainWindow()) {
+        search->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int MessageBoxCommand(DWORD timeoutMs, int button)
+{
+    const DWORD start = GetTickCount();
+    BoxSearch search = {0, nullptr};
+    while (EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search)), search.box == nullptr) {
+        if (GetTickCount() - start > timeoutMs) {
+            std::printf("timeout\n");
+            return 1;
+        }
+        Sleep(20);
+    }
+    char caption[256] = "", text[4096] = "";
+    GetWindowTextA(search.box, caption, sizeof(caption));
+    GetDlgItemTextA(search.box, 0xFFFF, text, sizeof(text));
+    std::printf("%s\n%s\n", caption, text);
+    if (button != 0)
+        PostMessageA(search.box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+    return 0;
+}
+
+int Registry(int argc, char** argv)
+{
+    const std::string verb = argv[1];
+    if (verb == "regdel") {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dorvalent");
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Dorvalent");
+        return 0;
+    }
+    if (verb == "regset" && argc >= 4) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
+            return 1;
+        const DWORD value = static_cast<DWORD>(Number(argv[3]));
+        const LONG result = RegSetValueExA(key, argv[2], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+        RegCloseKey(key);
+        return result == ERROR_SUCCESS ? 0 : 1;
+    }
+    if (verb == "regget" && argc >= 3) {
+        DWORD value = 0, size = sizeof(value), type = 0;
+        if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, argv[2], RRF_RT_ANY, &type, &value, &size))
+            return 1;
+        std::printf("%lu\n", static_cast<unsigned long>(value));
+        return 0;
+    }
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return 2;
+    const std::string verb = argv[1];
+    HWND main = MainWindow();
+    if (verb == "state") {
+        if (main == nullptr) {
+            std::printf("none\n");
+            return 1;
+        }
+        std::printf("%s %s\n", IsWindowVisible(main) ? "visible" : "hidden", IsIconic(main) ? "iconic" : "normal");
+        return 0;
+    }
+    if (verb == "wait" && argc >= 4)
+        return Wait(argv[2], static_cast<DWORD>(Number(argv[3])));
+    if (verb == "post" && argc >= 5) {
+        if (main == nullptr)
+            return 1;
+        return PostMessageA(main, static_cast<UINT>(Number(argv[2])), Number(argv[3]),
+                            static_cast<LPARAM>(Number(argv[4]))) ? 0 : 1;
+    }
+    if (verb == "menu") {
+        HWND menuWindow = OpenMenuWindow();
+        HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0)) : nullptr;
+        if (menu == nullptr)
+            return 1;
+        ListMenu(menu, 0);
+        return 0;
+    }
+    if (verb == "keys" || verb == "chord") {
+        std::vector<WORD> keys;
+        for (int i = 2; i < argc; ++i)
+            keys.push_back(static_cast<WORD>(Number(argv[i])));
+        if (verb == "keys") {
+            for (WORD vk : keys) {
+                SendKey(vk, false);
+                SendKey(vk, true);
+                Sleep(30);
+            }
+        } else {
+            for (WORD vk : keys)
+                SendKey(vk, false);
+            for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+                SendKey(*it, true);
+        }
+        return 0;
+    }
+    if (verb == "msgbox" && argc >= 3)
+        return MessageBoxCommand(static_cast<DWORD>(Number(argv[2])), argc >= 4 ? static_cast<int>(Number(argv[3])) : 0);
+    if ((verb == "text" || verb == "enabled" || verb == "checked") && argc >= 3) {
+        HWND control = main ? GetDlgItem(main, static_cast<int>(Number(argv[2]))) : nullptr;
+        if (control == nullptr)
+            return 1;
+        if (verb == "text") {
+            char text[4096] = "";
+            GetWindowTextA(control, text, sizeof(text));
+            std::printf("%s\n", text);
+        } else if (verb == "enabled") {
+            std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+        } else {
+            std::printf("%d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
+        }
+        return 0;
+    }
+    if (verb == "idle") {
+        HWND window = CreateWindowA("STATIC", "qmprobe idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        NOTIFYICONDATAA icon = {};
+        icon.cbSize = 88;
+        icon.hWnd = window;
+        icon.uID = 7;
+        icon.uFlags = NIF_ICON | NIF_TIP;
+        icon.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+        lstrcpynA(icon.szTip, "qmprobe", 64);
+        Shell_NotifyIconA(NIM_ADD, &icon);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        return 0;
+    }
+    if (verb.compare(0, 3, "reg") == 0)
+        return Registry(argc, argv);
+    std::fprintf(stderr, "qmprobe: unknown command %s\n", verb.c_str());
+    return 2;
+}

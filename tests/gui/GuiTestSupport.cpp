@@ -1,0 +1,167 @@
+#include "GuiTestSupport.h"
+#include <fstream>
+#include <shellapi.h>
+#include <sstream>
+
+namespace {
+MessageBoxAnswerer* g_answerer = nullptr;  // the one answerer alive, if any
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(int button)
+    : m_button(button), m_timer(SetTimer(nullptr, 0, 30, OnTimer))
+{
+    g_answerer = this;
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    KillTimer(nullptr, m_timer);
+    g_answerer = nullptr;
+}
+
+BOOL CALLBACK MessageBoxAnswerer::AnswerBox(HWND hwnd, LPARAM)
+{
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr)
+        return TRUE;
+    char caption[256] = "", text[8192] = "";
+    GetWindowTextA(hwnd, caption, sizeof(caption));
+    GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof(text));
+    g_answerer->m_captions.push_back(caption);
+    g_answerer->m_texts.push_back(text);
+    g_answerer->m_styles.push_back(static_cast<UINT>(GetWindowLongA(hwnd, GWL_STYLE)));
+    PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(g_answerer->m_button), 0);
+    return FALSE;
+}
+
+void CALLBACK MessageBoxAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_answerer != nullptr)
+        EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+}
+
+std::string WriteBytesToFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+std::string ReadBytesOfFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void DeleteSettingsKey()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dorvalent");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Dorvalent");
+}
+
+void DialogTest::SetUp()
+{
+    DeleteSettingsKey();
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = std::string(temp) + "qmtest-" + std::to_string(GetCurrentProcessId()) + "-" + info->name();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    dataPath = folder + "\\quipmark.dat";
+}
+
+void DialogTest::TearDown()
+{
+    CloseDialog();
+    DeleteSettingsKey();
+    SHFILEOPSTRUCTA remove = {};
+    std::string from = folder + std::string(1, '\0');
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NO_UI;
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SHFileOperationA(&remove);
+}
+
+void DialogTest::StartDialog()
+{
+    dialog = std::make_unique<CQuipMarkDlg>();
+    dialog->UseDataPath(dataPath);
+    CWinApp::Get()->SetMainWnd(dialog.get());
+    ASSERT_TRUE(dialog->Create());
+    PumpMessages();
+}
+
+void DialogTest::CloseDialog()
+{
+    if (dialog) {
+        dialog.reset();
+        PumpMessages();
+    }
+    CWinApp::Get()->SetMainWnd(nullptr);
+}
+
+void DialogTest::Click(int id)
+{
+    SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Hwnd(), id)));
+}
+
+std::string DialogTest::ItemText(int id) const
+{
+    char text[1024] = "";
+    GetDlgItemTextA(Hwnd(), id, text, sizeof(text));
+    return text;
+}
+
+std::string DialogTest::TreeOutline()
+{
+    std::string outline;
+    CDragDropTreeCtrl& tree = Tree();
+    std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
+        for (; item != nullptr; item = tree.NextSibling(item)) {
+            outline += std::string(static_cast<size_t>(depth) * 2, ' ') + tree.Label(item) + "\n";
+            walk(tree.Child(item), depth + 1);
+        }
+    };
+    walk(tree.Root(), 0);
+    return outline;
+}
+
+HTREEITEM DialogTest::TopLevel(int index)
+{
+    HTREEITEM item = Tree().Child(Tree().Root());
+    while (item != nullptr && index-- > 0)
+        item = Tree().NextSibling(item);
+    return item;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Helpers of the in-process GUI tests: a fresh dialog with a data file of
+// its own in a fresh folder, a clean settings key, bounded message pumping,
+// and an answerer for the message boxes the program shows.
+#include "app/QuipMarkDlg.h"
+#include "framework/WinApp.h"
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Dispatches the messages that are waiting, then returns.
+void PumpMessages();
+// Pumps until `condition` holds or `timeoutMs` passed; true when it holds.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// Answers every message box that appears on this thread while it lives,
+// with `button`, and notes each box's caption and text.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(int button);
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    int Count() const { return static_cast<int>(m_texts.size()); }
+    const std::vector<std::string>& Texts() const { return m_texts; }
+    const std::vector<std::string>& Captions() const { return m_captions; }
+    const std::vector<UINT>& Styles() const { return m_styles; }
+    void SetButton(int button) { m_button = button; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    static BOOL CALLBACK AnswerBox(HWND hwnd, LPARAM);
+    int m_button;
+    UINT_PTR m_timer;
+    std::vector<std::string> m_texts;
+    std::vector<std::string> m_captions;
+    std::vector<UINT> m_styles;
+};
+
+std::string WriteBytesToFile(const std::string& path, const std::string& bytes);
+std::string ReadBytesOfFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// A test with a fresh configuration dialog. Its data file lies in a folder
+// of its own; the settings key is deleted before and after.
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the dialog modeless and runs its initialisation.
+    void StartDialog();
+    void CloseDialog();
+    // Clicks a button of the dialog as the user would.
+    void Click(int id);
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(Hwnd(), id)) != FALSE; }
+    std::string ItemText(int id) const;
+    HWND Hwnd() const { return dialog->Handle(); }
+    CDragDropTreeCtrl& Tree() { return dialog->Tree(); }
+    // The labels of the tree, one line per item, indented by level.
+    std::string TreeOutline();
+    HTREEITEM TopLevel(int index);
+
+    std::string folder;
+    std::string dataPath;
+    std::unique_ptr<CQuipMarkDlg> dialog;
+};
+
+void DeleteSettingsKey();

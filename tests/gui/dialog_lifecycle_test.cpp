@@ -1,0 +1,185 @@
+#include "GuiTestSupport.h"
+
+namespace {
+
+struct ExpectedControl {
+    int id;
+    const char* cls;
+    const char* caption;
+    bool visible;
+    bool enabled;
+};
+
+// The configuration dialog's controls in template order.
+const ExpectedControl kControls[] = {
+    {1007, "Edit", "", true, true},
+    {1045, "ListBox", "", false, true},
+    {1010, "Button", "&Hide", true, true},
+    {1018, "Button", "E&xit", true, true},
+    {1013, "Button", "A&bout...", true, true},
+    {1006, "Button", "&Add", true, false},
+    {1008, "Button", "&Remove", true, false},
+    {1025, "Button", "Rena&me", true, false},
+    {1005, "Button", "&Save", true, false},
+    {1048, "Button", "&Undo", true, false},
+    {1035, "Button", "<< Sear&ch", true, true},
+    {1022, "SysTreeView32", "", true, true},
+    {1015, "Edit", "20", true, true},
+    {1016, "msctls_updown32", "", true, true},
+    {1037, "Edit", "", false, true},
+    {1039, "Button", "&<", false, false},
+    {1038, "Button", "&>", false, false},
+    {1044, "Button", "Sa&ve Settings On Exit", true, true},
+    {1047, "Button", "A&lways On Top", true, true},
+    {-1, "Static", "Current &Entries", true, true},
+    {-1, "Static", "&New Entry", true, true},
+    {1011, "Edit", "", false, true},
+    {-1, "Button", "Menu &Width", true, true},
+    {1024, "Button", "Default", false, true},
+    {-1, "Static", "Total Items:", true, true},
+    {1032, "Static", "2", true, true},
+    {1033, "msctls_updown32", "", false, true},
+    {1040, "Static", "Enter Text to &Find:", false, true},
+    {1049, "msctls_hotkey32", "", true, true},
+    {-1, "Static", "Set Quipmark Hot&key", true, true},
+};
+
+class DialogLifecycle : public DialogTest {};
+
+TEST_F(DialogLifecycle, HasEveryControlOfItsTemplateInOrder)
+{
+    StartDialog();
+    char caption[64] = "";
+    GetWindowTextA(Hwnd(), caption, sizeof(caption));
+    EXPECT_STREQ(caption, "Quipmark");
+    EXPECT_TRUE(GetWindowLongA(Hwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+    HWND child = GetWindow(Hwnd(), GW_CHILD);
+    for (const ExpectedControl& expected : kControls) {
+        ASSERT_NE(child, nullptr) << "missing control " << expected.id;
+        char cls[64] = "", text[128] = "";
+        GetClassNameA(child, cls, sizeof(cls));
+        GetWindowTextA(child, text, sizeof(text));
+        SCOPED_TRACE(std::string("control ") + std::to_string(expected.id) + " " + expected.caption);
+        EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), expected.id);
+        EXPECT_STREQ(cls, expected.cls);
+        EXPECT_STREQ(text, expected.caption);
+        EXPECT_EQ((GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0, expected.visible);
+        EXPECT_EQ(IsWindowEnabled(child) != FALSE, expected.enabled);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr) << "more controls than the template has";
+}
+
+TEST_F(DialogLifecycle, StartsMinimisedThenHidesItselfOnce)
+{
+    StartDialog();
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+    EXPECT_TRUE(IsIconic(Hwnd()));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Hwnd()); }, 5000));
+    EXPECT_TRUE(IsIconic(Hwnd())) << "a hidden dialog stays minimised";
+
+    dialog->ShowConfiguration();
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(IsIconic(Hwnd()));
+    // The hide timer fired once and is gone: the dialog stays shown.
+    PumpUntil([] { return false; }, 1200);
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+}
+
+TEST_F(DialogLifecycle, MinimiseHidesAndCloseRunsTheExitPath)
+{
+    StartDialog();
+    dialog->ShowConfiguration();
+    SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(dialog->IsEnding());
+
+    MessageBoxAnswerer answerer(IDNO);
+    SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(answerer.Count(), 0);
+}
+
+TEST_F(DialogLifecycle, HideButtonHidesAndEscapeDoesNothing)
+{
+    StartDialog();
+    dialog->ShowConfiguration();
+    SendMessageA(Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(dialog->IsEnding());
+
+    Click(IDC_HIDE);
+    EXPECT_FALSE(IsWindowVisible(Hwnd()));
+    EXPECT_TRUE(IsIconic(Hwnd()));
+}
+
+TEST_F(DialogLifecycle, ExitWithNothingChangedAsksAndSavesNothing)
+{
+    StartDialog();
+    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    MessageBoxAnswerer answerer(IDYES);
+    Click(IDC_EXIT);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_FALSE(FileExists(dataPath));
+}
+
+TEST_F(DialogLifecycle, ExitWithChangesAndSaveOnExitSavesWithoutAsking)
+{
+    StartDialog();
+    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    dialog->SetModified(true);
+    MessageBoxAnswerer answerer(IDNO);
+    Click(IDC_EXIT);
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_TRUE(FileExists(dataPath));
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+}
+
+TEST_F(DialogLifecycle, ExitWithChangesAsksAndNoSavesNothing)
+{
+    StartDialog();
+    dialog->SetModified(true);
+    MessageBoxAnswerer answerer(IDNO);
+    Click(IDC_EXIT);
+    ASSERT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
+    EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_FALSE(FileExists(dataPath));
+}
+
+TEST_F(DialogLifecycle, ExitWithChangesAsksAndYesSaves)
+{
+    StartDialog();
+    dialog->SetModified(true);
+    MessageBoxAnswerer answerer(IDYES);
+    dialog->Send(WM_COMMAND, ID_EXIT, 0);  // "&Exit" of the tray menu
+    EXPECT_EQ(answerer.Count(), 1);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_TRUE(FileExists(dataPath));
+}
+
+TEST_F(DialogLifecycle, EndOfLogonRunsTheExitPathOnlyWhenItReallyEnds)
+{
+    StartDialog();
+    dialog->SetModified(true);
+    MessageBoxAnswerer answerer(IDNO);
+    SendMessageA(Hwnd(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(dialog->IsEnding());
+    EXPECT_EQ(answerer.Count(), 0);
+    SendMessageA(Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(answerer.Count(), 1);
+    EXPECT_TRUE(dialog->IsEnding());
+}
+
+TEST_F(DialogLifecycle, GraysTheFifthItemOfTheSystemMenu)
+{
+    StartDialog();
+    HMENU system = GetSystemMenu(Hwnd(), FALSE);
+    ASSERT_GT(GetMenuItemCount(system), 4);
+    EXPECT_TRUE(GetMenuState(system, 4, MF_BYPOSITION) & MF_GRAYED);
+}
+}  // namespace

@@ -1,0 +1,6 @@
+#include "tree/DragEdit.h"
+
+LRESULT CDragEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return Default(msg, wParam, lParam);
+}
