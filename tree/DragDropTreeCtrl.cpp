@@ -8,31 +8,6 @@ bool CDragDropTreeCtrl::IsInClipboardBranch(HTREEITEM item) const
     return item == m_clipboardBranch || Parent(item) == m_clipboardBranch;
 }
 
-HTREEITEM CDragDropTreeCtrl::FindEntry(const std::string&, bool)
-{
-    return nullptr;
-}
-
-HTREEITEM CDragDropTreeCtrl::NextItem(HTREEITEM) const
-{
-    return nullptr;
-}
-
-HTREEITEM CDragDropTreeCtrl::PrevItem(HTREEITEM) const
-{
-    return nullptr;
-}
-
-HTREEITEM CDragDropTreeCtrl::LastItem(HTREEITEM) const
-{
-    return nullptr;
-}
-
-bool CDragDropTreeCtrl::AcceptFoundItem(HTREEITEM)
-{
-    return true;
-}
-
 bool CDragDropTreeCtrl::PreTranslateMessage(MSG*)
 {
     return false;
