@@ -171,6 +171,7 @@ TEST_F(ClipboardHistory, RebuildsEmptyTheOldSlotsAndAppendNew)
 TEST_F(ClipboardHistory, OwnWritesAndReadsWaitForABusyClipboard)
 {
     StartDialog();
+    Copy("there before");
     {
         ClipboardHolder holder(300);
         ASSERT_TRUE(holder.Holding());
