@@ -8,9 +8,9 @@
 // characters; a longer set is refused rather than started cut short.
 const size_t kFallbackCommandLimit = 520;
 
-// The code an over-long command is reported with (the system's "file name
-// too long").
-const int kFallbackCommandTooLong = 206;
+// The code an over-long command is reported with: the system's "command
+// length is incorrect", an error like the shell's own (32 or less).
+const int kFallbackCommandTooLong = 24;
 
 // Cuts the template at its placeholder ("%1" in double quotes, else a bare
 // "%1"; the placeholder and everything after it go) and appends a blank and

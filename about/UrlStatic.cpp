@@ -19,6 +19,8 @@ bool IsSuccess(int result)
     return result > 32;
 }
 
+static_assert(kFallbackCommandTooLong <= 32, "an over-long command must count as a failed open");
+
 }  // namespace
 
 CUrlStatic::CUrlStatic()

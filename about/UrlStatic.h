@@ -17,6 +17,7 @@ public:
     void SetVisited(bool visited);
     bool IsVisited() const { return m_visited; }
     bool IsHovering() const { return m_hover; }
+    HWND ToolTip() const { return m_toolTip.Handle(); }
     // Resizes the control to its text, keeping its alignment.
     void FitToText();
 

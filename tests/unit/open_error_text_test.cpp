@@ -35,6 +35,6 @@ TEST(OpenErrorText, OtherCodesAreUnknownWithTheirNumber)
 {
     EXPECT_EQ(OpenErrorMessage(4), "Unable to open hyperlink:\n\nUnknown Error (4) occurred.");
     EXPECT_EQ(OpenErrorText(1), "Unknown Error (1) occurred.");
-    EXPECT_EQ(OpenErrorText(206), "Unknown Error (206) occurred.");
+    EXPECT_EQ(OpenErrorText(24), "Unknown Error (24) occurred.");
     EXPECT_EQ(OpenErrorText(-3), "Unknown Error (-3) occurred.");
 }
