@@ -356,6 +356,36 @@ TEST_F(LinkFallbackTest, WithoutACommandTheShellsErrorIsReported)
     EXPECT_FALSE(FileExists(output));
 }
 
+// What the modal About box looked like when the timer found it.
+struct ModalAboutSeen {
+    bool found = false;
+    bool visible = false;
+};
+ModalAboutSeen g_modalAbout;
+
+void CALLBACK CloseModalAbout(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindWindowA(nullptr, "About Quipmark");
+    if (box == nullptr || g_modalAbout.found)
+        return;
+    g_modalAbout.found = true;
+    g_modalAbout.visible = IsWindowVisible(box) != FALSE;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+TEST(AboutBoxModal, ShowsItselfAndClosesWithOk)
+{
+    g_modalAbout = ModalAboutSeen();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseModalAbout);
+    CAboutDorvalent about;
+    const INT_PTR result = about.DoModal();
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(g_modalAbout.found);
+    EXPECT_TRUE(g_modalAbout.visible) << "a modal dialog shows itself";
+    EXPECT_EQ(FindWindowA(nullptr, "About Quipmark"), nullptr);
+}
+
 TEST(UrlStaticErrors, ReportTheTabledTextsUnderTheProgramsName)
 {
     MessageBoxAnswerer answerer(IDOK);
