@@ -5,6 +5,7 @@
 //   qmprobe state                         "visible iconic" flags of the "Quipmark" window
 //   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
+//   qmprobe menukeys VK...                posts key presses to the open popup menu
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
 //   qmprobe chord VK...                   holds the keys down together, then releases them
 //   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
@@ -205,6 +206,19 @@ int main(int argc, char** argv)
         return PostMessageA(main, static_cast<UINT>(Number(argv[2])), Number(argv[3]),
                             static_cast<LPARAM>(Number(argv[4]))) ? 0 : 1;
     }
+    if (verb == "menukeys") {
+        // Keys for the open popup menu, posted to it in order, so none is
+        // lost while the menu is still coming up.
+        if (Wait("menu", 10000) != 0)
+            return 1;
+        HWND menuWindow = OpenMenuWindow();
+        for (int i = 2; i < argc; ++i) {
+            const WPARAM vk = static_cast<WPARAM>(Number(argv[i]));
+            PostMessageA(menuWindow, WM_KEYDOWN, vk, 1);
+            PostMessageA(menuWindow, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001));
+        }
+        return 0;
+    }
     if (verb == "keys" || verb == "chord") {
         std::vector<WORD> keys;
         for (int i = 2; i < argc; ++i)
@@ -230,8 +244,12 @@ int main(int argc, char** argv)
         if (control == nullptr)
             return 1;
         if (verb == "text") {
+            // Asked of the control itself: another process's GetWindowText
+            // does not see what was typed into an edit control.
             char text[4096] = "";
-            GetWindowTextA(control, text, sizeof(text));
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                                SMTO_ABORTIFHUNG, 5000, &ignored);
             std::printf("%s\n", text);
         } else if (verb == "enabled") {
             std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
