@@ -36,7 +36,7 @@ win32-test: build
 test: native-test win32-test
 
 screenshots: build
-	scripts/with-wine.sh --private-display scripts/screenshots.sh
+	scripts/screenshots.sh
 
 clean:
 	rm -rf build
