@@ -7,7 +7,7 @@ WIN32_DIR  := build/win32
 NATIVE_DIR := build/native
 JOBS       ?= 2
 
-.PHONY: all deps build run test native-test win32-test screenshots clean
+.PHONY: all deps build run test native-test win32-test screenshots bench clean
 
 all: build
 
@@ -40,3 +40,6 @@ screenshots: build
 
 clean:
 	rm -rf build
+
+bench: build
+	scripts/with-wine.sh --private-display wine $(WIN32_DIR)/bench/quipmark_bench_datafile.exe
