@@ -123,6 +123,9 @@ private:
     void CreateFixedItems();
     void CreateImageList();
     void AppendEntryItems(HMENU menu);
+    // Empties a text-table slot and makes it available again.
+    void ReleaseSlot(LPARAM slot);
+    void ForgetMenuSlots();
 
     DWORD m_registeredHotkey = 0;
     std::vector<std::string> m_texts;
@@ -147,6 +150,10 @@ private:
     CImageList m_images;
     // Text-table slots of the entry items of the menu shown last, in id order.
     std::vector<int> m_menuSlots;
+    // Emptied slots, taken again by SetItemText; those the last menu names
+    // wait until it is done with.
+    std::vector<int> m_freeSlots;
+    std::vector<int> m_retiredSlots;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
     bool m_endingLabelEdit = false;
