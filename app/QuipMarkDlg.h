@@ -15,6 +15,9 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;  // the tray icon's callback
 const UINT kFirstMenuCommand = 1324;       // entry items are 1325 and up
 const UINT kLastMenuCommand = 1824;
 const int kMaxTreeItems = 500;
+// The tree shows at most this much of a label, as the system's tree view
+// displays no more; the full text stays whole in the text table.
+const size_t kLongestLabel = 259;
 
 // The configuration dialog: the program's only top-level window, normally
 // hidden. It owns the entry model (tree and text table), receives the tray
@@ -52,7 +55,8 @@ public:
     void PushUndoText(const std::string& text, bool clearFirst);
     void RefreshButtons();
     void RefreshImagesAndCount();
-    // Inserts an item bound to a new text-table slot holding `text`.
+    // Inserts an item bound to a new text-table slot holding `text`; its
+    // label is `label` cut to kLongestLabel.
     HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
                           const std::string& text, int image);
 

@@ -122,6 +122,8 @@ bool CQuipMarkDlg::LoadEntries()
 
     HTREEITEM root = m_tree.Root();
     HTREEITEM group = nullptr;
+    // Thousands of insertions would each repaint the tree otherwise.
+    m_tree.Send(WM_SETREDRAW, FALSE);
     const bool intact = DecodeEntries(bytes, [&](RecordKind kind, std::string_view text) {
         const std::string entry(text);
         if (kind == RecordKind::TopLevel)
@@ -129,6 +131,8 @@ bool CQuipMarkDlg::LoadEntries()
         else if (group != nullptr)
             InsertEntry(group, TVI_LAST, entry, entry, 2);
     });
+    m_tree.Send(WM_SETREDRAW, TRUE);
+    InvalidateRect(m_tree.Handle(), nullptr, TRUE);
     if (!intact) {
         // The next save writes only what was loaded; the damaged original is
         // kept beside it first.

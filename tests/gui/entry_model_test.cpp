@@ -54,4 +54,18 @@ TEST_F(EntryModel, ASlotTheOpenMenuNamesIsNotTakenByANewEntry)
     EXPECT_EQ(ClipboardText(), "unchanged");
 }
 
+TEST_F(EntryModel, LongTextsShowAShortLabelButStayWhole)
+{
+    StartDialog();
+    const std::string text = std::string(10 * 1024 * 1024, 'q') + "tail";
+    HTREEITEM item = dialog->InsertEntry(Tree().Root(), TVI_LAST, text, text, 2);
+    EXPECT_EQ(Tree().Label(item), std::string(kLongestLabel, 'q'));
+    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(item))), text);
+    for (size_t length : {size_t(0), size_t(1), size_t(254), size_t(255), size_t(259), size_t(260)}) {
+        const std::string label(length, 'l');
+        HTREEITEM short_ = dialog->InsertEntry(Tree().Root(), TVI_LAST, label, label, 2);
+        EXPECT_EQ(Tree().Label(short_).size(), std::min(length, kLongestLabel));
+    }
+}
+
 }  // namespace
