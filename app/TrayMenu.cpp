@@ -62,7 +62,7 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
     // The command of an entry item is mapped back through the slots noted
     // here, so a tree that changes while the menu is open (a clipboard
     // change) never turns a choice into another entry's text.
-    m_menuSlots.clear();
+    ForgetMenuSlots();
     const int width = LOWORD(m_menuWidthSpin.GetPos());
     auto caption = [&](HTREEITEM item) {
         return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);

@@ -5,14 +5,17 @@
 //   qmprobe state                         "visible iconic" flags of the "Quipmark" window
 //   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
-//   qmprobe menu                          lists the open popup menu: "id|state|caption" per item,
-//                                         submenu items indented by two blanks
+//   qmprobe menukeys VK...                posts key presses to the open popup menu
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
 //   qmprobe chord VK...                   holds the keys down together, then releases them
 //   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
 //                                         caption and text, and answers it with BUTTON (e.g. 6 = Yes)
 //   qmprobe text ID | enabled ID | checked ID   a control of the dialog
 //   qmprobe regget NAME | regset NAME VALUE | regdel     the program's settings key
+//   qmprobe window CAPTION MS             waits for a visible window of that caption, then lists
+//                                         its controls: "id|class|text" per line
+//   qmprobe windowpost CAPTION MSG WPARAM LPARAM   posts a message to that window
+//   qmprobe rect CAPTION                  "x y width height" of that window on the screen
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
@@ -74,27 +77,6 @@ int Wait(const std::string& state, DWORD timeoutMs)
     return 0;
 }
 
-void ListMenu(HMENU menu, int depth)
-{
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        char caption[512] = "";
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = caption;
-        info.cch = sizeof(caption) - 1;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        std::string state;
-        if (info.fState & MFS_DEFAULT) state += "default ";
-        if (info.fState & MFS_GRAYED) state += "grayed ";
-        if (info.fType & MFT_SEPARATOR) state += "separator ";
-        std::printf("%*s%u|%s|%s\n", depth * 2, "", info.hSubMenu ? 0u : info.wID, state.c_str(), caption);
-        if (info.hSubMenu != nullptr)
-            ListMenu(info.hSubMenu, depth + 1);
-    }
-}
-
 void SendKey(WORD vk, bool up)
 {
     INPUT input = {};
@@ -141,6 +123,35 @@ int MessageBoxCommand(DWORD timeoutMs, int button)
     std::printf("%s\n%s\n", caption, text);
     if (button != 0)
         PostMessageA(search.box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+    return 0;
+}
+
+HWND VisibleWindow(const char* caption)
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, nullptr, caption)) != nullptr)
+        if (IsWindowVisible(window))
+            return window;
+    return nullptr;
+}
+
+int ListWindow(const char* caption, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    HWND window = nullptr;
+    while ((window = VisibleWindow(caption)) == nullptr) {
+        if (GetTickCount() - start > timeoutMs) {
+            std::printf("timeout\n");
+            return 1;
+        }
+        Sleep(20);
+    }
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[64] = "", text[1024] = "";
+        GetClassNameA(child, cls, sizeof(cls));
+        GetWindowTextA(child, text, sizeof(text));
+        std::printf("%d|%s|%s\n", static_cast<short>(GetDlgCtrlID(child)), cls, text);
+    }
     return 0;
 }
 
@@ -195,12 +206,17 @@ int main(int argc, char** argv)
         return PostMessageA(main, static_cast<UINT>(Number(argv[2])), Number(argv[3]),
                             static_cast<LPARAM>(Number(argv[4]))) ? 0 : 1;
     }
-    if (verb == "menu") {
-        HWND menuWindow = OpenMenuWindow();
-        HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0)) : nullptr;
-        if (menu == nullptr)
+    if (verb == "menukeys") {
+        // Keys for the open popup menu, posted to it in order, so none is
+        // lost while the menu is still coming up.
+        if (Wait("menu", 10000) != 0)
             return 1;
-        ListMenu(menu, 0);
+        HWND menuWindow = OpenMenuWindow();
+        for (int i = 2; i < argc; ++i) {
+            const WPARAM vk = static_cast<WPARAM>(Number(argv[i]));
+            PostMessageA(menuWindow, WM_KEYDOWN, vk, 1);
+            PostMessageA(menuWindow, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001));
+        }
         return 0;
     }
     if (verb == "keys" || verb == "chord") {
@@ -228,14 +244,33 @@ int main(int argc, char** argv)
         if (control == nullptr)
             return 1;
         if (verb == "text") {
+            // Asked of the control itself: another process's GetWindowText
+            // does not see what was typed into an edit control.
             char text[4096] = "";
-            GetWindowTextA(control, text, sizeof(text));
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                                SMTO_ABORTIFHUNG, 5000, &ignored);
             std::printf("%s\n", text);
         } else if (verb == "enabled") {
             std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
         } else {
             std::printf("%d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
         }
+        return 0;
+    }
+    if (verb == "window" && argc >= 4)
+        return ListWindow(argv[2], static_cast<DWORD>(Number(argv[3])));
+    if (verb == "windowpost" && argc >= 6) {
+        HWND window = VisibleWindow(argv[2]);
+        return window != nullptr && PostMessageA(window, static_cast<UINT>(Number(argv[3])), Number(argv[4]),
+                                                 static_cast<LPARAM>(Number(argv[5]))) ? 0 : 1;
+    }
+    if (verb == "rect" && argc >= 3) {
+        HWND window = VisibleWindow(argv[2]);
+        RECT rect;
+        if (window == nullptr || !GetWindowRect(window, &rect))
+            return 1;
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
         return 0;
     }
     if (verb == "idle") {
