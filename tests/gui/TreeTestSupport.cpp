@@ -170,21 +170,6 @@ bool ClipboardWindow::PutBitmap()
     return CloseClipboard() != FALSE;
 }
 
-std::string ClipboardText()
-{
-    std::string text;
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
-        Sleep(10);
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-            text = bytes;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 ClipboardHolder::ClipboardHolder(DWORD ms)
     : m_ms(ms), m_opened(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_thread(CreateThread(nullptr, 0, Run, this, 0, nullptr))

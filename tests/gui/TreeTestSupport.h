@@ -63,9 +63,6 @@ private:
     std::vector<std::pair<HWND, HWND>> m_changes;
 };
 
-// The clipboard's text as another program reads it.
-std::string ClipboardText();
-
 // Holds the clipboard open from another thread for `ms` milliseconds, as a
 // busy program would.
 class ClipboardHolder {

@@ -156,18 +156,6 @@ TEST_F(ClipboardHistory, ClearEmptiesTheBranchButKeepsIt)
     EXPECT_EQ(History(), (std::vector<std::string>{"a new start"}));
 }
 
-TEST_F(ClipboardHistory, RebuildsEmptyTheOldSlotsAndAppendNew)
-{
-    StartDialog();
-    Copy("first");
-    const size_t slots = dialog->TextTableSize();
-    const int oldSlot = static_cast<int>(Tree().Data(Tree().Child(Branch())));
-    Copy("second");
-    EXPECT_EQ(dialog->GetItemText(oldSlot), "");
-    for (HTREEITEM item = Tree().Child(Branch()); item != nullptr; item = Tree().NextSibling(item))
-        EXPECT_GE(static_cast<size_t>(Tree().Data(item)), slots);
-}
-
 TEST_F(ClipboardHistory, OwnWritesAndReadsWaitForABusyClipboard)
 {
     StartDialog();
