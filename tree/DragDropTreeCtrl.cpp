@@ -286,7 +286,8 @@ HTREEITEM CDragDropTreeCtrl::CopyBranch(HTREEITEM source, HTREEITEM parent, HTRE
     if (m_owner == nullptr || source == nullptr)
         return nullptr;
     const std::string text = m_owner->GetItemText(static_cast<int>(Data(source)));
-    const std::string label = LabelUpTo(source, kCopiedLabelCapacity);
+    // Wine fills the whole buffer where Windows leaves room for the zero.
+    const std::string label = LabelUpTo(source, kCopiedLabelCapacity).substr(0, kCopiedLabelCapacity - 1);
     if (after == parent)
         after = TVI_FIRST;
     HTREEITEM copy = m_owner->InsertEntry(parent, after, label, text, Image(source));
