@@ -47,4 +47,5 @@ clean:
 	rm -rf build
 
 bench: build
-	scripts/with-wine.sh --private-display wine $(WIN32_DIR)/bench/quipmark_bench_datafile.exe
+	scripts/with-wine.sh --private-display wine $(WIN32_DIR)/bench/quipmark_bench.exe \
+	    $(WIN32_DIR)/quipmark.exe $(WIN32_DIR)/bench/bench_baseline_app.exe

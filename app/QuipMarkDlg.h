@@ -39,6 +39,10 @@ public:
     // Tray icon and popup menu
     void SetTrayIcon(bool add);
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
+    // The popup menu of the tree as it is now: entries, then the program's
+    // commands for `source` (0 the tray icon, 1 the hotkey). The caller
+    // destroys it.
+    HMENU BuildTrayMenu(UINT source);
 
     // Handing out an entry
     void OnMenuCmd(UINT id);

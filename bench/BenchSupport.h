@@ -24,17 +24,36 @@ inline double MedianSeconds(int runs, const std::function<void()>& work)
     return seconds[seconds.size() / 2];
 }
 
+// The median of `runs` figures that `measure` returns.
+inline double MedianOf(int runs, const std::function<double()>& measure)
+{
+    std::vector<double> values;
+    for (int i = 0; i < runs; ++i)
+        values.push_back(measure());
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 // One row of the table: what was measured, its time, the baseline's time, the
 // ratio and the target it is held against.
 inline void ReportRow(const std::string& what, double seconds, double baseline, const std::string& target)
 {
-    std::printf("| %-44s | %10.2f ms | %10.2f ms | %6.2f | %-12s |\n", what.c_str(), seconds * 1000.0,
+    std::printf("| %-52s | %10.2f ms | %10.2f ms | %7.2f | %-10s |\n", what.c_str(), seconds * 1000.0,
                 baseline * 1000.0, baseline > 0 ? seconds / baseline : 0.0, target.c_str());
+    std::fflush(stdout);
+}
+
+// A row of sizes instead of times.
+inline void ReportSizeRow(const std::string& what, double bytes, double baseline, const std::string& target)
+{
+    std::printf("| %-52s | %10.0f KB | %10.0f KB | %7.2f | %-10s |\n", what.c_str(), bytes / 1024.0,
+                baseline / 1024.0, baseline > 0 ? bytes / baseline : 0.0, target.c_str());
+    std::fflush(stdout);
 }
 
 inline void ReportHeader()
 {
-    std::printf("| %-44s | %13s | %13s | %6s | %-12s |\n", "measurement", "time", "baseline", "ratio", "target");
-    std::printf("|%s|%s|%s|%s|%s|\n", std::string(46, '-').c_str(), std::string(15, '-').c_str(),
-                std::string(15, '-').c_str(), std::string(8, '-').c_str(), std::string(14, '-').c_str());
+    std::printf("| %-52s | %13s | %13s | %7s | %-10s |\n", "measurement", "ours", "baseline", "ratio", "target");
+    std::printf("|%s|%s|%s|%s|%s|\n", std::string(54, '-').c_str(), std::string(15, '-').c_str(),
+                std::string(15, '-').c_str(), std::string(9, '-').c_str(), std::string(12, '-').c_str());
 }

@@ -4,17 +4,9 @@
 #include "app/QuipMarkDlg.h"
 #include "entries/RecordCodec.h"
 #include "framework/WinApp.h"
-#include <commctrl.h>
 #include <memory>
-#include <ole2.h>
 
 namespace {
-
-class CBenchApp : public CWinApp {
-protected:
-    int InitInstance() override { return 0; }
-};
-CBenchApp theApp;
 
 std::string SampleFile(size_t textSize)
 {
@@ -86,23 +78,8 @@ void Measure(const std::string& folder, size_t textSize)
 
 }  // namespace
 
-int main()
+void BenchDataFile(const std::string& folder)
 {
-    OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "qmbench-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
-
-    ReportHeader();
     Measure(folder, 64 * 1024);
     Measure(folder, 16);
-
-    DeleteFileA((folder + "\\quipmark.dat").c_str());
-    DeleteFileA((folder + "\\plain.tmp").c_str());
-    RemoveDirectoryA(folder.c_str());
-    OleUninitialize();
-    return 0;
 }
