@@ -49,9 +49,7 @@ bool CQuipMarkDlg::OnInitDialog()
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
-    // Entries of any length must reach the clipboard whole, and the first
-    // clipboard text arrives while SetClipboardViewer runs.
-    m_copyEdit.SetLimitText(0);
+    // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
     m_nextViewer = SetClipboardViewer(m_hWnd);
     CreateFixedItems();
