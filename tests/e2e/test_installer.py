@@ -184,6 +184,15 @@ class Installer(DistTestCase):
         with open(app.data_file, 'rb') as kept:
             self.assertEqual(kept.read(), record('K', 'kept across installs'))
 
+        # Installing over a running Quipmark ends it first, or its program
+        # file could not be replaced.
+        app.start()
+        self.install()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
+        with open(app.data_file, 'rb') as kept:
+            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+
     def test_uninstall_with_removedata_ends_the_program_and_deletes_everything(self):
         self.install()
         app = self.start_from_shortcut()
