@@ -8,10 +8,46 @@ namespace {
 
 struct Footprint {
     size_t textSlots;
+    SIZE_T heapBytes;
     SIZE_T privateBytes;
+    size_t windows;
     DWORD userObjects;
     DWORD gdiObjects;
 };
+
+// The bytes in use in every heap of the process. Wine reports no private
+// bytes and no USER or GDI object counts (they read 0), so the heaps and the
+// windows of this thread are counted as well.
+SIZE_T HeapBytesInUse()
+{
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    SIZE_T total = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                total += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return total;
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count)
+{
+    ++*reinterpret_cast<size_t*>(count);
+    EnumChildWindows(hwnd, CountWindow, count);
+    return TRUE;
+}
+
+size_t ThreadWindows()
+{
+    size_t count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
 
 class Soak : public DialogTest {
 protected:
@@ -21,7 +57,7 @@ protected:
         counters.cb = sizeof(counters);
         GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof(counters));
-        return {dialog->TextTableSize(), counters.PrivateUsage,
+        return {dialog->TextTableSize(), HeapBytesInUse(), counters.PrivateUsage, ThreadWindows(),
                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)};
     }
@@ -53,7 +89,10 @@ protected:
     void ExpectNoGrowth(const Footprint& before, const Footprint& after)
     {
         EXPECT_LE(after.textSlots, before.textSlots + 20);
+        EXPECT_GT(before.heapBytes, 0u);
+        EXPECT_LE(after.heapBytes, before.heapBytes + 256 * 1024);
         EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
+        EXPECT_LE(after.windows, before.windows);
         EXPECT_LE(after.userObjects, before.userObjects + 5);
         EXPECT_LE(after.gdiObjects, before.gdiObjects + 5);
     }
