@@ -149,4 +149,5 @@ private:
     std::vector<int> m_menuSlots;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
+    bool m_endingLabelEdit = false;
 };

@@ -78,6 +78,9 @@ DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
         return ERROR_PATH_NOT_FOUND;
     // A file that another program holds, or that is read-only, is not ours
     // to replace.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ERROR_ACCESS_DENIED;
     {
         ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -5,8 +5,6 @@
 //   qmprobe state                         "visible iconic" flags of the "Quipmark" window
 //   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
-//   qmprobe menu                          lists the open popup menu: "id|state|caption" per item,
-//                                         submenu items indented by two blanks
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
 //   qmprobe chord VK...                   holds the keys down together, then releases them
 //   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
@@ -72,27 +70,6 @@ int Wait(const std::string& state, DWORD timeoutMs)
         Sleep(20);
     }
     return 0;
-}
-
-void ListMenu(HMENU menu, int depth)
-{
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        char caption[512] = "";
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = caption;
-        info.cch = sizeof(caption) - 1;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        std::string state;
-        if (info.fState & MFS_DEFAULT) state += "default ";
-        if (info.fState & MFS_GRAYED) state += "grayed ";
-        if (info.fType & MFT_SEPARATOR) state += "separator ";
-        std::printf("%*s%u|%s|%s\n", depth * 2, "", info.hSubMenu ? 0u : info.wID, state.c_str(), caption);
-        if (info.hSubMenu != nullptr)
-            ListMenu(info.hSubMenu, depth + 1);
-    }
 }
 
 void SendKey(WORD vk, bool up)
@@ -194,14 +171,6 @@ int main(int argc, char** argv)
             return 1;
         return PostMessageA(main, static_cast<UINT>(Number(argv[2])), Number(argv[3]),
                             static_cast<LPARAM>(Number(argv[4]))) ? 0 : 1;
-    }
-    if (verb == "menu") {
-        HWND menuWindow = OpenMenuWindow();
-        HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0)) : nullptr;
-        if (menu == nullptr)
-            return 1;
-        ListMenu(menu, 0);
-        return 0;
     }
     if (verb == "keys" || verb == "chord") {
         std::vector<WORD> keys;

@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include <cstring>
 #include <fstream>
 #include <shellapi.h>
 #include <sstream>
@@ -92,6 +93,8 @@ void DeleteSettingsKey()
 void DialogTest::SetUp()
 {
     DeleteSettingsKey();
+    // Every test starts with an empty clipboard history.
+    EmptyTheClipboard();
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -164,4 +167,127 @@ HTREEITEM DialogTest::TopLevel(int index)
     while (item != nullptr && index-- > 0)
         item = Tree().NextSibling(item);
     return item;
+}
+
+namespace {
+
+struct MenuDriver {
+    std::vector<WORD> keys;
+    std::vector<MenuItemSnapshot> items;
+    bool done = false;
+};
+MenuDriver* g_menuDriver = nullptr;
+
+std::vector<MenuItemSnapshot> Snapshot(HMENU menu)
+{
+    std::vector<MenuItemSnapshot> items;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char caption[1024] = "";
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = caption;
+        info.cch = sizeof(caption) - 1;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        MenuItemSnapshot item;
+        item.caption = caption;
+        item.id = info.hSubMenu != nullptr ? 0 : info.wID;
+        item.separator = (info.fType & MFT_SEPARATOR) != 0;
+        item.isDefault = (info.fState & MFS_DEFAULT) != 0;
+        item.grayed = (info.fState & MFS_GRAYED) != 0;
+        if (info.hSubMenu != nullptr)
+            item.submenu = Snapshot(info.hSubMenu);
+        items.push_back(item);
+    }
+    return items;
+}
+
+void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (g_menuDriver == nullptr || g_menuDriver->done)
+        return;
+    HWND menuWindow = nullptr;
+    while ((menuWindow = FindWindowExA(nullptr, menuWindow, "#32768", nullptr)) != nullptr)
+        if (IsWindowVisible(menuWindow))
+            break;
+    if (menuWindow == nullptr)
+        return;
+    g_menuDriver->done = true;
+    KillTimer(nullptr, timer);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    g_menuDriver->items = Snapshot(menu);
+    if (g_menuDriver->keys.empty()) {
+        EndMenu();
+        return;
+    }
+    for (WORD key : g_menuDriver->keys) {
+        PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
+        PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000000);
+    }
+}
+
+}  // namespace
+
+std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open, const std::vector<WORD>& keys)
+{
+    MenuDriver driver;
+    driver.keys = keys;
+    g_menuDriver = &driver;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnMenuTimer);
+    open();
+    KillTimer(nullptr, timer);
+    g_menuDriver = nullptr;
+    PumpMessages();
+    return driver.items;
+}
+
+namespace {
+bool OpenClipboardBriefly()
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (OpenClipboard(nullptr))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+}  // namespace
+
+std::string ClipboardText()
+{
+    if (!OpenClipboardBriefly())
+        return "<busy>";
+    std::string text = "<none>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::string& text)
+{
+    if (!OpenClipboardBriefly())
+        return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (block != nullptr) {
+        memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        if (SetClipboardData(CF_TEXT, block) == nullptr)
+            GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+void EmptyTheClipboard()
+{
+    if (!OpenClipboardBriefly())
+        return;
+    EmptyClipboard();
+    CloseClipboard();
 }

@@ -70,3 +70,25 @@ protected:
 };
 
 void DeleteSettingsKey();
+
+// One item of a popup menu as it was shown.
+struct MenuItemSnapshot {
+    std::string caption;
+    UINT id = 0;
+    bool separator = false;
+    bool isDefault = false;
+    bool grayed = false;
+    std::vector<MenuItemSnapshot> submenu;
+};
+
+// Runs `open`, which is expected to show a popup menu with TrackPopupMenu on
+// this thread; once the menu is up, notes its items and then either presses
+// `keys` in it (virtual-key codes) or, with none, closes it with no choice.
+// Returns the items noted; empty when no menu showed up.
+std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open,
+                                        const std::vector<WORD>& keys = {});
+
+// The clipboard's text, or "<none>" when it holds no text.
+std::string ClipboardText();
+void SetClipboardText(const std::string& text);
+void EmptyTheClipboard();

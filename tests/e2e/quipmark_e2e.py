@@ -1,0 +1,172 @@
+"""Support for the end-to-end tests: the real quipmark.exe under Wine, driven
+from outside as a user would, through qmprobe.exe (another Windows program on
+the same desktop), xdotool (the X keyboard and mouse) and xclip (an X program
+using the clipboard).
+
+The tests run inside scripts/with-wine.sh, which provides DISPLAY and a
+throwaway WINEPREFIX. Popup menus of another Wine process cannot be read
+from outside, so menus are checked by choosing items with the keyboard and
+reading what lands on the clipboard.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+
+EXE = os.environ.get('QUIPMARK_EXE', '')
+PROBE = os.environ.get('QMPROBE_EXE', '')
+
+WM_COMMAND = 0x0111
+WM_TRAY_NOTIFY = 0x0400 + 10
+WM_RBUTTONUP = 0x0205
+WM_LBUTTONDBLCLK = 0x0203
+ID_SHOW_CONFIGURATION = 32773
+ID_EXIT = 32774
+IDYES, IDNO = 6, 7
+
+VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Left': 0x25, 'Up': 0x26, 'Right': 0x27,
+                'Down': 0x28, 'Home': 0x24, 'End': 0x23, 'Tab': 0x09, 'F2': 0x71, 'F5': 0x74}
+
+
+def windows_path(path):
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def wait_for(condition, timeout=15.0, interval=0.1):
+    """Polls `condition` until it returns something true or `timeout` passes."""
+    end = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > end:
+            return value
+        time.sleep(interval)
+
+
+def record(kind, text):
+    """One record of the data file."""
+    data = text.encode('cp1252')
+    return (b'K' if kind == 'K' else b'e') + struct.pack('<I', len(data)) + data
+
+
+def probe(*args, timeout=60):
+    """Runs qmprobe.exe; returns (exit code, output)."""
+    result = subprocess.run(['wine', PROBE] + [str(a) for a in args], capture_output=True,
+                            text=True, timeout=timeout, stdin=subprocess.DEVNULL)
+    return result.returncode, result.stdout
+
+
+def read_clipboard():
+    result = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], capture_output=True,
+                            timeout=10, stdin=subprocess.DEVNULL)
+    return result.stdout.decode('utf-8', 'replace') if result.returncode == 0 else None
+
+
+class XClipboard:
+    """Owns the X clipboard through xclip, as another X program would."""
+
+    def __init__(self):
+        self._owner = None
+
+    def set(self, text):
+        self.release()
+        self._owner = subprocess.Popen(['xclip', '-quiet', '-selection', 'clipboard'],
+                                       stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+        self._owner.stdin.write(text.encode('utf-8'))
+        self._owner.stdin.close()
+
+    def release(self):
+        if self._owner is not None:
+            self._owner.kill()
+            self._owner.wait()
+            self._owner = None
+
+
+class Quipmark:
+    """The program installed in a folder of its own, with its data file beside it."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix='qm-e2e-')
+        self.exe = os.path.join(self.folder, 'quipmark.exe')
+        shutil.copy(EXE, self.exe)
+        self.data_file = os.path.join(self.folder, 'quipmark.dat')
+        self.process = None
+
+    def write_data(self, records):
+        with open(self.data_file, 'wb') as out:
+            out.write(b''.join(records))
+
+    def start(self, wait_hidden=True):
+        self.process = subprocess.Popen(['wine', self.exe], stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if wait_hidden:
+            code, out = probe('wait', 'hidden', 20000)
+            assert code == 0, 'the program did not come up and hide itself: ' + out
+        return self.process
+
+    def post(self, message, wparam=0, lparam=0):
+        code, _ = probe('post', message, wparam, lparam)
+        return code == 0
+
+    def open_tray_menu(self):
+        """A right click on the tray icon, as the tray reports it."""
+        self.post(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
+        code, _ = probe('wait', 'menu', 10000)
+        return code == 0
+
+    def keys(self, *names):
+        """Presses keys through the system's input queue, which reaches the
+        foreground window and an open menu. Names as in VIRTUAL_KEYS."""
+        probe('keys', *[VIRTUAL_KEYS[name] for name in names])
+
+    def choose_from_menu(self, *names):
+        """Opens the tray menu and walks it with the keys named."""
+        assert self.open_tray_menu(), 'the tray menu did not open'
+        self.keys(*names)
+        probe('wait', 'nomenu', 10000)
+
+    def exit(self, timeout=20):
+        self.post(WM_COMMAND, ID_EXIT, 0)
+        return self.wait_exit(timeout)
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def kill(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        wait_for(lambda: probe('state')[0] != 0, timeout=10)
+
+    def cleanup(self):
+        self.kill()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+class QuipmarkTestCase(unittest.TestCase):
+    """A test with a fresh installation, no settings key and no other instance."""
+
+    def setUp(self):
+        if not EXE or not PROBE:
+            self.skipTest('QUIPMARK_EXE and QMPROBE_EXE are set by CTest')
+        probe('regdel')
+        self.assertEqual(probe('wait', 'gone', 15000)[0], 0, 'another Quipmark is still running')
+        self.app = Quipmark()
+        self.clipboard = XClipboard()
+
+    def tearDown(self):
+        self.clipboard.release()
+        self.app.cleanup()
+        probe('regdel')
+
+    def assertClipboardBecomes(self, expected, timeout=10):
+        got = wait_for(lambda: read_clipboard() == expected and expected, timeout=timeout)
+        self.assertEqual(read_clipboard() if not got else expected, expected)

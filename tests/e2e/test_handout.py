@@ -1,0 +1,39 @@
+"""The program's reason to exist: entries from the data file, chosen from the
+tray menu, land whole on the clipboard."""
+import unittest
+
+from quipmark_e2e import QuipmarkTestCase, probe, read_clipboard, record, wait_for
+
+
+def same_text(a, b):
+    # X programs see line breaks as the clipboard bridge hands them over.
+    return a is not None and a.replace('\r\n', '\n') == b.replace('\r\n', '\n')
+
+
+class HandOut(QuipmarkTestCase):
+
+    def test_choosing_entries_from_the_tray_menu_puts_their_full_text_on_the_clipboard(self):
+        long_text = 'A fairly long entry whose label is cut in the menu\r\nwith a second line'
+        self.app.write_data([record('K', 'Hi'), record('K', 'Sig'), record('e', 'Yours'),
+                             record('e', long_text)])
+        self.app.start()
+
+        # Below the clipboard branch come Hi, then the group Sig.
+        self.app.choose_from_menu('Down', 'Down', 'Return')
+        self.assertTrue(wait_for(lambda: same_text(read_clipboard(), 'Hi')), read_clipboard())
+
+        self.app.choose_from_menu('Down', 'Down', 'Down', 'Right', 'Down', 'Return')
+        self.assertTrue(wait_for(lambda: same_text(read_clipboard(), long_text)), read_clipboard())
+        self.assertEqual(probe('state')[1].split()[0], 'hidden', 'handing out leaves the dialog hidden')
+
+    def test_the_clipboard_text_of_another_program_can_be_handed_out_again(self):
+        self.app.write_data([record('K', 'mine')])
+        self.app.start()
+        self.clipboard.set('copied elsewhere')
+        self.assertTrue(wait_for(lambda: read_clipboard() == 'copied elsewhere'))
+        self.app.choose_from_menu('Down', 'Down', 'Return')
+        self.assertTrue(wait_for(lambda: read_clipboard() == 'mine', timeout=10), read_clipboard())
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,62 @@
+"""Start-up, the single-instance rule and leaving the program."""
+import os
+import subprocess
+import unittest
+
+from quipmark_e2e import (ID_SHOW_CONFIGURATION, WM_COMMAND, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY,
+                          QuipmarkTestCase, probe, wait_for)
+
+
+def tray_window():
+    result = subprocess.run(['xdotool', 'search', '--name', 'Wine System Tray'],
+                            capture_output=True, text=True, timeout=10)
+    return result.stdout.split()[0] if result.stdout.split() else None
+
+
+class StartUp(QuipmarkTestCase):
+
+    def test_starts_minimised_hides_itself_and_sits_in_the_tray(self):
+        self.app.start(wait_hidden=False)
+        self.assertEqual(probe('wait', 'exists', 20000)[0], 0)
+        self.assertEqual(probe('wait', 'hidden', 5000)[0], 0)
+        self.assertEqual(probe('state')[1].split(), ['hidden', 'iconic'])
+        # A real right click on the icon in the tray opens the program's menu.
+        window = tray_window()
+        self.assertIsNotNone(window)
+        # The icons sit in a row; the program's is the last one added.
+        for x in range(10, 160, 20):
+            subprocess.run(['xdotool', 'mousemove', '--window', window, str(x), '10', 'click', '3'],
+                           timeout=10)
+            if probe('wait', 'menu', 1500)[0] == 0:
+                break
+        else:
+            self.fail('no tray icon opened the menu')
+        self.app.keys('Escape')
+        self.assertEqual(probe('wait', 'nomenu', 5000)[0], 0)
+
+    def test_second_start_shows_the_first_instance_and_exits_quietly(self):
+        self.app.start()
+        second = subprocess.run(['wine', self.app.exe], stdin=subprocess.DEVNULL,
+                                capture_output=True, timeout=60)
+        self.assertEqual(second.returncode, 0)
+        self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
+        self.assertIsNone(self.app.process.poll(), 'the first instance must keep running')
+
+    def test_exit_with_nothing_changed_writes_nothing(self):
+        self.app.start()
+        self.assertEqual(self.app.exit(), 0)
+        self.assertFalse(os.path.exists(self.app.data_file))
+        self.assertNotEqual(probe('regget', 'MaxLength')[0], 0, 'the settings key must not be written')
+
+    def test_double_click_on_the_tray_icon_shows_the_dialog(self):
+        self.app.start()
+        self.app.post(WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK)
+        self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
+        self.app.post(WM_COMMAND, 1010, 0)  # "&Hide"
+        self.assertEqual(probe('wait', 'hidden', 10000)[0], 0)
+        self.app.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
+        self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,241 @@
+#include "GuiTestSupport.h"
+#include "entries/RecordCodec.h"
+#include <cstdlib>
+
+namespace {
+
+using namespace std::string_literals;
+
+std::string Record(RecordKind kind, const std::string& text)
+{
+    std::string bytes;
+    AppendRecord(bytes, kind, text);
+    return bytes;
+}
+
+std::string K(const std::string& text) { return Record(RecordKind::TopLevel, text); }
+std::string E(const std::string& text) { return Record(RecordKind::Child, text); }
+
+const std::string kWorkedExample = K("Hi") + K("Sig") + E("Yours") + E("Best,\r\nMe");
+
+// A folder prepared by CTest in which saving fails, as a Windows path.
+std::string HostileFolder(const char* name)
+{
+    const char* unixDir = std::getenv("QUIPMARK_HOSTILE_DIR");
+    if (unixDir == nullptr)
+        return std::string();
+    std::string path = std::string("Z:") + unixDir + "/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? std::string() : path;
+}
+
+class DataFile : public DialogTest {
+protected:
+    // Loads `bytes` as the data file, answering any message box.
+    void StartWith(const std::string& bytes)
+    {
+        WriteBytesToFile(dataPath, bytes);
+        answerer = std::make_unique<MessageBoxAnswerer>(IDOK);
+        StartDialog();
+        answerer.reset();
+    }
+
+    // Saving must fail: the old bytes stay, Save stays enabled, the user is told.
+    void ExpectSaveFails(const std::string& oldBytes)
+    {
+        dialog->SetModified(true);
+        MessageBoxAnswerer boxes(IDOK);
+        EXPECT_FALSE(dialog->SaveEntries());
+        EXPECT_EQ(boxes.Count(), 1);
+        if (boxes.Count() == 1) {
+            EXPECT_NE(boxes.Texts()[0].find(dataPath), std::string::npos) << boxes.Texts()[0];
+        }
+        EXPECT_TRUE(Enabled(IDC_SAVE));
+        if (!oldBytes.empty()) {
+            EXPECT_EQ(ReadBytesOfFile(dataPath), oldBytes);
+        }
+        EXPECT_EQ(LeftoverTempFiles(), 0);
+    }
+
+    int LeftoverTempFiles()
+    {
+        WIN32_FIND_DATAA found;
+        const std::string pattern = folder + "\\qmk*.tmp";
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return 0;
+        int count = 0;
+        do
+            ++count;
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        return count;
+    }
+
+    std::unique_ptr<MessageBoxAnswerer> answerer;
+};
+
+TEST_F(DataFile, LoadsEntriesAndGroupsInFileOrder)
+{
+    StartWith(kWorkedExample);
+    EXPECT_EQ(TreeOutline(),
+              "Quipmark Menu List\n"
+              "  Last 15 Clipboard Entries\n"
+              "  Hi\n"
+              "  Sig\n"
+              "    Yours\n"
+              "    Best,\r\nMe\n");
+    EXPECT_EQ(Tree().Image(Tree().Root()), 0);
+    EXPECT_EQ(Tree().Image(TopLevel(0)), 2) << "an empty clipboard branch is a plain entry";
+    EXPECT_EQ(Tree().Image(TopLevel(1)), 2);
+    EXPECT_EQ(Tree().Image(TopLevel(2)), 1);
+    EXPECT_EQ(Tree().Image(Tree().Child(TopLevel(2))), 2);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "6");
+    EXPECT_FALSE(Enabled(IDC_SAVE)) << "loading is no change";
+    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(Tree().NextSibling(Tree().Child(TopLevel(2)))))),
+              "Best,\r\nMe");
+}
+
+TEST_F(DataFile, MissingOrEmptyFileLoadsNothingAndSaysNothing)
+{
+    MessageBoxAnswerer boxes(IDOK);
+    StartDialog();
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "2");
+    CloseDialog();
+    WriteBytesToFile(dataPath, "");
+    StartDialog();
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "2");
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(DataFile, ShowsTheExactCountAboveAHundred)
+{
+    std::string bytes;
+    for (int i = 0; i < 150; ++i)
+        bytes += K("entry " + std::to_string(i));
+    StartWith(bytes);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "152");
+}
+
+TEST_F(DataFile, CorruptFileLoadsWhatCameBeforeTellsOnceAndKeepsTheOriginal)
+{
+    const std::string bytes = K("good") + E("child") + "k\x01\x00\x00\x00x"s + K("lost");
+    MessageBoxAnswerer boxes(IDOK);
+    WriteBytesToFile(dataPath, bytes);
+    StartDialog();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Texts()[0], "Corrupt quipmark.dat file, only partial data loaded");
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  good\n    child\n");
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), bytes);
+
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("good") + E("child"));
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), bytes) << "the damaged original survives the save";
+}
+
+TEST_F(DataFile, RecordsRunningPastTheEndAreCorrupt)
+{
+    MessageBoxAnswerer boxes(IDOK);
+    WriteBytesToFile(dataPath, K("kept") + "K\xFF\xFF\xFF\xFF" "abc"s);
+    StartDialog();
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
+}
+
+TEST_F(DataFile, SaveWritesTheTreeByteForByteWithoutTheHistory)
+{
+    SetClipboardText("history text");
+    StartWith(kWorkedExample);
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), kWorkedExample);
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+    EXPECT_EQ(LeftoverTempFiles(), 0);
+}
+
+TEST_F(DataFile, SaveAndLoadKeepLongTextsAndEveryByteValue)
+{
+    std::string everyByte;
+    for (int value = 1; value < 256; ++value)
+        everyByte += static_cast<char>(value);
+    const std::string bytes = K(std::string(70000, 'L') + "end") + K("group") + E(everyByte) + E("x\r\ny");
+    StartWith(bytes);
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
+}
+
+TEST_F(DataFile, SaveIntoAReadOnlyFileFailsAndKeepsIt)
+{
+    StartWith(kWorkedExample);
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectSaveFails(kWorkedExample);
+}
+
+TEST_F(DataFile, SaveIntoAFileHeldByAnotherProgramFailsAndKeepsIt)
+{
+    StartWith(kWorkedExample);
+    HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ExpectSaveFails("");
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytesOfFile(dataPath), kWorkedExample);
+}
+
+TEST_F(DataFile, SaveIntoAFolderThatCannotBeWrittenFails)
+{
+    const std::string locked = HostileFolder("locked");
+    if (locked.empty())
+        GTEST_SKIP() << "no immutable folder could be made on this machine";
+    StartDialog();
+    dataPath = locked + "\\quipmark.dat";
+    dialog->UseDataPath(dataPath);
+    ExpectSaveFails("");
+    EXPECT_FALSE(FileExists(dataPath));
+}
+
+TEST_F(DataFile, AWriteThatFailsPartWayLeavesTheOldFileWhole)
+{
+    const std::string full = HostileFolder("full");
+    if (full.empty())
+        GTEST_SKIP() << "no small file system could be mounted on this machine";
+    StartDialog();
+    dataPath = full + "\\quipmark.dat";
+    folder = full;
+    WriteBytesToFile(dataPath, kWorkedExample);
+    dialog->UseDataPath(dataPath);
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "big", std::string(200000, 'b'), 2);
+    ExpectSaveFails(kWorkedExample);
+    DeleteFileA(dataPath.c_str());
+}
+
+TEST_F(DataFile, AFailedSaveStopsTheExit)
+{
+    StartWith(kWorkedExample);
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
+    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    dialog->SetModified(true);
+    MessageBoxAnswerer boxes(IDOK);
+    Click(IDC_EXIT);
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_FALSE(dialog->IsEnding()) << "unsaved entries must not be dropped";
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Click(IDC_EXIT);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), kWorkedExample);
+}
+
+TEST_F(DataFile, NoDataPathMeansNothingLoadsAndSavingIsReported)
+{
+    StartDialog();
+    dataPath.clear();
+    dialog->UseDataPath(dataPath);
+    ExpectSaveFails("");
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+#include "GuiTestSupport.h"
+#include <shellapi.h>
+#include "entries/RecordCodec.h"
+
+namespace {
+
+std::string K(const std::string& text)
+{
+    std::string bytes;
+    AppendRecord(bytes, RecordKind::TopLevel, text);
+    return bytes;
+}
+
+std::string E(const std::string& text)
+{
+    std::string bytes;
+    AppendRecord(bytes, RecordKind::Child, text);
+    return bytes;
+}
+
+class TrayMenu : public DialogTest {
+protected:
+    std::vector<MenuItemSnapshot> ShowMenu(UINT source, const std::vector<WORD>& keys = {})
+    {
+        return DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, source, WM_RBUTTONUP); }, keys);
+    }
+    void StartWith(const std::string& bytes)
+    {
+        WriteBytesToFile(dataPath, bytes);
+        StartDialog();
+    }
+};
+
+TEST_F(TrayMenu, EmptyTreeShowsTheBranchAndTheProgramCommands)
+{
+    StartDialog();
+    const auto items = ShowMenu(0);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].caption, "Last 15 Clipboard...");
+    EXPECT_EQ(items[0].id, 1325u);
+    EXPECT_TRUE(items[1].separator);
+    EXPECT_EQ(items[2].caption, "&Configure...");
+    EXPECT_EQ(items[2].id, static_cast<UINT>(ID_SHOW_CONFIGURATION));
+    EXPECT_TRUE(items[2].isDefault);
+    EXPECT_EQ(items[3].caption, "&Exit");
+    EXPECT_EQ(items[3].id, static_cast<UINT>(ID_EXIT));
+}
+
+TEST_F(TrayMenu, TheHotkeyMenuOffersOnlyTheProgramItself)
+{
+    StartDialog();
+    const auto items = ShowMenu(1);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[2].caption, "&Quipmark");
+    EXPECT_EQ(items[2].id, static_cast<UINT>(ID_SHOW_CONFIGURATION));
+    EXPECT_TRUE(items[2].isDefault);
+}
+
+TEST_F(TrayMenu, GroupsBecomeSubmenusAndIdsRunInMenuOrder)
+{
+    StartWith(K("A") + E("a1") + E("a2") + K("B") + E("b1") + K("C"));
+    const auto items = ShowMenu(0);
+    ASSERT_EQ(items.size(), 7u);
+    EXPECT_EQ(items[0].id, 1325u);
+    EXPECT_EQ(items[1].caption, "A");
+    EXPECT_EQ(items[1].id, 0u);
+    ASSERT_EQ(items[1].submenu.size(), 2u);
+    EXPECT_EQ(items[1].submenu[0].id, 1326u);
+    EXPECT_EQ(items[1].submenu[1].caption, "a2");
+    EXPECT_EQ(items[1].submenu[1].id, 1327u);
+    ASSERT_EQ(items[2].submenu.size(), 1u);
+    EXPECT_EQ(items[2].submenu[0].id, 1328u);
+    EXPECT_EQ(items[3].caption, "C");
+    EXPECT_EQ(items[3].id, 1329u);
+    EXPECT_TRUE(items[4].separator);
+}
+
+TEST_F(TrayMenu, LabelsAreShortenedToTheMenuWidth)
+{
+    StartWith(K("12345678901234567890") + K("123456789012345678901") + K("Group label longer than twenty") +
+              E("child label longer than twenty"));
+    auto items = ShowMenu(0);
+    ASSERT_GE(items.size(), 4u);
+    EXPECT_EQ(items[1].caption, "12345678901234567890");
+    EXPECT_EQ(items[2].caption, "12345678901234567...");
+    EXPECT_EQ(items[3].caption, "Group label longe...");
+    ASSERT_EQ(items[3].submenu.size(), 1u);
+    EXPECT_EQ(items[3].submenu[0].caption, "child label longe...");
+
+    SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 10);
+    items = ShowMenu(0);
+    EXPECT_EQ(items[2].caption, "1234567...");
+}
+
+TEST_F(TrayMenu, ChoosingAnEntryHandsOutItsFullTextAndKeepsTheDialogHidden)
+{
+    const std::string full = std::string(300, 'x') + "\r\nsecond line";
+    StartWith(K("plain") + K("group") + E("first") + E(full));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Hwnd()); }));
+    // Down to the group, into it, to its second entry.
+    ShowMenu(0, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+    ASSERT_TRUE(PumpUntil([&] { return ClipboardText() == full; })) << ClipboardText();
+    EXPECT_FALSE(IsWindowVisible(Hwnd()));
+}
+
+TEST_F(TrayMenu, TheBranchItselfHandsOutItsOwnText)
+{
+    StartDialog();
+    ShowMenu(0, {VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == "Last 15 Clipboard Entries"; })) << ClipboardText();
+}
+
+TEST_F(TrayMenu, IdsMapToTheMenuThatWasShownNotToTheTreeOfTheMoment)
+{
+    StartWith(K("first") + K("second"));
+    ShowMenu(0);
+    // The tree changes after the menu was built (as a clipboard change does
+    // while a menu is open): the ids still name what the menu showed.
+    HTREEITEM first = TopLevel(1);
+    dialog->InsertEntry(Tree().Root(), TopLevel(0), "intruder", "intruder", 2);
+    dialog->OnMenuCmd(1327);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == "second"; })) << ClipboardText();
+    // An entry deleted meanwhile hands out nothing.
+    dialog->DeleteEntryItem(first);
+    SetClipboardText("unchanged");
+    dialog->OnMenuCmd(1326);
+    PumpMessages();
+    EXPECT_EQ(ClipboardText(), "unchanged");
+}
+
+TEST_F(TrayMenu, IdsNoShownItemCarriedHandOutNothing)
+{
+    StartWith(K("only"));
+    SetClipboardText("unchanged");
+    dialog->OnMenuCmd(1326);  // no menu was shown yet
+    ShowMenu(0);
+    dialog->OnMenuCmd(1324);
+    dialog->OnMenuCmd(1327);
+    dialog->OnMenuCmd(1824);
+    PumpMessages();
+    EXPECT_EQ(ClipboardText(), "unchanged");
+}
+
+TEST_F(TrayMenu, EntriesBeyondFiveHundredAreShownButDoNothing)
+{
+    std::string bytes = K("group");
+    for (int i = 0; i < 520; ++i)
+        bytes += E("child " + std::to_string(i));
+    StartWith(bytes);
+    const auto items = ShowMenu(0);
+    ASSERT_GE(items.size(), 2u);
+    ASSERT_EQ(items[1].submenu.size(), 520u);
+    EXPECT_EQ(items[1].submenu[499].id, 1825u);
+    EXPECT_EQ(items[1].submenu[519].id, 1845u);
+    SetClipboardText("unchanged");
+    dialog->Send(WM_COMMAND, 1825, 0);
+    PumpMessages();
+    EXPECT_EQ(ClipboardText(), "unchanged");
+    dialog->Send(WM_COMMAND, 1824, 0);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == "child 498"; })) << ClipboardText();
+}
+
+TEST_F(TrayMenu, DoubleClickShowsTheDialogAndOtherMouseMessagesDoNothing)
+{
+    StartDialog();
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Hwnd()); }));
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE})
+        dialog->Send(WM_TRAY_NOTIFY, 0, message);
+    EXPECT_FALSE(IsWindowVisible(Hwnd()));
+    dialog->Send(WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(IsIconic(Hwnd()));
+}
+
+TEST_F(TrayMenu, TheTaskbarRestartingBringsTheIconBack)
+{
+    StartDialog();
+    // The icon is added again: a second add of the same icon fails only if
+    // it is still there, so delete it first as a restarted taskbar would.
+    dialog->SetTrayIcon(false);
+    dialog->Send(RegisterWindowMessageA("TaskbarCreated"));
+    NOTIFYICONDATAA data = {};
+    data.cbSize = 88;
+    data.hWnd = Hwnd();
+    data.uID = 0;
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data)) << "the icon was not added again";
+    dialog->SetTrayIcon(true);
+}
+
+}  // namespace
