@@ -1,7 +1,6 @@
 #include "GuiTestSupport.h"
 #include "RegistryTestSupport.h"
 #include <initializer_list>
-#include <utility>
 
 namespace {
 
@@ -37,62 +36,15 @@ void TypeKey(HWND window, WORD key, std::initializer_list<WORD> modifiers = {})
     SetKeyboardState(saved);
 }
 
-// The popup menu that opens next: its items (id and text) when it showed,
-// read and closed again by a timer while the menu's own loop runs.
-class MenuCapture {
-public:
-    MenuCapture() : m_timer(SetTimer(nullptr, 0, 30, OnTimer)) { s_capture = this; }
-    ~MenuCapture()
-    {
-        KillTimer(nullptr, m_timer);
-        s_capture = nullptr;
-    }
-    MenuCapture(const MenuCapture&) = delete;
-    MenuCapture& operator=(const MenuCapture&) = delete;
-
-    bool Seen() const { return m_seen; }
-    const std::vector<std::pair<UINT, std::string>>& Items() const { return m_items; }
-    // Items with a command id of the program's own (not an entry).
-    std::vector<std::pair<UINT, std::string>> ProgramCommands() const
-    {
-        std::vector<std::pair<UINT, std::string>> commands;
-        for (const auto& item : m_items)
-            if (item.first > kLastMenuCommand)
-                commands.push_back(item);
-        return commands;
-    }
-
-private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (s_capture == nullptr || s_capture->m_seen)
-            return;
-        HWND window = FindWindowA("#32768", nullptr);
-        if (window == nullptr || !IsWindowVisible(window))
-            return;
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
-        if (menu == nullptr)
-            return;
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            char text[256] = "";
-            MENUITEMINFOA info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = MIIM_ID | MIIM_STRING;
-            info.dwTypeData = text;
-            info.cch = sizeof(text);
-            if (GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info))
-                s_capture->m_items.emplace_back(info.wID, text);
-        }
-        s_capture->m_seen = true;
-        EndMenu();
-    }
-
-    static MenuCapture* s_capture;
-    UINT_PTR m_timer;
-    bool m_seen = false;
-    std::vector<std::pair<UINT, std::string>> m_items;
-};
-MenuCapture* MenuCapture::s_capture = nullptr;
+// The menu's items with a command of the program's own, not an entry's.
+std::vector<MenuItemSnapshot> ProgramCommands(const std::vector<MenuItemSnapshot>& items)
+{
+    std::vector<MenuItemSnapshot> commands;
+    for (const MenuItemSnapshot& item : items)
+        if (item.id > kLastMenuCommand)
+            commands.push_back(item);
+    return commands;
+}
 
 class Hotkey : public DialogTest {
 protected:
@@ -257,19 +209,18 @@ TEST_F(Hotkey, AHotkeyMessageOpensTheMenuWithQuipmarkOnly)
 {
     StartDialog();
     dialog->InsertEntry(Tree().Root(), TVI_LAST, "entry", "entry", 2);
-    MenuCapture menu;
-    const LRESULT result = SendMessageA(Hwnd(), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL | MOD_ALT, VK_F5));
-    EXPECT_EQ(result, 0);
+    LRESULT result = -1;
     // Sent, not posted: the menu has come and gone when the message returns.
-    ASSERT_TRUE(menu.Seen());
-    const auto commands = menu.ProgramCommands();
+    const auto items = DriveMenu([&] {
+        result = SendMessageA(Hwnd(), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL | MOD_ALT, VK_F5));
+    });
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[1].caption, "entry");
+    const auto commands = ProgramCommands(items);
     ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].first, static_cast<UINT>(ID_SHOW_CONFIGURATION));
-    EXPECT_EQ(commands[0].second, "&Quipmark");
-    bool entryShown = false;
-    for (const auto& item : menu.Items())
-        entryShown = entryShown || item.second == "entry";
-    EXPECT_TRUE(entryShown);
+    EXPECT_EQ(commands[0].id, static_cast<UINT>(ID_SHOW_CONFIGURATION));
+    EXPECT_EQ(commands[0].caption, "&Quipmark");
 }
 
 TEST_F(Hotkey, PressingTheRegisteredHotkeyOpensTheMenu)
@@ -277,7 +228,7 @@ TEST_F(Hotkey, PressingTheRegisteredHotkeyOpensTheMenu)
     SetNumber(kSettingsPath, "Hotkey", kShiftAltF7);
     StartDialog();
     ASSERT_EQ(dialog->RegisteredHotkey(), kShiftAltF7);
-    MenuCapture menu;
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Hwnd()); }));
     INPUT keys[6] = {};
     const WORD sequence[3] = {VK_SHIFT, VK_MENU, VK_F7};
     for (int i = 0; i < 3; ++i) {
@@ -287,11 +238,17 @@ TEST_F(Hotkey, PressingTheRegisteredHotkeyOpensTheMenu)
         keys[5 - i].ki.wVk = sequence[i];
         keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    ASSERT_EQ(SendInput(6, keys, sizeof(INPUT)), 6u);
-    ASSERT_TRUE(PumpUntil([&] { return menu.Seen(); }, 5000));
-    const auto commands = menu.ProgramCommands();
+    // The last item, the program command, shows the dialog.
+    const auto items = DriveMenu(
+        [&] {
+            ASSERT_EQ(SendInput(6, keys, sizeof(INPUT)), 6u);
+            PumpUntil([&] { return IsWindowVisible(Hwnd()) && !IsIconic(Hwnd()); });
+        },
+        {VK_UP, VK_RETURN});
+    const auto commands = ProgramCommands(items);
     ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].second, "&Quipmark");
+    EXPECT_EQ(commands[0].caption, "&Quipmark");
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(Hwnd()) && !IsIconic(Hwnd()); }));
 }
 
 }  // namespace
