@@ -70,6 +70,10 @@ INT_PTR CDialog::DoModal()
     HWND owner = Owner();
     if (!Create())
         return -1;
+    // As with the system's modal dialogs, a template without WS_VISIBLE is
+    // shown once initialised, unless the dialog ended or showed itself.
+    if (!m_ending && !IsWindowVisible(m_hWnd))
+        ShowWindow(m_hWnd, SW_SHOW);
     const bool disableOwner = owner != nullptr && IsWindowEnabled(owner);
     if (disableOwner)
         EnableWindow(owner, FALSE);

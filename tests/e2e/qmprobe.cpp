@@ -13,6 +13,10 @@
 //   qmprobe rect ID                       a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe regget NAME | regset NAME VALUE | regdel     the program's settings key
+//   qmprobe window CAPTION MS             waits for a visible window of that caption, then lists
+//                                         its controls: "id|class|text" per line
+//   qmprobe windowpost CAPTION MSG WPARAM LPARAM   posts a message to that window
+//   qmprobe rect CAPTION                  "x y width height" of that window on the screen
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
@@ -123,6 +127,35 @@ int MessageBoxCommand(DWORD timeoutMs, int button)
     return 0;
 }
 
+HWND VisibleWindow(const char* caption)
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, nullptr, caption)) != nullptr)
+        if (IsWindowVisible(window))
+            return window;
+    return nullptr;
+}
+
+int ListWindow(const char* caption, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    HWND window = nullptr;
+    while ((window = VisibleWindow(caption)) == nullptr) {
+        if (GetTickCount() - start > timeoutMs) {
+            std::printf("timeout\n");
+            return 1;
+        }
+        Sleep(20);
+    }
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[64] = "", text[1024] = "";
+        GetClassNameA(child, cls, sizeof(cls));
+        GetWindowTextA(child, text, sizeof(text));
+        std::printf("%d|%s|%s\n", static_cast<short>(GetDlgCtrlID(child)), cls, text);
+    }
+    return 0;
+}
+
 int Registry(int argc, char** argv)
 {
     const std::string verb = argv[1];
@@ -222,6 +255,21 @@ int main(int argc, char** argv)
         } else {
             std::printf("%d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
         }
+        return 0;
+    }
+    if (verb == "window" && argc >= 4)
+        return ListWindow(argv[2], static_cast<DWORD>(Number(argv[3])));
+    if (verb == "windowpost" && argc >= 6) {
+        HWND window = VisibleWindow(argv[2]);
+        return window != nullptr && PostMessageA(window, static_cast<UINT>(Number(argv[3])), Number(argv[4]),
+                                                 static_cast<LPARAM>(Number(argv[5]))) ? 0 : 1;
+    }
+    if (verb == "rect" && argc >= 3) {
+        HWND window = VisibleWindow(argv[2]);
+        RECT rect;
+        if (window == nullptr || !GetWindowRect(window, &rect))
+            return 1;
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
         return 0;
     }
     if (verb == "idle") {
