@@ -3,7 +3,8 @@
 // end-to-end tests run it under Wine beside the real quipmark.exe.
 //
 //   qmprobe state                         "visible iconic" flags of the "Quipmark" window
-//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
+//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden,
+//                                         hidden-iconic, menu, nomenu
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
 //   qmprobe chord VK...                   holds the keys down together, then releases them
@@ -58,6 +59,9 @@ bool StateHolds(const std::string& state)
     if (state == "gone") return main == nullptr;
     if (state == "visible") return main != nullptr && IsWindowVisible(main);
     if (state == "hidden") return main != nullptr && !IsWindowVisible(main);
+    // Hidden after having been minimised: while the window is still being
+    // created it is hidden too, but not iconic.
+    if (state == "hidden-iconic") return main != nullptr && !IsWindowVisible(main) && IsIconic(main);
     if (state == "shown") return main != nullptr && IsWindowVisible(main) && !IsIconic(main);
     if (state == "menu") return OpenMenuWindow() != nullptr;
     if (state == "nomenu") return OpenMenuWindow() == nullptr;
@@ -67,15 +71,28 @@ bool StateHolds(const std::string& state)
 
 int Wait(const std::string& state, DWORD timeoutMs)
 {
+    // Start-up passes through hidden-and-iconic for a moment, while it
+    // minimises the still hidden window; only the hide timer's lasts.
+    const DWORD hold = state == "hidden-iconic" ? 300 : 0;
     const DWORD start = GetTickCount();
-    while (!StateHolds(state)) {
+    DWORD heldSince = 0;
+    bool holding = false;
+    for (;;) {
+        if (!StateHolds(state)) {
+            holding = false;
+        } else {
+            if (!holding)
+                heldSince = GetTickCount();
+            holding = true;
+            if (GetTickCount() - heldSince >= hold)
+                return 0;
+        }
         if (GetTickCount() - start > timeoutMs) {
             std::printf("timeout\n");
             return 1;
         }
         Sleep(20);
     }
-    return 0;
 }
 
 void SendKey(WORD vk, bool up)

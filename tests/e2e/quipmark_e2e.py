@@ -105,7 +105,9 @@ class Quipmark:
         self.process = subprocess.Popen(['wine', self.exe], stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait_hidden:
-            code, out = probe('wait', 'hidden', 20000)
+            # Hidden and minimised, as the hide timer leaves it; merely hidden
+            # is also the state of a window still being created.
+            code, out = probe('wait', 'hidden-iconic', 20000)
             assert code == 0, 'the program did not come up and hide itself: ' + out
         return self.process
 

@@ -2,7 +2,6 @@
 menu from outside the program, and what the dialog shows is saved to the
 registry and the data file and comes back at the next start."""
 import subprocess
-import time
 import unittest
 
 from quipmark_e2e import (ID_SHOW_CONFIGURATION, WM_COMMAND, QuipmarkTestCase, probe, record,
@@ -39,23 +38,6 @@ def menu_width():
     return int(position) & 0xFFFF if position is not None else None
 
 
-def settled_state(quiet=1.5, timeout=15.0):
-    """The dialog's state once it stopped changing for `quiet` seconds.
-    Under openbox the iconify that hiding asked for can reach Wine a moment
-    after a following show, and minimises the dialog again; nothing tells
-    when that is over but a quiet spell."""
-    end = time.monotonic() + timeout
-    state, since = probe('state')[1], time.monotonic()
-    while time.monotonic() < end:
-        time.sleep(0.1)
-        now = probe('state')[1]
-        if now != state:
-            state, since = now, time.monotonic()
-        elif time.monotonic() - since >= quiet:
-            break
-    return state.split()
-
-
 def click_control(control, where='centre'):
     """A real mouse click on a control of the dialog."""
     left, top, right, bottom = (int(n) for n in control_value('rect', control).split())
@@ -76,7 +58,6 @@ class GlobalHotkey(QuipmarkTestCase):
         self.assertEqual(probe('regset', 'Hotkey', CTRL_ALT_F5)[0], 0)
         self.app.write_data([record('K', 'Hi')])
         self.app.start()
-        self.assertEqual(settled_state(), ['hidden', 'iconic'])
         # X hands keys to the window under focus; Wine sees them, and checks
         # its hotkeys, only when that is one of its windows: point at the
         # tray window, which openbox then focuses.
@@ -90,7 +71,6 @@ class GlobalHotkey(QuipmarkTestCase):
     def test_a_stored_hotkey_sent_by_another_program_opens_the_menu(self):
         self.assertEqual(probe('regset', 'Hotkey', 0xFFFF0000 | CTRL_ALT_F6)[0], 0)
         self.app.start()
-        self.assertEqual(settled_state(), ['hidden', 'iconic'])
         probe('chord', VK_CONTROL, VK_MENU, VK_F6)
         self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the hotkey did not open the menu')
         self.assertMenuHasOnlyQuipmark()
@@ -101,10 +81,8 @@ class SaveAndReload(QuipmarkTestCase):
     def test_the_dialogs_settings_are_saved_and_come_back_at_the_next_start(self):
         self.app.write_data([record('K', 'Hi')])
         self.app.start()
-        self.assertEqual(settled_state(), ['hidden', 'iconic'])
         self.app.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
         self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
-        self.assertEqual(settled_state(), ['visible', 'normal'])
         self.assertEqual(menu_width(), 10, 'no width stored: the minimum')
 
         click_control(IDC_SAVE_ON_EXIT)
@@ -132,7 +110,6 @@ class SaveAndReload(QuipmarkTestCase):
         # Nothing is left unsaved: leaving asks nothing.
         self.assertEqual(self.app.exit(), 0)
         self.app.start()
-        self.assertEqual(settled_state(), ['hidden', 'iconic'])
         self.assertEqual(control_value('checked', IDC_SAVE_ON_EXIT), '1')
         self.assertEqual(control_value('checked', IDC_ALWAYS_ON_TOP), '1')
         self.assertEqual(menu_width(), 11)
