@@ -1,4 +1,5 @@
 #include "settings/RegistryKey.h"
+#include "settings/ScopedKey.h"
 #include <vector>
 
 namespace {
@@ -6,30 +7,12 @@ namespace {
 // The longest name a registry key can have.
 const DWORD kMaxKeyNameLength = 255;
 
-// A key this code opened itself, closed when it goes.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    ~OpenedKey()
-    {
-        if (m_key != nullptr)
-            RegCloseKey(m_key);
-    }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    HKEY* Receive() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 }  // namespace
 
 bool CRegistryKey::QueryRaw(const std::string& path, const char* valueName, CRegistryValue& value) const
 {
     value.FreeData();
-    OpenedKey key;
+    ScopedKey key;
     if (RegOpenKeyExA(m_root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return false;
     DWORD type = 0;
@@ -65,7 +48,7 @@ bool CRegistryKey::ReadString(const std::string& path, const char* valueName, st
 
 bool CRegistryKey::WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const
 {
-    OpenedKey key;
+    ScopedKey key;
     if (RegCreateKeyExA(m_root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                         key.Receive(), nullptr) != ERROR_SUCCESS)
         return false;
@@ -84,7 +67,7 @@ bool CRegistryKey::Delete(const std::string& path, const char* valueName) const
     if (valueName == nullptr && path.empty())
         return false;
     {
-        OpenedKey key;
+        ScopedKey key;
         if (RegOpenKeyExA(m_root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_WRITE,
                           key.Receive()) != ERROR_SUCCESS)
             return false;

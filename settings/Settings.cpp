@@ -2,6 +2,7 @@
 #include "app/QuipMarkDlg.h"
 #include "framework/AppMessageBox.h"
 #include "settings/RegistryKey.h"
+#include "settings/ScopedKey.h"
 #include <string>
 #include <vector>
 
@@ -42,26 +43,16 @@ void ReportHotkeyInUse()
     AppMessageBox(kHotkeyInUse, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// An open key this code opened itself, closed when it goes.
-class SettingsKey {
-public:
-    SettingsKey()
-    {
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_ALL_ACCESS, &m_key) != ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    ~SettingsKey()
-    {
-        if (m_key != nullptr)
-            RegCloseKey(m_key);
-    }
-    SettingsKey(const SettingsKey&) = delete;
-    SettingsKey& operator=(const SettingsKey&) = delete;
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
+// The texts of a list's values "0", "1", ... up to the first one that is
+// missing or not text; what comes after such a gap is not read.
+std::vector<std::string> ReadListTexts(const CRegistryKey& registry, const std::string& path)
+{
+    std::vector<std::string> texts;
+    std::string text;
+    for (unsigned i = 0; registry.ReadString(path, std::to_string(i).c_str(), text); ++i)
+        texts.push_back(text);
+    return texts;
+}
 
 }  // namespace
 
@@ -139,8 +130,8 @@ bool CQuipMarkDlg::SaveSettings()
 
 bool CQuipMarkDlg::ImportRegistryLists()
 {
-    SettingsKey settings;
-    if (settings.Get() == nullptr)
+    ScopedKey settings;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_ALL_ACCESS, settings.Receive()) != ERROR_SUCCESS)
         return false;
     const CRegistryKey registry(HKEY_CURRENT_USER);
     HTREEITEM root = m_tree.Root();
@@ -155,18 +146,17 @@ bool CQuipMarkDlg::ImportRegistryLists()
         const std::string path = std::string(kSettingsPath) + name;
 
         HTREEITEM list = InsertEntry(root, TVI_LAST, name, name, 1);
-        if (list == nullptr)
-            break;
         std::vector<HTREEITEM> made;
-        std::string text;
-        bool complete = true;
-        for (unsigned i = 0; registry.ReadString(path, std::to_string(i).c_str(), text); ++i) {
-            HTREEITEM entry = InsertEntry(list, TVI_LAST, text, text, 2);
-            if (entry == nullptr) {
-                complete = false;
-                break;
+        bool complete = list != nullptr;
+        if (complete) {
+            for (const std::string& text : ReadListTexts(registry, path)) {
+                HTREEITEM entry = InsertEntry(list, TVI_LAST, text, text, 2);
+                if (entry == nullptr) {
+                    complete = false;
+                    break;
+                }
+                made.push_back(entry);
             }
-            made.push_back(entry);
         }
         // A list that could not be taken in whole, or not removed, stays in
         // the registry only, for a later start; taking it in now would
@@ -174,7 +164,8 @@ bool CQuipMarkDlg::ImportRegistryLists()
         if (!complete || !registry.Delete(path, nullptr)) {
             for (HTREEITEM entry : made)
                 DeleteEntryItem(entry);
-            DeleteEntryItem(list);
+            if (list != nullptr)
+                DeleteEntryItem(list);
             break;
         }
         imported = true;
