@@ -1,6 +1,6 @@
 #include "RegistryTestSupport.h"
 #include "app/HotkeyCode.h"
-#include <vector>
+#include <cstring>
 
 const char kSettingsPath[] = "Software\\Dorvalent\\QuipMark\\";
 

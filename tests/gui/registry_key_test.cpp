@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 #include "RegistryTestSupport.h"
 #include "settings/RegistryKey.h"
+#include <cstring>
 
 namespace {
 
