@@ -1,13 +1,15 @@
 # make        builds build/win32/quipmark.exe
 # make run    builds and starts it under Wine
-# make test   builds it and runs every test
+# make test   builds it and runs every test (fuzzers for FUZZ_SECONDS each)
+# make bench  runs the benchmarks; make fuzz runs the fuzzers alone
 # Each first installs what is missing (scripts/install-deps.sh).
 
 WIN32_DIR  := build/win32
 NATIVE_DIR := build/native
 JOBS       ?= 2
+FUZZ_SECONDS ?= 15
 
-.PHONY: all deps build run test native-test win32-test screenshots clean
+.PHONY: all deps build run test native-test win32-test fuzz screenshots bench clean
 
 all: build
 
@@ -33,10 +35,17 @@ native-test: deps $(NATIVE_DIR)/CMakeCache.txt
 win32-test: build
 	scripts/with-wine.sh --private-display ctest --test-dir $(WIN32_DIR) --output-on-failure
 
-test: native-test win32-test
+test: native-test win32-test fuzz
+
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 screenshots: build
-	scripts/with-wine.sh --private-display scripts/screenshots.sh
+	scripts/screenshots.sh
 
 clean:
 	rm -rf build
+
+bench: build
+	scripts/with-wine.sh --private-display wine $(WIN32_DIR)/bench/quipmark_bench.exe \
+	    $(WIN32_DIR)/quipmark.exe $(WIN32_DIR)/bench/bench_baseline_app.exe

@@ -105,6 +105,10 @@ void CQuipMarkDlg::CreateImageList()
 
 void CQuipMarkDlg::ShowConfiguration()
 {
+    // A window hidden while minimised is restored first: shown normal
+    // straight away, it can stay unmapped under an X window manager (Wine).
+    if (IsIconic(m_hWnd))
+        ShowWindow(m_hWnd, SW_RESTORE);
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
 }

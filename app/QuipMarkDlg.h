@@ -15,6 +15,9 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;  // the tray icon's callback
 const UINT kFirstMenuCommand = 1324;       // entry items are 1325 and up
 const UINT kLastMenuCommand = 1824;
 const int kMaxTreeItems = 500;
+// The tree shows at most this much of a label, as the system's tree view
+// displays no more; the full text stays whole in the text table.
+const size_t kLongestLabel = 259;
 
 // The configuration dialog: the program's only top-level window, normally
 // hidden. It owns the entry model (tree and text table), receives the tray
@@ -36,6 +39,10 @@ public:
     // Tray icon and popup menu
     void SetTrayIcon(bool add);
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
+    // The popup menu of the tree as it is now: entries, then the program's
+    // commands for `source` (0 the tray icon, 1 the hotkey). The caller
+    // destroys it.
+    HMENU BuildTrayMenu(UINT source);
 
     // Handing out an entry
     void OnMenuCmd(UINT id);
@@ -52,7 +59,8 @@ public:
     void PushUndoText(const std::string& text, bool clearFirst);
     void RefreshButtons();
     void RefreshImagesAndCount();
-    // Inserts an item bound to a new text-table slot holding `text`.
+    // Inserts an item bound to a new text-table slot holding `text`; its
+    // label is `label` cut to kLongestLabel.
     HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
                           const std::string& text, int image);
 
@@ -123,6 +131,9 @@ private:
     void CreateFixedItems();
     void CreateImageList();
     void AppendEntryItems(HMENU menu);
+    // Empties a text-table slot and makes it available again.
+    void ReleaseSlot(LPARAM slot);
+    void ForgetMenuSlots();
 
     DWORD m_registeredHotkey = 0;
     std::vector<std::string> m_texts;
@@ -147,6 +158,10 @@ private:
     CImageList m_images;
     // Text-table slots of the entry items of the menu shown last, in id order.
     std::vector<int> m_menuSlots;
+    // Emptied slots, taken again by SetItemText; those the last menu names
+    // wait until it is done with.
+    std::vector<int> m_freeSlots;
+    std::vector<int> m_retiredSlots;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
     bool m_endingLabelEdit = false;

@@ -32,20 +32,9 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     }
     if (mouseMessage != WM_RBUTTONUP)
         return 0;
-    HMENU menu = CreatePopupMenu();
+    HMENU menu = BuildTrayMenu(source);
     if (menu == nullptr)
         return 0;
-
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    if (source == 0) {
-        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Configure...");
-        AppendMenuA(menu, MF_STRING, ID_EXIT, "&Exit");
-    } else {
-        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Quipmark");
-    }
-    SetMenuDefaultItem(menu, ID_SHOW_CONFIGURATION, FALSE);
-    AppendEntryItems(menu);
-
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
     // The window must be in the foreground, or the menu does not close when
@@ -57,12 +46,29 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     return 0;
 }
 
+HMENU CQuipMarkDlg::BuildTrayMenu(UINT source)
+{
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return nullptr;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    if (source == 0) {
+        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Configure...");
+        AppendMenuA(menu, MF_STRING, ID_EXIT, "&Exit");
+    } else {
+        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Quipmark");
+    }
+    SetMenuDefaultItem(menu, ID_SHOW_CONFIGURATION, FALSE);
+    AppendEntryItems(menu);
+    return menu;
+}
+
 void CQuipMarkDlg::AppendEntryItems(HMENU menu)
 {
     // The command of an entry item is mapped back through the slots noted
     // here, so a tree that changes while the menu is open (a clipboard
     // change) never turns a choice into another entry's text.
-    m_menuSlots.clear();
+    ForgetMenuSlots();
     const int width = LOWORD(m_menuWidthSpin.GetPos());
     auto caption = [&](HTREEITEM item) {
         return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);

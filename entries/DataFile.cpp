@@ -1,7 +1,6 @@
 #include "app/QuipMarkDlg.h"
 #include "entries/RecordCodec.h"
 #include "framework/AppMessageBox.h"
-#include "framework/ModulePath.h"
 #include <algorithm>
 #include <new>
 
@@ -68,9 +67,8 @@ bool WriteAll(HANDLE file, const std::string& bytes)
     return true;
 }
 
-// Replaces the file at `path` with `bytes` in one step: the bytes go to a
-// temporary file in the same folder first, which then takes the file's
-// place. On failure the old file is untouched, no temporary file is left,
+// Replaces the file at `path` with `bytes` in one step: the bytes go to
+// "<path>.tmp" in the same folder first, which then takes the file's place. On failure the old file is untouched, no temporary file is left,
 // and the result is the system's error code; 0 on success.
 DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
 {
@@ -87,9 +85,10 @@ DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
         if (!existing.IsValid() && GetLastError() != ERROR_FILE_NOT_FOUND)
             return GetLastError();
     }
-    char temp[MAX_PATH + 1] = "";
-    if (GetTempFileNameA(FolderOf(path).c_str(), "qmk", 0, temp) == 0)
-        return GetLastError();
+    // One fixed name: only one instance ever saves, and a leftover of a save
+    // that was cut short is simply overwritten by the next one.
+    const std::string tempPath = path + ".tmp";
+    const char* temp = tempPath.c_str();
     DWORD error = 0;
     {
         ScopedHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -123,6 +122,8 @@ bool CQuipMarkDlg::LoadEntries()
 
     HTREEITEM root = m_tree.Root();
     HTREEITEM group = nullptr;
+    // Thousands of insertions would each repaint the tree otherwise.
+    m_tree.Send(WM_SETREDRAW, FALSE);
     const bool intact = DecodeEntries(bytes, [&](RecordKind kind, std::string_view text) {
         const std::string entry(text);
         if (kind == RecordKind::TopLevel)
@@ -130,6 +131,8 @@ bool CQuipMarkDlg::LoadEntries()
         else if (group != nullptr)
             InsertEntry(group, TVI_LAST, entry, entry, 2);
     });
+    m_tree.Send(WM_SETREDRAW, TRUE);
+    InvalidateRect(m_tree.Handle(), nullptr, TRUE);
     if (!intact) {
         // The next save writes only what was loaded; the damaged original is
         // kept beside it first.

@@ -131,7 +131,7 @@ void CQuipMarkDlg::OnEndLabelEdit(NMTVDISPINFOA* info)
     m_endingLabelEdit = false;
     if (!proceed)
         return;
-    m_tree.SetLabel(item, text);
+    m_tree.SetLabel(item, text.substr(0, kLongestLabel));
     m_texts[static_cast<size_t>(slot)] = text;
     SetModified(true);
 }

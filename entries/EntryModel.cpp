@@ -1,4 +1,5 @@
 #include "app/QuipMarkDlg.h"
+#include <algorithm>
 
 std::string CQuipMarkDlg::GetItemText(int index) const
 {
@@ -9,15 +10,44 @@ std::string CQuipMarkDlg::GetItemText(int index) const
 
 int CQuipMarkDlg::SetItemText(const std::string& text)
 {
+    // Emptied slots are taken again, so the table does not grow with months
+    // of clipboard changes; no item names an emptied slot any more.
+    if (!m_freeSlots.empty()) {
+        const int slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        m_texts[static_cast<size_t>(slot)] = text;
+        return slot;
+    }
     m_texts.push_back(text);
     return static_cast<int>(m_texts.size() - 1);
+}
+
+void CQuipMarkDlg::ReleaseSlot(LPARAM slot)
+{
+    if (slot < 0 || static_cast<size_t>(slot) >= m_texts.size())
+        return;
+    std::string().swap(m_texts[static_cast<size_t>(slot)]);
+    // A slot that the menu shown last still names stays empty until that
+    // menu is done with, so a late choice hands out nothing rather than the
+    // text of a newer entry.
+    if (std::find(m_menuSlots.begin(), m_menuSlots.end(), static_cast<int>(slot)) != m_menuSlots.end())
+        m_retiredSlots.push_back(static_cast<int>(slot));
+    else
+        m_freeSlots.push_back(static_cast<int>(slot));
+}
+
+void CQuipMarkDlg::ForgetMenuSlots()
+{
+    m_menuSlots.clear();
+    m_freeSlots.insert(m_freeSlots.end(), m_retiredSlots.begin(), m_retiredSlots.end());
+    m_retiredSlots.clear();
 }
 
 HTREEITEM CQuipMarkDlg::InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
                                     const std::string& text, int image)
 {
     const int slot = SetItemText(text);
-    HTREEITEM item = m_tree.Insert(parent, after, label, image, slot);
+    HTREEITEM item = m_tree.Insert(parent, after, label.substr(0, kLongestLabel), image, slot);
     if (item == nullptr)
         m_texts.pop_back();
     return item;
@@ -35,10 +65,9 @@ int CQuipMarkDlg::ClassifyItem(HTREEITEM item) const
 
 void CQuipMarkDlg::DeleteEntryItem(HTREEITEM item)
 {
-    const LPARAM slot = m_tree.Data(item);
-    if (slot >= 0 && static_cast<size_t>(slot) < m_texts.size())
-        std::string().swap(m_texts[static_cast<size_t>(slot)]);
-    m_texts.shrink_to_fit();
+    for (HTREEITEM child = m_tree.Child(item); child != nullptr; child = m_tree.NextSibling(child))
+        ReleaseSlot(m_tree.Data(child));
+    ReleaseSlot(m_tree.Data(item));
     m_tree.Delete(item);
 }
 

@@ -3,9 +3,9 @@
 // end-to-end tests run it under Wine beside the real quipmark.exe.
 //
 //   qmprobe state                         "visible iconic" flags of the "Quipmark" window
-//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden,
-//                                         hidden-iconic, menu, nomenu
+//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
+//   qmprobe menukeys VK...                posts key presses to the open popup menu
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
 //   qmprobe chord VK...                   holds the keys down together, then releases them
 //   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
@@ -59,9 +59,6 @@ bool StateHolds(const std::string& state)
     if (state == "gone") return main == nullptr;
     if (state == "visible") return main != nullptr && IsWindowVisible(main);
     if (state == "hidden") return main != nullptr && !IsWindowVisible(main);
-    // Hidden after having been minimised: while the window is still being
-    // created it is hidden too, but not iconic.
-    if (state == "hidden-iconic") return main != nullptr && !IsWindowVisible(main) && IsIconic(main);
     if (state == "shown") return main != nullptr && IsWindowVisible(main) && !IsIconic(main);
     if (state == "menu") return OpenMenuWindow() != nullptr;
     if (state == "nomenu") return OpenMenuWindow() == nullptr;
@@ -71,28 +68,15 @@ bool StateHolds(const std::string& state)
 
 int Wait(const std::string& state, DWORD timeoutMs)
 {
-    // Start-up passes through hidden-and-iconic for a moment, while it
-    // minimises the still hidden window; only the hide timer's lasts.
-    const DWORD hold = state == "hidden-iconic" ? 300 : 0;
     const DWORD start = GetTickCount();
-    DWORD heldSince = 0;
-    bool holding = false;
-    for (;;) {
-        if (!StateHolds(state)) {
-            holding = false;
-        } else {
-            if (!holding)
-                heldSince = GetTickCount();
-            holding = true;
-            if (GetTickCount() - heldSince >= hold)
-                return 0;
-        }
+    while (!StateHolds(state)) {
         if (GetTickCount() - start > timeoutMs) {
             std::printf("timeout\n");
             return 1;
         }
         Sleep(20);
     }
+    return 0;
 }
 
 void SendKey(WORD vk, bool up)
@@ -224,6 +208,19 @@ int main(int argc, char** argv)
         return PostMessageA(main, static_cast<UINT>(Number(argv[2])), Number(argv[3]),
                             static_cast<LPARAM>(Number(argv[4]))) ? 0 : 1;
     }
+    if (verb == "menukeys") {
+        // Keys for the open popup menu, posted to it in order, so none is
+        // lost while the menu is still coming up.
+        if (Wait("menu", 10000) != 0)
+            return 1;
+        HWND menuWindow = OpenMenuWindow();
+        for (int i = 2; i < argc; ++i) {
+            const WPARAM vk = static_cast<WPARAM>(Number(argv[i]));
+            PostMessageA(menuWindow, WM_KEYDOWN, vk, 1);
+            PostMessageA(menuWindow, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001));
+        }
+        return 0;
+    }
     if (verb == "keys" || verb == "chord") {
         std::vector<WORD> keys;
         for (int i = 2; i < argc; ++i)
@@ -264,8 +261,12 @@ int main(int argc, char** argv)
         if (control == nullptr)
             return 1;
         if (verb == "text") {
+            // Asked of the control itself: another process's GetWindowText
+            // does not see what was typed into an edit control.
             char text[4096] = "";
-            GetWindowTextA(control, text, sizeof(text));
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                                SMTO_ABORTIFHUNG, 5000, &ignored);
             std::printf("%s\n", text);
         } else if (verb == "enabled") {
             std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);

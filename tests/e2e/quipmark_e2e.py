@@ -47,6 +47,38 @@ def wait_for(condition, timeout=15.0, interval=0.1):
         time.sleep(interval)
 
 
+def x_window_state(title):
+    """The window manager's state of the X window named `title`: 'Normal',
+    'Iconic', 'Withdrawn' (no state) or None when there is no such window."""
+    found = subprocess.run(['xdotool', 'search', '--name', '^%s$' % title], capture_output=True,
+                           text=True, timeout=10).stdout.split()
+    if not found:
+        return None
+    prop = subprocess.run(['xprop', '-id', found[0], 'WM_STATE'], capture_output=True, text=True,
+                          timeout=10).stdout
+    for state in ('Normal', 'Iconic'):
+        if 'window state: ' + state in prop:
+            return state
+    return 'Withdrawn'
+
+
+def wait_until_withdrawn(title, settle=1.0, timeout=15.0):
+    """Waits until the window manager has let go of a hidden window for good:
+    Wine hides a minimised window in steps the window manager follows late,
+    and a window shown again in between can stay unmapped."""
+    end = time.monotonic() + timeout
+    since = None
+    while time.monotonic() < end:
+        if x_window_state(title) == 'Withdrawn':
+            since = since or time.monotonic()
+            if time.monotonic() - since >= settle:
+                return True
+        else:
+            since = None
+        time.sleep(0.1)
+    return False
+
+
 def record(kind, text):
     """One record of the data file."""
     data = text.encode('cp1252')
@@ -105,10 +137,12 @@ class Quipmark:
         self.process = subprocess.Popen(['wine', self.exe], stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait_hidden:
-            # Hidden and minimised, as the hide timer leaves it; merely hidden
-            # is also the state of a window still being created.
-            code, out = probe('wait', 'hidden-iconic', 20000)
+            # The window exists hidden for a moment before it first shows.
+            code, out = probe('wait', 'visible', 20000)
+            assert code == 0, 'the program did not come up: ' + out
+            code, out = probe('wait', 'hidden', 20000)
             assert code == 0, 'the program did not come up and hide itself: ' + out
+            wait_until_withdrawn('Quipmark')
         return self.process
 
     def post(self, message, wparam=0, lparam=0):
@@ -129,7 +163,7 @@ class Quipmark:
     def choose_from_menu(self, *names):
         """Opens the tray menu and walks it with the keys named."""
         assert self.open_tray_menu(), 'the tray menu did not open'
-        self.keys(*names)
+        probe('menukeys', *[VIRTUAL_KEYS[name] for name in names])
         probe('wait', 'nomenu', 10000)
 
     def exit(self, timeout=20):

@@ -17,8 +17,10 @@ class StartUp(QuipmarkTestCase):
 
     def test_starts_minimised_hides_itself_and_sits_in_the_tray(self):
         self.app.start(wait_hidden=False)
-        self.assertEqual(probe('wait', 'exists', 20000)[0], 0)
-        self.assertEqual(probe('wait', 'hidden-iconic', 5000)[0], 0)
+        self.assertEqual(probe('wait', 'visible', 20000)[0], 0)
+        self.assertEqual(probe('state')[1].split()[1], 'iconic', 'it first shows minimised')
+        self.assertEqual(probe('wait', 'hidden', 5000)[0], 0)
+        self.assertEqual(probe('state')[1].split(), ['hidden', 'iconic'])
         # A real right click on the icon in the tray opens the program's menu.
         window = tray_window()
         self.assertIsNotNone(window)

@@ -62,7 +62,7 @@ protected:
     int LeftoverTempFiles()
     {
         WIN32_FIND_DATAA found;
-        const std::string pattern = folder + "\\qmk*.tmp";
+        const std::string pattern = folder + "\\*.tmp";
         HANDLE search = FindFirstFileA(pattern.c_str(), &found);
         if (search == INVALID_HANDLE_VALUE)
             return 0;
@@ -236,6 +236,21 @@ TEST_F(DataFile, NoDataPathMeansNothingLoadsAndSavingIsReported)
     dataPath.clear();
     dialog->UseDataPath(dataPath);
     ExpectSaveFails("");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DataFile, ALeftoverOfAnInterruptedSaveIsNeitherLoadedNorInTheWay)
+{
+    WriteBytesToFile(dataPath + ".tmp", K("half-written"));
+    StartWith(K("real"));
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  real\n");
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("real"));
+    EXPECT_FALSE(FileExists(dataPath + ".tmp"));
 }
 
 }  // namespace

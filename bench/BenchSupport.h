@@ -1,0 +1,59 @@
+#pragma once
+// Small timing helpers of the benchmarks: each figure is the median of a few
+// runs, and every result is a ratio to a baseline measured in the same run.
+#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+inline double MedianSeconds(int runs, const std::function<void()>& work)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        work();
+        QueryPerformanceCounter(&end);
+        seconds.push_back(static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+// The median of `runs` figures that `measure` returns.
+inline double MedianOf(int runs, const std::function<double()>& measure)
+{
+    std::vector<double> values;
+    for (int i = 0; i < runs; ++i)
+        values.push_back(measure());
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// One row of the table: what was measured, its time, the baseline's time, the
+// ratio and the target it is held against.
+inline void ReportRow(const std::string& what, double seconds, double baseline, const std::string& target)
+{
+    std::printf("| %-52s | %10.2f ms | %10.2f ms | %7.2f | %-10s |\n", what.c_str(), seconds * 1000.0,
+                baseline * 1000.0, baseline > 0 ? seconds / baseline : 0.0, target.c_str());
+    std::fflush(stdout);
+}
+
+// A row of sizes instead of times.
+inline void ReportSizeRow(const std::string& what, double bytes, double baseline, const std::string& target)
+{
+    std::printf("| %-52s | %10.0f KB | %10.0f KB | %7.2f | %-10s |\n", what.c_str(), bytes / 1024.0,
+                baseline / 1024.0, baseline > 0 ? bytes / baseline : 0.0, target.c_str());
+    std::fflush(stdout);
+}
+
+inline void ReportHeader()
+{
+    std::printf("| %-52s | %13s | %13s | %7s | %-10s |\n", "measurement", "ours", "baseline", "ratio", "target");
+    std::printf("|%s|%s|%s|%s|%s|\n", std::string(54, '-').c_str(), std::string(15, '-').c_str(),
+                std::string(15, '-').c_str(), std::string(9, '-').c_str(), std::string(12, '-').c_str());
+}

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots under Wine on a private display: the
+# configuration dialog, the tray menu and the About box, from a copy of
+# build/win32/quipmark.exe with a small sample data file.
+#
+#   scripts/screenshots.sh [FOLDER]      default docs/screenshots
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/docs/screenshots}")
+
+if [ -z "${WINEPREFIX:-}" ]; then
+    exec "$root/scripts/with-wine.sh" --private-display "$0" "$out"
+fi
+
+probe() { wine "$root/build/win32/tests/qmprobe.exe" "$@"; }
+folder=$(mktemp -d)
+program=
+finish() {
+    [ -z "$program" ] || kill "$program" 2>/dev/null || true
+    rm -rf "$folder"
+}
+trap finish EXIT
+
+# The same frame the window manager draws around every window.
+title=24
+frame=4
+capture() {  # capture CAPTION FILE
+    read -r x y width height < <(probe rect "$1" | tr -d "\r")
+    import -window root -crop "$((width + 2 * frame))x$((height + title + frame))+$((x - frame))+$((y - title))" \
+        +repage "$2"
+    echo "Screenshot: $2"
+}
+# Wine and the window manager paint a window shortly after it maps.
+settle() { sleep 1; }
+
+mkdir -p "$out"
+cp "$root/build/win32/quipmark.exe" "$folder/"
+python3 - "$folder/quipmark.dat" <<'PY'
+import struct, sys
+def rec(tag, text):
+    data = text.encode('cp1252')
+    return tag + struct.pack('<I', len(data)) + data
+entries = [(b'K', 'Kind regards,\r\nAlex'), (b'K', 'Addresses'), (b'e', '12 Harbour Road, Easton'),
+           (b'e', 'alex@example.com'), (b'K', 'Meeting notes template'), (b'K', 'Phone numbers'),
+           (b'e', 'Office: +1 555 0100'), (b'e', 'Mobile: +1 555 0199')]
+open(sys.argv[1], 'wb').write(b''.join(rec(t, s) for t, s in entries))
+PY
+printf 'Copied text from another program' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+xclip_pid=$!
+wine "$folder/quipmark.exe" </dev/null >/dev/null 2>&1 &
+program=$!
+probe wait visible 20000 >/dev/null
+probe wait hidden 20000 >/dev/null
+sleep 3   # Wine takes the X clipboard over on its next poll
+kill "$xclip_pid" 2>/dev/null || true
+
+xdotool mousemove 300 150
+probe post 0x40a 0 0x205 >/dev/null          # a right click on the tray icon
+probe wait menu 10000 >/dev/null
+probe menukeys 0x28 0x28 0x28 0x27 >/dev/null  # down to "Addresses" and into it
+settle
+import -window root -crop 420x200+295+145 +repage "$out/tray-menu.png"
+echo "Screenshot: $out/tray-menu.png"
+probe keys 0x1b 0x1b >/dev/null
+probe wait nomenu 10000 >/dev/null
+
+probe post 0x111 32773 0 >/dev/null          # "&Configure...": shows the dialog
+probe wait shown 10000 >/dev/null
+settle
+capture Quipmark "$out/dialog.png"
+
+probe post 0x111 1013 0 >/dev/null           # "A&bout..."
+probe window "About Quipmark" 10000 >/dev/null
+settle
+capture "About Quipmark" "$out/about.png"
+
+probe windowpost "About Quipmark" 0x111 1 0 >/dev/null
+probe post 0x111 32774 0 >/dev/null          # "&Exit"
+wait "$program" || true
+program=
