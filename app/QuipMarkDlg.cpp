@@ -49,6 +49,10 @@ bool CQuipMarkDlg::OnInitDialog()
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
+    // Entries of any length must reach the clipboard whole, and the first
+    // clipboard text arrives while SetClipboardViewer runs.
+    m_copyEdit.SetLimitText(0);
+    m_newEntry.SetLimitText(0);
     m_nextViewer = SetClipboardViewer(m_hWnd);
     CreateFixedItems();
     m_tree.SetOwner(this);
@@ -60,9 +64,6 @@ bool CQuipMarkDlg::OnInitDialog()
 
     m_menuWidthSpin.SetRange(10, 99);
     m_menuWidthSpin.SetPos(20);
-    // Entries of any length must reach the clipboard whole.
-    m_copyEdit.SetLimitText(0);
-    m_newEntry.SetLimitText(0);
 
     SetTrayIcon(true);
     RefreshButtons();

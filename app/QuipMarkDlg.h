@@ -47,6 +47,9 @@ public:
     // Handing out an entry
     void OnMenuCmd(UINT id);
     void CopyToClipboard(const std::string& text);
+    // The clipboard's text as the copy edit pastes it; empty when it holds
+    // none. Both wait briefly while another program holds the clipboard.
+    std::string PasteFromClipboard();
 
     // Global hotkey
     LRESULT OnHotKey(UINT id, LONG keyData);

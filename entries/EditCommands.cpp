@@ -155,9 +155,5 @@ void CQuipMarkDlg::DeliverEntry(HTREEITEM item)
 
 std::string CQuipMarkDlg::ReadClipboardText()
 {
-    m_copyEdit.SetSel(0, -1);
-    m_copyEdit.Send(EM_SCROLLCARET);
-    m_copyEdit.Send(WM_CLEAR);
-    m_copyEdit.Paste();
-    return m_copyEdit.Length() > 0 ? m_copyEdit.GetText() : std::string();
+    return PasteFromClipboard();
 }

@@ -3,11 +3,22 @@
 
 std::string CListBox::GetString(int index) const
 {
-    const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    // Read in the list box's own characters and converted here: Wine passes
+    // the ANSI form through a fixed buffer of 512 characters and overruns it
+    // with longer strings.
+    const LRESULT length = SendMessageW(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR || length <= 0)
         return std::string();
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    const LRESULT copied = Send(LB_GETTEXT, static_cast<WPARAM>(index),
-                                reinterpret_cast<LPARAM>(buffer.data()));
-    return copied == LB_ERR ? std::string() : std::string(buffer.data(), static_cast<size_t>(copied));
+    std::vector<wchar_t> wide(static_cast<size_t>(length) + 1);
+    const LRESULT copied = SendMessageW(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(wide.data()));
+    if (copied == LB_ERR || copied <= 0)
+        return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), nullptr, 0,
+                                         nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), &text[0], size, nullptr, nullptr);
+    return text;
 }

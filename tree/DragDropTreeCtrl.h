@@ -16,6 +16,17 @@ public:
 
     // True for the clipboard branch and for the history entries under it.
     bool IsInClipboardBranch(HTREEITEM item) const;
+    // Whether an item dragged from this tree (null: text from elsewhere) may
+    // be dropped on `target`.
+    bool CanDropOn(HTREEITEM dragItem, HTREEITEM target) const;
+    // Inserts the dropped text, or a copy of this tree's own dragged entry,
+    // at the item under `point` (client coordinates); true when it did.
+    bool DropText(const std::string& text, POINT point);
+    // Copies `source` with its children under `parent` after `after`; the
+    // copy's children come in reverse order. Returns the copy.
+    HTREEITEM CopyBranch(HTREEITEM source, HTREEITEM parent, HTREEITEM after);
+    HTREEITEM DragItem() const { return m_dragItem; }
+    bool IsDragging() const { return m_dragging != FALSE; }
 
     // Search over full texts (pre-order, wrapping), from the selected item.
     HTREEITEM FindEntry(const std::string& text, bool forward);
@@ -31,12 +42,23 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    LRESULT OnBeginDrag(HTREEITEM item);
+    void OnDragTimer();
+    LRESULT OnDragOver(const POINT* point);
+    void OnContextMenu();
+    void OnPasteCommand();
+    void OnKeyDown(WORD key);
+    bool IsProtected(HTREEITEM item) const;
+    void OnItemDeleted(HTREEITEM item);
+    HGLOBAL TextBlockOf(HTREEITEM item) const;
+
     CQuipMarkDlg* m_owner = nullptr;
     HTREEITEM m_clipboardBranch = nullptr;
     BOOL m_dragging = FALSE;
     HTREEITEM m_dragItem = nullptr;
     HTREEITEM m_scrollItem = nullptr;
     UINT_PTR m_dragTimer = 0;
-    int m_ticks = 0;
+    // Drag-timer ticks since construction; never reset.
+    unsigned m_ticks = 0;
     std::string m_pasteText;
 };

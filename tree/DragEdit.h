@@ -6,4 +6,7 @@
 class CDragEdit : public CEdit {
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnDropText(const char* dropped);
 };

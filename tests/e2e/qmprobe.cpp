@@ -13,6 +13,7 @@
 //   qmprobe text ID | enabled ID | checked ID   a control of the dialog
 //   qmprobe rect ID                       a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
+//   qmprobe history                       the clipboard history list, newest first, one per line
 //   qmprobe regget NAME | regset NAME VALUE | regdel     the program's settings key
 //   qmprobe window CAPTION MS             waits for a visible window of that caption, then lists
 //                                         its controls: "id|class|text" per line
@@ -272,6 +273,22 @@ int main(int argc, char** argv)
             std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
         } else {
             std::printf("%d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
+        }
+        return 0;
+    }
+    if (verb == "history") {
+        HWND list = main ? GetDlgItem(main, 1045) : nullptr;
+        if (list == nullptr)
+            return 1;
+        const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            // Wide characters: Wine overruns a fixed buffer with long ANSI strings.
+            wchar_t text[4096] = L"";
+            if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 4096)
+                SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            char bytes[8192] = "";
+            WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof(bytes), nullptr, nullptr);
+            std::printf("%s\n", bytes);
         }
         return 0;
     }

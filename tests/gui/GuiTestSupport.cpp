@@ -129,6 +129,10 @@ void DialogTest::StartDialog()
 void DialogTest::CloseDialog()
 {
     if (dialog) {
+        // Destroyed while the object is whole, so that its teardown runs as
+        // at the end of the program (the clipboard chain, the tray icon).
+        if (dialog->Handle() != nullptr)
+            DestroyWindow(dialog->Handle());
         dialog.reset();
         PumpMessages();
     }

@@ -1,0 +1,162 @@
+#include "framework/OleDataSource.h"
+#include <cstring>
+#include <shlobj.h>
+
+namespace {
+
+FORMATETC TextFormat()
+{
+    FORMATETC format = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return format;
+}
+
+bool AsksForText(const FORMATETC* format)
+{
+    return format->cfFormat == CF_TEXT && (format->tymed & TYMED_HGLOBAL) != 0 &&
+           format->dwAspect == DVASPECT_CONTENT;
+}
+
+}  // namespace
+
+COleDataSource::~COleDataSource()
+{
+    if (m_text != nullptr)
+        GlobalFree(m_text);
+}
+
+void COleDataSource::CacheText(HGLOBAL block)
+{
+    if (m_text != nullptr)
+        GlobalFree(m_text);
+    m_text = block;
+}
+
+DWORD COleDataSource::DoDragDrop(DWORD allowedEffects)
+{
+    DWORD effect = DROPEFFECT_NONE;
+    const HRESULT result = ::DoDragDrop(this, this, allowedEffects, &effect);
+    return result == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject))
+        *object = static_cast<IDataObject*>(this);
+    else if (IsEqualIID(iid, IID_IDropSource))
+        *object = static_cast<IDropSource*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE COleDataSource::AddRef()
+{
+    return ++m_references;
+}
+
+ULONG STDMETHODCALLTYPE COleDataSource::Release()
+{
+    const ULONG left = --m_references;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::GetData(FORMATETC* format, STGMEDIUM* medium)
+{
+    if (format == nullptr || medium == nullptr)
+        return E_INVALIDARG;
+    if (!AsksForText(format) || m_text == nullptr)
+        return DV_E_FORMATETC;
+    // The receiver owns and frees what it gets: a copy of the block.
+    const SIZE_T size = GlobalSize(m_text);
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
+    if (copy == nullptr)
+        return E_OUTOFMEMORY;
+    const void* from = GlobalLock(m_text);
+    void* to = GlobalLock(copy);
+    if (from != nullptr && to != nullptr)
+        std::memcpy(to, from, size);
+    if (to != nullptr)
+        GlobalUnlock(copy);
+    if (from != nullptr)
+        GlobalUnlock(m_text);
+    if (from == nullptr || to == nullptr) {
+        GlobalFree(copy);
+        return E_OUTOFMEMORY;
+    }
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = copy;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::GetDataHere(FORMATETC*, STGMEDIUM*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::QueryGetData(FORMATETC* format)
+{
+    if (format == nullptr)
+        return E_INVALIDARG;
+    return AsksForText(format) && m_text != nullptr ? S_OK : DV_E_FORMATETC;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out)
+{
+    if (out != nullptr)
+        out->ptd = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::SetData(FORMATETC*, STGMEDIUM*, BOOL)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats)
+{
+    if (formats == nullptr)
+        return E_INVALIDARG;
+    *formats = nullptr;
+    if (direction != DATADIR_GET)
+        return E_NOTIMPL;
+    FORMATETC text = TextFormat();
+    return SHCreateStdEnumFmtEtc(m_text != nullptr ? 1 : 0, &text, formats);
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*)
+{
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::DUnadvise(DWORD)
+{
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::EnumDAdvise(IEnumSTATDATA**)
+{
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::QueryContinueDrag(BOOL escapePressed, DWORD keyState)
+{
+    // The drag began with the left button; the right one cancels it too.
+    if (escapePressed || (keyState & MK_RBUTTON) != 0)
+        return DRAGDROP_S_CANCEL;
+    if ((keyState & MK_LBUTTON) == 0)
+        return DRAGDROP_S_DROP;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COleDataSource::GiveFeedback(DWORD)
+{
+    return DRAGDROP_S_USEDEFAULTCURSORS;
+}

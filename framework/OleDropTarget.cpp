@@ -1,0 +1,152 @@
+#include "framework/OleDropTarget.h"
+
+COleDropTarget::~COleDropTarget()
+{
+    Revoke();
+    ForgetData();
+}
+
+bool COleDropTarget::Register(HWND hwnd)
+{
+    if (m_hWnd != nullptr || hwnd == nullptr)
+        return false;
+    if (FAILED(RegisterDragDrop(hwnd, this)))
+        return false;
+    m_hWnd = hwnd;
+    return true;
+}
+
+void COleDropTarget::Revoke()
+{
+    if (m_hWnd == nullptr)
+        return;
+    if (IsWindow(m_hWnd))
+        RevokeDragDrop(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+bool COleDropTarget::OffersText(IDataObject* data)
+{
+    if (data == nullptr)
+        return false;
+    FORMATETC format = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return data->QueryGetData(&format) == S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COleDropTarget::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
+        *object = static_cast<IDropTarget*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE COleDropTarget::AddRef()
+{
+    return ++m_references;
+}
+
+ULONG STDMETHODCALLTYPE COleDropTarget::Release()
+{
+    return m_references > 0 ? --m_references : 0;
+}
+
+POINT COleDropTarget::ToClient(POINTL point) const
+{
+    POINT client = {point.x, point.y};
+    ScreenToClient(m_hWnd, &client);
+    return client;
+}
+
+void COleDropTarget::ForgetData()
+{
+    if (m_data != nullptr) {
+        m_data->Release();
+        m_data = nullptr;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE COleDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
+                                                    DWORD* effect)
+{
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    ForgetData();
+    m_data = data;
+    if (m_data != nullptr)
+        m_data->AddRef();
+    *effect &= m_hWnd != nullptr ? OnDragEnter(m_hWnd, data, keyState, ToClient(point)) : DROPEFFECT_NONE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COleDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect)
+{
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    *effect &= m_hWnd != nullptr && m_data != nullptr
+        ? OnDragOver(m_hWnd, m_data, keyState, ToClient(point)) : DROPEFFECT_NONE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COleDropTarget::DragLeave()
+{
+    if (m_hWnd != nullptr)
+        OnDragLeave(m_hWnd);
+    ForgetData();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COleDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point,
+                                               DWORD* effect)
+{
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    if (m_hWnd == nullptr || data == nullptr) {
+        *effect = DROPEFFECT_NONE;
+        ForgetData();
+        return S_OK;
+    }
+    // The window has the last word on the effect at the drop point; where it
+    // refuses, the drag leaves instead of dropping.
+    if (data != m_data) {
+        ForgetData();
+        m_data = data;
+        m_data->AddRef();
+    }
+    const POINT client = ToClient(point);
+    const DWORD allowed = *effect & OnDragOver(m_hWnd, data, keyState, client);
+    if (allowed == DROPEFFECT_NONE) {
+        *effect = DROPEFFECT_NONE;
+        OnDragLeave(m_hWnd);
+    } else if (!OnDrop(m_hWnd, data, allowed, client)) {
+        *effect = DROPEFFECT_NONE;
+    } else {
+        *effect = allowed;
+    }
+    ForgetData();
+    return S_OK;
+}
+
+DWORD COleDropTarget::OnDragEnter(HWND, IDataObject*, DWORD, POINT)
+{
+    return DROPEFFECT_NONE;
+}
+
+DWORD COleDropTarget::OnDragOver(HWND, IDataObject*, DWORD, POINT)
+{
+    return DROPEFFECT_NONE;
+}
+
+BOOL COleDropTarget::OnDrop(HWND, IDataObject*, DWORD, POINT)
+{
+    return FALSE;
+}
+
+void COleDropTarget::OnDragLeave(HWND)
+{
+}

@@ -1,0 +1,82 @@
+#pragma once
+// Helpers of the tests of the entry tree, its drops and the clipboard
+// history: a shown dialog with entries made directly in the model, pointer
+// placement over items, drags run through the platform's drag loop, and
+// clipboard writes as other programs make them.
+#include "GuiTestSupport.h"
+#include <string>
+#include <utility>
+#include <vector>
+
+class TreeTest : public DialogTest {
+protected:
+    // Starts the dialog and keeps it shown, so items have places on screen.
+    void ShowDialog();
+    HTREEITEM Root() { return Tree().Root(); }
+    HTREEITEM Branch() { return dialog->ClipboardBranch(); }
+    // A new entry as the last child of `parent`, expanded into view.
+    HTREEITEM AddItem(HTREEITEM parent, const std::string& text);
+    std::string Label(HTREEITEM item) { return Tree().Label(item); }
+    std::string FullText(HTREEITEM item) { return dialog->GetItemText(static_cast<int>(Tree().Data(item))); }
+    std::vector<std::string> ChildLabels(HTREEITEM parent);
+    bool IsExpanded(HTREEITEM item);
+
+    // Screen point in the middle of an item's label.
+    POINT LabelPoint(HTREEITEM item);
+    void PointAt(HTREEITEM item) { const POINT p = LabelPoint(item); SetCursorPos(p.x, p.y); }
+    // A drag of text from elsewhere, dropped where the pointer is.
+    DWORD DropFromElsewhere(const std::string& text);
+    // The tree's own drag of `item`, dropped where the pointer is.
+    void DragOwnItem(HTREEITEM item);
+
+    // The history list box, newest first.
+    std::vector<std::string> History();
+};
+
+// A hidden window of the test that writes to the clipboard as another
+// program would, and optionally joins the clipboard viewer chain.
+class ClipboardWindow {
+public:
+    ClipboardWindow();
+    ~ClipboardWindow();
+    ClipboardWindow(const ClipboardWindow&) = delete;
+    ClipboardWindow& operator=(const ClipboardWindow&) = delete;
+
+    HWND Handle() const { return m_hwnd; }
+    // Puts text on the clipboard, with extra formats each holding a DWORD.
+    bool PutText(const std::string& text, const std::vector<std::pair<std::string, DWORD>>& marks = {});
+    bool PutBitmap();
+    void JoinChain();
+    void LeaveChain();
+
+    int Draws() const { return m_draws; }
+    HWND NextViewer() const { return m_next; }
+    const std::vector<std::pair<HWND, HWND>>& ChainChanges() const { return m_changes; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool Open();
+    HWND m_hwnd = nullptr;
+    HWND m_next = nullptr;
+    bool m_inChain = false;
+    int m_draws = 0;
+    std::vector<std::pair<HWND, HWND>> m_changes;
+};
+
+// Holds the clipboard open from another thread for `ms` milliseconds, as a
+// busy program would.
+class ClipboardHolder {
+public:
+    explicit ClipboardHolder(DWORD ms);
+    ~ClipboardHolder();
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool Holding() const { return m_holding; }
+
+private:
+    static DWORD WINAPI Run(LPVOID self);
+    DWORD m_ms;
+    HANDLE m_opened;
+    HANDLE m_thread;
+    bool m_holding = false;
+};

@@ -1,0 +1,192 @@
+#include "TreeTestSupport.h"
+
+namespace {
+
+class ClipboardHistory : public TreeTest {
+protected:
+    // Puts a text on the clipboard and waits until the history has it on top.
+    void Copy(const std::string& text)
+    {
+        ASSERT_TRUE(writer.PutText(text));
+        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }))
+            << "not recorded: " << text;
+    }
+    void CopyNumbered(int first, int last)
+    {
+        for (int i = first; i <= last; ++i)
+            Copy("text " + std::to_string(i));
+    }
+
+    ClipboardWindow writer;
+};
+
+TEST_F(ClipboardHistory, KeepsTheNewestFifteenTextsNewestFirstInListAndBranch)
+{
+    StartDialog();
+    CopyNumbered(1, 16);
+    const std::vector<std::string> history = History();
+    ASSERT_EQ(history.size(), 15u);
+    EXPECT_EQ(history.front(), "text 16");
+    EXPECT_EQ(history.back(), "text 2");
+    EXPECT_EQ(ChildLabels(Branch()), history);
+    for (HTREEITEM item = Tree().Child(Branch()); item != nullptr; item = Tree().NextSibling(item)) {
+        EXPECT_EQ(FullText(item), Label(item));
+        EXPECT_EQ(Tree().Image(item), 2);
+    }
+    EXPECT_EQ(Tree().Image(Branch()), 1);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "17");
+    EXPECT_FALSE(dialog->IsModified()) << "the history is never saved";
+}
+
+TEST_F(ClipboardHistory, APictureDropsTheOldestOfAFullHistoryOnly)
+{
+    StartDialog();
+    CopyNumbered(1, 3);
+    ASSERT_TRUE(writer.PutBitmap());
+    // Nothing to wait for but the notification itself: a text after it.
+    Copy("after picture");
+    EXPECT_EQ(History(), (std::vector<std::string>{"after picture", "text 3", "text 2", "text 1"}));
+
+    CopyNumbered(4, 14);
+    ASSERT_EQ(History().size(), 15u);
+    ASSERT_TRUE(writer.PutBitmap());
+    ASSERT_TRUE(PumpUntil([&] { return History().size() == 14u; }));
+    EXPECT_EQ(History().front(), "text 14");
+    EXPECT_EQ(History().back(), "text 2") << "the oldest, text 1, went";
+    EXPECT_EQ(ChildLabels(Branch()).size(), 14u);
+}
+
+TEST_F(ClipboardHistory, ShorterTextsReplaceTextsThatBeginWithThemIgnoringCase)
+{
+    StartDialog();
+    Copy("hello world");
+    Copy("other");
+    Copy("Hello");
+    EXPECT_EQ(History(), (std::vector<std::string>{"Hello", "other"}));
+    Copy("hello world");
+    EXPECT_EQ(History(), (std::vector<std::string>{"hello world", "Hello", "other"}));
+    Copy("other");
+    EXPECT_EQ(History(), (std::vector<std::string>{"other", "hello world", "Hello"}));
+}
+
+TEST_F(ClipboardHistory, TextsMarkedPrivateAreNeitherRecordedNorDropAnything)
+{
+    StartDialog();
+    CopyNumbered(1, 15);
+    // A viewer of the test ahead of the dialog counts each notification after
+    // the dialog has handled it.
+    ClipboardWindow viewer;
+    viewer.JoinChain();
+    const std::vector<std::string> before = History();
+    const std::vector<std::pair<std::string, DWORD>> marks[] = {
+        {{"ExcludeClipboardContentFromMonitorProcessing", 0}},
+        {{"Clipboard Viewer Ignore", 0}},
+        {{"CanIncludeInClipboardHistory", 0}},
+    };
+    for (const auto& mark : marks) {
+        SCOPED_TRACE(mark[0].first);
+        const int draws = viewer.Draws();
+        ASSERT_TRUE(writer.PutText("secret password", mark));
+        ASSERT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; }));
+        EXPECT_EQ(History(), before);
+        EXPECT_EQ(ChildLabels(Branch()), before);
+    }
+    // Allowed into histories explicitly: recorded.
+    ASSERT_TRUE(writer.PutText("shared text", {{"CanIncludeInClipboardHistory", 1}}));
+    ASSERT_TRUE(PumpUntil([&] { return History().front() == "shared text"; }));
+    EXPECT_EQ(History().size(), 15u);
+}
+
+TEST_F(ClipboardHistory, ForwardsNotificationsAndRepairsTheChain)
+{
+    // Chain after start: dialog -> first -> second.
+    ClipboardWindow second;
+    second.JoinChain();
+    ClipboardWindow first;
+    first.JoinChain();
+    ASSERT_EQ(first.NextViewer(), second.Handle());
+    StartDialog();
+    const int firstDraws = first.Draws(), secondDraws = second.Draws();
+    Copy("forwarded");
+    EXPECT_TRUE(PumpUntil([&] { return first.Draws() > firstDraws && second.Draws() > secondDraws; }));
+
+    // The second leaves: the dialog passes the news on to the first, which
+    // repairs its link.
+    second.LeaveChain();
+    PumpMessages();
+    ASSERT_FALSE(first.ChainChanges().empty());
+    EXPECT_EQ(first.ChainChanges().back().first, second.Handle());
+    EXPECT_EQ(first.NextViewer(), nullptr);
+
+    // The first leaves: the dialog links past it and stops forwarding to it.
+    first.LeaveChain();
+    PumpMessages();
+    const int draws = first.Draws();
+    Copy("after leaving");
+    EXPECT_EQ(first.Draws(), draws);
+}
+
+TEST_F(ClipboardHistory, JoinsAtStartAndLeavesAtTheEnd)
+{
+    ClipboardWindow viewer;
+    viewer.JoinChain();
+    writer.PutText("there at start");
+    PumpMessages();
+    StartDialog();
+    EXPECT_EQ(History(), (std::vector<std::string>{"there at start"}));
+    EXPECT_EQ(ChildLabels(Branch()), History());
+    CloseDialog();
+    const int draws = viewer.Draws();
+    writer.PutText("after the end");
+    ASSERT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; }));
+    EXPECT_EQ(GetClipboardViewer(), viewer.Handle());
+}
+
+TEST_F(ClipboardHistory, ClearEmptiesTheBranchButKeepsIt)
+{
+    StartDialog();
+    CopyNumbered(1, 3);
+    Tree().Send(WM_COMMAND, IDC_TREE_CLEAR_HISTORY, 0);
+    EXPECT_TRUE(History().empty());
+    EXPECT_TRUE(ChildLabels(Branch()).empty());
+    EXPECT_EQ(Label(Branch()), "Last 15 Clipboard Entries");
+    EXPECT_EQ(Tree().Image(Branch()), 2);
+    EXPECT_EQ(ClipboardText(), "text 3") << "the clipboard itself is left alone";
+    Copy("a new start");
+    EXPECT_EQ(History(), (std::vector<std::string>{"a new start"}));
+}
+
+TEST_F(ClipboardHistory, OwnWritesAndReadsWaitForABusyClipboard)
+{
+    StartDialog();
+    Copy("there before");
+    {
+        ClipboardHolder holder(300);
+        ASSERT_TRUE(holder.Holding());
+        dialog->CopyToClipboard("handed out while busy");
+    }
+    EXPECT_EQ(ClipboardText(), "handed out while busy");
+    EXPECT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "handed out while busy"; }));
+
+    Copy("held text");
+    dialog->ClearClipboardHistory();
+    {
+        ClipboardHolder holder(300);
+        ASSERT_TRUE(holder.Holding());
+        // A notification while another program still has the clipboard open.
+        SendMessageA(Hwnd(), WM_DRAWCLIPBOARD, 0, 0);
+    }
+    EXPECT_EQ(History(), (std::vector<std::string>{"held text"}));
+}
+
+TEST_F(ClipboardHistory, KeepsLineBreaksAndLongTexts)
+{
+    StartDialog();
+    Copy("line 1\r\nline 2");
+    EXPECT_EQ(Label(Tree().Child(Branch())), "line 1\r\nline 2");
+    const std::string longText(40000, 'x');
+    Copy(longText);
+    EXPECT_EQ(FullText(Tree().Child(Branch())), longText);
+}
+
+}  // namespace

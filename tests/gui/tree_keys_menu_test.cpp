@@ -1,0 +1,237 @@
+#include "TreeTestSupport.h"
+
+namespace {
+
+struct MenuItem {
+    UINT id;
+    std::string text;
+    bool grayed;
+};
+
+std::vector<MenuItem> g_menu;
+bool g_menuSeen = false;
+
+// Runs inside the context menu's loop: notes the open menu's items and
+// closes it without a command.
+void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32768", nullptr)) != nullptr)
+        if (IsWindowVisible(window))
+            break;
+    if (window == nullptr)
+        return;
+    KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
+        char text[64] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        g_menu.push_back({GetMenuItemID(menu, i), text, (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0});
+    }
+    g_menuSeen = true;
+    EndMenu();
+}
+
+class TreeKeysAndMenu : public TreeTest {
+protected:
+    void SetUp() override
+    {
+        TreeTest::SetUp();
+        ShowDialog();
+        writer.PutText("history text");
+        ASSERT_TRUE(PumpUntil([&] { return Tree().Child(Branch()) != nullptr; }));
+        Tree().Expand(Branch(), TVE_EXPAND);
+        history = Tree().Child(Branch());
+        plain = AddItem(Root(), "plain");
+        group = AddItem(Root(), "group");
+        child = AddItem(group, "child");
+        later = AddItem(Root(), "later group");
+        AddItem(later, "later child");
+        Tree().Expand(group, TVE_EXPAND);
+        Tree().Expand(later, TVE_EXPAND);
+    }
+    void Key(HTREEITEM item, WPARAM key)
+    {
+        Tree().Select(item);
+        Tree().Send(WM_KEYDOWN, key, 1);
+        PumpMessages();
+    }
+    // Enter as the dialog's message loop sees it first.
+    bool Enter(HTREEITEM item)
+    {
+        if (item != nullptr)
+            Tree().Select(item);
+        HWND target = Tree().EditControl() != nullptr ? Tree().EditControl() : Tree().Handle();
+        MSG msg = {target, WM_KEYDOWN, VK_RETURN, 1, GetTickCount(), {0, 0}};
+        const bool handled = CWnd::WalkPreTranslate(&msg, Hwnd());
+        PumpMessages();
+        return handled;
+    }
+    std::vector<MenuItem> RightClick(HTREEITEM item)
+    {
+        if (item != nullptr) {
+            PointAt(item);
+        } else {
+            RECT client;
+            GetClientRect(Tree().Handle(), &client);
+            POINT below = {client.right / 2, client.bottom - 5};
+            ClientToScreen(Tree().Handle(), &below);
+            SetCursorPos(below.x, below.y);
+        }
+        g_menu.clear();
+        g_menuSeen = false;
+        SetTimer(nullptr, 0, 20, ReadAndCloseMenu);
+        NMHDR header = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
+        SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&header));
+        EXPECT_TRUE(g_menuSeen);
+        return g_menu;
+    }
+
+    ClipboardWindow writer;
+    HTREEITEM history = nullptr, plain = nullptr, group = nullptr, child = nullptr, later = nullptr;
+};
+
+TEST_F(TreeKeysAndMenu, F2EditsOnlyUserEntries)
+{
+    for (HTREEITEM item : {Root(), Branch(), history}) {
+        Key(item, VK_F2);
+        EXPECT_EQ(Tree().EditControl(), nullptr) << Label(item);
+        EXPECT_EQ(Tree().EditLabel(item), nullptr) << "no other way in either: " << Label(item);
+    }
+    for (HTREEITEM item : {plain, group, child}) {
+        Key(item, VK_F2);
+        EXPECT_NE(Tree().EditControl(), nullptr) << Label(item);
+        Tree().Send(TVM_ENDEDITLABELNOW, TRUE);
+        PumpMessages();
+    }
+}
+
+TEST_F(TreeKeysAndMenu, DeleteRemovesOnlyUserEntries)
+{
+    const std::string outline = TreeOutline();
+    for (HTREEITEM item : {Root(), Branch(), history})
+        Key(item, VK_DELETE);
+    EXPECT_EQ(TreeOutline(), outline);
+    Key(plain, VK_DELETE);
+    EXPECT_EQ(TreeOutline().find("plain"), std::string::npos);
+    Key(child, VK_DELETE);
+    EXPECT_TRUE(ChildLabels(group).empty());
+}
+
+TEST_F(TreeKeysAndMenu, KeypadDivideFoldsFromTheSelection)
+{
+    Key(child, VK_DIVIDE);
+    EXPECT_FALSE(IsExpanded(group));
+    EXPECT_FALSE(IsExpanded(later)) << "every top-level entry after the group too";
+    EXPECT_TRUE(IsExpanded(Branch())) << "those before it stay open";
+    EXPECT_TRUE(IsExpanded(Root()));
+
+    Tree().Expand(group, TVE_EXPAND);
+    Key(group, VK_DIVIDE);
+    EXPECT_FALSE(IsExpanded(group));
+    EXPECT_TRUE(IsExpanded(Root()));
+
+    Key(plain, VK_DIVIDE);
+    EXPECT_FALSE(IsExpanded(Root())) << "a plain entry folds the whole tree";
+
+    Tree().Expand(Root(), TVE_EXPAND);
+    Tree().Expand(later, TVE_EXPAND);
+    Key(Root(), VK_DIVIDE);
+    EXPECT_FALSE(IsExpanded(Branch()));
+    EXPECT_FALSE(IsExpanded(later));
+    EXPECT_FALSE(IsExpanded(Root()));
+}
+
+TEST_F(TreeKeysAndMenu, EnterTogglesGroupsAndDeliversEntries)
+{
+    EXPECT_FALSE(Enter(group));
+    EXPECT_FALSE(IsExpanded(group));
+    Enter(group);
+    EXPECT_TRUE(IsExpanded(group));
+
+    EXPECT_FALSE(Enter(child));
+    EXPECT_EQ(ClipboardText(), "child");
+    EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "child");
+    // The delivery went into the history; the older text is second now.
+    Enter(Tree().NextSibling(Tree().Child(Branch())));
+    EXPECT_EQ(ClipboardText(), "history text");
+}
+
+TEST_F(TreeKeysAndMenu, EnterInALabelEditOnlyEndsTheEdit)
+{
+    Tree().Select(plain);
+    HWND edit = Tree().EditLabel(plain);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, "renamed");
+    const std::string clipboard = ClipboardText();
+    EXPECT_TRUE(Enter(nullptr)) << "handled at the label edit";
+    EXPECT_TRUE(PumpUntil([&] { return Tree().EditControl() == nullptr; }));
+    EXPECT_EQ(Label(plain), "renamed");
+    EXPECT_EQ(ClipboardText(), clipboard) << "nothing delivered";
+}
+
+TEST_F(TreeKeysAndMenu, ContextMenuItemsAndStates)
+{
+    writer.PutText("to paste");
+    ASSERT_TRUE(PumpUntil([&] { return Label(Tree().Child(Branch())) == "to paste"; }));
+    history = Tree().Child(Branch());
+
+    std::vector<MenuItem> menu = RightClick(plain);
+    ASSERT_EQ(menu.size(), 1u);
+    EXPECT_EQ(menu[0].id, static_cast<UINT>(IDC_TREE_PASTE));
+    EXPECT_EQ(menu[0].text, "&Paste");
+    EXPECT_FALSE(menu[0].grayed);
+    EXPECT_EQ(Tree().Selection(), plain) << "the right-click selects the row";
+
+    for (HTREEITEM item : {Branch(), history}) {
+        menu = RightClick(item);
+        ASSERT_EQ(menu.size(), 2u);
+        EXPECT_TRUE(menu[0].grayed);
+        EXPECT_EQ(menu[1].id, static_cast<UINT>(IDC_TREE_CLEAR_HISTORY));
+        EXPECT_EQ(menu[1].text, "&Clear Clipboard History");
+        EXPECT_FALSE(menu[1].grayed);
+    }
+
+    menu = RightClick(nullptr);
+    ASSERT_EQ(menu.size(), 1u);
+    EXPECT_FALSE(menu[0].grayed);
+    EXPECT_EQ(Tree().Selection(), nullptr) << "empty space removes the selection";
+
+    writer.PutBitmap();
+    PumpMessages();
+    menu = RightClick(plain);
+    ASSERT_EQ(menu.size(), 1u);
+    EXPECT_TRUE(menu[0].grayed) << "no text on the clipboard";
+}
+
+TEST_F(TreeKeysAndMenu, PasteAddsTheTextReadWhenTheMenuOpened)
+{
+    writer.PutText("pasted entry");
+    ASSERT_TRUE(PumpUntil([&] { return Label(Tree().Child(Branch())) == "pasted entry"; }));
+    RightClick(plain);
+    writer.PutText("changed since");
+    PumpMessages();
+    PointAt(plain);
+    Tree().Send(WM_COMMAND, IDC_TREE_PASTE, 0);
+    EXPECT_NE(TreeOutline().find("pasted entry\n", TreeOutline().find("plain")), std::string::npos);
+    EXPECT_TRUE(dialog->IsModified());
+
+    const std::string outline = TreeOutline();
+    RECT client;
+    GetClientRect(Tree().Handle(), &client);
+    POINT below = {client.right / 2, client.bottom - 5};
+    ClientToScreen(Tree().Handle(), &below);
+    SetCursorPos(below.x, below.y);
+    Tree().Send(WM_COMMAND, IDC_TREE_PASTE, 0);
+    EXPECT_EQ(TreeOutline(), outline) << "no row under the pointer, no paste";
+}
+
+TEST_F(TreeKeysAndMenu, ClearClipboardHistoryCommand)
+{
+    RightClick(history);
+    Tree().Send(WM_COMMAND, IDC_TREE_CLEAR_HISTORY, 0);
+    EXPECT_EQ(Tree().Child(Branch()), nullptr);
+    EXPECT_EQ(Label(Branch()), "Last 15 Clipboard Entries");
+}
+
+}  // namespace

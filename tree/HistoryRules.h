@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// The clipboard history as a list of texts, newest first.
+
+const size_t kHistoryCapacity = 15;
+
+// Folds one byte of 8-bit text to the form in which case is ignored.
+using CaseFold = unsigned char (*)(unsigned char);
+unsigned char FoldAsciiCase(unsigned char c);
+
+// Index of the first text, from index 0, that begins with `prefix` when
+// case is ignored; -1 when none does or the prefix is empty.
+int FindTextBeginningWith(const std::vector<std::string>& history, const std::string& prefix,
+                          CaseFold fold);
+
+// Records one clipboard change whose text is `text` (empty when the
+// clipboard holds no text): a full history gives up its oldest text whatever
+// the clipboard holds; a text then replaces the first history text that
+// begins with it and goes to the top.
+void RecordHistoryText(std::vector<std::string>& history, const std::string& text, CaseFold fold);

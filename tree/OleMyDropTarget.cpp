@@ -1,0 +1,52 @@
+#include "tree/OleMyDropTarget.h"
+#include "tree/TextBlock.h"
+
+namespace {
+
+// The text of the data's CF_TEXT block; false when it has none.
+bool DroppedText(IDataObject* data, std::string& text)
+{
+    FORMATETC format = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (data->GetData(&format, &medium) != S_OK)
+        return false;
+    bool ok = false;
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(medium.hGlobal))) {
+            text = TextOfBlock(bytes, GlobalSize(medium.hGlobal));
+            GlobalUnlock(medium.hGlobal);
+            ok = true;
+        }
+    }
+    ReleaseStgMedium(&medium);
+    return ok;
+}
+
+}  // namespace
+
+DWORD COleMyDropTarget::OnDragEnter(HWND hwnd, IDataObject*, DWORD keyState, POINT)
+{
+    SendMessageA(hwnd, UM_DRAGENTER, keyState, 0);
+    return DROPEFFECT_COPY | DROPEFFECT_MOVE;
+}
+
+DWORD COleMyDropTarget::OnDragOver(HWND hwnd, IDataObject* data, DWORD keyState, POINT point)
+{
+    if (!OffersText(data))
+        return DROPEFFECT_NONE;
+    return static_cast<DWORD>(SendMessageA(hwnd, UM_DRAGOVER, keyState, reinterpret_cast<LPARAM>(&point)));
+}
+
+BOOL COleMyDropTarget::OnDrop(HWND hwnd, IDataObject* data, DWORD effect, POINT)
+{
+    std::string text;
+    if (!OffersText(data) || !DroppedText(data, text))
+        return FALSE;
+    SendMessageA(hwnd, UM_DROP, reinterpret_cast<WPARAM>(text.c_str()), static_cast<LPARAM>(effect));
+    return TRUE;
+}
+
+void COleMyDropTarget::OnDragLeave(HWND hwnd)
+{
+    SendMessageA(hwnd, UM_DRAGLEAVE, 0, 0);
+}
