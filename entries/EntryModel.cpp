@@ -49,7 +49,7 @@ HTREEITEM CQuipMarkDlg::InsertEntry(HTREEITEM parent, HTREEITEM after, const std
     const int slot = SetItemText(text);
     HTREEITEM item = m_tree.Insert(parent, after, label.substr(0, kLongestLabel), image, slot);
     if (item == nullptr)
-        m_texts.pop_back();
+        ReleaseSlot(slot);
     return item;
 }
 
