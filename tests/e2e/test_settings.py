@@ -4,8 +4,8 @@ registry and the data file and comes back at the next start."""
 import subprocess
 import unittest
 
-from quipmark_e2e import (ID_SHOW_CONFIGURATION, WM_COMMAND, QuipmarkTestCase, probe, record,
-                          wait_for)
+from quipmark_e2e import (ID_SHOW_CONFIGURATION, VIRTUAL_KEYS, WM_COMMAND, QuipmarkTestCase, probe,
+                          record, wait_for)
 
 CTRL_ALT_F5 = 0x0674   # as the hotkey control encodes it
 CTRL_ALT_F6 = 0x0675
@@ -50,7 +50,7 @@ class GlobalHotkey(QuipmarkTestCase):
     def assertMenuHasOnlyQuipmark(self):
         # Its last item is the one program command. Were it "&Exit", as in
         # the tray's own menu, choosing it would end the program.
-        self.app.keys('Up', 'Return')
+        probe('menukeys', VIRTUAL_KEYS['Up'], VIRTUAL_KEYS['Return'])
         self.assertEqual(probe('wait', 'shown', 10000)[0], 0, 'the last item must show the dialog')
         self.assertIsNone(self.app.process.poll(), 'the program must keep running')
 
@@ -118,7 +118,7 @@ class SaveAndReload(QuipmarkTestCase):
         # The saved hotkey is registered again.
         probe('chord', VK_CONTROL, VK_MENU, 0x74)
         self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the saved hotkey did not open the menu')
-        self.app.keys('Escape')
+        probe('menukeys', VIRTUAL_KEYS['Escape'])
         self.assertEqual(probe('wait', 'nomenu', 10000)[0], 0)
         self.assertEqual(self.app.exit(), 0)
 
