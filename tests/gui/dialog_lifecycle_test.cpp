@@ -24,7 +24,7 @@ const ExpectedControl kControls[] = {
     {1048, "Button", "&Undo", true, false},
     {1035, "Button", "<< Sear&ch", true, true},
     {1022, "SysTreeView32", "", true, true},
-    {1015, "Edit", "20", true, true},
+    {1015, "Edit", "10", true, true},  // no width stored: the control's minimum
     {1016, "msctls_updown32", "", true, true},
     {1037, "Edit", "", false, true},
     {1039, "Button", "&<", false, false},

@@ -351,12 +351,13 @@ TEST_F(EditCommands, TheMenuWidthArrowsAreAChange)
 {
     StartDialog();
     HWND spin = GetDlgItem(Hwnd(), IDC_MENU_WIDTH_SPIN);
+    const int before = LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0));
     RECT rect;
     GetClientRect(spin, &rect);
     SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.right / 2, 2));
     SendMessageA(spin, WM_LBUTTONUP, 0, MAKELPARAM(rect.right / 2, 2));
     EXPECT_TRUE(Enabled(IDC_SAVE));
-    EXPECT_EQ(ItemText(IDC_MENU_WIDTH), "21");
+    EXPECT_EQ(ItemText(IDC_MENU_WIDTH), std::to_string(before + 1));
 }
 
 TEST_F(EditCommands, TheNewEntryFieldTakesLongTexts)

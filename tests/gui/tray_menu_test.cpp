@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "RegistryTestSupport.h"
 #include <shellapi.h>
 #include "entries/RecordCodec.h"
 
@@ -20,6 +21,12 @@ std::string E(const std::string& text)
 
 class TrayMenu : public DialogTest {
 protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        // Labels are measured against a stored menu width of 20 characters.
+        SetNumber(kSettingsPath, "MaxLength", 20);
+    }
     std::vector<MenuItemSnapshot> ShowMenu(UINT source, const std::vector<WORD>& keys = {})
     {
         return DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, source, WM_RBUTTONUP); }, keys);

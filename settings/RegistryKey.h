@@ -1,0 +1,33 @@
+#pragma once
+#include "settings/RegistryValue.h"
+#include <string>
+
+// Reads, writes and deletes registry values and keys below a root key. Each
+// operation opens what it needs by path, does one thing and closes it again;
+// no key handle is held between calls, and the root stays open for its
+// owner. Every result is true for success; failures are silent.
+class CRegistryKey {
+public:
+    explicit CRegistryKey(HKEY root) : m_root(root) {}
+    virtual ~CRegistryKey() = default;
+
+    // The value's bytes and type. On failure the buffer holds no block.
+    bool QueryRaw(const std::string& path, const char* valueName, CRegistryValue& value) const;
+    // On failure, including data of another type, the out-parameter is
+    // left as it was.
+    bool ReadNumber(const std::string& path, const char* valueName, DWORD& number) const;
+    bool ReadString(const std::string& path, const char* valueName, std::string& text) const;
+
+    // Missing keys on the path are created.
+    bool WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const;
+    bool WriteNumber(const std::string& path, const char* valueName, DWORD number) const;
+
+    // With a value name, deletes that value of the key at `path`; without
+    // one (nullptr), the key at `path` with all its values and sub-keys.
+    bool Delete(const std::string& path, const char* valueName) const;
+
+private:
+    static bool DeleteSubKeys(HKEY key);
+
+    HKEY m_root;
+};

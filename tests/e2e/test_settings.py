@@ -1,0 +1,127 @@
+"""The settings from end to end: a hotkey stored in the registry opens the
+menu from outside the program, and what the dialog shows is saved to the
+registry and the data file and comes back at the next start."""
+import subprocess
+import unittest
+
+from quipmark_e2e import (ID_SHOW_CONFIGURATION, VIRTUAL_KEYS, WM_COMMAND, QuipmarkTestCase, probe,
+                          record, wait_for)
+
+CTRL_ALT_F5 = 0x0674   # as the hotkey control encodes it
+CTRL_ALT_F6 = 0x0675
+VK_CONTROL, VK_MENU, VK_F6 = 0x11, 0x12, 0x75
+IDC_SAVE, IDC_MENU_WIDTH_SPIN = 1005, 1016
+IDC_SAVE_ON_EXIT, IDC_ALWAYS_ON_TOP, IDC_HOTKEY = 1044, 1047, 1049
+HKM_GETHOTKEY = 0x0402
+UDM_GETPOS = 0x0468
+
+
+def xdotool(*args):
+    subprocess.run(['xdotool'] + [str(a) for a in args], timeout=10, check=True)
+
+
+def tray_window():
+    found = subprocess.run(['xdotool', 'search', '--name', 'Wine System Tray'],
+                           capture_output=True, text=True, timeout=10).stdout.split()
+    return found[0] if found else None
+
+
+def control_value(*args):
+    code, out = probe(*args)
+    return out.strip() if code == 0 else None
+
+
+def menu_width():
+    # The width field's text is not readable from another process; the
+    # up-down control's position is what the program itself uses.
+    position = control_value('send', IDC_MENU_WIDTH_SPIN, UDM_GETPOS, 0, 0)
+    return int(position) & 0xFFFF if position is not None else None
+
+
+def click_control(control, where='centre'):
+    """A real mouse click on a control of the dialog."""
+    left, top, right, bottom = (int(n) for n in control_value('rect', control).split())
+    y = top + (bottom - top) // 4 if where == 'upper' else (top + bottom) // 2
+    xdotool('mousemove', (left + right) // 2, y, 'click', 1)
+
+
+class GlobalHotkey(QuipmarkTestCase):
+
+    def assertMenuHasOnlyQuipmark(self):
+        # Its last item is the one program command. Were it "&Exit", as in
+        # the tray's own menu, choosing it would end the program.
+        probe('menukeys', VIRTUAL_KEYS['Up'], VIRTUAL_KEYS['Return'])
+        self.assertEqual(probe('wait', 'shown', 10000)[0], 0, 'the last item must show the dialog')
+        self.assertIsNone(self.app.process.poll(), 'the program must keep running')
+
+    def test_a_stored_hotkey_typed_on_the_x_keyboard_opens_the_menu(self):
+        self.assertEqual(probe('regset', 'Hotkey', CTRL_ALT_F5)[0], 0)
+        self.app.write_data([record('K', 'Hi')])
+        self.app.start()
+        # X hands keys to the window under focus; Wine sees them, and checks
+        # its hotkeys, only when that is one of its windows: point at the
+        # tray window, which openbox then focuses.
+        window = tray_window()
+        self.assertIsNotNone(window)
+        xdotool('mousemove', '--window', window, 5, 5)
+        xdotool('key', 'ctrl+alt+F5')
+        self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the hotkey did not open the menu')
+        self.assertMenuHasOnlyQuipmark()
+
+    def test_a_stored_hotkey_sent_by_another_program_opens_the_menu(self):
+        self.assertEqual(probe('regset', 'Hotkey', 0xFFFF0000 | CTRL_ALT_F6)[0], 0)
+        self.app.start()
+        probe('chord', VK_CONTROL, VK_MENU, VK_F6)
+        self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the hotkey did not open the menu')
+        self.assertMenuHasOnlyQuipmark()
+
+
+class SaveAndReload(QuipmarkTestCase):
+
+    def test_the_dialogs_settings_are_saved_and_come_back_at_the_next_start(self):
+        self.app.write_data([record('K', 'Hi')])
+        self.app.start()
+        self.app.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
+        self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
+        self.assertEqual(menu_width(), 10, 'no width stored: the minimum')
+
+        click_control(IDC_SAVE_ON_EXIT)
+        click_control(IDC_ALWAYS_ON_TOP)
+        self.assertTrue(wait_for(lambda: control_value('checked', IDC_ALWAYS_ON_TOP) == '1'))
+        click_control(IDC_MENU_WIDTH_SPIN, 'upper')
+        self.assertTrue(wait_for(lambda: menu_width() == 11))
+        # F5 alone in the hotkey field becomes Ctrl+Alt+F5.
+        click_control(IDC_HOTKEY)
+        xdotool('key', 'F5')
+        self.assertTrue(wait_for(
+            lambda: control_value('send', IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) == str(CTRL_ALT_F5)))
+        self.assertEqual(control_value('checked', IDC_SAVE_ON_EXIT), '1')
+        self.assertEqual(control_value('enabled', IDC_SAVE), '1')
+
+        click_control(IDC_SAVE)
+        self.assertTrue(wait_for(lambda: control_value('enabled', IDC_SAVE) == '0'), 'Save stays enabled')
+        self.assertEqual(control_value('regget', 'Hotkey'), str(CTRL_ALT_F5))
+        self.assertEqual(control_value('regget', 'MaxLength'), '11')
+        self.assertEqual(control_value('regget', 'SaveOnExit'), '1')
+        self.assertEqual(control_value('regget', 'AlwaysOnTop'), '1')
+        with open(self.app.data_file, 'rb') as data:
+            self.assertEqual(data.read(), record('K', 'Hi'))
+
+        # Nothing is left unsaved: leaving asks nothing.
+        self.assertEqual(self.app.exit(), 0)
+        self.app.start()
+        self.assertEqual(control_value('checked', IDC_SAVE_ON_EXIT), '1')
+        self.assertEqual(control_value('checked', IDC_ALWAYS_ON_TOP), '1')
+        self.assertEqual(menu_width(), 11)
+        self.assertEqual(control_value('send', IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), str(CTRL_ALT_F5))
+        self.assertEqual(control_value('enabled', IDC_SAVE), '0', 'loading is no change')
+        # The saved hotkey is registered again.
+        probe('chord', VK_CONTROL, VK_MENU, 0x74)
+        self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the saved hotkey did not open the menu')
+        probe('menukeys', VIRTUAL_KEYS['Escape'])
+        self.assertEqual(probe('wait', 'nomenu', 10000)[0], 0)
+        self.assertEqual(self.app.exit(), 0)
+
+
+if __name__ == '__main__':
+    unittest.main()

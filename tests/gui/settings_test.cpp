@@ -1,0 +1,333 @@
+#include "GuiTestSupport.h"
+#include "RegistryTestSupport.h"
+#include "entries/RecordCodec.h"
+
+namespace {
+
+bool IsTopmost(HWND window)
+{
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// The data file's entries, one line each: "K label" or "e label".
+std::string DataFileOutline(const std::string& path)
+{
+    std::string outline;
+    DecodeEntries(ReadBytesOfFile(path), [&](RecordKind kind, std::string_view text) {
+        outline += (kind == RecordKind::TopLevel ? "K " : "e ") + std::string(text) + "\n";
+    });
+    return outline;
+}
+
+class SettingsLoad : public DialogTest {
+protected:
+    int MenuWidth() const
+    {
+        return LOWORD(SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_GETPOS, 0, 0));
+    }
+    bool Checked(int id) const { return IsDlgButtonChecked(Hwnd(), id) == BST_CHECKED; }
+};
+
+TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
+{
+    MessageBoxAnswerer answerer(IDOK);
+    StartDialog();
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_FALSE(Checked(IDC_SAVE_ON_EXIT));
+    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_FALSE(IsTopmost(Hwnd()));
+    EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
+    EXPECT_EQ(SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), 0);
+    // A stored width of 0 is held at the control's minimum.
+    EXPECT_EQ(MenuWidth(), 10);
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n");
+    EXPECT_FALSE(FileExists(dataPath)) << "nothing imported, nothing saved";
+    EXPECT_FALSE(KeyExists(kSettingsPath)) << "loading writes nothing";
+}
+
+TEST_F(SettingsLoad, MenuWidthIsLimitedTo100ThenToTheControlsRange)
+{
+    const struct {
+        DWORD stored;
+        int shown;
+    } cases[] = {{50, 50}, {99, 99}, {100, 99}, {250, 99}, {0x10000, 99}, {0x10032, 99},
+                 {0xFFFFFFFF, 99}, {5, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("MaxLength " + std::to_string(c.stored));
+        SetNumber(kSettingsPath, "MaxLength", c.stored);
+        StartDialog();
+        EXPECT_EQ(MenuWidth(), c.shown);
+        EXPECT_FALSE(Enabled(IDC_SAVE));
+        CloseDialog();
+    }
+}
+
+TEST_F(SettingsLoad, ValuesOfTheWrongTypeReadAsZero)
+{
+    SetText(kSettingsPath, "MaxLength", "50");
+    SetValue(kSettingsPath, "Hotkey", REG_BINARY, std::string("\x74\x06\0\0", 4));
+    SetText(kSettingsPath, "SaveOnExit", "1");
+    SetValue(kSettingsPath, "AlwaysOnTop", REG_DWORD, std::string("\x01", 1));
+    MessageBoxAnswerer answerer(IDOK);
+    StartDialog();
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_EQ(MenuWidth(), 10);
+    EXPECT_FALSE(Checked(IDC_SAVE_ON_EXIT));
+    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
+    EXPECT_TRUE(HotkeyIsFree(0x0674));
+}
+
+TEST_F(SettingsLoad, SaveOnExitIsOnForAnyValueButZero)
+{
+    SetNumber(kSettingsPath, "SaveOnExit", 7);
+    StartDialog();
+    EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
+    Click(IDC_SAVE);
+    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 99), 1u) << "stored back as 1";
+}
+
+TEST_F(SettingsLoad, AlwaysOnTopIsOnOnlyForExactlyOne)
+{
+    SetNumber(kSettingsPath, "AlwaysOnTop", 7);
+    StartDialog();
+    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_FALSE(IsTopmost(Hwnd()));
+    CloseDialog();
+
+    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
+    StartDialog();
+    EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_TRUE(IsTopmost(Hwnd()));
+    EXPECT_FALSE(Enabled(IDC_SAVE)) << "showing the stored state is no change";
+}
+
+TEST_F(SettingsLoad, StartingOnTopThenExitingAsksNothing)
+{
+    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
+    StartDialog();
+    MessageBoxAnswerer answerer(IDYES);
+    Click(IDC_EXIT);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_FALSE(FileExists(dataPath));
+}
+
+TEST_F(SettingsLoad, CheckBoxesMarkAChangeAndAlwaysOnTopAppliesAtOnce)
+{
+    StartDialog();
+    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_CHECKED);
+    Click(IDC_ALWAYS_ON_TOP);
+    EXPECT_TRUE(IsTopmost(Hwnd()));
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_UNCHECKED);
+    Click(IDC_ALWAYS_ON_TOP);
+    EXPECT_FALSE(IsTopmost(Hwnd()));
+
+    Click(IDC_SAVE);
+    ASSERT_FALSE(Enabled(IDC_SAVE));
+    Click(IDC_SAVE_ON_EXIT);
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+}
+
+class SettingsSave : public SettingsLoad {};
+
+TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
+{
+    StartDialog();
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "kept", "kept", 2);
+    SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 42);
+    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_CHECKED);
+    SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_SETHOTKEY, 0x0675, 0);
+    dialog->SetModified(true);
+
+    MessageBoxAnswerer answerer(IDOK);
+    Click(IDC_SAVE);
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+    EXPECT_EQ(NumberOr(kSettingsPath, "Hotkey", 0), 0x0675u);
+    EXPECT_EQ(NumberOr(kSettingsPath, "MaxLength", 0), 42u);
+    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 0), 1u);
+    EXPECT_EQ(NumberOr(kSettingsPath, "AlwaysOnTop", 0), 1u);
+    EXPECT_EQ(DataFileOutline(dataPath), "K kept\n");
+
+    // A second start shows all of it again.
+    CloseDialog();
+    StartDialog();
+    EXPECT_EQ(MenuWidth(), 42);
+    EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
+    EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_EQ(SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), 0x0675);
+    EXPECT_EQ(dialog->RegisteredHotkey(), 0x0675u);
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
+}
+
+TEST_F(SettingsSave, ClearedBoxesAreStoredAsZero)
+{
+    SetNumber(kSettingsPath, "SaveOnExit", 1);
+    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
+    StartDialog();
+    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_UNCHECKED);
+    Click(IDC_SAVE);
+    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 9), 0u);
+    EXPECT_EQ(NumberOr(kSettingsPath, "AlwaysOnTop", 9), 0u);
+    EXPECT_FALSE(ValueExists(kSettingsPath, "Hotkey")) << "no hotkey, none written";
+}
+
+TEST_F(SettingsSave, AWidthFieldWithoutANumberStoresThePositionOnly)
+{
+    StartDialog();
+    SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 33);
+    SetDlgItemTextA(Hwnd(), IDC_MENU_WIDTH, "wide");
+    Click(IDC_SAVE);
+    const DWORD stored = NumberOr(kSettingsPath, "MaxLength", 0);
+    EXPECT_EQ(HIWORD(stored), 0u) << "no error flag in the stored width";
+    CloseDialog();
+    StartDialog();
+    EXPECT_EQ(static_cast<DWORD>(MenuWidth()), stored);
+}
+
+TEST_F(SettingsSave, AFileErrorKeepsSaveEnabledAndTheDialogOpen)
+{
+    StartDialog();
+    dialog->UseDataPath(folder + "\\missing\\quipmark.dat");
+    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    dialog->SetModified(true);
+
+    MessageBoxAnswerer answerer(IDOK);
+    EXPECT_FALSE(dialog->SaveSettings());
+    EXPECT_EQ(answerer.Count(), 1) << "the file error is reported";
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+    // The values come first and are written all the same.
+    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 0), 1u);
+
+    Click(IDC_EXIT);
+    EXPECT_EQ(answerer.Count(), 2);
+    EXPECT_FALSE(dialog->IsEnding()) << "an exit whose save failed stays";
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+
+    dialog->UseDataPath(dataPath);
+    Click(IDC_EXIT);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_TRUE(FileExists(dataPath));
+}
+
+class RegistryImport : public SettingsLoad {
+protected:
+    std::string ListPath(const std::string& name) const { return kSettingsPath + name; }
+};
+
+TEST_F(RegistryImport, TakesAListUpToItsFirstGapThenDeletesItAndSaves)
+{
+    SetText(ListPath("Work"), "0", "alpha");
+    SetText(ListPath("Work"), "1", "beta");
+    SetText(ListPath("Work"), "3", "delta");
+    SetNumber(kSettingsPath, "MaxLength", 30);
+    StartDialog();
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Work\n    alpha\n    beta\n");
+    HTREEITEM work = TopLevel(1);
+    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(work))), "Work");
+    EXPECT_EQ(Tree().Image(work), 1);
+    HTREEITEM beta = Tree().NextSibling(Tree().Child(work));
+    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(beta))), "beta");
+    EXPECT_EQ(Tree().Image(beta), 2);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "5");
+
+    EXPECT_FALSE(KeyExists(ListPath("Work")));
+    EXPECT_EQ(NumberOr(kSettingsPath, "MaxLength", 0), 30u) << "the settings stay";
+    EXPECT_EQ(DataFileOutline(dataPath), "K Work\ne alpha\ne beta\n");
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+
+    // The next start finds nothing more to import.
+    CloseDialog();
+    StartDialog();
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Work\n    alpha\n    beta\n");
+}
+
+TEST_F(RegistryImport, ListsComeInNameOrderAfterTheLoadedEntries)
+{
+    std::string file;
+    AppendRecord(file, RecordKind::TopLevel, "loaded");
+    WriteBytesToFile(dataPath, file);
+    SetText(ListPath("B"), "0", "b0");
+    SetText(ListPath("A"), "0", "a0");
+    SetNumber(ListPath("Empty"), "0", 5);  // a number ends the list at once
+    StartDialog();
+    EXPECT_EQ(TreeOutline(),
+              "Quipmark Menu List\n  Last 15 Clipboard Entries\n  loaded\n  A\n    a0\n  B\n    b0\n  Empty\n");
+    EXPECT_FALSE(KeyExists(ListPath("Empty")));
+    EXPECT_EQ(DataFileOutline(dataPath), "K loaded\nK A\ne a0\nK B\ne b0\nK Empty\n");
+}
+
+TEST_F(RegistryImport, ANameOf100CharactersOrMoreStopsTheImportThere)
+{
+    const std::string name99(99, 'a'), name100(100, 'b'), name255(255, 'c');
+    SetText(ListPath(name99), "0", "ninety-nine");
+    SetText(ListPath(name100), "0", "hundred");
+    SetText(ListPath(name255), "0", "longest");
+    StartDialog();
+    EXPECT_EQ(TreeOutline(),
+              "Quipmark Menu List\n  Last 15 Clipboard Entries\n  " + name99 + "\n    ninety-nine\n");
+    EXPECT_FALSE(KeyExists(ListPath(name99)));
+    EXPECT_TRUE(KeyExists(ListPath(name100)));
+    EXPECT_TRUE(KeyExists(ListPath(name255)));
+}
+
+TEST_F(RegistryImport, AMegabyteValueBecomesAWholeEntry)
+{
+    const std::string large(1 << 20, 'x');
+    SetText(ListPath("Big"), "0", large);
+    SetText(ListPath("Big"), "1", "after");
+    StartDialog();
+    HTREEITEM first = Tree().Child(TopLevel(1));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(first))), large);
+    EXPECT_EQ(Tree().Label(Tree().NextSibling(first)), "after");
+    EXPECT_EQ(ReadBytesOfFile(dataPath).size(), 3 * kRecordHeaderSize + 3 + large.size() + 5);
+}
+
+TEST_F(RegistryImport, AListThatCannotBeDeletedIsTakenOutAgainAndStopsTheImport)
+{
+    SetText(ListPath("Alpha"), "0", "first");
+    SetText(ListPath("Work"), "0", "alpha");
+    SetText(ListPath("Work"), "1", "beta");
+    SetNumber(ListPath("Work\\Locked"), "x", 1);
+    SetText(ListPath("Zeta"), "0", "last");
+    {
+        KeyLock lock(ListPath("Work\\Locked"));
+        if (!lock.Holds())
+            GTEST_SKIP() << "this system does not refuse access to a key";
+        StartDialog();
+        EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Alpha\n    first\n");
+        EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "4");
+        EXPECT_FALSE(KeyExists(ListPath("Alpha")));
+        EXPECT_EQ(ValueBytes(ListPath("Work"), "1"), std::string("beta", 5)) << "the list stays whole";
+        EXPECT_TRUE(KeyExists(ListPath("Zeta")));
+        EXPECT_EQ(DataFileOutline(dataPath), "K Alpha\ne first\n");
+        CloseDialog();
+    }
+    // Once it can be removed, a later start takes it in, once.
+    StartDialog();
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Alpha\n    first\n"
+                             "  Work\n    alpha\n    beta\n  Zeta\n    last\n");
+    EXPECT_FALSE(KeyExists(ListPath("Work")));
+    EXPECT_FALSE(KeyExists(ListPath("Zeta")));
+}
+
+TEST_F(RegistryImport, NothingLockedFirstMeansNothingImportedAndNothingSaved)
+{
+    SetText(ListPath("Work"), "0", "alpha");
+    SetNumber(ListPath("Work\\Locked"), "x", 1);
+    KeyLock lock(ListPath("Work\\Locked"));
+    if (!lock.Holds())
+        GTEST_SKIP() << "this system does not refuse access to a key";
+    StartDialog();
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n");
+    EXPECT_FALSE(FileExists(dataPath));
+    EXPECT_TRUE(KeyExists(ListPath("Work")));
+}
+
+}  // namespace
