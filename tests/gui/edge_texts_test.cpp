@@ -32,6 +32,8 @@ protected:
     {
         WriteBytesToFile(dataPath, bytes);
         StartDialog();
+        // Without settings the menu width starts at its smallest, 10.
+        SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 20);
     }
     std::string FullText(HTREEITEM item) { return dialog->GetItemText(static_cast<int>(Tree().Data(item))); }
     // Chooses the menu's n-th top-level item (0 is the clipboard branch).
