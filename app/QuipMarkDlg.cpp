@@ -205,6 +205,11 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     if (code != BN_CLICKED)
         return false;
     switch (id) {
+    // Enter that no focused control takes for itself goes to the dialog's
+    // default button. Of the template's two default buttons the dialog
+    // manager keeps the last, the hidden "Default", which has no handler:
+    // Enter does nothing at dialog level, and Enter in the tree only
+    // delivers the selected entry, leaving the dialog where it is.
     case IDC_HIDE: HideConfiguration(); return true;
     case IDC_ADD: OnAddCommand(); return true;
     case IDC_ABOUT: OnAbout(); return true;
