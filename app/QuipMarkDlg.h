@@ -149,6 +149,9 @@ private:
     HWND m_nextViewer = nullptr;
     CNotifyHotKeyCtrl m_hotkey;
     CListBox m_history;
+    // The texts of the history list box, newest first, kept beside it so
+    // that long texts need not be read back out of it.
+    std::vector<std::string> m_historyTexts;
     CButton m_saveOnExit;
     CEdit m_findEdit;
     CSpinButtonCtrl m_itemCountSpin;

@@ -60,13 +60,26 @@ void CQuipMarkDlg::RecordClipboard()
 {
     if (IsMarkedPrivate(m_hWnd))
         return;
-    std::vector<std::string> history;
-    for (int i = 0, count = m_history.Count(); i < count; ++i)
-        history.push_back(m_history.GetString(i));
-    RecordHistoryText(history, PasteFromClipboard(), FoldSystemCase);
-    m_history.ResetContent();
-    for (size_t i = 0; i < history.size(); ++i)
-        m_history.InsertString(static_cast<int>(i), history[i]);
+    const std::string text = PasteFromClipboard();
+    const std::vector<std::string> before = m_historyTexts;
+    RecordHistoryText(m_historyTexts, text, FoldSystemCase);
+
+    // The list box follows the same few steps instead of being refilled: the
+    // texts dropped go, the new one comes in at the top. Texts can be
+    // megabytes long, and every copy into the list box costs.
+    const bool added = !text.empty();
+    size_t kept = added ? 1 : 0;
+    std::vector<int> dropped;
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (kept < m_historyTexts.size() && before[i] == m_historyTexts[kept])
+            ++kept;
+        else
+            dropped.push_back(static_cast<int>(i));
+    }
+    for (auto it = dropped.rbegin(); it != dropped.rend(); ++it)
+        m_history.DeleteString(*it);
+    if (added)
+        m_history.InsertString(0, text);
     RebuildClipboardBranch();
 }
 
@@ -76,15 +89,14 @@ void CQuipMarkDlg::RebuildClipboardBranch()
         return;
     while (HTREEITEM child = m_tree.Child(m_clipboardBranch))
         DeleteEntryItem(child);
-    for (int i = 0, count = m_history.Count(); i < count; ++i) {
-        const std::string text = m_history.GetString(i);
+    for (const std::string& text : m_historyTexts)
         InsertEntry(m_clipboardBranch, TVI_LAST, text, text, 2);
-    }
     RefreshImagesAndCount();
 }
 
 void CQuipMarkDlg::ClearClipboardHistory()
 {
+    m_historyTexts.clear();
     m_history.ResetContent();
     RebuildClipboardBranch();
 }
