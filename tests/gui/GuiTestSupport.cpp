@@ -64,6 +64,23 @@ void CALLBACK MessageBoxAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD)
         EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
 }
 
+std::string Record(RecordKind kind, const std::string& text)
+{
+    std::string bytes;
+    AppendRecord(bytes, kind, text);
+    return bytes;
+}
+
+std::string K(const std::string& text)
+{
+    return Record(RecordKind::TopLevel, text);
+}
+
+std::string E(const std::string& text)
+{
+    return Record(RecordKind::Child, text);
+}
+
 std::string WriteBytesToFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -3,6 +3,7 @@
 // its own in a fresh folder, a clean settings key, bounded message pumping,
 // and an answerer for the message boxes the program shows.
 #include "app/QuipMarkDlg.h"
+#include "entries/RecordCodec.h"
 #include "framework/WinApp.h"
 #include <functional>
 #include <gtest/gtest.h>
@@ -39,6 +40,11 @@ private:
     std::vector<std::string> m_captions;
     std::vector<UINT> m_styles;
 };
+
+// Records of the data file: any kind, a top-level entry, a child entry.
+std::string Record(RecordKind kind, const std::string& text);
+std::string K(const std::string& text);
+std::string E(const std::string& text);
 
 std::string WriteBytesToFile(const std::string& path, const std::string& bytes);
 std::string ReadBytesOfFile(const std::string& path);

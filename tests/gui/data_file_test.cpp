@@ -6,16 +6,6 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string Record(RecordKind kind, const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, kind, text);
-    return bytes;
-}
-
-std::string K(const std::string& text) { return Record(RecordKind::TopLevel, text); }
-std::string E(const std::string& text) { return Record(RecordKind::Child, text); }
-
 const std::string kWorkedExample = K("Hi") + K("Sig") + E("Yours") + E("Best,\r\nMe");
 
 // A folder prepared by CTest in which saving fails, as a Windows path.

@@ -6,13 +6,6 @@
 
 namespace {
 
-std::string Record(RecordKind kind, const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, kind, text);
-    return bytes;
-}
-
 std::string EveryByteValue()
 {
     std::string text;

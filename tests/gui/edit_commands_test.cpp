@@ -3,20 +3,6 @@
 
 namespace {
 
-std::string K(const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, RecordKind::TopLevel, text);
-    return bytes;
-}
-
-std::string E(const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, RecordKind::Child, text);
-    return bytes;
-}
-
 class EditCommands : public DialogTest {
 protected:
     void StartWith(const std::string& bytes)

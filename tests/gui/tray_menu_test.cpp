@@ -5,20 +5,6 @@
 
 namespace {
 
-std::string K(const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, RecordKind::TopLevel, text);
-    return bytes;
-}
-
-std::string E(const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, RecordKind::Child, text);
-    return bytes;
-}
-
 class TrayMenu : public DialogTest {
 protected:
     void SetUp() override
