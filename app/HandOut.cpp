@@ -1,13 +1,10 @@
 #include "app/QuipMarkDlg.h"
+#include "framework/Clipboard.h"
 
-namespace {
-
-// Another program may hold the clipboard open for a moment; the copy edit
-// then quietly copies or pastes nothing, so both are tried again briefly.
-const int kClipboardAttempts = 20;
-const DWORD kClipboardRetryMs = 25;
-
-}  // namespace
+// The hidden copy edit is the window on whose behalf the program uses the
+// clipboard. The text itself goes straight to and from the clipboard: an
+// edit control takes most of a second to lay out a megabyte of text, and the
+// program must never make the desktop wait.
 
 void CQuipMarkDlg::OnMenuCmd(UINT id)
 {
@@ -21,38 +18,11 @@ void CQuipMarkDlg::OnMenuCmd(UINT id)
 
 void CQuipMarkDlg::CopyToClipboard(const std::string& text)
 {
-    for (int attempt = 1;; ++attempt) {
-        m_copyEdit.SetText(text);
-        m_copyEdit.SetSel(0, -1);
-        const DWORD before = GetClipboardSequenceNumber();
-        m_copyEdit.Copy();
-        // An empty selection copies nothing, busy clipboard or not.
-        if (text.empty() || attempt >= kClipboardAttempts)
-            return;
-        if (GetClipboardSequenceNumber() != before && GetClipboardOwner() == m_copyEdit.Handle())
-            return;
-        Sleep(kClipboardRetryMs);
-    }
+    if (!WriteClipboardText(m_copyEdit.Handle(), text))
+        MessageBeep(MB_ICONEXCLAMATION);
 }
 
 std::string CQuipMarkDlg::PasteFromClipboard()
 {
-    for (int attempt = 1;; ++attempt) {
-        m_copyEdit.SetText(std::string());
-        m_copyEdit.Paste();
-        std::string text = m_copyEdit.GetText();
-        if (!text.empty() || attempt >= kClipboardAttempts)
-            return text;
-        const bool hasText = IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_UNICODETEXT) ||
-                             IsClipboardFormatAvailable(CF_OEMTEXT);
-        if (!hasText)
-            return text;
-        // Text that did not arrive: when the clipboard opens now, the text
-        // is really empty; when it does not, someone holds it.
-        if (OpenClipboard(m_copyEdit.Handle())) {
-            CloseClipboard();
-            return text;
-        }
-        Sleep(kClipboardRetryMs);
-    }
+    return ::ReadClipboardText(m_copyEdit.Handle());
 }

@@ -49,9 +49,7 @@ bool CQuipMarkDlg::OnInitDialog()
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
-    // Entries of any length must reach the clipboard whole, and the first
-    // clipboard text arrives while SetClipboardViewer runs.
-    m_copyEdit.SetLimitText(0);
+    // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
     m_nextViewer = SetClipboardViewer(m_hWnd);
     CreateFixedItems();
@@ -207,6 +205,11 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     if (code != BN_CLICKED)
         return false;
     switch (id) {
+    // Enter that no focused control takes for itself goes to the dialog's
+    // default button. Of the template's two default buttons the dialog
+    // manager keeps the last, the hidden "Default", which has no handler:
+    // Enter does nothing at dialog level, and Enter in the tree only
+    // delivers the selected entry, leaving the dialog where it is.
     case IDC_HIDE: HideConfiguration(); return true;
     case IDC_ADD: OnAddCommand(); return true;
     case IDC_ABOUT: OnAbout(); return true;

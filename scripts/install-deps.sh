@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-pkgs=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest
+pkgs=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest nsis zip
       wine wine32:i386 xvfb xclip xdotool x11-utils x11-xkb-utils xauth openbox imagemagick python3
       clang libclang-rt-14-dev)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done

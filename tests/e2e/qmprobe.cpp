@@ -14,6 +14,8 @@
 //   qmprobe rect ID                       a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe history                       the clipboard history list, newest first, one per line
+//   qmprobe settext ID TEXT               replaces the text of a control of the dialog
+//   qmprobe click ID                      clicks an enabled button of the dialog
 //   qmprobe regget NAME | regset NAME VALUE | regdel     the program's settings key
 //   qmprobe window CAPTION MS             waits for a visible window of that caption, then lists
 //                                         its controls: "id|class|text" per line
@@ -158,6 +160,31 @@ int ListWindow(const char* caption, DWORD timeoutMs)
     return 0;
 }
 
+// Text set as a user's typing would set it: through the selection, so that
+// the edit control reports the change to the dialog (a multi-line edit
+// stays silent about WM_SETTEXT).
+int SetControlText(HWND main, int id, const char* text)
+{
+    HWND control = main ? GetDlgItem(main, id) : nullptr;
+    DWORD_PTR ignored = 0;
+    if (control == nullptr ||
+        !SendMessageTimeoutA(control, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 5000, &ignored) ||
+        !SendMessageTimeoutA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             5000, &ignored))
+        return 1;
+    return 0;
+}
+
+// Posted, so a message box that the command opens does not hold us; a
+// disabled button cannot be clicked.
+int ClickButton(HWND main, int id)
+{
+    HWND button = main ? GetDlgItem(main, id) : nullptr;
+    if (button == nullptr || !IsWindowEnabled(button))
+        return 1;
+    return PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
+}
+
 int Registry(int argc, char** argv)
 {
     const std::string verb = argv[1];
@@ -292,6 +319,10 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (verb == "settext" && argc >= 4)
+        return SetControlText(main, static_cast<int>(Number(argv[2])), argv[3]);
+    if (verb == "click" && argc >= 3)
+        return ClickButton(main, static_cast<int>(Number(argv[2])));
     if (verb == "window" && argc >= 4)
         return ListWindow(argv[2], static_cast<DWORD>(Number(argv[3])));
     if (verb == "windowpost" && argc >= 6) {

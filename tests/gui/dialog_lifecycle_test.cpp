@@ -175,6 +175,21 @@ TEST_F(DialogLifecycle, EndOfLogonRunsTheExitPathOnlyWhenItReallyEnds)
     EXPECT_TRUE(dialog->IsEnding());
 }
 
+TEST_F(DialogLifecycle, EnterOnAControlThatDoesNotTakeItDoesNothing)
+{
+    StartDialog();
+    dialog->ShowConfiguration();
+    HWND box = GetDlgItem(Hwnd(), IDC_SAVE_ON_EXIT);
+    SetFocus(box);
+    EXPECT_EQ(LOWORD(SendMessageA(Hwnd(), DM_GETDEFID, 0, 0)), IDC_DEFAULT);
+    MSG enter = {box, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+    EXPECT_TRUE(IsDialogMessageA(Hwnd(), &enter));
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(dialog->IsEnding());
+    EXPECT_EQ(IsDlgButtonChecked(Hwnd(), IDC_SAVE_ON_EXIT), BST_UNCHECKED);
+}
+
 TEST_F(DialogLifecycle, GraysTheFifthItemOfTheSystemMenu)
 {
     StartDialog();

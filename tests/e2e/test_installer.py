@@ -1,0 +1,263 @@
+"""What Windows users download: the installer and the portable zip of
+build/dist, installed, run, saved into and removed again in the test prefix."""
+import glob
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+import zipfile
+
+from quipmark_e2e import ID_EXIT, IDYES, PROBE, WM_COMMAND, Quipmark, probe, record, wait_for
+
+DIST = os.environ.get('QUIPMARK_DIST', '')
+
+UNINSTALL_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quipmark'
+RUN_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+IDC_SAVE, IDC_ADD, IDC_NEW_ENTRY = 1005, 1006, 1007
+IDOK = 1
+# Each page of the uninstaller appends a blank to the window's caption.
+UNINSTALLER = 'Quipmark Uninstall '
+
+
+def wine_env():
+    # Shortcuts would otherwise also become menu entries of the X desktop,
+    # outside the throwaway prefix.
+    env = dict(os.environ)
+    env['WINEDLLOVERRIDES'] = env.get('WINEDLLOVERRIDES', '') + ';winemenubuilder.exe=d'
+    return env
+
+
+def wine(*args, timeout=120):
+    return subprocess.run(['wine'] + list(args), capture_output=True, text=True, timeout=timeout,
+                          stdin=subprocess.DEVNULL, env=wine_env())
+
+
+def windows_folder(variable):
+    """The Unix path of a folder named by a Windows environment variable."""
+    windows = wine('cmd', '/c', 'echo %' + variable + '%').stdout.strip()
+    return subprocess.run(['winepath', '-u', windows], capture_output=True, text=True,
+                          timeout=60).stdout.strip()
+
+
+def registry_value(key, name):
+    """The data of a registry value as `reg query` shows it; None when missing."""
+    result = wine('reg', 'query', key, '/v', name)
+    if result.returncode != 0:
+        return None
+    for line in result.stdout.splitlines():
+        parts = line.split(None, 2)
+        if len(parts) == 3 and parts[0] == name:
+            return parts[2].strip()
+    return ''
+
+
+def registry_key_exists(key):
+    return wine('reg', 'query', key).returncode == 0
+
+
+def dist_file(pattern):
+    found = glob.glob(os.path.join(DIST, pattern)) if DIST else []
+    return found[0] if len(found) == 1 else None
+
+
+class PlacedQuipmark(Quipmark):
+    """The program where the installer or the user put it, not a copy."""
+
+    def __init__(self, exe):
+        self.exe = exe
+        self.folder = os.path.dirname(exe)
+        self.data_file = os.path.join(self.folder, 'quipmark.dat')
+        self.process = None
+
+    def add_and_save(self, text):
+        """Types a new entry, adds it and saves, through the dialog's controls."""
+        assert probe('settext', IDC_NEW_ENTRY, text)[0] == 0, 'no new-entry field'
+        assert wait_for(lambda: probe('enabled', IDC_ADD)[1].strip() == '1'), 'Add stayed disabled'
+        assert probe('click', IDC_ADD)[0] == 0
+        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '1'), 'Add did not run'
+        assert probe('click', IDC_SAVE)[0] == 0
+        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '0'), 'Save did not run'
+
+    def cleanup(self):
+        self.kill()
+
+
+class DistTestCase(unittest.TestCase):
+
+    def setUp(self):
+        if not PROBE:
+            self.skipTest('QMPROBE_EXE is set by CTest')
+        probe('regdel')
+        self.assertEqual(probe('wait', 'gone', 15000)[0], 0, 'another Quipmark is still running')
+
+    def tearDown(self):
+        probe('post', WM_COMMAND, ID_EXIT, 0)
+        probe('wait', 'gone', 15000)
+        probe('regdel')
+
+
+class Installer(DistTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.setup_exe = dist_file('quipmark-*-setup.exe')
+        if self.setup_exe is None:
+            self.skipTest('no installer in QUIPMARK_DIST (make dist builds it)')
+        self.folder = os.path.join(windows_folder('LOCALAPPDATA'), 'Programs', 'Quipmark')
+        self.shortcut = os.path.join(windows_folder('APPDATA'), 'Microsoft', 'Windows', 'Start Menu',
+                                     'Programs', 'Quipmark.lnk')
+        self.assertFalse(os.path.exists(self.folder), 'left over from an earlier test')
+
+    def tearDown(self):
+        super().tearDown()
+        if os.path.exists(os.path.join(self.folder, 'Uninstall.exe')):
+            self.uninstall('/REMOVEDATA')
+        shutil.rmtree(self.folder, ignore_errors=True)
+        for key in (UNINSTALL_KEY, RUN_KEY + r'\Quipmark'):
+            wine('reg', 'delete', key, '/f')
+
+    def install(self, *options):
+        result = wine(self.setup_exe, '/S', *options)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.program = os.path.join(self.folder, 'quipmark.exe')
+        for name in ('quipmark.exe', 'README.txt', 'LICENSE.txt', 'Uninstall.exe'):
+            self.assertTrue(os.path.isfile(os.path.join(self.folder, name)), name + ' is not installed')
+        self.assertTrue(os.path.isfile(self.shortcut), 'no Start menu shortcut')
+        self.assertEqual(registry_value(UNINSTALL_KEY, 'DisplayName'), 'Quipmark')
+        self.assertEqual(registry_value(UNINSTALL_KEY, 'UninstallString'),
+                         '"%s\\Uninstall.exe"' % registry_value(UNINSTALL_KEY, 'InstallLocation'))
+
+    def start_from_shortcut(self):
+        """Starts the program as the Start menu does, and saves an entry."""
+        app = PlacedQuipmark(self.program)
+        self.addCleanup(app.cleanup)
+        # The program inherits the output of `start`: keep it off our pipes.
+        started = subprocess.run(['wine', 'start', self.windows(self.shortcut)], stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
+                                 env=wine_env())
+        self.assertEqual(started.returncode, 0)
+        self.assertEqual(probe('wait', 'visible', 20000)[0], 0, 'the shortcut did not start Quipmark')
+        self.assertEqual(probe('wait', 'hidden', 20000)[0], 0)
+        app.add_and_save('kept across installs')
+        with open(app.data_file, 'rb') as saved:
+            self.assertEqual(saved.read(), record('K', 'kept across installs'))
+        # A setting of the user's, as the program keeps them.
+        self.assertEqual(probe('regset', 'MaxLength', 30)[0], 0)
+        return app
+
+    def windows(self, path):
+        return subprocess.run(['winepath', '-w', path], capture_output=True, text=True,
+                              timeout=60).stdout.strip()
+
+    def uninstall(self, *options):
+        # The uninstaller hands over to a copy of itself and returns at once;
+        # removing its registry entry is the last thing the copy does.
+        result = wine(os.path.join(self.folder, 'Uninstall.exe'), '/S', *options)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(wait_for(lambda: not registry_key_exists(UNINSTALL_KEY), timeout=60),
+                        'the uninstaller did not finish')
+
+    def assertProgramRemoved(self):
+        for name in ('quipmark.exe', 'README.txt', 'LICENSE.txt', 'Uninstall.exe'):
+            self.assertFalse(os.path.exists(os.path.join(self.folder, name)), name + ' is left')
+        self.assertFalse(os.path.exists(self.shortcut), 'the shortcut is left')
+        self.assertIsNone(registry_value(RUN_KEY, 'Quipmark'), 'it would still start with Windows')
+        self.assertNotEqual(probe('state')[0], 0, 'Quipmark still runs')
+
+    def test_uninstall_keeps_the_entries_and_settings_unless_asked(self):
+        self.install()
+        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
+        app = self.start_from_shortcut()
+        probe('post', WM_COMMAND, ID_EXIT, 0)
+        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
+
+        self.uninstall()
+        self.assertProgramRemoved()
+        with open(app.data_file, 'rb') as kept:
+            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+        self.assertEqual(probe('regget', 'MaxLength'), (0, '30\n'), 'the settings were deleted')
+
+        # A new installation finds them again.
+        self.install('/NOAUTOSTART')
+        self.assertIsNone(registry_value(RUN_KEY, 'Quipmark'), '/NOAUTOSTART was ignored')
+        with open(app.data_file, 'rb') as kept:
+            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+
+        # Installing over a running Quipmark ends it first, or its program
+        # file could not be replaced.
+        app.start()
+        self.install()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
+        with open(app.data_file, 'rb') as kept:
+            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+
+    def test_uninstall_with_removedata_ends_the_program_and_deletes_everything(self):
+        self.install()
+        app = self.start_from_shortcut()
+        # Still running: the uninstaller has to end it first.
+        self.uninstall('/REMOVEDATA')
+        self.assertProgramRemoved()
+        self.assertFalse(os.path.exists(app.data_file), 'the entries are left')
+        self.assertFalse(os.path.exists(self.folder), 'the folder is left')
+        self.assertNotEqual(probe('regget', 'MaxLength')[0], 0, 'the settings are left')
+        self.assertFalse(registry_key_exists(r'HKCU\Software\Dorvalent'), 'an empty company key is left')
+
+    def test_uninstaller_asks_before_deleting_the_entries(self):
+        self.install()
+        app = self.start_from_shortcut()
+        probe('post', WM_COMMAND, ID_EXIT, 0)
+        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
+
+        uninstaller = subprocess.Popen(['wine', os.path.join(self.folder, 'Uninstall.exe')],
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL, env=wine_env())
+        self.addCleanup(uninstaller.wait, 60)
+        code, controls = probe('window', UNINSTALLER, 30000)
+        self.assertEqual(code, 0, 'the uninstaller did not show')
+        self.assertIn('1|Button|&Uninstall', controls)
+        probe('windowpost', UNINSTALLER, WM_COMMAND, IDOK, 0)
+        code, box = probe('msgbox', 30000, IDYES)
+        self.assertEqual(code, 0, 'the uninstaller did not ask')
+        self.assertIn('delete your Quipmark entries (quipmark.dat) and settings', box)
+        self.assertTrue(wait_for(lambda: not registry_key_exists(UNINSTALL_KEY), timeout=60),
+                        'the uninstaller did not finish')
+        probe('windowpost', UNINSTALLER, WM_COMMAND, IDOK, 0)  # "&Close"
+
+        self.assertProgramRemoved()
+        self.assertFalse(os.path.exists(app.data_file), 'the entries are left after Yes')
+        self.assertNotEqual(probe('regget', 'MaxLength')[0], 0, 'the settings are left after Yes')
+
+
+class PortableZip(DistTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.zip = dist_file('quipmark-*.zip')
+        if self.zip is None:
+            self.skipTest('no zip in QUIPMARK_DIST (make dist builds it)')
+        self.base = tempfile.mkdtemp(prefix='qm-zip-')
+        self.addCleanup(shutil.rmtree, self.base, True)
+
+    def test_runs_and_saves_in_the_folder_it_was_unpacked_to(self):
+        folder = os.path.join(self.base, 'My Tools', 'Quipmark')
+        with zipfile.ZipFile(self.zip) as archive:
+            self.assertEqual(sorted(archive.namelist()), ['LICENSE.txt', 'README.txt', 'quipmark.exe'])
+            archive.extractall(folder)
+        with open(os.path.join(folder, 'README.txt'), 'rb') as readme:
+            text = readme.read()
+        self.assertNotIn(b'@VERSION@', text)
+        self.assertEqual(text.count(b'\n'), text.count(b'\r\n'), 'Notepad wants CRLF line ends')
+
+        app = PlacedQuipmark(os.path.join(folder, 'quipmark.exe'))
+        self.addCleanup(app.cleanup)
+        app.start()
+        app.add_and_save('from the zip')
+        with open(os.path.join(folder, 'quipmark.dat'), 'rb') as saved:
+            self.assertEqual(saved.read(), record('K', 'from the zip'))
+        self.assertEqual(app.exit(), 0)
+
+
+if __name__ == '__main__':
+    unittest.main()

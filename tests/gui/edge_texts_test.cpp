@@ -1,0 +1,139 @@
+// Texts at the edges: huge, many, short, and holding every byte value. Each
+// must be recorded, loaded, shown, shortened, searched, saved and handed out
+// without losing a byte of its full text.
+#include "GuiTestSupport.h"
+#include "entries/RecordCodec.h"
+
+namespace {
+
+std::string Record(RecordKind kind, const std::string& text)
+{
+    std::string bytes;
+    AppendRecord(bytes, kind, text);
+    return bytes;
+}
+
+std::string EveryByteValue()
+{
+    std::string text;
+    for (int value = 1; value < 256; ++value)
+        text += static_cast<char>(value);
+    return text;
+}
+
+std::string Huge(char fill, const std::string& tail)
+{
+    return std::string(10 * 1024 * 1024, fill) + tail;
+}
+
+class EdgeTexts : public DialogTest {
+protected:
+    void StartWith(const std::string& bytes)
+    {
+        WriteBytesToFile(dataPath, bytes);
+        StartDialog();
+        // Without settings the menu width starts at its smallest, 10.
+        SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 20);
+    }
+    std::string FullText(HTREEITEM item) { return dialog->GetItemText(static_cast<int>(Tree().Data(item))); }
+    // Chooses the menu's n-th top-level item (0 is the clipboard branch).
+    void HandOutTopLevel(int n)
+    {
+        std::vector<WORD> keys(static_cast<size_t>(n) + 1, VK_DOWN);
+        keys.push_back(VK_RETURN);
+        DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, keys);
+        PumpMessages();
+    }
+    HTREEITEM Find(const std::string& text)
+    {
+        Tree().Select(nullptr);
+        return Tree().FindEntry(text, true);
+    }
+};
+
+TEST_F(EdgeTexts, ATenMegabyteEntryLoadsSavesIsFoundAndHandedOutWhole)
+{
+    const std::string text = Huge('h', "the very end");
+    const std::string bytes = Record(RecordKind::TopLevel, text) + Record(RecordKind::TopLevel, "small");
+    StartWith(bytes);
+    EXPECT_EQ(FullText(TopLevel(1)), text);
+    EXPECT_EQ(Tree().Label(TopLevel(1)).size(), kLongestLabel);
+    EXPECT_EQ(Find("THE VERY END"), TopLevel(1));
+
+    const auto items = DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); });
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(items[1].caption, std::string(17, 'h') + "...");
+
+    HandOutTopLevel(1);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == text; }));
+
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
+}
+
+TEST_F(EdgeTexts, ATenMegabyteClipboardTextIsRecordedAndHandedOutAgain)
+{
+    StartDialog();
+    const std::string text = Huge('c', "clipboard end");
+    SetClipboardText(text);
+    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(dialog->ClipboardBranch()) != nullptr; }));
+    HTREEITEM recorded = Tree().Child(dialog->ClipboardBranch());
+    EXPECT_EQ(FullText(recorded), text);
+    EXPECT_EQ(Find("clipboard end"), recorded);
+
+    SetClipboardText("something else");
+    PumpMessages();
+    // The history is a submenu now; its second item is the huge text.
+    DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == text; }));
+}
+
+TEST_F(EdgeTexts, TwentyThousandEntriesLoadAndSaveUnchanged)
+{
+    std::string bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes += Record(i % 4 == 0 ? RecordKind::TopLevel : RecordKind::Child, "entry " + std::to_string(i));
+    StartWith(bytes);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "20002");
+    HTREEITEM last = Tree().LastItem(nullptr);
+    EXPECT_EQ(FullText(last), "entry 19999");
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
+}
+
+TEST_F(EdgeTexts, ShortAndBorderlineLabelsKeepTheirTexts)
+{
+    std::string bytes;
+    for (size_t length : {size_t(1), size_t(254), size_t(255), size_t(260)})
+        bytes += Record(RecordKind::TopLevel, std::string(length - 1, 'a' + static_cast<char>(length % 26)) + "z");
+    StartWith(bytes);
+    const auto items = DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); });
+    ASSERT_GE(items.size(), 5u);
+    EXPECT_EQ(items[1].caption, "z");
+    for (int i = 2; i <= 4; ++i)
+        EXPECT_EQ(items[static_cast<size_t>(i)].caption.size(), 20u);
+    EXPECT_EQ(FullText(TopLevel(4)).size(), 260u);
+    HandOutTopLevel(4);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == FullText(TopLevel(4)); }));
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
+}
+
+TEST_F(EdgeTexts, EveryByteValueSurvivesLoadingSearchingSavingAndHandingOut)
+{
+    const std::string text = EveryByteValue();
+    const std::string bytes = Record(RecordKind::TopLevel, text);
+    StartWith(bytes);
+    EXPECT_EQ(FullText(TopLevel(1)), text);
+    EXPECT_EQ(Find(text.substr(200, 20)), TopLevel(1));
+    HandOutTopLevel(1);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == text; })) << ClipboardText().size();
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// Months of use in a minute: thousands of clipboard changes and editing
+// cycles must leave the program's memory and system objects where they
+// were, give or take a small fixed amount.
+#include "GuiTestSupport.h"
+#include <psapi.h>
+
+namespace {
+
+struct Footprint {
+    size_t textSlots;
+    SIZE_T heapBytes;
+    SIZE_T privateBytes;
+    size_t windows;
+    DWORD userObjects;
+    DWORD gdiObjects;
+};
+
+// The bytes in use in every heap of the process. Wine reports no private
+// bytes and no USER or GDI object counts (they read 0), so the heaps and the
+// windows of this thread are counted as well.
+SIZE_T HeapBytesInUse()
+{
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    SIZE_T total = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                total += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return total;
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count)
+{
+    ++*reinterpret_cast<size_t*>(count);
+    EnumChildWindows(hwnd, CountWindow, count);
+    return TRUE;
+}
+
+size_t ThreadWindows()
+{
+    size_t count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+class Soak : public DialogTest {
+protected:
+    Footprint Measure()
+    {
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof(counters);
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof(counters));
+        return {dialog->TextTableSize(), HeapBytesInUse(), counters.PrivateUsage, ThreadWindows(),
+                GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
+                GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)};
+    }
+
+    void ClipboardChanges(int from, int count)
+    {
+        for (int i = from; i < from + count; ++i)
+            SetClipboardText("clipboard text number " + std::to_string(i) + std::string(i % 200, '.'));
+        PumpMessages();
+    }
+
+    void EditingCycles(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            Tree().Select(nullptr);
+            ASSERT_TRUE(dialog->AddEntry("cycle " + std::to_string(i)));
+            dialog->RemoveSelectedEntry();
+            dialog->UndoRemove();
+            // Undo brought it back at the end of the top-level entries.
+            HTREEITEM last = TopLevel(0);
+            while (Tree().NextSibling(last) != nullptr)
+                last = Tree().NextSibling(last);
+            Tree().Select(last);
+            dialog->RemoveSelectedEntry();
+        }
+        PumpMessages();
+    }
+
+    void ExpectNoGrowth(const Footprint& before, const Footprint& after)
+    {
+        EXPECT_LE(after.textSlots, before.textSlots + 20);
+        EXPECT_GT(before.heapBytes, 0u);
+        EXPECT_LE(after.heapBytes, before.heapBytes + 256 * 1024);
+        EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
+        EXPECT_LE(after.windows, before.windows);
+        EXPECT_LE(after.userObjects, before.userObjects + 5);
+        EXPECT_LE(after.gdiObjects, before.gdiObjects + 5);
+    }
+};
+
+TEST_F(Soak, TenThousandClipboardChangesLeaveNothingBehind)
+{
+    StartDialog();
+    ClipboardChanges(0, 500);  // warm up: the history fills, heaps settle
+    const Footprint before = Measure();
+    ClipboardChanges(500, 9500);
+    const Footprint after = Measure();
+    ExpectNoGrowth(before, after);
+    EXPECT_EQ(Tree().Label(Tree().Child(dialog->ClipboardBranch())).substr(0, 27), "clipboard text number 9999.");
+}
+
+TEST_F(Soak, TwoThousandEditingCyclesLeaveNothingBehind)
+{
+    StartDialog();
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "kept", "kept", 2);
+    EditingCycles(200);
+    const Footprint before = Measure();
+    EditingCycles(1800);
+    const Footprint after = Measure();
+    ExpectNoGrowth(before, after);
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
+}
+
+}  // namespace
