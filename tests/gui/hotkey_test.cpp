@@ -255,4 +255,22 @@ TEST_F(Hotkey, PressingTheRegisteredHotkeyOpensTheMenu)
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(Hwnd()) && !IsIconic(Hwnd()); }));
 }
 
+TEST_F(Hotkey, APressWhileTheMenuIsOpenLeavesThatMenuWorking)
+{
+    StartDialog();
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Hwnd()); }));
+    // The second press arrives while the first menu runs its loop.
+    const auto items = DriveMenu(
+        [&] {
+            PostMessageA(Hwnd(), WM_HOTKEY, 0, 0);
+            SendMessageA(Hwnd(), WM_HOTKEY, 0, 0);
+        },
+        {VK_UP, VK_RETURN});
+    ASSERT_FALSE(items.empty());
+    // "&Quipmark" was chosen, and no menu is left behind.
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(Hwnd()) && !IsIconic(Hwnd()); }, 3000));
+    HWND menu = FindWindowA("#32768", nullptr);
+    EXPECT_TRUE(menu == nullptr || !IsWindowVisible(menu));
+}
+
 }  // namespace
