@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-// Private messages of the dialog.
-const UINT WM_TRAY_NOTIFY = WM_USER + 10;  // the tray icon's callback
-const UINT kFirstMenuCommand = 1324;       // entry items are 1325 and up
+// The tray icon's callback message.
+const UINT WM_TRAY_NOTIFY = WM_USER + 10;
+// Commands of the popup menu's entry items, 1325 and up; the dialog takes
+// the whole range.
+const UINT kFirstMenuCommand = 1324;
 const UINT kLastMenuCommand = 1824;
 const int kMaxTreeItems = 500;
 // The tree shows at most this much of a label, as the system's tree view
@@ -47,8 +49,8 @@ public:
     // Handing out an entry
     void OnMenuCmd(UINT id);
     void CopyToClipboard(const std::string& text);
-    // The clipboard's text as the copy edit pastes it; empty when it holds
-    // none. Both wait briefly while another program holds the clipboard.
+    // The clipboard's text; empty when it holds none. Both wait briefly
+    // while another program holds the clipboard.
     std::string PasteFromClipboard();
 
     // Global hotkey
