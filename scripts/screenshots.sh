@@ -47,6 +47,7 @@ open(sys.argv[1], 'wb').write(b''.join(rec(t, s) for t, s in entries))
 PY
 printf 'Copied text from another program' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
 xclip_pid=$!
+probe regset MaxLength 30 >/dev/null   # a roomier menu than the first start's 10
 wine "$folder/quipmark.exe" </dev/null >/dev/null 2>&1 &
 program=$!
 probe wait visible 20000 >/dev/null

@@ -11,7 +11,7 @@
 //   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
 //                                         caption and text, and answers it with BUTTON (e.g. 6 = Yes)
 //   qmprobe text ID | enabled ID | checked ID   a control of the dialog
-//   qmprobe rect ID                       a control's "left top right bottom" on the screen
+//   qmprobe ctlrect ID                    a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe history                       the clipboard history list, newest first, one per line
 //   qmprobe settext ID TEXT               replaces the text of a control of the dialog
@@ -269,7 +269,7 @@ int main(int argc, char** argv)
     }
     if (verb == "msgbox" && argc >= 3)
         return MessageBoxCommand(static_cast<DWORD>(Number(argv[2])), argc >= 4 ? static_cast<int>(Number(argv[3])) : 0);
-    if ((verb == "rect" && argc >= 3) || (verb == "send" && argc >= 6)) {
+    if ((verb == "ctlrect" && argc >= 3) || (verb == "send" && argc >= 6)) {
         HWND control = main ? GetDlgItem(main, static_cast<int>(Number(argv[2]))) : nullptr;
         if (control == nullptr)
             return 1;

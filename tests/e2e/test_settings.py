@@ -62,7 +62,7 @@ def menu_width():
 
 def click_control(control, where='centre'):
     """A real mouse click on a control of the dialog."""
-    left, top, right, bottom = (int(n) for n in control_value('rect', control).split())
+    left, top, right, bottom = (int(n) for n in control_value('ctlrect', control).split())
     y = top + (bottom - top) // 4 if where == 'upper' else (top + bottom) // 2
     xdotool('mousemove', (left + right) // 2, y, 'click', 1)
 
