@@ -21,11 +21,14 @@
 //                                         its controls: "id|class|text" per line
 //   qmprobe windowpost CAPTION MSG WPARAM LPARAM   posts a message to that window
 //   qmprobe rect CAPTION                  "x y width height" of that window on the screen
+//   qmprobe drag X Y TEXT                 drags TEXT (CF_TEXT) from a window of its own to the
+//                                         screen point X, Y and drops it there
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
 #include <windows.h>
 #include <shellapi.h>
+#include "framework/OleDataSource.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -212,6 +215,94 @@ int Registry(int argc, char** argv)
     return 2;
 }
 
+struct DragJob {
+    POINT from;
+    POINT to;
+    std::string text;
+    DWORD effect;
+};
+DragJob* g_drag = nullptr;  // the one drag of this run
+
+void SendMouse(DWORD flags, POINT at)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    SendInput(1, &input, sizeof(input));
+}
+
+// The user's hand: onto the source window, press, move in steps to the
+// target, let go.
+DWORD WINAPI MoveThePointer(LPVOID)
+{
+    Sleep(500);
+    SendMouse(0, g_drag->from);
+    Sleep(100);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, g_drag->from);
+    for (int step = 1; step <= 12; ++step) {
+        Sleep(60);
+        SendMouse(0, {g_drag->from.x + (g_drag->to.x - g_drag->from.x) * step / 12,
+                      g_drag->from.y + (g_drag->to.y - g_drag->from.y) * step / 12});
+    }
+    Sleep(300);
+    SendMouse(MOUSEEVENTF_LEFTUP, g_drag->to);
+    return 0;
+}
+
+LRESULT CALLBACK DragSourceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_LBUTTONDOWN && g_drag != nullptr) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, g_drag->text.size() + 1);
+        std::memcpy(GlobalLock(block), g_drag->text.c_str(), g_drag->text.size() + 1);
+        GlobalUnlock(block);
+        COleDataSource* source = new COleDataSource;
+        source->CacheText(block);
+        g_drag->effect = source->DoDragDrop(DROPEFFECT_COPY);
+        source->Release();
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+int Drag(int x, int y, const std::string& text)
+{
+    OleInitialize(nullptr);
+    DragJob job = {{50, 400}, {x, y}, text, DROPEFFECT_NONE};
+    g_drag = &job;
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = DragSourceProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "QmprobeDragSource";
+    cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    RegisterClassA(&cls);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, cls.lpszClassName, "qmprobe drag", WS_POPUP | WS_VISIBLE,
+                                  0, 350, 100, 100, nullptr, nullptr, cls.hInstance, nullptr);
+    HANDLE hand = CreateThread(nullptr, 0, MoveThePointer, nullptr, 0, nullptr);
+    MSG msg;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 20000) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0)
+            continue;
+        bool quit = false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                quit = true;
+            DispatchMessageA(&msg);
+        }
+        if (quit)
+            break;
+    }
+    WaitForSingleObject(hand, 10000);
+    CloseHandle(hand);
+    DestroyWindow(window);
+    OleUninitialize();
+    std::printf("%lu\n", static_cast<unsigned long>(job.effect));
+    return job.effect == DROPEFFECT_COPY ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -338,6 +429,8 @@ int main(int argc, char** argv)
         std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
         return 0;
     }
+    if (verb == "drag" && argc >= 5)
+        return Drag(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), argv[4]);
     if (verb == "idle") {
         HWND window = CreateWindowA("STATIC", "qmprobe idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         NOTIFYICONDATAA icon = {};
