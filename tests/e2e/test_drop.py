@@ -25,16 +25,20 @@ class DropFromAnotherProgram(QuipmarkTestCase):
         self.assertEqual(code, 0, 'the drop was refused: effect ' + out)
         self.assertTrue(wait_for(lambda: probe('text', 1007)[1].strip() == 'dropped text'),
                         probe('text', 1007)[1])
-        self.assertEqual(probe('text', 1032)[1].strip(), '2', 'a drop on the field adds no entry')
+        # Only the user's Add makes an entry of it.
+        self.assertEqual(probe('enabled', 1005)[1].strip(), '0', 'a drop on the field changes no entry')
 
     def test_text_dropped_on_the_root_entry_becomes_an_entry(self):
         self.show_dialog()
+        count = int(probe('text', 1032)[1].strip())
         left, top, _, _ = control_rect(1022)
         # The first row's label, "Quipmark Menu List".
         code, out = probe('drag', left + 70, top + 10, 'a new entry from elsewhere')
         self.assertEqual(code, 0, 'the drop was refused: effect ' + out)
-        self.assertTrue(wait_for(lambda: probe('text', 1032)[1].strip() == '3'), probe('text', 1032)[1])
-        self.assertEqual(probe('enabled', 1005)[1].strip(), '1', 'a drop is an unsaved change')
+        # Save is enabled by the drop alone (the clipboard history never
+        # enables it); the count grows by the new entry at least.
+        self.assertTrue(wait_for(lambda: probe('enabled', 1005)[1].strip() == '1'), 'the drop was no change')
+        self.assertGreaterEqual(int(probe('text', 1032)[1].strip()), count + 1)
 
 
 if __name__ == '__main__':
