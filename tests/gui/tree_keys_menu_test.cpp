@@ -2,36 +2,6 @@
 
 namespace {
 
-struct MenuItem {
-    UINT id;
-    std::string text;
-    bool grayed;
-};
-
-std::vector<MenuItem> g_menu;
-bool g_menuSeen = false;
-
-// Runs inside the context menu's loop: notes the open menu's items and
-// closes it without a command.
-void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD)
-{
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32768", nullptr)) != nullptr)
-        if (IsWindowVisible(window))
-            break;
-    if (window == nullptr)
-        return;
-    KillTimer(nullptr, id);
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
-    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
-        char text[64] = "";
-        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
-        g_menu.push_back({GetMenuItemID(menu, i), text, (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0});
-    }
-    g_menuSeen = true;
-    EndMenu();
-}
-
 class TreeKeysAndMenu : public TreeTest {
 protected:
     void SetUp() override
@@ -67,7 +37,7 @@ protected:
         PumpMessages();
         return handled;
     }
-    std::vector<MenuItem> RightClick(HTREEITEM item)
+    std::vector<MenuItemSnapshot> RightClick(HTREEITEM item)
     {
         if (item != nullptr) {
             PointAt(item);
@@ -78,13 +48,11 @@ protected:
             ClientToScreen(Tree().Handle(), &below);
             SetCursorPos(below.x, below.y);
         }
-        g_menu.clear();
-        g_menuSeen = false;
-        SetTimer(nullptr, 0, 20, ReadAndCloseMenu);
         NMHDR header = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
-        SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&header));
-        EXPECT_TRUE(g_menuSeen);
-        return g_menu;
+        const auto menu = DriveMenu(
+            [&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&header)); });
+        EXPECT_FALSE(menu.empty()) << "no context menu showed";
+        return menu;
     }
 
     ClipboardWindow writer;
@@ -176,10 +144,10 @@ TEST_F(TreeKeysAndMenu, ContextMenuItemsAndStates)
     ASSERT_TRUE(PumpUntil([&] { return Label(Tree().Child(Branch())) == "to paste"; }));
     history = Tree().Child(Branch());
 
-    std::vector<MenuItem> menu = RightClick(plain);
+    std::vector<MenuItemSnapshot> menu = RightClick(plain);
     ASSERT_EQ(menu.size(), 1u);
     EXPECT_EQ(menu[0].id, static_cast<UINT>(IDC_TREE_PASTE));
-    EXPECT_EQ(menu[0].text, "&Paste");
+    EXPECT_EQ(menu[0].caption, "&Paste");
     EXPECT_FALSE(menu[0].grayed);
     EXPECT_EQ(Tree().Selection(), plain) << "the right-click selects the row";
 
@@ -188,7 +156,7 @@ TEST_F(TreeKeysAndMenu, ContextMenuItemsAndStates)
         ASSERT_EQ(menu.size(), 2u);
         EXPECT_TRUE(menu[0].grayed);
         EXPECT_EQ(menu[1].id, static_cast<UINT>(IDC_TREE_CLEAR_HISTORY));
-        EXPECT_EQ(menu[1].text, "&Clear Clipboard History");
+        EXPECT_EQ(menu[1].caption, "&Clear Clipboard History");
         EXPECT_FALSE(menu[1].grayed);
     }
 
