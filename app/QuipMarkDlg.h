@@ -138,6 +138,9 @@ private:
     void AppendEntryItems(HMENU menu);
     // Empties a text-table slot and makes it available again.
     void ReleaseSlot(LPARAM slot);
+    // Copies a data file that was not loaded whole to "<file>.bak" before a
+    // save replaces it; 0, or the error that must stop the save.
+    DWORD KeepUnloadedOriginal() const;
     void ForgetMenuSlots();
 
     DWORD m_registeredHotkey = 0;
@@ -173,4 +176,12 @@ private:
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
     bool m_endingLabelEdit = false;
+    // The data file holds more than was loaded (it could not be read, or
+    // was damaged and could not be copied aside): its bytes go to the .bak
+    // file before the next save replaces them.
+    bool m_originalUnsaved = false;
+    // The exit path's question or save error is on the screen.
+    bool m_inExitPath = false;
+    // A popup menu of entries is open; its ids name m_menuSlots.
+    bool m_menuOpen = false;
 };
