@@ -208,6 +208,10 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
         if (code == EN_CHANGE)
             OnFindTextChanged();
         return code == EN_CHANGE;
+    case IDC_HOTKEY:
+        if (code == kHotkeyKeyPressed)
+            SetModified(true);
+        return code == kHotkeyKeyPressed;
     default:
         break;
     }

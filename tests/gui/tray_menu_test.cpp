@@ -164,7 +164,8 @@ TEST_F(TrayMenu, WithMoreEntriesThanIdsNoItemCarriesAnotherItemsCommand)
             bytes += E(std::to_string(group) + "." + std::to_string(child));
     }
     StartWith(bytes);
-    HMENU menu = dialog->BuildTrayMenu(0);
+    const ScopedMenu built = dialog->BuildTrayMenu(0);
+    HMENU menu = built.Get();
     ASSERT_NE(menu, nullptr);
     // The command an item delivers is the low word of its id.
     UINT n = 0;
@@ -186,7 +187,6 @@ TEST_F(TrayMenu, WithMoreEntriesThanIdsNoItemCarriesAnotherItemsCommand)
             check(GetMenuItemID(menu, i));
         }
     }
-    DestroyMenu(menu);
     EXPECT_EQ(n, 70001u);
     EXPECT_EQ(misplaced, 0);
 }
