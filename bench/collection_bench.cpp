@@ -21,18 +21,6 @@ std::string Collection(int count)
     return bytes;
 }
 
-void PutText(const std::string& text)
-{
-    if (!OpenClipboard(nullptr))
-        return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
 std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count)
 {
     const std::string path = folder + "\\collection-" + std::to_string(count) + ".dat";
@@ -49,7 +37,7 @@ std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count)
 double ClipboardChange(CQuipMarkDlg& dialog, int& round)
 {
     return MedianOf(15, [&] {
-        PutText("copied text " + std::to_string(round++));
+        PutClipboardText("copied text " + std::to_string(round++));
         return MedianSeconds(1, [&] { dialog.RecordClipboard(); });
     });
 }
@@ -98,7 +86,7 @@ void BenchCollection(const std::string& folder)
     for (int count : kSizes) {
         std::unique_ptr<CQuipMarkDlg> dialog = DialogWith(folder, count);
         for (int i = 0; i < 15; ++i) {  // a full history first
-            PutText("history " + std::to_string(i));
+            PutClipboardText("history " + std::to_string(i));
             dialog->RecordClipboard();
         }
         const double change = ClipboardChange(*dialog, round);
