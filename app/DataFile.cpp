@@ -1,30 +1,11 @@
 #include "app/QuipMarkDlg.h"
 #include "entries/RecordCodec.h"
 #include "framework/AppMessageBox.h"
+#include "framework/Handles.h"
 #include <algorithm>
 #include <new>
 
 namespace {
-
-// An open file handle that closes itself.
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE handle) : m_handle(handle) {}
-    ~ScopedHandle() { Close(); }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    bool Close()
-    {
-        const bool ok = !IsValid() || CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // Reads the whole file into `bytes`; the result is 0, or the system's
 // error code when the file could not be opened or read. After a read error

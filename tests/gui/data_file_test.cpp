@@ -146,18 +146,6 @@ TEST_F(DataFile, SaveWritesTheTreeByteForByteWithoutTheHistory)
     EXPECT_EQ(LeftoverTempFiles(), 0);
 }
 
-TEST_F(DataFile, SaveAndLoadKeepLongTextsAndEveryByteValue)
-{
-    std::string everyByte;
-    for (int value = 1; value < 256; ++value)
-        everyByte += static_cast<char>(value);
-    const std::string bytes = K(std::string(70000, 'L') + "end") + K("group") + E(everyByte) + E("x\r\ny");
-    StartWith(bytes);
-    dialog->SetModified(true);
-    ASSERT_TRUE(dialog->SaveEntries());
-    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
-}
-
 TEST_F(DataFile, SaveIntoAReadOnlyFileFailsAndKeepsIt)
 {
     StartWith(kWorkedExample);
