@@ -21,7 +21,8 @@ CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
-    m_icon = LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_icon.LoadLarge(AppInstance(), IDR_MAINFRAME);
+    m_smallIcon.LoadSmall(AppInstance(), IDR_MAINFRAME);
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
     m_dataPath = DataPathForModule(std::string(path, length < 511 ? length : 0));
@@ -46,8 +47,8 @@ void CQuipMarkDlg::DoDataExchange()
 bool CQuipMarkDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Handle()));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Handle()));
 
     // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
@@ -94,11 +95,17 @@ void CQuipMarkDlg::CreateFixedItems()
 
 void CQuipMarkDlg::CreateImageList()
 {
-    if (!m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1))
+    // Small icons, which grow with the display scale; the tree's rows grow
+    // with them.
+    if (!m_images.Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                         ILC_COLOR32 | ILC_MASK, 0, 1))
         return;
-    m_images.Add(m_icon);
-    m_images.Add(LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDI_GROUP)));
-    m_images.Add(LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDI_ENTRY)));
+    m_images.Add(m_smallIcon.Handle());
+    for (UINT id : {IDI_GROUP, IDI_ENTRY}) {
+        CIcon icon;  // the list keeps a copy
+        icon.LoadSmall(AppInstance(), id);
+        m_images.Add(icon.Handle());
+    }
     m_tree.SetImageList(m_images.Handle());
 }
 
@@ -142,7 +149,7 @@ void CQuipMarkDlg::OnPaint()
     GetClientRect(m_hWnd, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, m_icon);
+    DrawIcon(dc, x, y, m_icon.Handle());
     EndPaint(m_hWnd, &paint);
 }
 
@@ -270,7 +277,7 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         OnPaint();
         return true;
     case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(m_icon);
+        result = reinterpret_cast<LRESULT>(m_icon.Handle());
         return true;
     case WM_SYSCOMMAND:
         OnSysCommand(wParam, lParam);

@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "framework/Icon.h"
 #include "framework/ImageList.h"
 #include "app/NotifyHotKeyCtrl.h"
 #include "res/resource.h"
@@ -162,7 +163,10 @@ private:
     CSpinButtonCtrl m_menuWidthSpin;
     CEdit m_copyEdit;
     CDragEdit m_newEntry;
-    HICON m_icon = nullptr;
+    // The application icon at the large size (task switcher, minimised
+    // window) and the small one (caption, tray, the tree's root).
+    CIcon m_icon;
+    CIcon m_smallIcon;
     CImageList m_images;
     // Text-table slots of the entry items of the menu shown last, in id order.
     std::vector<int> m_menuSlots;
