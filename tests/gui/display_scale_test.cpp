@@ -200,4 +200,21 @@ TEST_F(DisplayScale, TreeFollowsTheDialogFontIconsTheSystemSizesAndNothingOverla
     EXPECT_TRUE(DeclaredDpiAwareness() == L"true") << "the manifest declares no system DPI awareness";
 }
 
+// The small and large icon sizes of 100, 125, 150 and 200 % display scale,
+// but 64, which Windows draws from the 48.
+TEST(IconResources, HoldAnImageForEveryDisplayScale)
+{
+    for (UINT id : {IDR_MAINFRAME, IDI_GROUP, IDI_ENTRY}) {
+        HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+        ASSERT_NE(found, nullptr) << id;
+        const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+        // A count after two words, then entries of 14 bytes that start with the width.
+        const int count = group[4] | (group[5] << 8);
+        std::vector<int> widths;
+        for (int i = 0; i < count; ++i)
+            widths.push_back(group[6 + 14 * i]);
+        EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48})) << "icon " << id;
+    }
+}
+
 }  // namespace
