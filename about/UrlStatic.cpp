@@ -34,11 +34,9 @@ CUrlStatic::~CUrlStatic()
 {
     m_toolTip.Destroy();
     // The control may outlive this object; it must not keep a deleted font.
-    if (m_linkFont != nullptr) {
-        if (IsBound() && reinterpret_cast<HFONT>(Send(WM_GETFONT)) == m_linkFont)
-            Send(WM_SETFONT, 0, FALSE);
-        DeleteObject(m_linkFont);
-    }
+    if (IsBound() && m_linkFont.Get() != nullptr &&
+        reinterpret_cast<HFONT>(Send(WM_GETFONT)) == m_linkFont.Get())
+        Send(WM_SETFONT, 0, FALSE);
     if (m_linkCursor != nullptr)
         DestroyCursor(m_linkCursor);
 }
@@ -74,9 +72,7 @@ void CUrlStatic::ApplyLinkFont()
     if (font == nullptr)
         return;
     Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (m_linkFont != nullptr)
-        DeleteObject(m_linkFont);
-    m_linkFont = font;
+    m_linkFont.Reset(font);
 }
 
 void CUrlStatic::LoadLinkCursor()
@@ -126,13 +122,11 @@ void CUrlStatic::FitToText()
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
 
     SIZE extent = {0, 0};
-    if (HDC dc = GetDC(m_hWnd)) {
-        HGDIOBJ previous = m_linkFont != nullptr ? SelectObject(dc, m_linkFont) : nullptr;
+    const ScopedGetDC dc(m_hWnd);
+    if (dc.Get() != nullptr) {
+        const ScopedSelect font(dc.Get(), m_linkFont.Get());
         const std::string text = GetText();
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        if (previous != nullptr)
-            SelectObject(dc, previous);
-        ReleaseDC(m_hWnd, dc);
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
 
     const LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
@@ -278,16 +272,15 @@ void CUrlStatic::ReportOpenError(int code)
 
 LONG CUrlStatic::ReadClassDefault(HKEY root, const std::string& path, std::string& text)
 {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key);
+    ScopedKey key;
+    LONG status = RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Receive());
     if (status != ERROR_SUCCESS)
         return status;
     std::vector<char> value(kClassValueLimit + 1, '\0');
     DWORD type = 0;
     DWORD size = kClassValueLimit;
-    status = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+    status = RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
                               &size);
-    RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ)

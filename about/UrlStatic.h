@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/Controls.h"
+#include "framework/Handles.h"
 #include "framework/ToolTipCtrl.h"
 #include <string>
 
@@ -51,7 +52,7 @@ private:
     bool m_underline = true;
     bool m_fitToText = true;
     std::string m_url;
-    HFONT m_linkFont = nullptr;
+    ScopedGdiObject<HFONT> m_linkFont;
     HCURSOR m_linkCursor = nullptr;
     CToolTipCtrl m_toolTip;
 };

@@ -1,10 +1,7 @@
 #include "app/QuipMarkDlg.h"
-#include "tree/HistoryRules.h"
+#include "framework/Handles.h"
 
 namespace {
-
-const int kClipboardAttempts = 20;
-const DWORD kClipboardRetryMs = 25;
 
 // Case is ignored as the system's code page defines it.
 unsigned char FoldSystemCase(unsigned char c)
@@ -19,16 +16,6 @@ bool OffersFormat(const char* name)
     return format != 0 && IsClipboardFormatAvailable(format);
 }
 
-bool OpenClipboardSoon(HWND owner)
-{
-    for (int attempt = 1; attempt <= kClipboardAttempts; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        Sleep(kClipboardRetryMs);
-    }
-    return false;
-}
-
 // Whether the program that put the data on the clipboard marked it as not
 // for any history: password managers do so for their copies.
 bool IsMarkedPrivate(HWND owner)
@@ -39,19 +26,14 @@ bool IsMarkedPrivate(HWND owner)
     if (canInclude == 0 || !IsClipboardFormatAvailable(canInclude))
         return false;
     // What cannot be read is taken as private.
-    if (!OpenClipboardSoon(owner))
+    const ClipboardSession clipboard(owner);
+    if (!clipboard.IsOpen())
         return true;
-    bool marked = true;
-    if (HANDLE data = GetClipboardData(canInclude)) {
-        if (GlobalSize(data) >= sizeof(DWORD)) {
-            if (const DWORD* value = static_cast<const DWORD*>(GlobalLock(data))) {
-                marked = *value == 0;
-                GlobalUnlock(data);
-            }
-        }
-    }
-    CloseClipboard();
-    return marked;
+    HANDLE data = GetClipboardData(canInclude);
+    if (data == nullptr)
+        return true;
+    const GlobalLockOf<const DWORD> value(data);
+    return value.Get() == nullptr || value.Size() < sizeof(DWORD) || *value.Get() == 0;
 }
 
 }  // namespace
@@ -60,27 +42,38 @@ void CQuipMarkDlg::RecordClipboard()
 {
     if (IsMarkedPrivate(m_hWnd))
         return;
-    const std::string text = PasteFromClipboard();
-    const std::vector<std::string> before = m_historyTexts;
-    RecordHistoryText(m_historyTexts, text, FoldSystemCase);
+    ApplyHistoryChange(m_historyState.Record(PasteFromClipboard(), FoldSystemCase));
+}
 
-    // The list box follows the same few steps instead of being refilled: the
-    // texts dropped go, the new one comes in at the top. Texts can be
-    // megabytes long, and every copy into the list box costs.
-    const bool added = !text.empty();
-    size_t kept = added ? 1 : 0;
-    std::vector<int> dropped;
-    for (size_t i = 0; i < before.size(); ++i) {
-        if (kept < m_historyTexts.size() && before[i] == m_historyTexts[kept])
-            ++kept;
-        else
-            dropped.push_back(static_cast<int>(i));
+void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
+{
+    // The list box and the branch follow the same few steps instead of
+    // being refilled: texts can be megabytes long, every copy into a
+    // control costs, and a change must cost the same however many entries
+    // the user keeps.
+    for (int position : change.removed) {
+        m_history.DeleteString(position);
+        if (HTREEITEM item = HistoryItem(position))
+            DeleteEntryItem(item);
     }
-    for (auto it = dropped.rbegin(); it != dropped.rend(); ++it)
-        m_history.DeleteString(*it);
-    if (added)
+    if (change.added) {
+        const std::string& text = m_historyState.Texts().front();
         m_history.InsertString(0, text);
-    RebuildClipboardBranch();
+        if (m_clipboardBranch != nullptr)
+            InsertEntry(m_clipboardBranch, TVI_FIRST, text, text, 2);
+    }
+    RefreshImagesAround(m_clipboardBranch);
+    RefreshCount();
+}
+
+HTREEITEM CQuipMarkDlg::HistoryItem(int position) const
+{
+    if (m_clipboardBranch == nullptr)
+        return nullptr;
+    HTREEITEM item = m_tree.Child(m_clipboardBranch);
+    for (int i = 0; i < position && item != nullptr; ++i)
+        item = m_tree.NextSibling(item);
+    return item;
 }
 
 void CQuipMarkDlg::RebuildClipboardBranch()
@@ -89,14 +82,15 @@ void CQuipMarkDlg::RebuildClipboardBranch()
         return;
     while (HTREEITEM child = m_tree.Child(m_clipboardBranch))
         DeleteEntryItem(child);
-    for (const std::string& text : m_historyTexts)
+    for (const std::string& text : m_historyState.Texts())
         InsertEntry(m_clipboardBranch, TVI_LAST, text, text, 2);
-    RefreshImagesAndCount();
+    RefreshImagesAround(m_clipboardBranch);
+    RefreshCount();
 }
 
 void CQuipMarkDlg::ClearClipboardHistory()
 {
-    m_historyTexts.clear();
+    m_historyState.Clear();
     m_history.ResetContent();
     RebuildClipboardBranch();
 }

@@ -54,7 +54,8 @@ bool CQuipMarkDlg::AddEntry(const std::string& text)
     HTREEITEM item = InsertEntry(parent, after, text, text, 2);
     if (item == nullptr)
         return false;
-    RefreshImagesAndCount();
+    RefreshImagesAround(item);
+    RefreshCount();
     m_tree.Expand(parent, TVE_EXPAND);
     m_tree.Select(item);
     RefreshButtons();
@@ -71,12 +72,15 @@ void CQuipMarkDlg::RemoveSelectedEntry()
     if (m_tree.HasChildren(item) &&
         AppMessageBox(kRemoveGroupQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    PushUndoText(GetItemText(static_cast<int>(m_tree.Data(item))), true);
+    PushUndoText(EntryText(item), true);
     for (HTREEITEM child = m_tree.Child(item); child != nullptr; child = m_tree.NextSibling(child))
-        PushUndoText(GetItemText(static_cast<int>(m_tree.Data(child))), false);
+        PushUndoText(EntryText(child), false);
+    HTREEITEM parent = m_tree.Parent(item);
     DeleteEntryItem(item);
     SetModified(true);
-    RefreshImagesAndCount();
+    // A group whose last entry went shows the entry image again.
+    m_tree.SetImage(parent, ImageOf(parent));
+    RefreshCount();
     // The tree selects a neighbour, which refreshes the buttons; when no
     // neighbour is left to select, Undo must still become available.
     RefreshButtons();
@@ -86,15 +90,16 @@ void CQuipMarkDlg::UndoRemove()
 {
     HTREEITEM root = m_tree.Root();
     HTREEITEM restored = nullptr;
-    for (const std::string& text : m_undo) {
+    for (const std::string& text : m_texts.UndoTexts()) {
         if (restored == nullptr)
             restored = InsertEntry(root, TVI_LAST, text, text, 2);
         else
             InsertEntry(restored, TVI_LAST, text, text, 2);
     }
-    m_undo.clear();
+    m_texts.ClearUndo();
     RefreshButtons();
-    RefreshImagesAndCount();
+    RefreshImagesAround(restored);
+    RefreshCount();
 }
 
 void CQuipMarkDlg::OnRenameCommand()
@@ -132,8 +137,15 @@ void CQuipMarkDlg::OnEndLabelEdit(NMTVDISPINFOA* info)
     if (!proceed)
         return;
     m_tree.SetLabel(item, text.substr(0, kLongestLabel));
-    m_texts[static_cast<size_t>(slot)] = text;
+    m_texts.Replace(slot, text);
     SetModified(true);
+}
+
+void CQuipMarkDlg::OnEntriesDropped(HTREEITEM inserted)
+{
+    SetModified(true);
+    RefreshImagesAround(inserted);
+    RefreshCount();
 }
 
 void CQuipMarkDlg::OnTreeDoubleClick()
@@ -147,7 +159,7 @@ void CQuipMarkDlg::OnTreeDoubleClick()
 
 void CQuipMarkDlg::DeliverEntry(HTREEITEM item)
 {
-    const std::string text = GetItemText(static_cast<int>(m_tree.Data(item)));
+    const std::string text = EntryText(item);
     m_newEntry.SetText(text);
     CopyToClipboard(text);
     RefreshButtons();

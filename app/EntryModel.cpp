@@ -1,46 +1,18 @@
 #include "app/QuipMarkDlg.h"
-#include <algorithm>
 
 std::string CQuipMarkDlg::GetItemText(int index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= m_texts.size())
-        return std::string();
-    return m_texts[static_cast<size_t>(index)];
+    return m_texts.Text(index);
+}
+
+std::string CQuipMarkDlg::EntryText(HTREEITEM item) const
+{
+    return GetItemText(static_cast<int>(m_tree.Data(item)));
 }
 
 int CQuipMarkDlg::SetItemText(const std::string& text)
 {
-    // Emptied slots are taken again, so the table does not grow with months
-    // of clipboard changes; no item names an emptied slot any more.
-    if (!m_freeSlots.empty()) {
-        const int slot = m_freeSlots.back();
-        m_freeSlots.pop_back();
-        m_texts[static_cast<size_t>(slot)] = text;
-        return slot;
-    }
-    m_texts.push_back(text);
-    return static_cast<int>(m_texts.size() - 1);
-}
-
-void CQuipMarkDlg::ReleaseSlot(LPARAM slot)
-{
-    if (slot < 0 || static_cast<size_t>(slot) >= m_texts.size())
-        return;
-    std::string().swap(m_texts[static_cast<size_t>(slot)]);
-    // A slot that the menu shown last still names stays empty until that
-    // menu is done with, so a late choice hands out nothing rather than the
-    // text of a newer entry.
-    if (std::find(m_menuSlots.begin(), m_menuSlots.end(), static_cast<int>(slot)) != m_menuSlots.end())
-        m_retiredSlots.push_back(static_cast<int>(slot));
-    else
-        m_freeSlots.push_back(static_cast<int>(slot));
-}
-
-void CQuipMarkDlg::ForgetMenuSlots()
-{
-    m_menuSlots.clear();
-    m_freeSlots.insert(m_freeSlots.end(), m_retiredSlots.begin(), m_retiredSlots.end());
-    m_retiredSlots.clear();
+    return m_texts.Add(text);
 }
 
 HTREEITEM CQuipMarkDlg::InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
@@ -49,33 +21,26 @@ HTREEITEM CQuipMarkDlg::InsertEntry(HTREEITEM parent, HTREEITEM after, const std
     const int slot = SetItemText(text);
     HTREEITEM item = m_tree.Insert(parent, after, label.substr(0, kLongestLabel), image, slot);
     if (item == nullptr)
-        ReleaseSlot(slot);
+        m_texts.Release(slot);
     return item;
 }
 
 int CQuipMarkDlg::ClassifyItem(HTREEITEM item) const
 {
-    if (item == nullptr)
-        return 0;
-    HTREEITEM parent = m_tree.Parent(item);
-    if (parent == nullptr)
-        return 1;
-    return parent == m_tree.Root() ? 2 : 3;
+    return m_tree.Classify(item);
 }
 
 void CQuipMarkDlg::DeleteEntryItem(HTREEITEM item)
 {
     for (HTREEITEM child = m_tree.Child(item); child != nullptr; child = m_tree.NextSibling(child))
-        ReleaseSlot(m_tree.Data(child));
-    ReleaseSlot(m_tree.Data(item));
+        m_texts.Release(static_cast<int>(m_tree.Data(child)));
+    m_texts.Release(static_cast<int>(m_tree.Data(item)));
     m_tree.Delete(item);
 }
 
 void CQuipMarkDlg::PushUndoText(const std::string& text, bool clearFirst)
 {
-    if (clearFirst)
-        m_undo.clear();
-    m_undo.push_back(text);
+    m_texts.PushUndo(text, clearFirst);
 }
 
 void CQuipMarkDlg::RefreshButtons()
@@ -85,8 +50,17 @@ void CQuipMarkDlg::RefreshButtons()
                            !m_tree.IsInClipboardBranch(selection);
     EnableItem(IDC_REMOVE, userEntry);
     EnableItem(IDC_RENAME, userEntry);
-    EnableItem(IDC_UNDO, !m_undo.empty());
+    EnableItem(IDC_UNDO, !m_texts.UndoTexts().empty());
     EnableItem(IDC_ADD, m_newEntry.Length() > 0);
+}
+
+int CQuipMarkDlg::ImageOf(HTREEITEM item) const
+{
+    switch (ClassifyItem(item)) {
+    case 1: return 0;
+    case 2: return m_tree.HasChildren(item) ? 1 : 2;
+    default: return 2;
+    }
 }
 
 void CQuipMarkDlg::RefreshImagesAndCount()
@@ -99,7 +73,22 @@ void CQuipMarkDlg::RefreshImagesAndCount()
             m_tree.SetImage(child, 2);
     }
     m_tree.SetImage(root, 0);
+    RefreshCount();
+}
 
+void CQuipMarkDlg::RefreshImagesAround(HTREEITEM item)
+{
+    if (item == nullptr)
+        return;
+    m_tree.SetImage(item, ImageOf(item));
+    for (HTREEITEM child = m_tree.Child(item); child != nullptr; child = m_tree.NextSibling(child))
+        m_tree.SetImage(child, ImageOf(child));
+    if (HTREEITEM parent = m_tree.Parent(item))
+        m_tree.SetImage(parent, ImageOf(parent));
+}
+
+void CQuipMarkDlg::RefreshCount()
+{
     // The counter shows the exact count, also above the up-down control's
     // default range.
     const UINT count = m_tree.Count();

@@ -8,11 +8,11 @@
 
 void CQuipMarkDlg::OnMenuCmd(UINT id)
 {
-    const size_t n = id - kFirstMenuCommand;
-    if (n == 0 || n > m_menuSlots.size())
+    const int slot = m_texts.MenuSlot(id - kFirstMenuCommand);
+    if (slot < 0)
         return;  // no item of the menu shown last carried this id
-    const std::string text = GetItemText(m_menuSlots[n - 1]);
-    ForgetMenuSlots();
+    const std::string text = GetItemText(slot);
+    m_texts.EndMenu();
     CopyToClipboard(text);
 }
 

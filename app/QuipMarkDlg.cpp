@@ -15,14 +15,25 @@ HINSTANCE AppInstance()
     return app != nullptr ? app->Instance() : GetModuleHandleA(nullptr);
 }
 
+// One of the program's icons at the size of the given system metrics, which
+// grow with the display scale; Windows takes the image of that size from the
+// icon, or scales the nearest one. Not shared (LR_SHARED): shared icons are
+// cached by name alone, so the small and the large icon would be one size.
+HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
+{
+    return static_cast<HICON>(LoadImageA(AppInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 }  // namespace
 
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
-    m_icon.LoadLarge(AppInstance(), IDR_MAINFRAME);
-    m_smallIcon.LoadSmall(AppInstance(), IDR_MAINFRAME);
+    m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
+    m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
     m_dataPath = DataPathForModule(std::string(path, length < 511 ? length : 0));
@@ -47,8 +58,8 @@ void CQuipMarkDlg::DoDataExchange()
 bool CQuipMarkDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Handle()));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Handle()));
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
 
     // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
@@ -100,11 +111,10 @@ void CQuipMarkDlg::CreateImageList()
     if (!m_images.Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                          ILC_COLOR32 | ILC_MASK, 0, 1))
         return;
-    m_images.Add(m_smallIcon.Handle());
+    m_images.Add(m_smallIcon.Get());
     for (UINT id : {IDI_GROUP, IDI_ENTRY}) {
-        CIcon icon;  // the list keeps a copy
-        icon.LoadSmall(AppInstance(), id);
-        m_images.Add(icon.Handle());
+        const ScopedIcon icon(LoadIconAtSystemSize(id, SM_CXSMICON, SM_CYSMICON));
+        m_images.Add(icon.Get());  // the list keeps a copy
     }
     m_tree.SetImageList(m_images.Handle());
 }
@@ -149,7 +159,7 @@ void CQuipMarkDlg::OnPaint()
     GetClientRect(m_hWnd, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, m_icon.Handle());
+    DrawIcon(dc, x, y, m_icon.Get());
     EndPaint(m_hWnd, &paint);
 }
 
@@ -206,6 +216,10 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
         if (code == EN_CHANGE)
             OnFindTextChanged();
         return code == EN_CHANGE;
+    case IDC_HOTKEY:
+        if (code == kHotkeyKeyPressed)
+            SetModified(true);
+        return code == kHotkeyKeyPressed;
     default:
         break;
     }
@@ -277,7 +291,7 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         OnPaint();
         return true;
     case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(m_icon.Handle());
+        result = reinterpret_cast<LRESULT>(m_icon.Get());
         return true;
     case WM_SYSCOMMAND:
         OnSysCommand(wParam, lParam);

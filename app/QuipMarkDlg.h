@@ -1,12 +1,14 @@
 #pragma once
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "framework/Icon.h"
+#include "framework/Handles.h"
 #include "framework/ImageList.h"
 #include "app/NotifyHotKeyCtrl.h"
+#include "entries/TextTable.h"
 #include "res/resource.h"
 #include "tree/DragDropTreeCtrl.h"
 #include "tree/DragEdit.h"
+#include "tree/HistoryState.h"
 #include "tree/OleMyDropTarget.h"
 #include <string>
 #include <vector>
@@ -30,7 +32,7 @@ const size_t kLongestLabel = 259;
 // app/, the tray menu, hand-out and hotkey in app/, the entry model, data
 // file, editing commands and search in entries/, the clipboard history in
 // tree/, and the settings in settings/.
-class CQuipMarkDlg : public CDialog {
+class CQuipMarkDlg : public CDialog, public IEntryTreeOwner {
 public:
     explicit CQuipMarkDlg(HWND parent = nullptr);
     ~CQuipMarkDlg() override;
@@ -43,9 +45,8 @@ public:
     void SetTrayIcon(bool add);
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
     // The popup menu of the tree as it is now: entries, then the program's
-    // commands for `source` (0 the tray icon, 1 the hotkey). The caller
-    // destroys it.
-    HMENU BuildTrayMenu(UINT source);
+    // commands for `source` (0 the tray icon, 1 the hotkey).
+    ScopedMenu BuildTrayMenu(UINT source);
 
     // Handing out an entry
     void OnMenuCmd(UINT id);
@@ -59,35 +60,44 @@ public:
 
     // Entry model
     std::string GetItemText(int index) const;
+    std::string EntryText(HTREEITEM item) const override;
     int SetItemText(const std::string& text);
     int ClassifyItem(HTREEITEM item) const;
     void DeleteEntryItem(HTREEITEM item);
     void PushUndoText(const std::string& text, bool clearFirst);
     void RefreshButtons();
+    // Every item's image and the item counter, for when the whole tree
+    // changed (loading, importing).
     void RefreshImagesAndCount();
+    // The images of `item`, its children and its parent, after a change
+    // there; every other item keeps its image.
+    void RefreshImagesAround(HTREEITEM item);
+    void RefreshCount();
     // Inserts an item bound to a new text-table slot holding `text`; its
     // label is `label` cut to kLongestLabel.
     HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
-                          const std::string& text, int image);
+                          const std::string& text, int image) override;
+    void OnEntriesDropped(HTREEITEM inserted) override;
 
     // Data file. SaveEntries is false when a file error was reported.
     bool LoadEntries();
     bool SaveEntries();
 
     // Editing commands
-    bool AddEntry(const std::string& text);
-    void RemoveSelectedEntry();
+    bool AddEntry(const std::string& text) override;
+    void RemoveSelectedEntry() override;
     void UndoRemove();
-    void DeliverEntry(HTREEITEM item);
-    std::string ReadClipboardText();
+    void DeliverEntry(HTREEITEM item) override;
+    std::string ReadClipboardText() override;
 
     // Search panel
     void ToggleSearchPanel();
 
     // Clipboard history
     void RecordClipboard();
+    const HistoryState& History() const { return m_historyState; }
     void RebuildClipboardBranch();
-    void ClearClipboardHistory();
+    void ClearClipboardHistory() override;
 
     // Settings. SaveSettings is false when saving the entries failed.
     void LoadSettings();
@@ -105,8 +115,8 @@ public:
     const std::string& DataPath() const { return m_dataPath; }
     // Points the data file elsewhere; takes effect for loads and saves after it.
     void UseDataPath(const std::string& path) { m_dataPath = path; }
-    size_t TextTableSize() const { return m_texts.size(); }
-    size_t UndoCount() const { return m_undo.size(); }
+    size_t TextTableSize() const { return m_texts.Size(); }
+    size_t UndoCount() const { return m_texts.UndoTexts().size(); }
     DWORD RegisteredHotkey() const { return m_registeredHotkey; }
 
 protected:
@@ -136,14 +146,15 @@ private:
     void OnDrawClipboard();
     void CreateFixedItems();
     void CreateImageList();
+    int ImageOf(HTREEITEM item) const;
+    void ApplyHistoryChange(const HistoryChange& change);
+    // The history entry at `position` in the branch, newest first.
+    HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);
-    // Empties a text-table slot and makes it available again.
-    void ReleaseSlot(LPARAM slot);
-    void ForgetMenuSlots();
 
     DWORD m_registeredHotkey = 0;
-    std::vector<std::string> m_texts;
-    std::vector<std::string> m_undo;
+    // The entries' full texts, the undo store and the open menu's items.
+    TextTable m_texts;
     COleMyDropTarget m_treeDropTarget;
     COleMyDropTarget m_editDropTarget;
     HTREEITEM m_clipboardBranch = nullptr;
@@ -154,7 +165,7 @@ private:
     CListBox m_history;
     // The texts of the history list box, newest first, kept beside it so
     // that long texts need not be read back out of it.
-    std::vector<std::string> m_historyTexts;
+    HistoryState m_historyState;
     CButton m_saveOnExit;
     CEdit m_findEdit;
     CSpinButtonCtrl m_itemCountSpin;
@@ -165,15 +176,9 @@ private:
     CDragEdit m_newEntry;
     // The application icon at the large size (task switcher, minimised
     // window) and the small one (caption, tray, the tree's root).
-    CIcon m_icon;
-    CIcon m_smallIcon;
+    ScopedIcon m_icon;
+    ScopedIcon m_smallIcon;
     CImageList m_images;
-    // Text-table slots of the entry items of the menu shown last, in id order.
-    std::vector<int> m_menuSlots;
-    // Emptied slots, taken again by SetItemText; those the last menu names
-    // wait until it is done with.
-    std::vector<int> m_freeSlots;
-    std::vector<int> m_retiredSlots;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
     bool m_endingLabelEdit = false;

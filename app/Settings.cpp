@@ -1,31 +1,14 @@
-#include "app/HotkeyCode.h"
 #include "app/QuipMarkDlg.h"
 #include "framework/AppMessageBox.h"
-#include "settings/RegistryKey.h"
-#include "settings/ScopedKey.h"
+#include "settings/HotkeyCode.h"
+#include "settings/SettingsStore.h"
 #include <string>
 #include <vector>
 
 namespace {
 
-const char kSettingsPath[] = "Software\\Dorvalent\\QuipMark\\";
-const char kHotkeyValue[] = "Hotkey";
-const char kMaxLengthValue[] = "MaxLength";
-const char kSaveOnExitValue[] = "SaveOnExit";
-const char kAlwaysOnTopValue[] = "AlwaysOnTop";
 const char kHotkeyInUse[] = "Specified Hotkey already in use, it will not be set";
-const DWORD kMaxMenuWidth = 100;
 const int kHotkeyId = 0;
-// Imported lists are named by sub-keys of up to this many characters.
-const DWORD kListNameCapacity = 100;
-
-// A missing, unreadable or non-number value reads as 0.
-DWORD ReadSetting(const CRegistryKey& registry, const char* name)
-{
-    DWORD value = 0;
-    registry.ReadNumber(kSettingsPath, name, value);
-    return value;
-}
 
 bool RegisterCombination(HWND window, DWORD combination)
 {
@@ -43,44 +26,25 @@ void ReportHotkeyInUse()
     AppMessageBox(kHotkeyInUse, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// The texts of a list's values "0", "1", ... up to the first one that is
-// missing or not text; what comes after such a gap is not read.
-std::vector<std::string> ReadListTexts(const CRegistryKey& registry, const std::string& path)
-{
-    std::vector<std::string> texts;
-    std::string text;
-    for (unsigned i = 0; registry.ReadString(path, std::to_string(i).c_str(), text); ++i)
-        texts.push_back(text);
-    return texts;
-}
-
 }  // namespace
 
 void CQuipMarkDlg::LoadSettings()
 {
-    const CRegistryKey registry(HKEY_CURRENT_USER);
+    const StoredSettings stored = CSettingsStore().Load();
+    m_menuWidthSpin.SetPos(static_cast<int>(stored.menuWidth));
+    m_saveOnExit.SetCheck(stored.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
 
-    DWORD width = ReadSetting(registry, kMaxLengthValue);
-    if (width > kMaxMenuWidth)
-        width = kMaxMenuWidth;
-    m_menuWidthSpin.SetPos(LOWORD(width));
-
-    m_saveOnExit.SetCheck(ReadSetting(registry, kSaveOnExitValue) != 0 ? BST_CHECKED : BST_UNCHECKED);
-
-    // Only exactly 1 means on. Showing the stored state is no change of the
-    // user's, so the modified flag stays as it is.
-    const bool topmost = ReadSetting(registry, kAlwaysOnTopValue) == 1;
-    CheckDlgButton(m_hWnd, IDC_ALWAYS_ON_TOP, topmost ? BST_CHECKED : BST_UNCHECKED);
-    if (topmost)
+    // Showing the stored state is no change of the user's, so the modified
+    // flag stays as it is.
+    CheckDlgButton(m_hWnd, IDC_ALWAYS_ON_TOP, stored.alwaysOnTop ? BST_CHECKED : BST_UNCHECKED);
+    if (stored.alwaysOnTop)
         ApplyTopmost(m_hWnd, true);
 
-    // Bits above the combination carry nothing; a combination without a key
-    // could never be pressed.
-    const DWORD hotkey = HotkeyCombination(ReadSetting(registry, kHotkeyValue));
-    if (HotkeyKeyCode(hotkey) != 0) {
-        if (RegisterCombination(m_hWnd, hotkey)) {
-            m_hotkey.SetHotKey(hotkey);
-            m_registeredHotkey = hotkey;
+    // A combination without a key could never be pressed.
+    if (HotkeyKeyCode(stored.hotkey) != 0) {
+        if (RegisterCombination(m_hWnd, stored.hotkey)) {
+            m_hotkey.SetHotKey(stored.hotkey);
+            m_registeredHotkey = stored.hotkey;
         } else {
             ReportHotkeyInUse();
             m_registeredHotkey = 0;
@@ -93,19 +57,18 @@ void CQuipMarkDlg::LoadSettings()
 
 bool CQuipMarkDlg::SaveSettings()
 {
-    const CRegistryKey registry(HKEY_CURRENT_USER);
-
     // The hotkey goes first: its message box comes before anything is
     // written.
     const DWORD hotkey = HotkeyCombination(m_hotkey.GetHotKey());
+    bool hotkeyChanged = false;
     if (hotkey != m_registeredHotkey && HotkeyKeyCode(hotkey) != 0 && HotkeyFlags(hotkey) != 0) {
         // The new combination replaces the old one, which must stop working;
         // if the new one is taken, the old one is taken back.
         if (m_registeredHotkey != 0)
             UnregisterHotKey(m_hWnd, kHotkeyId);
         if (RegisterCombination(m_hWnd, hotkey)) {
-            registry.WriteNumber(kSettingsPath, kHotkeyValue, hotkey);
             m_registeredHotkey = hotkey;
+            hotkeyChanged = true;
         } else {
             if (m_registeredHotkey != 0 && !RegisterCombination(m_hWnd, m_registeredHotkey))
                 m_registeredHotkey = 0;
@@ -114,12 +77,14 @@ bool CQuipMarkDlg::SaveSettings()
         }
     }
 
+    StoredSettings settings;
+    settings.hotkey = m_registeredHotkey;
     // The position alone: the high word only says whether the width field
     // held a number, and stored it would read back as another width.
-    registry.WriteNumber(kSettingsPath, kMaxLengthValue, LOWORD(m_menuWidthSpin.GetPos()));
-    registry.WriteNumber(kSettingsPath, kSaveOnExitValue, m_saveOnExit.GetCheck() == BST_CHECKED ? 1 : 0);
-    registry.WriteNumber(kSettingsPath, kAlwaysOnTopValue,
-                         IsDlgButtonChecked(m_hWnd, IDC_ALWAYS_ON_TOP) == BST_CHECKED ? 1 : 0);
+    settings.menuWidth = LOWORD(m_menuWidthSpin.GetPos());
+    settings.saveOnExit = m_saveOnExit.GetCheck() == BST_CHECKED;
+    settings.alwaysOnTop = IsDlgButtonChecked(m_hWnd, IDC_ALWAYS_ON_TOP) == BST_CHECKED;
+    CSettingsStore().Save(settings, hotkeyChanged);
 
     // A file error was reported; the changes to the entries are not saved.
     if (!SaveEntries())
@@ -130,26 +95,17 @@ bool CQuipMarkDlg::SaveSettings()
 
 bool CQuipMarkDlg::ImportRegistryLists()
 {
-    ScopedKey settings;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_ALL_ACCESS, settings.Receive()) != ERROR_SUCCESS)
-        return false;
-    const CRegistryKey registry(HKEY_CURRENT_USER);
+    const CSettingsStore store;
     HTREEITEM root = m_tree.Root();
     bool imported = false;
-    for (;;) {
-        // Always index 0: each list is deleted before the next pass. A name
-        // too long for the buffer ends the import here.
-        char name[kListNameCapacity] = "";
-        DWORD length = kListNameCapacity;
-        if (RegEnumKeyExA(settings.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        const std::string path = std::string(kSettingsPath) + name;
-
+    std::string name;
+    // Always the first list: each is deleted before the next pass.
+    while (store.FirstListName(name)) {
         HTREEITEM list = InsertEntry(root, TVI_LAST, name, name, 1);
         std::vector<HTREEITEM> made;
         bool complete = list != nullptr;
         if (complete) {
-            for (const std::string& text : ReadListTexts(registry, path)) {
+            for (const std::string& text : store.ReadList(name)) {
                 HTREEITEM entry = InsertEntry(list, TVI_LAST, text, text, 2);
                 if (entry == nullptr) {
                     complete = false;
@@ -161,7 +117,7 @@ bool CQuipMarkDlg::ImportRegistryLists()
         // A list that could not be taken in whole, or not removed, stays in
         // the registry only, for a later start; taking it in now would
         // bring it in twice then, and the enumeration would find it again.
-        if (!complete || !registry.Delete(path, nullptr)) {
+        if (!complete || !store.DeleteList(name)) {
             for (HTREEITEM entry : made)
                 DeleteEntryItem(entry);
             if (list != nullptr)

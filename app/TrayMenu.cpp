@@ -1,5 +1,6 @@
 #include "app/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
+#include "framework/Handles.h"
 #include <shellapi.h>
 
 namespace {
@@ -20,7 +21,7 @@ void CQuipMarkDlg::SetTrayIcon(bool add)
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
     // The notification area shows small icons.
-    data.hIcon = m_smallIcon.Handle();
+    data.hIcon = m_smallIcon.Get();
     lstrcpynA(data.szTip, kTrayTip, 64);
     Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
 }
@@ -33,34 +34,33 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     }
     if (mouseMessage != WM_RBUTTONUP)
         return 0;
-    HMENU menu = BuildTrayMenu(source);
-    if (menu == nullptr)
+    const ScopedMenu menu = BuildTrayMenu(source);
+    if (!menu)
         return 0;
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
     // The window must be in the foreground, or the menu does not close when
     // the user clicks elsewhere; this holds while the dialog is hidden too.
     SetForegroundWindow(m_hWnd);
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+    TrackPopupMenu(menu.Get(), 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
     PostMessageA(m_hWnd, WM_NULL, 0, 0);
-    DestroyMenu(menu);
     return 0;
 }
 
-HMENU CQuipMarkDlg::BuildTrayMenu(UINT source)
+ScopedMenu CQuipMarkDlg::BuildTrayMenu(UINT source)
 {
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr)
-        return nullptr;
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ScopedMenu menu(CreatePopupMenu());
+    if (!menu)
+        return menu;
+    AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
     if (source == 0) {
-        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Configure...");
-        AppendMenuA(menu, MF_STRING, ID_EXIT, "&Exit");
+        AppendMenuA(menu.Get(), MF_STRING, ID_SHOW_CONFIGURATION, "&Configure...");
+        AppendMenuA(menu.Get(), MF_STRING, ID_EXIT, "&Exit");
     } else {
-        AppendMenuA(menu, MF_STRING, ID_SHOW_CONFIGURATION, "&Quipmark");
+        AppendMenuA(menu.Get(), MF_STRING, ID_SHOW_CONFIGURATION, "&Quipmark");
     }
-    SetMenuDefaultItem(menu, ID_SHOW_CONFIGURATION, FALSE);
-    AppendEntryItems(menu);
+    SetMenuDefaultItem(menu.Get(), ID_SHOW_CONFIGURATION, FALSE);
+    AppendEntryItems(menu.Get());
     return menu;
 }
 
@@ -69,14 +69,14 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
     // The command of an entry item is mapped back through the slots noted
     // here, so a tree that changes while the menu is open (a clipboard
     // change) never turns a choice into another entry's text.
-    ForgetMenuSlots();
+    m_texts.BeginMenu();
     const int width = LOWORD(m_menuWidthSpin.GetPos());
     auto caption = [&](HTREEITEM item) {
         return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);
     };
     auto nextId = [&](HTREEITEM item) {
-        m_menuSlots.push_back(static_cast<int>(m_tree.Data(item)));
-        return static_cast<UINT_PTR>(kFirstMenuCommand + m_menuSlots.size());
+        return static_cast<UINT_PTR>(kFirstMenuCommand +
+                                     m_texts.AddMenuItem(static_cast<int>(m_tree.Data(item))));
     };
 
     UINT position = 0;
@@ -87,14 +87,18 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
             InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, id, caption(top).c_str());
             continue;
         }
-        HMENU submenu = CreateMenu();
-        if (submenu == nullptr)
+        ScopedMenu submenu(CreateMenu());
+        if (!submenu)
             continue;  // the group is left out, and so are its ids
-        InsertMenuA(menu, position++, MF_BYPOSITION | MF_POPUP,
-                    reinterpret_cast<UINT_PTR>(submenu), caption(top).c_str());
         for (; child != nullptr; child = m_tree.NextSibling(child)) {
             const UINT_PTR id = nextId(child);
-            AppendMenuA(submenu, MF_STRING, id, caption(child).c_str());
+            AppendMenuA(submenu.Get(), MF_STRING, id, caption(child).c_str());
+        }
+        // Once inserted, the submenu belongs to the menu.
+        if (InsertMenuA(menu, position, MF_BYPOSITION | MF_POPUP,
+                        reinterpret_cast<UINT_PTR>(submenu.Get()), caption(top).c_str())) {
+            submenu.Release();
+            ++position;
         }
     }
 }

@@ -51,6 +51,17 @@ inline void ReportSizeRow(const std::string& what, double bytes, double baseline
     std::fflush(stdout);
 }
 
+inline void WriteAllBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD wrote = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+    FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
 inline void ReportHeader()
 {
     std::printf("| %-52s | %13s | %13s | %7s | %-10s |\n", "measurement", "ours", "baseline", "ratio", "target");

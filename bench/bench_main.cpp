@@ -19,6 +19,7 @@ void BenchStartUp(const std::string& folder, const std::string& quipmark, const 
 void BenchMenu();
 void BenchDataFile(const std::string& folder);
 void BenchClipboard();
+void BenchCollection(const std::string& folder);
 void BenchSize(const std::string& quipmark, const std::string& baseline);
 
 int main(int argc, char** argv)
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
     BenchMenu();
     BenchDataFile(folder);
     BenchClipboard();
+    BenchCollection(folder);
     BenchSize(argv[1], argv[2]);
 
     WIN32_FIND_DATAA found;

@@ -19,15 +19,6 @@ std::string SampleFile(size_t textSize)
     return bytes;
 }
 
-void WriteAllBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD wrote = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
-    FlushFileBuffers(file);
-    CloseHandle(file);
-}
-
 std::string ReadAllBytes(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,38 +1,23 @@
 #include "framework/Clipboard.h"
+#include "framework/Handles.h"
 #include <cstring>
-
-namespace {
-
-const int kOpenAttempts = 20;
-const DWORD kOpenRetryMs = 25;
-
-bool OpenClipboardPatiently(HWND owner)
-{
-    for (int attempt = 1;; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        if (attempt >= kOpenAttempts)
-            return false;
-        Sleep(kOpenRetryMs);
-    }
-}
-
-}  // namespace
 
 std::string ReadClipboardText(HWND owner)
 {
-    if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboardPatiently(owner))
+    if (!IsClipboardFormatAvailable(CF_TEXT))
+        return std::string();
+    const ClipboardSession clipboard(owner);
+    if (!clipboard.IsOpen())
         return std::string();
     std::string text;
     if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
-            const size_t size = GlobalSize(data);
-            const void* end = std::memchr(chars, '\0', size);
-            text.assign(chars, end != nullptr ? static_cast<const char*>(end) - chars : size);
-            GlobalUnlock(data);
+        const GlobalLockOf<const char> chars(data);
+        if (chars.Get() != nullptr) {
+            const size_t size = chars.Size();
+            const void* end = std::memchr(chars.Get(), '\0', size);
+            text.assign(chars.Get(), end != nullptr ? static_cast<const char*>(end) - chars.Get() : size);
         }
     }
-    CloseClipboard();
     return text;
 }
 
@@ -40,20 +25,21 @@ bool WriteClipboardText(HWND owner, const std::string& text)
 {
     if (text.empty())
         return true;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (block == nullptr)
+    ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    if (block.Get() == nullptr)
         return false;
-    char* chars = static_cast<char*>(GlobalLock(block));
-    std::memcpy(chars, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    if (!OpenClipboardPatiently(owner)) {
-        GlobalFree(block);
-        return false;
+    {
+        const GlobalLockOf<char> chars(block.Get());
+        if (chars.Get() == nullptr)
+            return false;
+        std::memcpy(chars.Get(), text.c_str(), text.size() + 1);
     }
+    const ClipboardSession clipboard(owner);
+    if (!clipboard.IsOpen())
+        return false;
     EmptyClipboard();
-    const bool placed = SetClipboardData(CF_TEXT, block) != nullptr;
-    if (!placed)
-        GlobalFree(block);
-    CloseClipboard();
-    return placed;
+    if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
+        return false;
+    block.Release();  // the clipboard owns it now
+    return true;
 }

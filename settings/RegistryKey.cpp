@@ -1,5 +1,5 @@
 #include "settings/RegistryKey.h"
-#include "settings/ScopedKey.h"
+#include "framework/Handles.h"
 #include <vector>
 
 namespace {
@@ -59,6 +59,19 @@ bool CRegistryKey::WriteNumber(const std::string& path, const char* valueName, D
 {
     CRegistryValue value;
     return value.SetNumber(number) && WriteRaw(path, valueName, value);
+}
+
+bool CRegistryKey::FirstSubKeyName(const std::string& path, unsigned long capacity, std::string& name) const
+{
+    ScopedKey key;
+    if (RegOpenKeyExA(m_root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.Receive()) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> buffer(capacity + 1, '\0');
+    DWORD length = capacity;
+    if (RegEnumKeyExA(key.Get(), 0, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    name.assign(buffer.data(), length);
+    return true;
 }
 
 bool CRegistryKey::Delete(const std::string& path, const char* valueName) const

@@ -22,6 +22,10 @@ public:
     bool WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const;
     bool WriteNumber(const std::string& path, const char* valueName, DWORD number) const;
 
+    // The name of the key's first sub-key, read through a buffer of
+    // `capacity` characters; false when it has none, or a longer name.
+    bool FirstSubKeyName(const std::string& path, unsigned long capacity, std::string& name) const;
+
     // With a value name, deletes that value of the key at `path`; without
     // one (nullptr), the key at `path` with all its values and sub-keys.
     bool Delete(const std::string& path, const char* valueName) const;

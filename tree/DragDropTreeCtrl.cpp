@@ -1,5 +1,6 @@
 #include "tree/DragDropTreeCtrl.h"
-#include "app/QuipMarkDlg.h"
+#include "res/resource.h"
+#include "framework/Handles.h"
 #include "framework/OleDataSource.h"
 #include "tree/DragScroll.h"
 #include "tree/DropPlacement.h"
@@ -24,6 +25,16 @@ bool CDragDropTreeCtrl::IsInClipboardBranch(HTREEITEM item) const
     if (item == nullptr || m_clipboardBranch == nullptr)
         return false;
     return item == m_clipboardBranch || Parent(item) == m_clipboardBranch;
+}
+
+int CDragDropTreeCtrl::Classify(HTREEITEM item) const
+{
+    if (item == nullptr)
+        return 0;
+    HTREEITEM parent = Parent(item);
+    if (parent == nullptr)
+        return 1;
+    return parent == Root() ? 2 : 3;
 }
 
 bool CDragDropTreeCtrl::IsProtected(HTREEITEM item) const
@@ -153,21 +164,20 @@ HGLOBAL CDragDropTreeCtrl::TextBlockOf(HTREEITEM item) const
 {
     if (m_owner == nullptr)
         return nullptr;
-    const std::string text = m_owner->GetItemText(static_cast<int>(Data(item)));
+    const std::string text = m_owner->EntryText(item);
     const size_t size = DragBlockSize(text.size());
     if (size == 0)
         return nullptr;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size);
-    if (block == nullptr)
+    ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size));
+    if (block.Get() == nullptr)
         return nullptr;
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    if (bytes == nullptr) {
-        GlobalFree(block);
-        return nullptr;
+    {
+        const GlobalLockOf<char> bytes(block.Get());
+        if (bytes.Get() == nullptr)
+            return nullptr;
+        std::memcpy(bytes.Get(), text.data(), text.size());
     }
-    std::memcpy(bytes, text.data(), text.size());
-    GlobalUnlock(block);
-    return block;
+    return block.Release();
 }
 
 LRESULT CDragDropTreeCtrl::OnBeginDrag(HTREEITEM item)
@@ -251,7 +261,7 @@ bool CDragDropTreeCtrl::DropText(const std::string& text, POINT point)
         CanDropOn(m_dragItem, target) && (m_dragItem != nullptr || !text.empty())) {
         static const DropTarget kKinds[] = {DropTarget::RootEntry, DropTarget::RootEntry,
                                             DropTarget::TopLevelEntry, DropTarget::ChildEntry};
-        const int kind = m_owner->ClassifyItem(target);
+        const int kind = Classify(target);
         const DropPlacement place = PlaceDrop(kKinds[kind >= 0 && kind <= 3 ? kind : 0],
                                               m_dragItem != nullptr && HasChildren(m_dragItem));
         HTREEITEM parent = place.parent == NewParent::RootEntry ? Root()
@@ -271,13 +281,11 @@ bool CDragDropTreeCtrl::DropText(const std::string& text, POINT point)
             inserted = m_owner->InsertEntry(parent, after, text, text, 2);
     }
     if (inserted != nullptr) {
-        m_owner->SetModified(true);
+        m_owner->OnEntriesDropped(inserted);
         Select(inserted);
     }
     m_dragItem = nullptr;
     SelectDropTarget(nullptr);
-    if (m_owner != nullptr)
-        m_owner->RefreshImagesAndCount();
     return inserted != nullptr;
 }
 
@@ -285,7 +293,7 @@ HTREEITEM CDragDropTreeCtrl::CopyBranch(HTREEITEM source, HTREEITEM parent, HTRE
 {
     if (m_owner == nullptr || source == nullptr)
         return nullptr;
-    const std::string text = m_owner->GetItemText(static_cast<int>(Data(source)));
+    const std::string text = m_owner->EntryText(source);
     // Wine fills the whole buffer where Windows leaves room for the zero.
     const std::string label = LabelUpTo(source, kCopiedLabelCapacity).substr(0, kCopiedLabelCapacity - 1);
     if (after == parent)
@@ -307,24 +315,23 @@ void CDragDropTreeCtrl::OnContextMenu()
     POINT point = CursorPosInClient();
     HTREEITEM hit = HitTest(point, nullptr);
     Select(hit);
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr)
+    const ScopedMenu menu(CreatePopupMenu());
+    if (!menu)
         return;
-    AppendMenuA(menu, MF_STRING | MF_GRAYED, IDC_TREE_PASTE, "&Paste");
+    AppendMenuA(menu.Get(), MF_STRING | MF_GRAYED, IDC_TREE_PASTE, "&Paste");
     const bool inBranch = IsInClipboardBranch(hit);
     if (inBranch)
-        AppendMenuA(menu, MF_STRING, IDC_TREE_CLEAR_HISTORY, "&Clear Clipboard History");
+        AppendMenuA(menu.Get(), MF_STRING, IDC_TREE_CLEAR_HISTORY, "&Clear Clipboard History");
     m_pasteText = m_owner != nullptr ? m_owner->ReadClipboardText() : std::string();
     if (!m_pasteText.empty() && !inBranch)
-        EnableMenuItem(menu, 0, MF_BYPOSITION | MF_ENABLED);
+        EnableMenuItem(menu.Get(), 0, MF_BYPOSITION | MF_ENABLED);
 
     ClientToScreen(m_hWnd, &point);
     // The window must be in the foreground, or the menu does not close when
     // the user clicks elsewhere.
     SetForegroundWindow(GetAncestor(m_hWnd, GA_ROOT));
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+    TrackPopupMenu(menu.Get(), TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
     PostMessageA(m_hWnd, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void CDragDropTreeCtrl::OnPasteCommand()

@@ -1,8 +1,7 @@
 #pragma once
 #include "framework/TreeCtrl.h"
+#include "tree/EntryTreeOwner.h"
 #include <string>
-
-class CQuipMarkDlg;
 
 // The entry tree: the stock tree view plus dragging entries out as text,
 // accepting dropped text, auto-scroll during its own drags, protection of the
@@ -11,8 +10,12 @@ class CDragDropTreeCtrl : public CTreeCtrl {
 public:
     CDragDropTreeCtrl() = default;
 
-    void SetOwner(CQuipMarkDlg* owner) { m_owner = owner; }
+    void SetOwner(IEntryTreeOwner* owner) { m_owner = owner; }
     void SetClipboardBranch(HTREEITEM branch) { m_clipboardBranch = branch; }
+
+    // 0 for no item, 1 for the root entry, 2 for a top-level entry (the
+    // clipboard branch is one), 3 for an entry of a group.
+    int Classify(HTREEITEM item) const;
 
     // True for the clipboard branch and for the history entries under it.
     bool IsInClipboardBranch(HTREEITEM item) const;
@@ -52,7 +55,7 @@ private:
     void OnItemDeleted(HTREEITEM item);
     HGLOBAL TextBlockOf(HTREEITEM item) const;
 
-    CQuipMarkDlg* m_owner = nullptr;
+    IEntryTreeOwner* m_owner = nullptr;
     HTREEITEM m_clipboardBranch = nullptr;
     BOOL m_dragging = FALSE;
     HTREEITEM m_dragItem = nullptr;

@@ -29,15 +29,3 @@ int FindTextBeginningWith(const std::vector<std::string>& history, const std::st
             return static_cast<int>(i);
     return -1;
 }
-
-void RecordHistoryText(std::vector<std::string>& history, const std::string& text, CaseFold fold)
-{
-    while (history.size() >= kHistoryCapacity)
-        history.pop_back();
-    if (text.empty())
-        return;
-    const int found = FindTextBeginningWith(history, text, fold);
-    if (found >= 0)
-        history.erase(history.begin() + found);
-    history.insert(history.begin(), text);
-}

@@ -14,9 +14,3 @@ unsigned char FoldAsciiCase(unsigned char c);
 // case is ignored; -1 when none does or the prefix is empty.
 int FindTextBeginningWith(const std::vector<std::string>& history, const std::string& prefix,
                           CaseFold fold);
-
-// Records one clipboard change whose text is `text` (empty when the
-// clipboard holds no text): a full history gives up its oldest text whatever
-// the clipboard holds; a text then replaces the first history text that
-// begins with it and goes to the top.
-void RecordHistoryText(std::vector<std::string>& history, const std::string& text, CaseFold fold);

@@ -1,5 +1,4 @@
 #include "tree/DragDropTreeCtrl.h"
-#include "app/QuipMarkDlg.h"
 #include "entries/SearchText.h"
 #include "entries/SystemDoubleByteCase.h"
 
@@ -49,7 +48,7 @@ HTREEITEM CDragDropTreeCtrl::FindEntry(const std::string& text, bool forward)
     const std::string needle = LowerSearchText(text, &dbcs);
     for (HTREEITEM candidate = step(start); candidate != nullptr && candidate != start;
          candidate = step(candidate)) {
-        const std::string full = m_owner->GetItemText(static_cast<int>(Data(candidate)));
+        const std::string full = m_owner->EntryText(candidate);
         if (ContainsSearchText(LowerSearchText(full, &dbcs), needle, &dbcs) &&
             AcceptFoundItem(candidate))
             return candidate;

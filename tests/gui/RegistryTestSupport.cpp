@@ -1,5 +1,5 @@
 #include "RegistryTestSupport.h"
-#include "app/HotkeyCode.h"
+#include "settings/HotkeyCode.h"
 #include <cstring>
 
 const char kSettingsPath[] = "Software\\Dorvalent\\QuipMark\\";

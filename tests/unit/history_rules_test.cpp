@@ -1,12 +1,23 @@
-#include "tree/HistoryRules.h"
+#include "tree/HistoryState.h"
 #include <gtest/gtest.h>
 
 namespace {
 
+// Records `text` and checks that the change's steps, applied to the texts
+// as they were, give the texts as they are: that is all a list shown
+// beside the history gets.
 std::vector<std::string> Record(std::vector<std::string> history, const std::string& text)
 {
-    RecordHistoryText(history, text, FoldAsciiCase);
-    return history;
+    HistoryState state(history);
+    const HistoryChange change = state.Record(text, FoldAsciiCase);
+    for (int position : change.removed) {
+        EXPECT_LT(static_cast<size_t>(position), history.size());
+        history.erase(history.begin() + position);
+    }
+    if (change.added)
+        history.insert(history.begin(), text);
+    EXPECT_EQ(history, state.Texts());
+    return state.Texts();
 }
 
 std::vector<std::string> Numbered(int count)

@@ -1,4 +1,4 @@
-#include "app/HotkeyCode.h"
+#include "settings/HotkeyCode.h"
 #include <gtest/gtest.h>
 
 namespace {

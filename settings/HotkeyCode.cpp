@@ -1,4 +1,4 @@
-#include "app/HotkeyCode.h"
+#include "settings/HotkeyCode.h"
 
 #ifdef _WIN32
 #include <windows.h>

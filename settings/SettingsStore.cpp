@@ -1,0 +1,45 @@
+#include "settings/SettingsStore.h"
+
+namespace {
+
+const char kSettingsPath[] = "Software\\Dorvalent\\QuipMark\\";
+// Lists are named by sub-keys of fewer characters than this.
+const DWORD kListNameCapacity = 100;
+
+}  // namespace
+
+StoredSettings CSettingsStore::Load() const
+{
+    return DecodeSettings([this](const char* name) {
+        // A missing, unreadable or non-number value reads as 0.
+        DWORD value = 0;
+        m_registry.ReadNumber(kSettingsPath, name, value);
+        return static_cast<std::uint32_t>(value);
+    });
+}
+
+void CSettingsStore::Save(const StoredSettings& settings, bool withHotkey) const
+{
+    for (const StoredNumber& value : EncodeSettings(settings, withHotkey))
+        m_registry.WriteNumber(kSettingsPath, value.name, value.number);
+}
+
+bool CSettingsStore::FirstListName(std::string& name) const
+{
+    return m_registry.FirstSubKeyName(kSettingsPath, kListNameCapacity, name);
+}
+
+std::vector<std::string> CSettingsStore::ReadList(const std::string& name) const
+{
+    const std::string path = kSettingsPath + name;
+    std::vector<std::string> texts;
+    std::string text;
+    for (unsigned i = 0; m_registry.ReadString(path, std::to_string(i).c_str(), text); ++i)
+        texts.push_back(text);
+    return texts;
+}
+
+bool CSettingsStore::DeleteList(const std::string& name) const
+{
+    return !name.empty() && m_registry.Delete(kSettingsPath + name, nullptr);
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include "settings/RegistryKey.h"
+#include "settings/StoredSettings.h"
+#include <string>
+#include <vector>
+
+// The program's key in the current user's registry: the settings, and the
+// lists that older versions kept there as sub-keys for the entries to take
+// in once.
+class CSettingsStore {
+public:
+    CSettingsStore() : m_registry(HKEY_CURRENT_USER) {}
+
+    StoredSettings Load() const;
+    void Save(const StoredSettings& settings, bool withHotkey) const;
+
+    // The name of the first list left to take in; false when there is none,
+    // or its name is too long to be one of ours.
+    bool FirstListName(std::string& name) const;
+    // A list's texts, values "0", "1", ... up to the first one that is
+    // missing or not text; what comes after such a gap is not read.
+    std::vector<std::string> ReadList(const std::string& name) const;
+    bool DeleteList(const std::string& name) const;
+
+private:
+    CRegistryKey m_registry;
+};

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// The program's four settings as they are kept between runs.
+struct StoredSettings {
+    // The global hotkey as the hotkey control encodes it; 0 for none.
+    std::uint32_t hotkey = 0;
+    // How many characters of a label the tray menu shows, at most
+    // kMaxMenuWidth.
+    unsigned menuWidth = 0;
+    bool saveOnExit = false;
+    bool alwaysOnTop = false;
+};
+
+const unsigned kMaxMenuWidth = 100;
+
+// The names of the stored values.
+extern const char kHotkeyValue[];
+extern const char kMaxLengthValue[];
+extern const char kSaveOnExitValue[];
+extern const char kAlwaysOnTopValue[];
+
+struct StoredNumber {
+    const char* name;
+    std::uint32_t number;
+};
+
+// The settings from their stored numbers, which `read` gives by name (0
+// for a value that is missing or not a number). Whatever was stored, the
+// result is sound: bits above the hotkey's combination are dropped, the
+// width is limited, "SaveOnExit" is on for anything but 0 and
+// "AlwaysOnTop" only for exactly 1.
+StoredSettings DecodeSettings(const std::function<std::uint32_t(const char* name)>& read);
+
+// The numbers to store, in the order they are written. The hotkey comes
+// first, and only with `withHotkey`: it is stored once it is registered.
+std::vector<StoredNumber> EncodeSettings(const StoredSettings& settings, bool withHotkey);

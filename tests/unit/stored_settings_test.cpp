@@ -1,0 +1,63 @@
+#include "settings/StoredSettings.h"
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+namespace {
+
+StoredSettings Decode(const std::map<std::string, std::uint32_t>& stored)
+{
+    return DecodeSettings([&](const char* name) {
+        const auto found = stored.find(name);
+        return found != stored.end() ? found->second : 0u;
+    });
+}
+
+}  // namespace
+
+TEST(StoredSettings, NothingStoredMeansEverythingOff)
+{
+    const StoredSettings settings = Decode({});
+    EXPECT_EQ(settings.hotkey, 0u);
+    EXPECT_EQ(settings.menuWidth, 0u);
+    EXPECT_FALSE(settings.saveOnExit);
+    EXPECT_FALSE(settings.alwaysOnTop);
+}
+
+TEST(StoredSettings, BadNumbersDecodeToSoundSettings)
+{
+    for (std::uint32_t width : {101u, 250u, 65536u, 0xFFFFFFFFu})
+        EXPECT_EQ(Decode({{"MaxLength", width}}).menuWidth, 100u) << width;
+    EXPECT_EQ(Decode({{"MaxLength", 35}}).menuWidth, 35u);
+    EXPECT_EQ(Decode({{"Hotkey", 0xABCD0674u}}).hotkey, 0x0674u);
+    for (std::uint32_t on : {1u, 7u, 0xFFFFFFFFu})
+        EXPECT_TRUE(Decode({{"SaveOnExit", on}}).saveOnExit) << on;
+    EXPECT_TRUE(Decode({{"AlwaysOnTop", 1}}).alwaysOnTop);
+    for (std::uint32_t notOne : {0u, 2u, 7u, 0x101u})
+        EXPECT_FALSE(Decode({{"AlwaysOnTop", notOne}}).alwaysOnTop) << notOne;
+}
+
+TEST(StoredSettings, AreWrittenInAFixedOrderAndReadBackAsWritten)
+{
+    StoredSettings settings;
+    settings.hotkey = 0x0674;
+    settings.menuWidth = 42;
+    settings.saveOnExit = true;
+    const std::vector<StoredNumber> numbers = EncodeSettings(settings, true);
+    ASSERT_EQ(numbers.size(), 4u);
+    const char* order[] = {"Hotkey", "MaxLength", "SaveOnExit", "AlwaysOnTop"};
+    const std::uint32_t values[] = {0x0674, 42, 1, 0};
+    std::map<std::string, std::uint32_t> stored;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        EXPECT_STREQ(numbers[i].name, order[i]);
+        EXPECT_EQ(numbers[i].number, values[i]) << order[i];
+        stored[numbers[i].name] = numbers[i].number;
+    }
+    const StoredSettings back = Decode(stored);
+    EXPECT_EQ(back.hotkey, settings.hotkey);
+    EXPECT_EQ(back.menuWidth, settings.menuWidth);
+    EXPECT_EQ(back.saveOnExit, settings.saveOnExit);
+    EXPECT_EQ(back.alwaysOnTop, settings.alwaysOnTop);
+    // The hotkey is left out until it is registered.
+    EXPECT_STREQ(EncodeSettings(settings, false).front().name, "MaxLength");
+}
