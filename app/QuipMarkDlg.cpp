@@ -152,15 +152,13 @@ void CQuipMarkDlg::OnOK()
 
 void CQuipMarkDlg::OnPaint()
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hWnd, &paint);
-    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    const ScopedPaint paint(m_hWnd);
+    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()));
     RECT client;
     GetClientRect(m_hWnd, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, m_icon.Get());
-    EndPaint(m_hWnd, &paint);
+    DrawIcon(paint.Get(), x, y, m_icon.Get());
 }
 
 void CQuipMarkDlg::OnSysCommand(WPARAM command, LPARAM lParam)

@@ -149,6 +149,22 @@ private:
     HDC m_dc;
 };
 
+// A window's painting, from BeginPaint to EndPaint.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND window) : m_window(window), m_dc(BeginPaint(window, &m_paint)) {}
+    ~ScopedPaint() { EndPaint(m_window, &m_paint); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint = {};
+    HDC m_dc;
+};
+
 // A GDI object this program created (a font, a brush), deleted when it goes.
 template <typename T>
 class ScopedGdiObject {
