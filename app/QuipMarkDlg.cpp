@@ -2,6 +2,7 @@
 #include "about/AboutDorvalent.h"
 #include "app/DataPath.h"
 #include "framework/AppMessageBox.h"
+#include "framework/ScopedFlag.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -139,6 +140,14 @@ void CQuipMarkDlg::HideConfiguration()
 
 void CQuipMarkDlg::OnOK()
 {
+    // A second Exit while the first one's question or save error is shown
+    // (the tray menu and the dialog stay usable meanwhile) must neither ask
+    // again nor save twice; it brings the open box forward instead.
+    if (m_inExitPath) {
+        SetForegroundWindow(GetLastActivePopup(m_hWnd));
+        return;
+    }
+    const ScopedFlag exiting(m_inExitPath);
     if (IsModified()) {
         const bool save = m_saveOnExit.GetCheck() != BST_UNCHECKED ||
             AppMessageBox("Do you want to save changes?", MB_YESNO | MB_ICONQUESTION) == IDYES;

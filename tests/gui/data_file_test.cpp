@@ -220,6 +220,49 @@ TEST_F(DataFile, AFailedSaveStopsTheExit)
     EXPECT_EQ(ReadBytesOfFile(dataPath), kWorkedExample);
 }
 
+TEST_F(DataFile, AFileHeldAtStartIsReportedAndKeptAsBakBeforeTheNextSave)
+{
+    WriteBytesToFile(dataPath, kWorkedExample);
+    // Held without sharing, as backup and virus-scanning programs hold a
+    // file while they read it.
+    HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxAnswerer boxes(IDOK);
+        StartDialog();
+        CloseHandle(held);
+        ASSERT_EQ(boxes.Count(), 1) << "an unreadable file is reported";
+        EXPECT_NE(boxes.Texts()[0].find(dataPath), std::string::npos) << boxes.Texts()[0];
+    }
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n");
+
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("new"));
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), kWorkedExample) << "the entries never loaded survive";
+}
+
+TEST_F(DataFile, AFileNotLoadedIsNeverReplacedWhileItsBytesCannotBeKept)
+{
+    WriteBytesToFile(dataPath, kWorkedExample);
+    HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxAnswerer boxes(IDOK);
+        StartDialog();
+        EXPECT_EQ(boxes.Count(), 1) << "an unreadable file is reported";
+    }
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
+    // Still held: nothing can be read or replaced.
+    ExpectSaveFails("");
+    CloseHandle(held);
+    // Readable now, but there is no keeping it aside: a folder has the
+    // backup's name.
+    ASSERT_TRUE(CreateDirectoryA((dataPath + ".bak").c_str(), nullptr));
+    ExpectSaveFails(kWorkedExample);
+}
+
 TEST_F(DataFile, NoDataPathMeansNothingLoadsAndSavingIsReported)
 {
     StartDialog();

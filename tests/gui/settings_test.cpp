@@ -233,6 +233,26 @@ TEST_F(RegistryImport, TakesAListUpToItsFirstGapThenDeletesItAndSaves)
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Work\n    alpha\n    beta\n");
 }
 
+TEST_F(RegistryImport, AListWhoseSaveFailsStaysUnsavedAndTheExitAsks)
+{
+    WriteBytesToFile(dataPath, K("loaded"));
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetText(ListPath("Work"), "0", "alpha");
+    {
+        MessageBoxAnswerer boxes(IDOK);
+        StartDialog();
+        EXPECT_EQ(boxes.Count(), 1) << "the failed save is reported";
+    }
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  loaded\n  Work\n    alpha\n");
+    EXPECT_FALSE(KeyExists(ListPath("Work")));
+    EXPECT_TRUE(Enabled(IDC_SAVE)) << "the list is in neither the registry nor the file";
+
+    MessageBoxAnswerer answerer(IDNO);
+    Click(IDC_EXIT);
+    ASSERT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
+}
+
 TEST_F(RegistryImport, ListsComeInNameOrderAfterTheLoadedEntries)
 {
     std::string file;
