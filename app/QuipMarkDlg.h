@@ -177,7 +177,10 @@ private:
     CSpinButtonCtrl m_menuWidthSpin;
     CEdit m_copyEdit;
     CDragEdit m_newEntry;
-    HICON m_icon = nullptr;
+    // The application icon at the large size (task switcher, minimised
+    // window) and the small one (caption, tray, the tree's root).
+    ScopedIcon m_icon;
+    ScopedIcon m_smallIcon;
     CImageList m_images;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;

@@ -21,7 +21,8 @@ void CQuipMarkDlg::SetTrayIcon(bool add)
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
-    data.hIcon = m_icon;
+    // The notification area shows small icons.
+    data.hIcon = m_smallIcon.Get();
     lstrcpynA(data.szTip, kTrayTip, 64);
     Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
 }

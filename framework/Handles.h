@@ -186,6 +186,27 @@ private:
     T m_object;
 };
 
+// An icon this program loaded for itself (not a shared one), destroyed when
+// it goes.
+class ScopedIcon {
+public:
+    explicit ScopedIcon(HICON icon = nullptr) : m_icon(icon) {}
+    ~ScopedIcon() { Reset(nullptr); }
+    ScopedIcon(const ScopedIcon&) = delete;
+    ScopedIcon& operator=(const ScopedIcon&) = delete;
+
+    HICON Get() const { return m_icon; }
+    void Reset(HICON icon)
+    {
+        if (m_icon != nullptr)
+            DestroyIcon(m_icon);
+        m_icon = icon;
+    }
+
+private:
+    HICON m_icon;
+};
+
 // An object selected into a device context, the previous one selected back
 // when this goes. A null object selects nothing.
 class ScopedSelect {
