@@ -194,6 +194,7 @@ namespace {
 
 struct MenuDriver {
     std::vector<WORD> keys;
+    std::function<void()> whileOpen;
     std::vector<MenuItemSnapshot> items;
     bool done = false;
 };
@@ -238,6 +239,8 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR timer, DWORD)
     KillTimer(nullptr, timer);
     HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0));
     g_menuDriver->items = Snapshot(menu);
+    if (g_menuDriver->whileOpen)
+        g_menuDriver->whileOpen();
     if (g_menuDriver->keys.empty()) {
         EndMenu();
         return;
@@ -250,10 +253,12 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR timer, DWORD)
 
 }  // namespace
 
-std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open, const std::vector<WORD>& keys)
+std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open, const std::vector<WORD>& keys,
+                                        const std::function<void()>& whileOpen)
 {
     MenuDriver driver;
     driver.keys = keys;
+    driver.whileOpen = whileOpen;
     g_menuDriver = &driver;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnMenuTimer);
     open();

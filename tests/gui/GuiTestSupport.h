@@ -88,11 +88,12 @@ struct MenuItemSnapshot {
 };
 
 // Runs `open`, which is expected to show a popup menu with TrackPopupMenu on
-// this thread; once the menu is up, notes its items and then either presses
-// `keys` in it (virtual-key codes) or, with none, closes it with no choice.
-// Returns the items noted; empty when no menu showed up.
+// this thread; once the menu is up, notes its items, runs `whileOpen` and
+// then either presses `keys` in it (virtual-key codes) or, with none, closes
+// it with no choice. Returns the items noted; empty when no menu showed up.
 std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open,
-                                        const std::vector<WORD>& keys = {});
+                                        const std::vector<WORD>& keys = {},
+                                        const std::function<void()>& whileOpen = {});
 
 // The clipboard's text, or "<none>" when it holds no text.
 std::string ClipboardText();

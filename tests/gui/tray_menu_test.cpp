@@ -191,50 +191,16 @@ TEST_F(TrayMenu, WithMoreEntriesThanIdsNoItemCarriesAnotherItemsCommand)
     EXPECT_EQ(misplaced, 0);
 }
 
-// While the tray menu is open, the tree changes (an entry comes first) and
-// the hotkey is pressed; then the menu's second item is chosen.
-struct SecondMenuRequest {
-    CQuipMarkDlg* dialog = nullptr;
-    DWORD actedAt = 0;
-};
-SecondMenuRequest* g_secondRequest = nullptr;
-
-void CALLBACK OnSecondRequestTimer(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (g_secondRequest == nullptr)
-        return;
-    HWND menuWindow = nullptr;
-    while ((menuWindow = FindWindowExA(nullptr, menuWindow, "#32768", nullptr)) != nullptr)
-        if (IsWindowVisible(menuWindow))
-            break;
-    if (menuWindow == nullptr)
-        return;
-    if (g_secondRequest->actedAt == 0) {
-        g_secondRequest->actedAt = GetTickCount();
-        CQuipMarkDlg& dialog = *g_secondRequest->dialog;
-        dialog.InsertEntry(dialog.Tree().Root(), TVI_FIRST, "intruder", "intruder", 2);
-        PostMessageA(dialog.Handle(), WM_HOTKEY, 0, 0);
-        for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
-            PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
-            PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000000);
-        }
-    } else if (GetTickCount() - g_secondRequest->actedAt > 5000) {
-        EndMenu();  // a menu left open is closed, so the test never hangs
-    }
-}
-
 TEST_F(TrayMenu, AHotkeyPressedWhileTheMenuIsOpenLeavesItsItemsAsShown)
 {
     StartWith(K("first") + K("second"));
-    SecondMenuRequest request;
-    request.dialog = dialog.get();
-    g_secondRequest = &request;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnSecondRequestTimer);
-    dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP);
-    PumpUntil([] { return ClipboardText() != "<none>"; });
-    KillTimer(nullptr, timer);
-    g_secondRequest = nullptr;
-    EXPECT_EQ(ClipboardText(), "first");
+    DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, {VK_DOWN, VK_DOWN, VK_RETURN}, [&] {
+        // While the menu is open, an entry comes first and the hotkey is
+        // pressed; then the menu's second item is chosen.
+        dialog->InsertEntry(Tree().Root(), TVI_FIRST, "intruder", "intruder", 2);
+        PostMessageA(Hwnd(), WM_HOTKEY, 0, 0);
+    });
+    EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; })) << ClipboardText();
 }
 
 TEST_F(TrayMenu, DoubleClickShowsTheDialogAndOtherMouseMessagesDoNothing)
