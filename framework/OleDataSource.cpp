@@ -4,15 +4,15 @@
 
 namespace {
 
-FORMATETC TextFormat()
+FORMATETC TextFormat(CLIPFORMAT clipFormat)
 {
-    FORMATETC format = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    FORMATETC format = {clipFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     return format;
 }
 
-bool AsksForText(const FORMATETC* format)
+bool AsksFor(const FORMATETC* format, CLIPFORMAT clipFormat)
 {
-    return format->cfFormat == CF_TEXT && (format->tymed & TYMED_HGLOBAL) != 0 &&
+    return format->cfFormat == clipFormat && (format->tymed & TYMED_HGLOBAL) != 0 &&
            format->dwAspect == DVASPECT_CONTENT;
 }
 
@@ -22,6 +22,8 @@ COleDataSource::~COleDataSource()
 {
     if (m_text != nullptr)
         GlobalFree(m_text);
+    if (m_unicodeText != nullptr)
+        GlobalFree(m_unicodeText);
 }
 
 void COleDataSource::CacheText(HGLOBAL block)
@@ -29,6 +31,22 @@ void COleDataSource::CacheText(HGLOBAL block)
     if (m_text != nullptr)
         GlobalFree(m_text);
     m_text = block;
+}
+
+void COleDataSource::CacheUnicodeText(HGLOBAL block)
+{
+    if (m_unicodeText != nullptr)
+        GlobalFree(m_unicodeText);
+    m_unicodeText = block;
+}
+
+HGLOBAL COleDataSource::BlockFor(const FORMATETC* format) const
+{
+    if (AsksFor(format, CF_TEXT))
+        return m_text;
+    if (AsksFor(format, CF_UNICODETEXT))
+        return m_unicodeText;
+    return nullptr;
 }
 
 DWORD COleDataSource::DoDragDrop(DWORD allowedEffects)
@@ -71,21 +89,22 @@ HRESULT STDMETHODCALLTYPE COleDataSource::GetData(FORMATETC* format, STGMEDIUM* 
 {
     if (format == nullptr || medium == nullptr)
         return E_INVALIDARG;
-    if (!AsksForText(format) || m_text == nullptr)
+    HGLOBAL block = BlockFor(format);
+    if (block == nullptr)
         return DV_E_FORMATETC;
     // The receiver owns and frees what it gets: a copy of the block.
-    const SIZE_T size = GlobalSize(m_text);
+    const SIZE_T size = GlobalSize(block);
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
     if (copy == nullptr)
         return E_OUTOFMEMORY;
-    const void* from = GlobalLock(m_text);
+    const void* from = GlobalLock(block);
     void* to = GlobalLock(copy);
     if (from != nullptr && to != nullptr)
         std::memcpy(to, from, size);
     if (to != nullptr)
         GlobalUnlock(copy);
     if (from != nullptr)
-        GlobalUnlock(m_text);
+        GlobalUnlock(block);
     if (from == nullptr || to == nullptr) {
         GlobalFree(copy);
         return E_OUTOFMEMORY;
@@ -105,7 +124,7 @@ HRESULT STDMETHODCALLTYPE COleDataSource::QueryGetData(FORMATETC* format)
 {
     if (format == nullptr)
         return E_INVALIDARG;
-    return AsksForText(format) && m_text != nullptr ? S_OK : DV_E_FORMATETC;
+    return BlockFor(format) != nullptr ? S_OK : DV_E_FORMATETC;
 }
 
 HRESULT STDMETHODCALLTYPE COleDataSource::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out)
@@ -127,8 +146,13 @@ HRESULT STDMETHODCALLTYPE COleDataSource::EnumFormatEtc(DWORD direction, IEnumFO
     *formats = nullptr;
     if (direction != DATADIR_GET)
         return E_NOTIMPL;
-    FORMATETC text = TextFormat();
-    return SHCreateStdEnumFmtEtc(m_text != nullptr ? 1 : 0, &text, formats);
+    FORMATETC offered[2];
+    UINT count = 0;
+    if (m_text != nullptr)
+        offered[count++] = TextFormat(CF_TEXT);
+    if (m_unicodeText != nullptr)
+        offered[count++] = TextFormat(CF_UNICODETEXT);
+    return SHCreateStdEnumFmtEtc(count, offered, formats);
 }
 
 HRESULT STDMETHODCALLTYPE COleDataSource::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*)
