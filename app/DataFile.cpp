@@ -1,57 +1,54 @@
 #include "app/QuipMarkDlg.h"
 #include "entries/RecordCodec.h"
 #include "framework/AppMessageBox.h"
+#include "framework/Handles.h"
 #include <algorithm>
 #include <new>
 
 namespace {
 
-// An open file handle that closes itself.
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE handle) : m_handle(handle) {}
-    ~ScopedHandle() { Close(); }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    bool Close()
-    {
-        const bool ok = !IsValid() || CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE m_handle;
-};
-
-// Reads the whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes)
+// Reads the whole file into `bytes`; the result is 0, or the system's
+// error code when the file could not be opened or read. After a read error
+// `bytes` holds what was read before it.
+DWORD ReadWholeFile(const std::string& path, std::string& bytes)
 {
+    bytes.clear();
     ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
-        return false;
+        return GetLastError();
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
-        return false;
+    if (!GetFileSizeEx(file.Get(), &size))
+        return GetLastError();
+    if (size.QuadPart > 0x7FFFFFFF)
+        return ERROR_FILE_TOO_LARGE;
     try {
         bytes.resize(static_cast<size_t>(size.QuadPart));
     } catch (const std::bad_alloc&) {
-        return false;
+        return ERROR_NOT_ENOUGH_MEMORY;
     }
     size_t done = 0;
+    DWORD error = 0;
     while (done < bytes.size()) {
         DWORD got = 0;
-        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
-            return false;
+        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) {
+            error = GetLastError();
+            if (error == 0)
+                error = ERROR_READ_FAULT;
+            break;
+        }
         if (got == 0)
             break;
         done += got;
     }
     bytes.resize(done);
-    return true;
+    return error;
+}
+
+// The first start has no data file yet; that is no error.
+bool IsMissingFile(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes)
@@ -117,7 +114,8 @@ bool CQuipMarkDlg::LoadEntries()
     if (m_dataPath.empty())
         return false;
     std::string bytes;
-    if (!ReadWholeFile(m_dataPath, bytes))
+    const DWORD readError = ReadWholeFile(m_dataPath, bytes);
+    if (readError != 0 && IsMissingFile(readError))
         return false;
 
     HTREEITEM root = m_tree.Root();
@@ -133,32 +131,66 @@ bool CQuipMarkDlg::LoadEntries()
     });
     m_tree.Send(WM_SETREDRAW, TRUE);
     InvalidateRect(m_tree.Handle(), nullptr, TRUE);
+    if (readError != 0) {
+        // The file is there but could not be read (another program holds
+        // it, access is denied, it is too large): a save must not replace
+        // what was never loaded, so its bytes are kept first.
+        m_originalUnsaved = true;
+        ReportFileReadError(m_dataPath, readError);
+        return false;
+    }
     if (!intact) {
         // The next save writes only what was loaded; the damaged original is
-        // kept beside it first.
+        // kept beside it first, or else just before that save.
         const std::string backup = m_dataPath + ".bak";
-        CopyFileA(m_dataPath.c_str(), backup.c_str(), FALSE);
+        if (!CopyFileA(m_dataPath.c_str(), backup.c_str(), FALSE))
+            m_originalUnsaved = true;
         AppMessageBox("Corrupt quipmark.dat file, only partial data loaded", MB_OK);
     }
     return true;
 }
 
+DWORD CQuipMarkDlg::KeepUnloadedOriginal() const
+{
+    if (!m_originalUnsaved)
+        return 0;
+    const std::string backup = m_dataPath + ".bak";
+    if (CopyFileA(m_dataPath.c_str(), backup.c_str(), FALSE))
+        return 0;
+    const DWORD error = GetLastError();
+    // Gone meanwhile: there is nothing left to lose.
+    if (IsMissingFile(error))
+        return 0;
+    return error != 0 ? error : ERROR_READ_FAULT;
+}
+
 bool CQuipMarkDlg::SaveEntries()
 {
-    std::string bytes;
-    HTREEITEM root = m_tree.Root();
-    for (HTREEITEM top = m_tree.Child(root); top != nullptr; top = m_tree.NextSibling(top)) {
-        if (top == m_clipboardBranch)
-            continue;
-        AppendRecord(bytes, RecordKind::TopLevel, GetItemText(static_cast<int>(m_tree.Data(top))));
-        for (HTREEITEM child = m_tree.Child(top); child != nullptr; child = m_tree.NextSibling(child))
-            AppendRecord(bytes, RecordKind::Child, GetItemText(static_cast<int>(m_tree.Data(child))));
+    DWORD error = 0;
+    try {
+        std::string bytes;
+        HTREEITEM root = m_tree.Root();
+        for (HTREEITEM top = m_tree.Child(root); top != nullptr; top = m_tree.NextSibling(top)) {
+            if (top == m_clipboardBranch)
+                continue;
+            AppendRecord(bytes, RecordKind::TopLevel, GetItemText(static_cast<int>(m_tree.Data(top))));
+            for (HTREEITEM child = m_tree.Child(top); child != nullptr; child = m_tree.NextSibling(child))
+                AppendRecord(bytes, RecordKind::Child, GetItemText(static_cast<int>(m_tree.Data(child))));
+        }
+        error = KeepUnloadedOriginal();
+        if (error == 0)
+            error = ReplaceFileContent(m_dataPath, bytes);
+    } catch (const std::bad_alloc&) {
+        // The entries did not fit in memory as one file: a failed save like
+        // any other, reported once the buffer is given back.
+        error = ERROR_NOT_ENOUGH_MEMORY;
     }
-    const DWORD error = ReplaceFileContent(m_dataPath, bytes);
     if (error != 0) {
         ReportFileError(m_dataPath, error);
         return false;
     }
+    // The file now holds everything that was loaded.
+    m_originalUnsaved = false;
     SetModified(false);
     return true;
 }

@@ -19,9 +19,26 @@ private:
 
 }  // namespace
 
+// The configuration dialog of a running instance: a dialog captioned
+// "Quipmark" that holds the entry tree. Any other window of that caption (a
+// folder window on a folder named so) belongs to another program and is
+// left alone.
+HWND CQuipMarkApp::FindRunningInstance()
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr) {
+        char treeClass[32] = "";
+        HWND tree = GetDlgItem(window, IDC_TREE);
+        if (tree != nullptr && GetClassNameA(tree, treeClass, sizeof(treeClass)) != 0 &&
+            lstrcmpiA(treeClass, WC_TREEVIEWA) == 0)
+            return window;
+    }
+    return nullptr;
+}
+
 bool CQuipMarkApp::FirstInstance()
 {
-    HWND running = FindWindowA(nullptr, "Quipmark");
+    HWND running = FindRunningInstance();
     if (running == nullptr)
         return true;
     // A message box or the About box of the running instance comes first.

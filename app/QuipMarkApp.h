@@ -10,4 +10,5 @@ protected:
 private:
     // False when another instance was found and brought to the front.
     static bool FirstInstance();
+    static HWND FindRunningInstance();
 };

@@ -2,6 +2,7 @@
 #include "about/AboutDorvalent.h"
 #include "app/DataPath.h"
 #include "framework/AppMessageBox.h"
+#include "framework/ScopedFlag.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -15,13 +16,25 @@ HINSTANCE AppInstance()
     return app != nullptr ? app->Instance() : GetModuleHandleA(nullptr);
 }
 
+// One of the program's icons at the size of the given system metrics, which
+// grow with the display scale; Windows takes the image of that size from the
+// icon, or scales the nearest one. Not shared (LR_SHARED): shared icons are
+// cached by name alone, so the small and the large icon would be one size.
+HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
+{
+    return static_cast<HICON>(LoadImageA(AppInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 }  // namespace
 
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
-    m_icon = LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
+    m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
     m_dataPath = DataPathForModule(std::string(path, length < 511 ? length : 0));
@@ -46,8 +59,8 @@ void CQuipMarkDlg::DoDataExchange()
 bool CQuipMarkDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
 
     // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
@@ -94,11 +107,16 @@ void CQuipMarkDlg::CreateFixedItems()
 
 void CQuipMarkDlg::CreateImageList()
 {
-    if (!m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1))
+    // Small icons, which grow with the display scale; the tree's rows grow
+    // with them.
+    if (!m_images.Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                         ILC_COLOR32 | ILC_MASK, 0, 1))
         return;
-    m_images.Add(m_icon);
-    m_images.Add(LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDI_GROUP)));
-    m_images.Add(LoadIconA(AppInstance(), MAKEINTRESOURCEA(IDI_ENTRY)));
+    m_images.Add(m_smallIcon.Get());
+    for (UINT id : {IDI_GROUP, IDI_ENTRY}) {
+        const ScopedIcon icon(LoadIconAtSystemSize(id, SM_CXSMICON, SM_CYSMICON));
+        m_images.Add(icon.Get());  // the list keeps a copy
+    }
     m_tree.SetImageList(m_images.Handle());
 }
 
@@ -122,6 +140,14 @@ void CQuipMarkDlg::HideConfiguration()
 
 void CQuipMarkDlg::OnOK()
 {
+    // A second Exit while the first one's question or save error is shown
+    // (the tray menu and the dialog stay usable meanwhile) must neither ask
+    // again nor save twice; it brings the open box forward instead.
+    if (m_inExitPath) {
+        SetForegroundWindow(GetLastActivePopup(m_hWnd));
+        return;
+    }
+    const ScopedFlag exiting(m_inExitPath);
     if (IsModified()) {
         const bool save = m_saveOnExit.GetCheck() != BST_UNCHECKED ||
             AppMessageBox("Do you want to save changes?", MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -135,15 +161,13 @@ void CQuipMarkDlg::OnOK()
 
 void CQuipMarkDlg::OnPaint()
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hWnd, &paint);
-    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    const ScopedPaint paint(m_hWnd);
+    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()));
     RECT client;
     GetClientRect(m_hWnd, &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, m_icon);
-    EndPaint(m_hWnd, &paint);
+    DrawIcon(paint.Get(), x, y, m_icon.Get());
 }
 
 void CQuipMarkDlg::OnSysCommand(WPARAM command, LPARAM lParam)
@@ -274,7 +298,7 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         OnPaint();
         return true;
     case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(m_icon);
+        result = reinterpret_cast<LRESULT>(m_icon.Get());
         return true;
     case WM_SYSCOMMAND:
         OnSysCommand(wParam, lParam);

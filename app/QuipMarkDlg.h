@@ -157,6 +157,9 @@ private:
     // The history entry at `position` in the branch, newest first.
     HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);
+    // Copies a data file that was not loaded whole to "<file>.bak" before a
+    // save replaces it; 0, or the error that must stop the save.
+    DWORD KeepUnloadedOriginal() const;
 
     DWORD m_registeredHotkey = 0;
     // The entries' full texts, the undo store and the open menu's items.
@@ -180,9 +183,21 @@ private:
     CSpinButtonCtrl m_menuWidthSpin;
     CEdit m_copyEdit;
     CDragEdit m_newEntry;
-    HICON m_icon = nullptr;
+    // The application icon at the large size (task switcher, minimised
+    // window) and the small one (caption, tray, the tree's root).
+    ScopedIcon m_icon;
+    ScopedIcon m_smallIcon;
     CImageList m_images;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
     bool m_endingLabelEdit = false;
+    // The data file holds more than was loaded (it could not be read, or
+    // was damaged and could not be copied aside): its bytes go to the .bak
+    // file before the next save replaces them.
+    bool m_originalUnsaved = false;
+    // The exit path's question or save error is on the screen.
+    bool m_inExitPath = false;
+    // A popup menu of entries is open; its ids name the text table's menu
+    // items.
+    bool m_menuOpen = false;
 };

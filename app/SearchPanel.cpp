@@ -2,11 +2,13 @@
 
 namespace {
 
-// The tree's size in pixels with the search panel closed and open, whatever
-// the dialog's font.
-const int kTreeWidth = 288;
-const int kTreeHeightFull = 243;
-const int kTreeHeightWithPanel = 206;
+// The tree's size in dialog units, as in the dialog template, and the room
+// the search row takes from its bottom, so that it ends just above "Enter
+// Text to &Find:". In dialog units the sizes follow the dialog's font and so
+// the display scale.
+const int kTreeWidth = 191;
+const int kTreeHeight = 150;
+const int kSearchRowHeight = 23;
 
 const int kPanelControls[] = {IDC_FIND_TEXT, IDC_FIND_LABEL, IDC_FIND_PREV, IDC_FIND_NEXT};
 
@@ -16,8 +18,11 @@ void CQuipMarkDlg::ToggleSearchPanel()
 {
     const bool open = m_searchPanel == 0;
     SetDlgItemTextA(m_hWnd, IDC_SEARCH_TOGGLE, open ? "Sear&ch >>" : "<< Sear&ch");
-    SetWindowPos(m_tree.Handle(), HWND_TOP, 0, 0, kTreeWidth,
-                 open ? kTreeHeightWithPanel : kTreeHeightFull, SWP_NOMOVE);
+    // Mapped as the dialog maps its template, so the closed size is exactly
+    // the size the tree was created with.
+    RECT size = {0, 0, kTreeWidth, open ? kTreeHeight - kSearchRowHeight : kTreeHeight};
+    MapDialogRect(m_hWnd, &size);
+    SetWindowPos(m_tree.Handle(), HWND_TOP, 0, 0, size.right, size.bottom, SWP_NOMOVE);
     for (int id : kPanelControls)
         ShowWindow(Item(id), open ? SW_SHOW : SW_HIDE);
     m_searchPanel = open ? 1 : 0;

@@ -126,8 +126,13 @@ bool CQuipMarkDlg::ImportRegistryLists()
         }
         imported = true;
     }
-    if (imported)
+    // The lists now live in the tree alone: until a save has put them in the
+    // data file they are unsaved changes, so a failed save leaves Save
+    // enabled and the exit path asks.
+    if (imported) {
         RefreshImagesAndCount();
+        SetModified(true);
+    }
     return imported;
 }
 

@@ -1,6 +1,7 @@
 #include "app/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
 #include "framework/Handles.h"
+#include "framework/ScopedFlag.h"
 #include <shellapi.h>
 
 namespace {
@@ -20,7 +21,8 @@ void CQuipMarkDlg::SetTrayIcon(bool add)
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
-    data.hIcon = m_icon;
+    // The notification area shows small icons.
+    data.hIcon = m_smallIcon.Get();
     lstrcpynA(data.szTip, kTrayTip, 64);
     Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
 }
@@ -31,7 +33,10 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
         ShowConfiguration();
         return 0;
     }
-    if (mouseMessage != WM_RBUTTONUP)
+    // A second request while a menu is open (the hotkey pressed again) is
+    // left alone: building another menu would renumber the open one's
+    // items, which must hand out exactly what they show.
+    if (mouseMessage != WM_RBUTTONUP || m_menuOpen)
         return 0;
     const ScopedMenu menu = BuildTrayMenu(source);
     if (!menu)
@@ -41,6 +46,7 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     // The window must be in the foreground, or the menu does not close when
     // the user clicks elsewhere; this holds while the dialog is hidden too.
     SetForegroundWindow(m_hWnd);
+    const ScopedFlag open(m_menuOpen);
     TrackPopupMenu(menu.Get(), 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
     PostMessageA(m_hWnd, WM_NULL, 0, 0);
     return 0;
@@ -73,7 +79,16 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
     auto caption = [&](HTREEITEM item) {
         return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);
     };
+    // Items beyond the dialog's range all carry the first id past it, which
+    // does nothing: counted on, their ids would reach the program's own
+    // commands and, past 65535, wrap onto early entries, as a command
+    // carries only 16 bits of its id.
+    const size_t idCount = kLastMenuCommand - kFirstMenuCommand;
+    size_t numbered = 0;
     auto nextId = [&](HTREEITEM item) {
+        if (numbered >= idCount)
+            return static_cast<UINT_PTR>(kLastMenuCommand + 1);
+        ++numbered;
         return static_cast<UINT_PTR>(kFirstMenuCommand +
                                      m_texts.AddMenuItem(static_cast<int>(m_tree.Data(item))));
     };

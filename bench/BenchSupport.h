@@ -3,6 +3,7 @@
 // runs, and every result is a ratio to a baseline measured in the same run.
 #include <windows.h>
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -60,6 +61,21 @@ inline void WriteAllBytes(const std::string& path, const std::string& bytes)
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
     FlushFileBuffers(file);
     CloseHandle(file);
+}
+
+// Puts text on the clipboard as another program would.
+inline void PutClipboardText(const std::string& text)
+{
+    if (!OpenClipboard(nullptr))
+        return;
+    EmptyClipboard();
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        if (SetClipboardData(CF_TEXT, block) == nullptr)
+            GlobalFree(block);
+    }
+    CloseClipboard();
 }
 
 inline void ReportHeader()

@@ -6,18 +6,6 @@
 
 namespace {
 
-void PutText(const std::string& text)
-{
-    if (!OpenClipboard(nullptr))
-        return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
 std::string ReadText()
 {
     std::string text;
@@ -44,12 +32,12 @@ void BenchClipboard()
     int round = 0;
     const double base = MedianOf(7, [&] {
         text[0] = static_cast<char>('a' + round++ % 26);
-        PutText(text);
+        PutClipboardText(text);
         return MedianSeconds(1, [&] { ReadText(); });
     });
     const double ours = MedianOf(7, [&] {
         text[0] = static_cast<char>('a' + round++ % 26);
-        PutText(text);
+        PutClipboardText(text);
         return MedianSeconds(1, [&] { dialog.RecordClipboard(); });
     });
     ReportRow("record a 1 MiB clipboard text", ours, base, "report");

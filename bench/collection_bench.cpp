@@ -21,18 +21,6 @@ std::string Collection(int count)
     return bytes;
 }
 
-void PutText(const std::string& text)
-{
-    if (!OpenClipboard(nullptr))
-        return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
 std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count)
 {
     const std::string path = folder + "\\collection-" + std::to_string(count) + ".dat";
@@ -49,7 +37,7 @@ std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count)
 double ClipboardChange(CQuipMarkDlg& dialog, int& round)
 {
     return MedianOf(15, [&] {
-        PutText("copied text " + std::to_string(round++));
+        PutClipboardText("copied text " + std::to_string(round++));
         return MedianSeconds(1, [&] { dialog.RecordClipboard(); });
     });
 }
@@ -74,27 +62,45 @@ double AddEntry(CQuipMarkDlg& dialog)
     });
 }
 
+// The tree view's own part of that: a bare item inserted at the same place
+// (first after the clipboard branch) and deleted again untimed.
+double BareInsertion(CQuipMarkDlg& dialog)
+{
+    CDragDropTreeCtrl& tree = dialog.Tree();
+    return MedianOf(15, [&] {
+        HTREEITEM item = nullptr;
+        const double seconds = MedianSeconds(1, [&] {
+            item = tree.Insert(tree.Root(), dialog.ClipboardBranch(), "bare item", 2);
+        });
+        tree.Delete(item);
+        return seconds;
+    });
+}
+
 }  // namespace
 
 void BenchCollection(const std::string& folder)
 {
     int round = 0;
-    double emptyChange = 0, emptyAdd = 0;
+    double emptyChange = 0, emptyAdd = 0, emptyBare = 0;
     for (int count : kSizes) {
         std::unique_ptr<CQuipMarkDlg> dialog = DialogWith(folder, count);
         for (int i = 0; i < 15; ++i) {  // a full history first
-            PutText("history " + std::to_string(i));
+            PutClipboardText("history " + std::to_string(i));
             dialog->RecordClipboard();
         }
         const double change = ClipboardChange(*dialog, round);
         const double add = AddEntry(*dialog);
+        const double bare = BareInsertion(*dialog);
         if (count == 0) {
             emptyChange = change;
             emptyAdd = add;
+            emptyBare = bare;
         }
         const std::string entries = std::to_string(count) + " entries";
         const char* target = count == 2000 ? "<= 1.5" : "report";
         ReportRow("one clipboard change, " + entries, change, emptyChange, target);
         ReportRow("one entry added, " + entries, add, emptyAdd, target);
+        ReportRow("  of which the tree view's own insertion", bare, emptyBare, "report");
     }
 }

@@ -51,3 +51,11 @@ void ReportFileError(const std::string& path, DWORD error)
                       "\n\nThe previous file is unchanged and your changes are still unsaved.",
                   MB_OK | MB_ICONEXCLAMATION);
 }
+
+void ReportFileReadError(const std::string& path, DWORD error)
+{
+    AppMessageBox("Unable to read " + path + ".\n" + SystemReason(error) +
+                      "\n\nOnly what could be read is shown. The file itself is left as it is; "
+                      "before it is next saved, its content is kept as " + path + ".bak.",
+                  MB_OK | MB_ICONEXCLAMATION);
+}

@@ -10,3 +10,7 @@ int AppMessageBox(const std::string& text, UINT type = MB_OK);
 // Tells the user that a file could not be written: names the file and the
 // system's reason for `error`.
 void ReportFileError(const std::string& path, DWORD error);
+
+// Tells the user that an existing file could not be read: names the file,
+// the system's reason for `error`, and where its content is kept.
+void ReportFileReadError(const std::string& path, DWORD error);

@@ -150,7 +150,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     try {
         answer = dialog->Dispatch(msg, wParam, lParam);
     } catch (...) {
+        // No exception leaves for the dialog manager. The handler may have
+        // run the default processing itself (a system command does), so the
+        // message counts as handled; only the messages whose answer is a
+        // value of its own get the dialog manager's default.
         answer = FALSE;
+        if (!AnswersDirectly(msg)) {
+            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+            answer = TRUE;
+        }
     }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);

@@ -149,6 +149,22 @@ private:
     HDC m_dc;
 };
 
+// A window's painting, from BeginPaint to EndPaint.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND window) : m_window(window), m_dc(BeginPaint(window, &m_paint)) {}
+    ~ScopedPaint() { EndPaint(m_window, &m_paint); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint = {};
+    HDC m_dc;
+};
+
 // A GDI object this program created (a font, a brush), deleted when it goes.
 template <typename T>
 class ScopedGdiObject {
@@ -168,6 +184,27 @@ public:
 
 private:
     T m_object;
+};
+
+// An icon this program loaded for itself (not a shared one), destroyed when
+// it goes.
+class ScopedIcon {
+public:
+    explicit ScopedIcon(HICON icon = nullptr) : m_icon(icon) {}
+    ~ScopedIcon() { Reset(nullptr); }
+    ScopedIcon(const ScopedIcon&) = delete;
+    ScopedIcon& operator=(const ScopedIcon&) = delete;
+
+    HICON Get() const { return m_icon; }
+    void Reset(HICON icon)
+    {
+        if (m_icon != nullptr)
+            DestroyIcon(m_icon);
+        m_icon = icon;
+    }
+
+private:
+    HICON m_icon;
 };
 
 // An object selected into a device context, the previous one selected back

@@ -1,4 +1,5 @@
 #include "framework/OleDataSource.h"
+#include "framework/Handles.h"
 #include <cstring>
 #include <shlobj.h>
 
@@ -94,23 +95,18 @@ HRESULT STDMETHODCALLTYPE COleDataSource::GetData(FORMATETC* format, STGMEDIUM* 
         return DV_E_FORMATETC;
     // The receiver owns and frees what it gets: a copy of the block.
     const SIZE_T size = GlobalSize(block);
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
-    if (copy == nullptr)
+    ScopedGlobal copy(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size));
+    if (copy.Get() == nullptr)
         return E_OUTOFMEMORY;
-    const void* from = GlobalLock(block);
-    void* to = GlobalLock(copy);
-    if (from != nullptr && to != nullptr)
-        std::memcpy(to, from, size);
-    if (to != nullptr)
-        GlobalUnlock(copy);
-    if (from != nullptr)
-        GlobalUnlock(block);
-    if (from == nullptr || to == nullptr) {
-        GlobalFree(copy);
-        return E_OUTOFMEMORY;
+    {
+        const GlobalLockOf<const void> from(block);
+        const GlobalLockOf<void> to(copy.Get());
+        if (from.Get() == nullptr || to.Get() == nullptr)
+            return E_OUTOFMEMORY;
+        std::memcpy(to.Get(), from.Get(), size);
     }
     medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = copy;
+    medium->hGlobal = copy.Release();
     medium->pUnkForRelease = nullptr;
     return S_OK;
 }

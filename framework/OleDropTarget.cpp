@@ -56,6 +56,14 @@ ULONG STDMETHODCALLTYPE COleDropTarget::Release()
     return m_references > 0 ? --m_references : 0;
 }
 
+HRESULT COleDropTarget::Refuse(DWORD* effect)
+{
+    // A window that failed to answer takes nothing; the exception stays
+    // here, as the system's code calling us knows nothing of it.
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+}
+
 POINT COleDropTarget::ToClient(POINTL point) const
 {
     POINT client = {point.x, point.y};
@@ -80,7 +88,11 @@ HRESULT STDMETHODCALLTYPE COleDropTarget::DragEnter(IDataObject* data, DWORD key
     m_data = data;
     if (m_data != nullptr)
         m_data->AddRef();
-    *effect &= m_hWnd != nullptr ? OnDragEnter(m_hWnd, data, keyState, ToClient(point)) : DROPEFFECT_NONE;
+    try {
+        *effect &= m_hWnd != nullptr ? OnDragEnter(m_hWnd, data, keyState, ToClient(point)) : DROPEFFECT_NONE;
+    } catch (...) {
+        return Refuse(effect);
+    }
     return S_OK;
 }
 
@@ -88,17 +100,26 @@ HRESULT STDMETHODCALLTYPE COleDropTarget::DragOver(DWORD keyState, POINTL point,
 {
     if (effect == nullptr)
         return E_INVALIDARG;
-    *effect &= m_hWnd != nullptr && m_data != nullptr
-        ? OnDragOver(m_hWnd, m_data, keyState, ToClient(point)) : DROPEFFECT_NONE;
+    try {
+        *effect &= m_hWnd != nullptr && m_data != nullptr
+            ? OnDragOver(m_hWnd, m_data, keyState, ToClient(point)) : DROPEFFECT_NONE;
+    } catch (...) {
+        return Refuse(effect);
+    }
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE COleDropTarget::DragLeave()
 {
-    if (m_hWnd != nullptr)
-        OnDragLeave(m_hWnd);
+    HRESULT result = S_OK;
+    try {
+        if (m_hWnd != nullptr)
+            OnDragLeave(m_hWnd);
+    } catch (...) {
+        result = E_UNEXPECTED;
+    }
     ForgetData();
-    return S_OK;
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE COleDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point,
@@ -119,14 +140,22 @@ HRESULT STDMETHODCALLTYPE COleDropTarget::Drop(IDataObject* data, DWORD keyState
         m_data->AddRef();
     }
     const POINT client = ToClient(point);
-    const DWORD allowed = *effect & OnDragOver(m_hWnd, data, keyState, client);
-    if (allowed == DROPEFFECT_NONE) {
+    try {
+        const DWORD allowed = *effect & OnDragOver(m_hWnd, data, keyState, client);
+        if (allowed == DROPEFFECT_NONE) {
+            *effect = DROPEFFECT_NONE;
+            OnDragLeave(m_hWnd);
+        } else if (!OnDrop(m_hWnd, data, allowed, client)) {
+            *effect = DROPEFFECT_NONE;
+        } else {
+            *effect = allowed;
+        }
+    } catch (...) {
+        // The window is told the drag is over, so it takes its drop mark
+        // away; the source learns that nothing was dropped.
+        DragLeave();
         *effect = DROPEFFECT_NONE;
-        OnDragLeave(m_hWnd);
-    } else if (!OnDrop(m_hWnd, data, allowed, client)) {
-        *effect = DROPEFFECT_NONE;
-    } else {
-        *effect = allowed;
+        return E_UNEXPECTED;
     }
     ForgetData();
     return S_OK;

@@ -39,6 +39,7 @@ protected:
     virtual void OnDragLeave(HWND hwnd);
 
 private:
+    static HRESULT Refuse(DWORD* effect);
     POINT ToClient(POINTL point) const;
     void ForgetData();
 

@@ -92,6 +92,8 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_defaultRan != nullptr)
+        *m_defaultRan = true;
     return DefSubclassProc(m_hWnd, msg, wParam, lParam);
 }
 
@@ -106,9 +108,20 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         wnd->m_hWnd = nullptr;
         return result;
     }
+    // An exception never leaves for the system's code. The message still
+    // gets default processing, unless the handler had asked for it already.
+    bool defaultRan = false;
+    bool* const outer = wnd->m_defaultRan;
+    wnd->m_defaultRan = &defaultRan;
+    LRESULT result = 0;
+    bool failed = false;
     try {
-        return wnd->WindowProc(msg, wParam, lParam);
+        result = wnd->WindowProc(msg, wParam, lParam);
     } catch (...) {
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
+        failed = true;
     }
+    wnd->m_defaultRan = outer;
+    if (failed && !defaultRan)
+        result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    return result;
 }

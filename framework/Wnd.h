@@ -59,4 +59,8 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR refData);
     bool m_subclassed = false;
+    // Set by Default while the message being handled is the innermost one,
+    // so that a handler that throws after it is not given default
+    // processing a second time.
+    bool* m_defaultRan = nullptr;
 };

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the three icons of Quipmark (16x16 and 32x32, 32-bit with mask) and
-writes them as .ico files beside this script.
+"""Draws the three icons of Quipmark at 16, 20, 24, 32, 40 and 48 pixels
+(32-bit with mask) and writes them as .ico files beside this script. Windows
+picks the image for the small and the large icon size of the display scale:
+16 and 32 at 100 %, 20 and 40 at 125 %, 24 and 48 at 150 %, 32 and 64 at
+200 % (the 64 drawn from the 48).
 
   quipmark.ico  the application: a speech bubble holding a quotation mark
   group.ico     a group of entries: a folder
@@ -18,46 +21,66 @@ def fill(img, x0, y0, x1, y1, colour):
             if 0 <= x < len(img) and 0 <= y < len(img):
                 img[y][x] = colour
 
-def outline(img, x0, y0, x1, y1, colour):
-    fill(img, x0, y0, x1, y0, colour)
-    fill(img, x0, y1, x1, y1, colour)
-    fill(img, x0, y0, x0, y1, colour)
-    fill(img, x1, y0, x1, y1, colour)
+def outline(img, x0, y0, x1, y1, colour, width=1):
+    for i in range(width):
+        fill(img, x0 + i, y0 + i, x1 - i, y0 + i, colour)
+        fill(img, x0 + i, y1 - i, x1 - i, y1 - i, colour)
+        fill(img, x0 + i, y0 + i, x0 + i, y1 - i, colour)
+        fill(img, x1 - i, y0 + i, x1 - i, y1 - i, colour)
+
+class Grid:
+    """The 16 x 16 design grid laid over an n x n image: cell c covers the
+    pixels from round(c * n / 16) up to the start of cell c + 1, so that every
+    size keeps the same shapes and the cells still meet without gaps."""
+    def __init__(self, n):
+        self.n = n
+        self.f = n / 16
+        self.line = max(1, round(self.f / 2))   # the width of an outline
+    def px(self, c):
+        return int(c * self.f + 0.5)
+    def cells(self, img, c0, r0, c1, r1, colour):
+        fill(img, self.px(c0), self.px(r0), self.px(c1 + 1) - 1, self.px(r1 + 1) - 1, colour)
+    def frame(self, img, c0, r0, c1, r1, colour):
+        outline(img, self.px(c0), self.px(r0), self.px(c1 + 1) - 1, self.px(r1 + 1) - 1, colour,
+                self.line)
 
 INK = (40, 40, 60)
 
 def app_icon(n):
-    s = n // 16
+    g = Grid(n)
     img = blank(n)
     blue, light = (30, 90, 200), (250, 250, 255)
-    fill(img, 1 * s, 2 * s, 14 * s + s - 1, 10 * s + s - 1, blue)
-    fill(img, 2 * s, 3 * s, 13 * s + s - 1, 9 * s + s - 1, light)
-    # tail of the bubble
-    for i in range(3 * s):
-        fill(img, 3 * s + i // 2, 11 * s + i, 4 * s + s - 1 - i // 3, 11 * s + i, blue)
+    g.cells(img, 1, 2, 14, 10, blue)
+    g.cells(img, 2, 3, 13, 9, light)
+    # tail of the bubble: three cells high, narrowing downwards
+    top, rows = g.px(11), g.px(14) - g.px(11)
+    for i in range(rows):
+        fill(img, g.px(3) + i // 2, top + i, g.px(5) - 1 - i // 3, top + i, blue)
     # a quotation mark: two commas
-    for cx in (5 * s, 9 * s):
-        fill(img, cx, 4 * s, cx + 2 * s - 1, 6 * s - 1, blue)
-        fill(img, cx + s, 6 * s, cx + 2 * s - 1, 7 * s + s - 1, blue)
+    for c in (5, 9):
+        g.cells(img, c, 4, c + 1, 5, blue)
+        g.cells(img, c + 1, 6, c + 1, 7, blue)
     return img
 
 def group_icon(n):
-    s = n // 16
+    g = Grid(n)
     img = blank(n)
     yellow, dark = (240, 200, 70), (170, 120, 20)
-    fill(img, 1 * s, 3 * s, 6 * s + s - 1, 4 * s + s - 1, dark)
-    fill(img, 1 * s, 5 * s, 14 * s + s - 1, 13 * s + s - 1, yellow)
-    outline(img, 1 * s, 5 * s, 14 * s + s - 1, 13 * s + s - 1, dark)
+    g.cells(img, 1, 3, 6, 4, dark)
+    g.cells(img, 1, 5, 14, 13, yellow)
+    g.frame(img, 1, 5, 14, 13, dark)
     return img
 
 def entry_icon(n):
-    s = n // 16
+    g = Grid(n)
     img = blank(n)
     paper = (255, 255, 245)
-    fill(img, 3 * s, 1 * s, 12 * s + s - 1, 14 * s + s - 1, paper)
-    outline(img, 3 * s, 1 * s, 12 * s + s - 1, 14 * s + s - 1, INK)
+    g.cells(img, 3, 1, 12, 14, paper)
+    g.frame(img, 3, 1, 12, 14, INK)
+    # lines of text, thinner than a cell from 32 pixels on
     for row in (4, 7, 10):
-        fill(img, 5 * s, row * s, 10 * s + s - 1, row * s + s - 1 if s > 1 else row * s, (90, 110, 160))
+        y = g.px(row)
+        fill(img, g.px(5), y, g.px(11) - 1, y + max(1, (g.px(row + 1) - y) // 2) - 1, (90, 110, 160))
     return img
 
 def dib(img):
@@ -91,6 +114,8 @@ def write_ico(path, images):
     with open(path, 'wb') as f:
         f.write(out)
 
+SIZES = (16, 20, 24, 32, 40, 48)
+
 here = os.path.dirname(os.path.abspath(__file__))
 for name, draw in (('quipmark.ico', app_icon), ('group.ico', group_icon), ('entry.ico', entry_icon)):
-    write_ico(os.path.join(here, name), [draw(16), draw(32)])
+    write_ico(os.path.join(here, name), [draw(n) for n in SIZES])

@@ -19,9 +19,22 @@ echo "No X display: starting Quipmark on a private Xvfb."
     wine "$1" &
     program=$!
     probe=$(dirname "$1")/tests/qmprobe.exe
+    # The window exists hidden for a moment before it first shows: wait for
+    # it to show and then hide itself, or its hide timer would take away
+    # the dialog shown below.
+    wine "$probe" wait visible 20000 >/dev/null
     wine "$probe" wait hidden 20000 >/dev/null
     wine "$probe" post 1034 0 0x203 >/dev/null   # a double-click on the tray icon
     wine "$probe" wait shown 10000 >/dev/null
+    # Shown for Windows is not yet drawn on the X screen: wait until the
+    # window manager has mapped it.
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^Quipmark\$" 2>/dev/null | head -n 1)
+        if [ -n "$id" ] && xprop -id "$id" WM_STATE 2>/dev/null | grep -q "window state: Normal"; then
+            break
+        fi
+        sleep 0.2
+    done
     mkdir -p "$(dirname "$2")"
     import -window root "$2"
     echo "Screenshot of the configuration dialog: $2"

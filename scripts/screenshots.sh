@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Wine on a private display: the
 # configuration dialog, the tray menu and the About box, from a copy of
-# build/win32/quipmark.exe with a small sample data file.
+# build/win32/quipmark.exe with a small sample data file; then, in a prefix
+# of its own set to 144 DPI, the dialog with the search panel shown.
 #
 #   scripts/screenshots.sh [FOLDER]      default docs/screenshots
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+scaled=0
+if [ "${1:-}" = "--scaled" ]; then scaled=1; shift; fi
 out=$(realpath -m "${1:-$root/docs/screenshots}")
 
 if [ -z "${WINEPREFIX:-}" ]; then
@@ -55,6 +58,18 @@ probe wait hidden 20000 >/dev/null
 sleep 3   # Wine takes the X clipboard over on its next poll
 kill "$xclip_pid" 2>/dev/null || true
 
+if [ "$scaled" = 1 ]; then
+    probe post 0x111 32773 0 >/dev/null      # "&Configure...": shows the dialog
+    probe wait shown 10000 >/dev/null
+    probe post 0x111 1035 0 >/dev/null       # "<< Sear&ch": shows the search panel
+    settle
+    capture Quipmark "$out/dialog-144dpi.png"
+    probe post 0x111 32774 0 >/dev/null      # "&Exit"
+    wait "$program" || true
+    program=
+    exit 0
+fi
+
 xdotool mousemove 300 150
 probe post 0x40a 0 0x205 >/dev/null          # a right click on the tray icon
 probe wait menu 10000 >/dev/null
@@ -79,3 +94,7 @@ probe windowpost "About Quipmark" 0x111 1 0 >/dev/null
 probe post 0x111 32774 0 >/dev/null          # "&Exit"
 wait "$program" || true
 program=
+
+# The same dialog at 150 % display scale, in a prefix of its own: Wine reads
+# the scale when a program starts.
+"$root/scripts/with-wine.sh" "$root/scripts/at-dpi.sh" 144 "$0" --scaled "$out"

@@ -1,4 +1,5 @@
 #include "tree/OleMyDropTarget.h"
+#include "framework/Handles.h"
 #include "tree/TextBlock.h"
 
 namespace {
@@ -12,9 +13,9 @@ bool DroppedText(IDataObject* data, std::string& text)
         return false;
     bool ok = false;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
-        if (const char* bytes = static_cast<const char*>(GlobalLock(medium.hGlobal))) {
-            text = TextOfBlock(bytes, GlobalSize(medium.hGlobal));
-            GlobalUnlock(medium.hGlobal);
+        const GlobalLockOf<const char> bytes(medium.hGlobal);
+        if (bytes.Get() != nullptr) {
+            text = TextOfBlock(bytes.Get(), bytes.Size());
             ok = true;
         }
     }

@@ -2,7 +2,7 @@
 // program of the same desktop would, and reports what it sees. The
 // end-to-end tests run it under Wine beside the real quipmark.exe.
 //
-//   qmprobe state                         "visible iconic" flags of the "Quipmark" window
+//   qmprobe state                         "visible iconic" flags of the "Quipmark" dialog
 //   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
 //   qmprobe menukeys VK...                posts key presses to the open popup menu
@@ -23,6 +23,10 @@
 //   qmprobe rect CAPTION                  "x y width height" of that window on the screen
 //   qmprobe drag X Y TEXT                 drags TEXT (CF_TEXT) from a window of its own to the
 //                                         screen point X, Y and drops it there
+//   qmprobe foreign CAPTION               keeps a minimised window of another class with that
+//                                         caption until ended
+//   qmprobe foreignstate                  "iconic" or "normal" for that window
+//   qmprobe trayicon                      succeeds when the program's tray icon exists
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
@@ -39,9 +43,32 @@ namespace {
 
 const char kSettingsKey[] = "Software\\Dorvalent\\QuipMark\\";
 
+// The program's dialog, never another program's window of that caption.
 HWND MainWindow()
 {
-    return FindWindowA(nullptr, "Quipmark");
+    return FindWindowA("#32770", "Quipmark");
+}
+
+const char kForeignClass[] = "QmProbeForeign";
+
+// A minimised top-level window of another class with the caption given, as
+// a folder window on a folder of that name; it lives until ended.
+int Foreign(const char* caption)
+{
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = DefWindowProcA;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = kForeignClass;
+    RegisterClassA(&cls);
+    HWND window = CreateWindowA(kForeignClass, caption, WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr,
+                                nullptr, cls.hInstance, nullptr);
+    if (window == nullptr)
+        return 1;
+    ShowWindow(window, SW_SHOWMINNOACTIVE);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
 }
 
 HWND OpenMenuWindow()
@@ -428,6 +455,23 @@ int main(int argc, char** argv)
             return 1;
         std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
         return 0;
+    }
+    if (verb == "foreign" && argc >= 3)
+        return Foreign(argv[2]);
+    if (verb == "foreignstate") {
+        HWND window = FindWindowA(kForeignClass, nullptr);
+        if (window == nullptr)
+            return 1;
+        std::printf("%s\n", IsIconic(window) ? "iconic" : "normal");
+        return 0;
+    }
+    if (verb == "trayicon") {
+        // Only an icon that exists can be modified.
+        NOTIFYICONDATAA icon = {};
+        icon.cbSize = 88;
+        icon.hWnd = main;
+        icon.uID = 0;
+        return main != nullptr && Shell_NotifyIconA(NIM_MODIFY, &icon) ? 0 : 1;
     }
     if (verb == "drag" && argc >= 5)
         return Drag(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), argv[4]);

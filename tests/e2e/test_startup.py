@@ -3,8 +3,8 @@ import os
 import subprocess
 import unittest
 
-from quipmark_e2e import (ID_SHOW_CONFIGURATION, WM_COMMAND, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY,
-                          QuipmarkTestCase, probe, wait_for)
+from quipmark_e2e import (ID_SHOW_CONFIGURATION, PROBE, WM_COMMAND, WM_LBUTTONDBLCLK,
+                          WM_TRAY_NOTIFY, QuipmarkTestCase, probe, wait_for)
 
 
 def tray_window():
@@ -42,6 +42,22 @@ class StartUp(QuipmarkTestCase):
         self.assertEqual(second.returncode, 0)
         self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
         self.assertIsNone(self.app.process.poll(), 'the first instance must keep running')
+
+    def test_another_programs_window_captioned_quipmark_is_left_alone(self):
+        # A folder window on a folder named Quipmark has exactly this caption.
+        other = subprocess.Popen(['wine', PROBE, 'foreign', 'Quipmark'], stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            self.assertTrue(wait_for(lambda: probe('foreignstate')[1].strip() == 'iconic', timeout=20))
+            self.app.start(wait_hidden=False)
+            self.assertEqual(probe('wait', 'visible', 20000)[0], 0, 'the program must start beside it')
+            self.assertEqual(probe('wait', 'hidden', 20000)[0], 0)
+            self.assertTrue(wait_for(lambda: probe('trayicon')[0] == 0, timeout=10), 'no tray icon')
+            self.assertIsNone(self.app.process.poll())
+            self.assertEqual(probe('foreignstate')[1].strip(), 'iconic', 'the other window keeps its place')
+        finally:
+            other.kill()
+            other.wait()
 
     def test_exit_with_nothing_changed_writes_nothing(self):
         self.app.start()

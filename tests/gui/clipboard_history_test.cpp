@@ -56,19 +56,6 @@ TEST_F(ClipboardHistory, APictureDropsTheOldestOfAFullHistoryOnly)
     EXPECT_EQ(ChildLabels(Branch()).size(), 14u);
 }
 
-TEST_F(ClipboardHistory, ShorterTextsReplaceTextsThatBeginWithThemIgnoringCase)
-{
-    StartDialog();
-    Copy("hello world");
-    Copy("other");
-    Copy("Hello");
-    EXPECT_EQ(History(), (std::vector<std::string>{"Hello", "other"}));
-    Copy("hello world");
-    EXPECT_EQ(History(), (std::vector<std::string>{"hello world", "Hello", "other"}));
-    Copy("other");
-    EXPECT_EQ(History(), (std::vector<std::string>{"other", "hello world", "Hello"}));
-}
-
 TEST_F(ClipboardHistory, TextsMarkedPrivateAreNeitherRecordedNorDropAnything)
 {
     StartDialog();

@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +46,36 @@ const ExpectedControl kControls[] = {
 };
 
 class DialogLifecycle : public DialogTest {};
+
+// Answers every message box with Yes; while the first one is open, Exit is
+// chosen once more, as from the tray menu.
+struct SecondExit {
+    HWND dialog = nullptr;
+    std::vector<HWND> boxes;
+};
+SecondExit* g_secondExit = nullptr;
+
+BOOL CALLBACK AnswerWithSecondExit(HWND hwnd, LPARAM)
+{
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr)
+        return TRUE;
+    std::vector<HWND>& boxes = g_secondExit->boxes;
+    if (std::find(boxes.begin(), boxes.end(), hwnd) != boxes.end())
+        return TRUE;  // answered already, closing
+    boxes.push_back(hwnd);
+    if (boxes.size() == 1)
+        PostMessageA(g_secondExit->dialog, WM_COMMAND, ID_EXIT, 0);
+    PostMessageA(hwnd, WM_COMMAND, IDYES, 0);
+    return FALSE;
+}
+
+void CALLBACK OnSecondExitTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_secondExit != nullptr)
+        EnumThreadWindows(GetCurrentThreadId(), AnswerWithSecondExit, 0);
+}
 
 TEST_F(DialogLifecycle, HasEveryControlOfItsTemplateInOrder)
 {
@@ -158,6 +189,23 @@ TEST_F(DialogLifecycle, ExitWithChangesAsksAndYesSaves)
     MessageBoxAnswerer answerer(IDYES);
     dialog->Send(WM_COMMAND, ID_EXIT, 0);  // "&Exit" of the tray menu
     EXPECT_EQ(answerer.Count(), 1);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_TRUE(FileExists(dataPath));
+}
+
+TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSavesTwice)
+{
+    StartDialog();
+    dialog->SetModified(true);
+    SecondExit second;
+    second.dialog = Hwnd();
+    g_secondExit = &second;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnSecondExitTimer);
+    Click(IDC_EXIT);
+    KillTimer(nullptr, timer);
+    g_secondExit = nullptr;
+    PumpMessages();
+    EXPECT_EQ(second.boxes.size(), 1u) << "one question at a time";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_TRUE(FileExists(dataPath));
 }

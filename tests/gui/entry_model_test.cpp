@@ -21,39 +21,6 @@ TEST_F(EntryModel, StartsWithTheRootAndTheClipboardBranch)
     EXPECT_FALSE(Tree().IsInClipboardBranch(nullptr));
 }
 
-TEST_F(EntryModel, TheTextTableDoesNotGrowWithUse)
-{
-    StartDialog();
-    HTREEITEM root = Tree().Root();
-    for (int round = 0; round < 200; ++round) {
-        HTREEITEM group = dialog->InsertEntry(root, TVI_LAST, "group", "group", 2);
-        for (int i = 0; i < 5; ++i)
-            dialog->InsertEntry(group, TVI_LAST, "child", "child " + std::to_string(i), 2);
-        dialog->DeleteEntryItem(group);
-    }
-    EXPECT_LE(dialog->TextTableSize(), 2u + 6u);
-    // Every live item still names a slot holding its own text.
-    HTREEITEM kept = dialog->InsertEntry(root, TVI_LAST, "kept", "kept text", 2);
-    HTREEITEM other = dialog->InsertEntry(root, TVI_LAST, "other", "other text", 2);
-    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(kept))), "kept text");
-    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(other))), "other text");
-}
-
-TEST_F(EntryModel, ASlotTheOpenMenuNamesIsNotTakenByANewEntry)
-{
-    StartDialog();
-    HTREEITEM doomed = dialog->InsertEntry(Tree().Root(), TVI_LAST, "doomed", "doomed", 2);
-    DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); });
-    // While the menu's command is still on its way, the entry goes and a
-    // new one comes (as the clipboard history does on a change).
-    dialog->DeleteEntryItem(doomed);
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "newcomer", "newcomer", 2);
-    SetClipboardText("unchanged");
-    dialog->OnMenuCmd(1326);
-    PumpMessages();
-    EXPECT_EQ(ClipboardText(), "unchanged");
-}
-
 TEST_F(EntryModel, LongTextsShowAShortLabelButStayWhole)
 {
     StartDialog();

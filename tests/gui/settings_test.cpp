@@ -46,21 +46,31 @@ TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
     EXPECT_FALSE(KeyExists(kSettingsPath)) << "loading writes nothing";
 }
 
-TEST_F(SettingsLoad, MenuWidthIsLimitedTo100ThenToTheControlsRange)
+// How stored numbers decode is tested natively; here, that the decoded
+// settings reach the controls and the window, and that showing them is no
+// change of the user's.
+TEST_F(SettingsLoad, StoredValuesAreShownWithinTheControlsRangeAndApplied)
 {
-    const struct {
-        DWORD stored;
-        int shown;
-    } cases[] = {{50, 50}, {99, 99}, {100, 99}, {250, 99}, {0x10000, 99}, {0x10032, 99},
-                 {0xFFFFFFFF, 99}, {5, 10}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE("MaxLength " + std::to_string(c.stored));
-        SetNumber(kSettingsPath, "MaxLength", c.stored);
-        StartDialog();
-        EXPECT_EQ(MenuWidth(), c.shown);
-        EXPECT_FALSE(Enabled(IDC_SAVE));
-        CloseDialog();
-    }
+    SetNumber(kSettingsPath, "MaxLength", 250);
+    SetNumber(kSettingsPath, "SaveOnExit", 7);
+    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
+    StartDialog();
+    EXPECT_EQ(MenuWidth(), 99);
+    EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
+    EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_TRUE(IsTopmost(Hwnd()));
+    EXPECT_FALSE(Enabled(IDC_SAVE)) << "showing the stored state is no change";
+    Click(IDC_SAVE);
+    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 99), 1u) << "stored back as 1";
+    EXPECT_EQ(NumberOr(kSettingsPath, "MaxLength", 0), 99u);
+    CloseDialog();
+
+    SetNumber(kSettingsPath, "MaxLength", 5);
+    SetNumber(kSettingsPath, "AlwaysOnTop", 7);
+    StartDialog();
+    EXPECT_EQ(MenuWidth(), 10);
+    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_FALSE(IsTopmost(Hwnd()));
 }
 
 TEST_F(SettingsLoad, ValuesOfTheWrongTypeReadAsZero)
@@ -77,30 +87,6 @@ TEST_F(SettingsLoad, ValuesOfTheWrongTypeReadAsZero)
     EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
     EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
     EXPECT_TRUE(HotkeyIsFree(0x0674));
-}
-
-TEST_F(SettingsLoad, SaveOnExitIsOnForAnyValueButZero)
-{
-    SetNumber(kSettingsPath, "SaveOnExit", 7);
-    StartDialog();
-    EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
-    Click(IDC_SAVE);
-    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 99), 1u) << "stored back as 1";
-}
-
-TEST_F(SettingsLoad, AlwaysOnTopIsOnOnlyForExactlyOne)
-{
-    SetNumber(kSettingsPath, "AlwaysOnTop", 7);
-    StartDialog();
-    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
-    EXPECT_FALSE(IsTopmost(Hwnd()));
-    CloseDialog();
-
-    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
-    StartDialog();
-    EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
-    EXPECT_TRUE(IsTopmost(Hwnd()));
-    EXPECT_FALSE(Enabled(IDC_SAVE)) << "showing the stored state is no change";
 }
 
 TEST_F(SettingsLoad, StartingOnTopThenExitingAsksNothing)
@@ -245,6 +231,26 @@ TEST_F(RegistryImport, TakesAListUpToItsFirstGapThenDeletesItAndSaves)
     CloseDialog();
     StartDialog();
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Work\n    alpha\n    beta\n");
+}
+
+TEST_F(RegistryImport, AListWhoseSaveFailsStaysUnsavedAndTheExitAsks)
+{
+    WriteBytesToFile(dataPath, K("loaded"));
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetText(ListPath("Work"), "0", "alpha");
+    {
+        MessageBoxAnswerer boxes(IDOK);
+        StartDialog();
+        EXPECT_EQ(boxes.Count(), 1) << "the failed save is reported";
+    }
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  loaded\n  Work\n    alpha\n");
+    EXPECT_FALSE(KeyExists(ListPath("Work")));
+    EXPECT_TRUE(Enabled(IDC_SAVE)) << "the list is in neither the registry nor the file";
+
+    MessageBoxAnswerer answerer(IDNO);
+    Click(IDC_EXIT);
+    ASSERT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
 }
 
 TEST_F(RegistryImport, ListsComeInNameOrderAfterTheLoadedEntries)

@@ -143,14 +143,98 @@ TEST_F(TrayMenu, EntriesBeyondFiveHundredAreShownButDoNothing)
     const auto items = ShowMenu(0);
     ASSERT_GE(items.size(), 2u);
     ASSERT_EQ(items[1].submenu.size(), 520u);
+    EXPECT_EQ(items[1].submenu[498].id, 1824u);
     EXPECT_EQ(items[1].submenu[499].id, 1825u);
-    EXPECT_EQ(items[1].submenu[519].id, 1845u);
+    EXPECT_EQ(items[1].submenu[519].id, 1825u);
     SetClipboardText("unchanged");
     dialog->Send(WM_COMMAND, 1825, 0);
     PumpMessages();
     EXPECT_EQ(ClipboardText(), "unchanged");
     dialog->Send(WM_COMMAND, 1824, 0);
     EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == "child 498"; })) << ClipboardText();
+}
+
+TEST_F(TrayMenu, WithMoreEntriesThanIdsNoItemCarriesAnotherItemsCommand)
+{
+    // Far more entry items than a command's 16 bits of id can number.
+    std::string bytes;
+    for (int group = 0; group < 70; ++group) {
+        bytes += K("group " + std::to_string(group));
+        for (int child = 0; child < 1000; ++child)
+            bytes += E(std::to_string(group) + "." + std::to_string(child));
+    }
+    StartWith(bytes);
+    const ScopedMenu built = dialog->BuildTrayMenu(0);
+    HMENU menu = built.Get();
+    ASSERT_NE(menu, nullptr);
+    // The command an item delivers is the low word of its id.
+    UINT n = 0;
+    int misplaced = 0;
+    auto check = [&](UINT id) {
+        ++n;
+        const UINT delivered = LOWORD(id);
+        const bool entryCommand = delivered >= kFirstMenuCommand && delivered <= kLastMenuCommand;
+        if (n <= 500 ? delivered != kFirstMenuCommand + n
+                     : entryCommand || delivered == ID_EXIT || delivered == ID_SHOW_CONFIGURATION)
+            ++misplaced;
+    };
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count - 3; ++i) {
+        if (HMENU submenu = GetSubMenu(menu, i)) {
+            for (int j = 0; j < GetMenuItemCount(submenu); ++j)
+                check(GetMenuItemID(submenu, j));
+        } else {
+            check(GetMenuItemID(menu, i));
+        }
+    }
+    EXPECT_EQ(n, 70001u);
+    EXPECT_EQ(misplaced, 0);
+}
+
+// While the tray menu is open, the tree changes (an entry comes first) and
+// the hotkey is pressed; then the menu's second item is chosen.
+struct SecondMenuRequest {
+    CQuipMarkDlg* dialog = nullptr;
+    DWORD actedAt = 0;
+};
+SecondMenuRequest* g_secondRequest = nullptr;
+
+void CALLBACK OnSecondRequestTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_secondRequest == nullptr)
+        return;
+    HWND menuWindow = nullptr;
+    while ((menuWindow = FindWindowExA(nullptr, menuWindow, "#32768", nullptr)) != nullptr)
+        if (IsWindowVisible(menuWindow))
+            break;
+    if (menuWindow == nullptr)
+        return;
+    if (g_secondRequest->actedAt == 0) {
+        g_secondRequest->actedAt = GetTickCount();
+        CQuipMarkDlg& dialog = *g_secondRequest->dialog;
+        dialog.InsertEntry(dialog.Tree().Root(), TVI_FIRST, "intruder", "intruder", 2);
+        PostMessageA(dialog.Handle(), WM_HOTKEY, 0, 0);
+        for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+            PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
+            PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000000);
+        }
+    } else if (GetTickCount() - g_secondRequest->actedAt > 5000) {
+        EndMenu();  // a menu left open is closed, so the test never hangs
+    }
+}
+
+TEST_F(TrayMenu, AHotkeyPressedWhileTheMenuIsOpenLeavesItsItemsAsShown)
+{
+    StartWith(K("first") + K("second"));
+    SecondMenuRequest request;
+    request.dialog = dialog.get();
+    g_secondRequest = &request;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnSecondRequestTimer);
+    dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP);
+    PumpUntil([] { return ClipboardText() != "<none>"; });
+    KillTimer(nullptr, timer);
+    g_secondRequest = nullptr;
+    EXPECT_EQ(ClipboardText(), "first");
 }
 
 TEST_F(TrayMenu, DoubleClickShowsTheDialogAndOtherMouseMessagesDoNothing)

@@ -1,0 +1,220 @@
+// The dialog at the display scale the test process runs at. CTest runs it
+// once per scale, each in a prefix of its own (display-scales.sh); run alone,
+// it checks whatever scale the prefix has.
+#include "GuiTestSupport.h"
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+std::string Show(const RECT& r)
+{
+    return std::to_string(r.left) + ".." + std::to_string(r.right) + " x " +
+           std::to_string(r.top) + ".." + std::to_string(r.bottom);
+}
+
+bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+SIZE IconSize(HICON icon)
+{
+    SIZE size = {0, 0};
+    ICONINFO info = {};
+    if (icon == nullptr || !GetIconInfo(icon, &info))
+        return size;
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    size.cx = bitmap.bmWidth;
+    size.cy = info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2;
+    if (info.hbmColor != nullptr)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return size;
+}
+
+bool IsGroupBox(HWND control)
+{
+    char cls[16] = "";
+    GetClassNameA(control, cls, sizeof(cls));
+    return lstrcmpiA(cls, "Button") == 0 &&
+           (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// An up-down control set beside its buddy covers the buddy's border, so
+// that the two look like one control.
+bool IsUpDownOf(HWND upDown, HWND buddy)
+{
+    char cls[32] = "";
+    GetClassNameA(upDown, cls, sizeof(cls));
+    return lstrcmpiA(cls, UPDOWN_CLASSA) == 0 &&
+           reinterpret_cast<HWND>(SendMessageA(upDown, UDM_GETBUDDY, 0, 0)) == buddy;
+}
+
+// The application manifest's DPI declaration, as Windows reads it.
+std::wstring DeclaredDpiAwareness()
+{
+    wchar_t value[64] = L"";
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                              L"dpiAware", value, 64, &written))
+        return L"<none>";
+    return value;
+}
+
+bool Holds(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+class DisplayScale : public DialogTest {
+protected:
+    // A control's rectangle from its template's position and size in dialog
+    // units, mapped as the dialog maps a template: each number on its own.
+    RECT Template(int x, int y, int cx, int cy) const
+    {
+        RECT mapped = {x, y, cx, cy};
+        MapDialogRect(Hwnd(), &mapped);
+        return {mapped.left, mapped.top, mapped.left + mapped.right, mapped.top + mapped.bottom};
+    }
+    RECT ControlRect(HWND control) const
+    {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    RECT ItemRect(int id) const { return ControlRect(GetDlgItem(Hwnd(), id)); }
+    std::map<HWND, RECT> Controls() const
+    {
+        std::map<HWND, RECT> controls;
+        for (HWND child = GetWindow(Hwnd(), GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT))
+            controls[child] = ControlRect(child);
+        return controls;
+    }
+    // Visible controls may touch but not overlap, except a group box and a
+    // control wholly inside it, and an up-down control and its buddy.
+    void ExpectNoVisibleOverlap(const std::string& state) const
+    {
+        std::vector<HWND> visible;
+        for (const auto& control : Controls())
+            if (GetWindowLongA(control.first, GWL_STYLE) & WS_VISIBLE)
+                visible.push_back(control.first);
+        for (size_t i = 0; i < visible.size(); ++i) {
+            for (size_t j = i + 1; j < visible.size(); ++j) {
+                const RECT a = ControlRect(visible[i]), b = ControlRect(visible[j]);
+                RECT common;
+                if (!IntersectRect(&common, &a, &b))
+                    continue;
+                if ((IsGroupBox(visible[i]) && Holds(a, b)) || (IsGroupBox(visible[j]) && Holds(b, a)))
+                    continue;
+                if (IsUpDownOf(visible[i], visible[j]) || IsUpDownOf(visible[j], visible[i]))
+                    continue;
+                ADD_FAILURE() << state << ": controls " << GetDlgCtrlID(visible[i]) << " at "
+                              << Show(a) << " and " << GetDlgCtrlID(visible[j]) << " at " << Show(b)
+                              << " overlap";
+            }
+        }
+    }
+    void ExpectOthersUnmoved(const std::map<HWND, RECT>& before, const std::string& state) const
+    {
+        for (const auto& control : Controls()) {
+            if (GetDlgCtrlID(control.first) == IDC_TREE)
+                continue;
+            EXPECT_TRUE(control.second == before.at(control.first))
+                << state << ": control " << GetDlgCtrlID(control.first) << " moved from "
+                << Show(before.at(control.first)) << " to " << Show(control.second);
+        }
+    }
+};
+
+TEST_F(DisplayScale, TreeFollowsTheDialogFontIconsTheSystemSizesAndNothingOverlaps)
+{
+    const int dpi = ScreenDpi();
+    if (const char* wanted = std::getenv("QUIPMARK_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(wanted)) << "the prefix's LogPixels did not take";
+    }
+    StartDialog();
+    dialog->ShowConfiguration();
+
+    // The template's tree, 191 x 150 units at 7, 75; with the search row
+    // shown it ends just above "Enter Text to &Find:", at most two units.
+    const RECT templateTree = Template(7, 75, 191, 150);
+    const RECT label = ItemRect(IDC_FIND_LABEL);
+    const int twoUnits = Template(0, 0, 0, 2).bottom;
+    const std::map<HWND, RECT> initial = Controls();
+
+    const RECT neverShown = ItemRect(IDC_TREE);
+    EXPECT_TRUE(neverShown == templateTree) << Show(neverShown) << " instead of " << Show(templateTree);
+    ExpectNoVisibleOverlap("panel never shown");
+
+    std::string measured;
+    for (int round = 1; round <= 3; ++round) {
+        const std::string shownState = "panel shown, time " + std::to_string(round);
+        Click(IDC_SEARCH_TOGGLE);
+        const RECT shown = ItemRect(IDC_TREE);
+        EXPECT_EQ(shown.left, templateTree.left) << shownState;
+        EXPECT_EQ(shown.top, templateTree.top) << shownState;
+        EXPECT_EQ(shown.right, templateTree.right) << shownState;
+        EXPECT_LE(shown.bottom, label.top) << shownState << ": the tree reaches into the search row";
+        EXPECT_LE(label.top - shown.bottom, twoUnits) << shownState << ": a hole above the search row";
+        ExpectNoVisibleOverlap(shownState);
+        ExpectOthersUnmoved(initial, shownState);
+
+        const std::string hiddenState = "panel hidden again, time " + std::to_string(round);
+        Click(IDC_SEARCH_TOGGLE);
+        const RECT hidden = ItemRect(IDC_TREE);
+        EXPECT_TRUE(hidden == templateTree) << hiddenState << ": " << Show(hidden);
+        ExpectNoVisibleOverlap(hiddenState);
+        ExpectOthersUnmoved(initial, hiddenState);
+        if (round == 1)
+            measured = "shown " + Show(shown) + ", hidden again " + Show(hidden);
+    }
+    std::printf("At %d DPI the tree is, never shown %s, %s\n", dpi, Show(neverShown).c_str(),
+                measured.c_str());
+
+    // Small icons for the tray and the tree, large for the task switcher.
+    const int small = GetSystemMetrics(SM_CXSMICON), large = GetSystemMetrics(SM_CXICON);
+    int imageWidth = 0, imageHeight = 0;
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(Tree().Send(TVM_GETIMAGELIST, TVSIL_NORMAL));
+    ASSERT_TRUE(ImageList_GetIconSize(images, &imageWidth, &imageHeight));
+    EXPECT_EQ(imageWidth, small);
+    EXPECT_EQ(imageHeight, GetSystemMetrics(SM_CYSMICON));
+    EXPECT_EQ(ImageList_GetImageCount(images), 3);
+    const SIZE smallIcon = IconSize(reinterpret_cast<HICON>(SendMessageA(Hwnd(), WM_GETICON, ICON_SMALL, 0)));
+    const SIZE largeIcon = IconSize(reinterpret_cast<HICON>(SendMessageA(Hwnd(), WM_GETICON, ICON_BIG, 0)));
+    EXPECT_EQ(smallIcon.cx, small);
+    EXPECT_EQ(largeIcon.cx, large);
+    std::printf("At %d DPI the icons are %ld (small) and %ld (large) pixels\n", dpi, smallIcon.cx,
+                largeIcon.cx);
+    // Wine treats every program as aware; Windows reads the manifest.
+    EXPECT_TRUE(DeclaredDpiAwareness() == L"true") << "the manifest declares no system DPI awareness";
+}
+
+// The small and large icon sizes of 100, 125, 150 and 200 % display scale,
+// but 64, which Windows draws from the 48.
+TEST(IconResources, HoldAnImageForEveryDisplayScale)
+{
+    for (UINT id : {IDR_MAINFRAME, IDI_GROUP, IDI_ENTRY}) {
+        HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+        ASSERT_NE(found, nullptr) << id;
+        const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+        // A count after two words, then entries of 14 bytes that start with the width.
+        const int count = group[4] | (group[5] << 8);
+        std::vector<int> widths;
+        for (int i = 0; i < count; ++i)
+            widths.push_back(group[6 + 14 * i]);
+        EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48})) << "icon " << id;
+    }
+}
+
+}  // namespace
