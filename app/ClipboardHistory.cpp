@@ -1,4 +1,6 @@
+#include "app/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
+#include "framework/Clipboard.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -8,6 +10,13 @@ unsigned char FoldSystemCase(unsigned char c)
 {
     return static_cast<unsigned char>(reinterpret_cast<UINT_PTR>(
         CharLowerA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(c)))));
+}
+
+// Likewise for Unicode text, as the system maps case.
+wchar_t FoldSystemCaseWide(wchar_t c)
+{
+    return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(
+        CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
 }
 
 bool OffersFormat(const char* name)
@@ -42,7 +51,10 @@ void CQuipMarkDlg::RecordClipboard()
 {
     if (IsMarkedPrivate(m_hWnd))
         return;
-    ApplyHistoryChange(m_historyState.Record(PasteFromClipboard(), FoldSystemCase));
+    // Both forms at one opening, so the Unicode text is the one the 8-bit
+    // text came from.
+    const ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
+    ApplyHistoryChange(m_historyState.Record(texts.text, texts.unicode, FoldSystemCase, FoldSystemCaseWide));
 }
 
 void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
@@ -59,11 +71,24 @@ void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
     if (change.added) {
         const std::string& text = m_historyState.Texts().front();
         m_history.InsertString(0, text);
-        if (m_clipboardBranch != nullptr)
-            InsertEntry(m_clipboardBranch, TVI_FIRST, text, text, 2);
+        InsertHistoryEntry(TVI_FIRST, text, m_historyState.UnicodeTexts().front());
     }
     RefreshImagesAround(m_clipboardBranch);
     RefreshCount();
+}
+
+HTREEITEM CQuipMarkDlg::InsertHistoryEntry(HTREEITEM after, const std::string& text, const std::wstring& unicode)
+{
+    if (m_clipboardBranch == nullptr)
+        return nullptr;
+    if (unicode.empty())
+        return InsertEntry(m_clipboardBranch, after, text, text, 2);
+    // Labelled with what was copied, not with the code page's question marks.
+    const int slot = m_texts.Add(text, unicode);
+    HTREEITEM item = m_tree.Insert(m_clipboardBranch, after, WholeCharactersUpTo(unicode, kLongestLabel), 2, slot);
+    if (item == nullptr)
+        m_texts.Release(slot);
+    return item;
 }
 
 HTREEITEM CQuipMarkDlg::HistoryItem(int position) const
@@ -82,8 +107,9 @@ void CQuipMarkDlg::RebuildClipboardBranch()
         return;
     while (HTREEITEM child = m_tree.Child(m_clipboardBranch))
         DeleteEntryItem(child);
-    for (const std::string& text : m_historyState.Texts())
-        InsertEntry(m_clipboardBranch, TVI_LAST, text, text, 2);
+    const std::vector<std::string>& texts = m_historyState.Texts();
+    for (size_t i = 0; i < texts.size(); ++i)
+        InsertHistoryEntry(TVI_LAST, texts[i], m_historyState.UnicodeTexts()[i]);
     RefreshImagesAround(m_clipboardBranch);
     RefreshCount();
 }

@@ -161,7 +161,7 @@ void CQuipMarkDlg::DeliverEntry(HTREEITEM item)
 {
     const std::string text = EntryText(item);
     m_newEntry.SetText(text);
-    CopyToClipboard(text);
+    CopyToClipboard(text, EntryUnicodeText(item));
     RefreshButtons();
 }
 

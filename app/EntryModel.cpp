@@ -10,6 +10,11 @@ std::string CQuipMarkDlg::EntryText(HTREEITEM item) const
     return GetItemText(static_cast<int>(m_tree.Data(item)));
 }
 
+std::wstring CQuipMarkDlg::EntryUnicodeText(HTREEITEM item) const
+{
+    return m_texts.UnicodeText(static_cast<int>(m_tree.Data(item)));
+}
+
 int CQuipMarkDlg::SetItemText(const std::string& text)
 {
     return m_texts.Add(text);

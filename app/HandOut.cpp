@@ -12,13 +12,14 @@ void CQuipMarkDlg::OnMenuCmd(UINT id)
     if (slot < 0)
         return;  // no item of the menu shown last carried this id
     const std::string text = GetItemText(slot);
+    const std::wstring unicode = m_texts.UnicodeText(slot);
     m_texts.EndMenu();
-    CopyToClipboard(text);
+    CopyToClipboard(text, unicode);
 }
 
-void CQuipMarkDlg::CopyToClipboard(const std::string& text)
+void CQuipMarkDlg::CopyToClipboard(const std::string& text, const std::wstring& unicode)
 {
-    if (!WriteClipboardText(m_copyEdit.Handle(), text))
+    if (!WriteClipboardText(m_copyEdit.Handle(), text, unicode))
         MessageBeep(MB_ICONEXCLAMATION);
 }
 

@@ -50,7 +50,9 @@ public:
 
     // Handing out an entry
     void OnMenuCmd(UINT id);
-    void CopyToClipboard(const std::string& text);
+    // Puts `text` on the clipboard, with `unicode` beside it when a history
+    // entry has one.
+    void CopyToClipboard(const std::string& text, const std::wstring& unicode = std::wstring());
     // The clipboard's text; empty when it holds none. Both wait briefly
     // while another program holds the clipboard.
     std::string PasteFromClipboard();
@@ -61,6 +63,7 @@ public:
     // Entry model
     std::string GetItemText(int index) const;
     std::string EntryText(HTREEITEM item) const override;
+    std::wstring EntryUnicodeText(HTREEITEM item) const override;
     int SetItemText(const std::string& text);
     int ClassifyItem(HTREEITEM item) const;
     void DeleteEntryItem(HTREEITEM item);
@@ -148,6 +151,9 @@ private:
     void CreateImageList();
     int ImageOf(HTREEITEM item) const;
     void ApplyHistoryChange(const HistoryChange& change);
+    // Inserts a history entry into the clipboard branch after `after`,
+    // labelled with its Unicode text when it has one.
+    HTREEITEM InsertHistoryEntry(HTREEITEM after, const std::string& text, const std::wstring& unicode);
     // The history entry at `position` in the branch, newest first.
     HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);

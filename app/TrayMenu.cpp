@@ -92,13 +92,22 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
         return static_cast<UINT_PTR>(kFirstMenuCommand +
                                      m_texts.AddMenuItem(static_cast<int>(m_tree.Data(item))));
     };
+    // A history entry shows the characters that were copied; every other
+    // item shows its 8-bit label.
+    auto insertItem = [&](HMENU into, UINT at, UINT_PTR id, HTREEITEM item) {
+        const std::wstring& unicode = m_texts.UnicodeText(static_cast<int>(m_tree.Data(item)));
+        if (!unicode.empty())
+            return InsertMenuW(into, at, MF_BYPOSITION | MF_STRING, id,
+                               ShortenLabel(unicode, width).c_str()) != FALSE;
+        return InsertMenuA(into, at, MF_BYPOSITION | MF_STRING, id, caption(item).c_str()) != FALSE;
+    };
 
     UINT position = 0;
     for (HTREEITEM top = m_tree.Child(m_tree.Root()); top != nullptr; top = m_tree.NextSibling(top)) {
         HTREEITEM child = m_tree.Child(top);
         if (child == nullptr) {
             const UINT_PTR id = nextId(top);
-            InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, id, caption(top).c_str());
+            insertItem(menu, position++, id, top);
             continue;
         }
         ScopedMenu submenu(CreateMenu());
@@ -106,7 +115,7 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
             continue;  // the group is left out, and so are its ids
         for (; child != nullptr; child = m_tree.NextSibling(child)) {
             const UINT_PTR id = nextId(child);
-            AppendMenuA(submenu.Get(), MF_STRING, id, caption(child).c_str());
+            insertItem(submenu.Get(), static_cast<UINT>(-1), id, child);
         }
         // Once inserted, the submenu belongs to the menu.
         if (InsertMenuA(menu, position, MF_BYPOSITION | MF_POPUP,

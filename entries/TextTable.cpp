@@ -8,25 +8,34 @@ const std::string& TextTable::Text(int slot) const
     return InUse(slot) ? m_texts[static_cast<size_t>(slot)] : kNone;
 }
 
+const std::wstring& TextTable::UnicodeText(int slot) const
+{
+    static const std::wstring kNone;
+    return InUse(slot) ? m_unicode[static_cast<size_t>(slot)] : kNone;
+}
+
 bool TextTable::InUse(int slot) const
 {
     return slot >= 0 && static_cast<size_t>(slot) < m_texts.size() && m_used[static_cast<size_t>(slot)];
 }
 
-int TextTable::Add(std::string text)
+int TextTable::Add(std::string text, std::wstring unicode)
 {
     if (!m_freeSlots.empty()) {
         const int slot = m_freeSlots.back();
         m_freeSlots.pop_back();
         m_texts[static_cast<size_t>(slot)] = std::move(text);
+        m_unicode[static_cast<size_t>(slot)] = std::move(unicode);
         m_used[static_cast<size_t>(slot)] = true;
         return slot;
     }
-    // Both grow before either changes, so running out of memory leaves the
+    // All grow before any changes, so running out of memory leaves the
     // table as it was.
     m_texts.reserve(m_texts.size() + 1);
+    m_unicode.reserve(m_unicode.size() + 1);
     m_used.reserve(m_used.size() + 1);
     m_texts.push_back(std::move(text));
+    m_unicode.push_back(std::move(unicode));
     m_used.push_back(true);
     return static_cast<int>(m_texts.size() - 1);
 }
@@ -36,6 +45,7 @@ bool TextTable::Replace(int slot, std::string text)
     if (!InUse(slot))
         return false;
     m_texts[static_cast<size_t>(slot)] = std::move(text);
+    std::wstring().swap(m_unicode[static_cast<size_t>(slot)]);
     return true;
 }
 
@@ -44,6 +54,7 @@ void TextTable::Release(int slot)
     if (!InUse(slot))
         return;
     std::string().swap(m_texts[static_cast<size_t>(slot)]);
+    std::wstring().swap(m_unicode[static_cast<size_t>(slot)]);
     m_used[static_cast<size_t>(slot)] = false;
     if (std::find(m_menuSlots.begin(), m_menuSlots.end(), slot) != m_menuSlots.end())
         m_retiredSlots.push_back(slot);

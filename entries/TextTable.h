@@ -11,11 +11,16 @@ class TextTable {
 public:
     // The text of `slot`; empty for a slot that holds none.
     const std::string& Text(int slot) const;
-    // Stores `text` in an emptied slot, or a new one, and returns its number.
-    // Emptied slots are taken again, so the table does not grow with months
-    // of clipboard changes.
-    int Add(std::string text);
-    // Replaces the text of a slot in use; false for a slot that is not.
+    // The Unicode text of `slot`, which only clipboard history entries have;
+    // empty for every other slot.
+    const std::wstring& UnicodeText(int slot) const;
+    // Stores `text`, and the Unicode text it was copied as if any, in an
+    // emptied slot, or a new one, and returns its number. Emptied slots are
+    // taken again, so the table does not grow with months of clipboard
+    // changes.
+    int Add(std::string text, std::wstring unicode = std::wstring());
+    // Replaces the text of a slot in use, dropping any Unicode text, which
+    // no longer says the same; false for a slot that is not in use.
     bool Replace(int slot, std::string text);
     // Empties a slot. One that the open menu names stays empty until the
     // menu is done with, so a late choice hands out nothing rather than the
@@ -44,6 +49,7 @@ private:
     bool InUse(int slot) const;
 
     std::vector<std::string> m_texts;
+    std::vector<std::wstring> m_unicode;
     std::vector<bool> m_used;
     std::vector<int> m_freeSlots;
     // Emptied slots that the open menu names.

@@ -2,6 +2,47 @@
 #include "framework/Handles.h"
 #include <cstring>
 
+namespace {
+
+// The text of an open clipboard's `format` block, up to its first zero
+// unit; empty when it holds none.
+template <typename Char>
+std::basic_string<Char> OpenClipboardText(UINT format)
+{
+    std::basic_string<Char> text;
+    if (HANDLE data = GetClipboardData(format)) {
+        const GlobalLockOf<const Char> chars(data);
+        if (chars.Get() != nullptr) {
+            const size_t size = chars.Size() / sizeof(Char);
+            size_t length = 0;
+            while (length < size && chars.Get()[length] != Char())
+                ++length;
+            text.assign(chars.Get(), length);
+        }
+    }
+    return text;
+}
+
+// A movable block holding `text` and its terminating zero; empty when
+// memory ran short.
+template <typename Char>
+HGLOBAL NewTextBlock(const std::basic_string<Char>& text)
+{
+    const size_t bytes = (text.size() + 1) * sizeof(Char);
+    ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (block.Get() == nullptr)
+        return nullptr;
+    {
+        const GlobalLockOf<Char> chars(block.Get());
+        if (chars.Get() == nullptr)
+            return nullptr;
+        std::memcpy(chars.Get(), text.c_str(), bytes);
+    }
+    return block.Release();
+}
+
+}  // namespace
+
 std::string ReadClipboardText(HWND owner)
 {
     if (!IsClipboardFormatAvailable(CF_TEXT))
@@ -9,31 +50,34 @@ std::string ReadClipboardText(HWND owner)
     const ClipboardSession clipboard(owner);
     if (!clipboard.IsOpen())
         return std::string();
-    std::string text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        const GlobalLockOf<const char> chars(data);
-        if (chars.Get() != nullptr) {
-            const size_t size = chars.Size();
-            const void* end = std::memchr(chars.Get(), '\0', size);
-            text.assign(chars.Get(), end != nullptr ? static_cast<const char*>(end) - chars.Get() : size);
-        }
-    }
-    return text;
+    return OpenClipboardText<char>(CF_TEXT);
 }
 
-bool WriteClipboardText(HWND owner, const std::string& text)
+ClipboardTexts ReadClipboardTexts(HWND owner)
+{
+    ClipboardTexts texts;
+    if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_UNICODETEXT))
+        return texts;
+    const ClipboardSession clipboard(owner);
+    if (!clipboard.IsOpen())
+        return texts;
+    texts.text = OpenClipboardText<char>(CF_TEXT);
+    texts.unicode = OpenClipboardText<wchar_t>(CF_UNICODETEXT);
+    return texts;
+}
+
+bool WriteClipboardText(HWND owner, const std::string& text, const std::wstring& unicode)
 {
     if (text.empty())
         return true;
-    ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    ScopedGlobal block(NewTextBlock(text));
     if (block.Get() == nullptr)
         return false;
-    {
-        const GlobalLockOf<char> chars(block.Get());
-        if (chars.Get() == nullptr)
-            return false;
-        std::memcpy(chars.Get(), text.c_str(), text.size() + 1);
-    }
+    // Both blocks exist before the clipboard is emptied, so running short of
+    // memory leaves the clipboard as it was.
+    ScopedGlobal unicodeBlock(unicode.empty() ? nullptr : NewTextBlock(unicode));
+    if (!unicode.empty() && unicodeBlock.Get() == nullptr)
+        return false;
     const ClipboardSession clipboard(owner);
     if (!clipboard.IsOpen())
         return false;
@@ -41,5 +85,12 @@ bool WriteClipboardText(HWND owner, const std::string& text)
     if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
         return false;
     block.Release();  // the clipboard owns it now
+    if (unicodeBlock.Get() == nullptr)
+        return true;
+    // Without it the system derives the Unicode text from the 8-bit one, as
+    // for the user's own entries, but the caller learns that it fell short.
+    if (SetClipboardData(CF_UNICODETEXT, unicodeBlock.Get()) == nullptr)
+        return false;
+    unicodeBlock.Release();
     return true;
 }

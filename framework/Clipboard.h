@@ -10,7 +10,18 @@
 // other text forms), up to its first zero byte; empty when it holds none.
 std::string ReadClipboardText(HWND owner);
 
-// Replaces the clipboard's content with `text`. An empty text leaves the
-// clipboard as it was. False when the clipboard stayed busy or memory ran
-// short.
-bool WriteClipboardText(HWND owner, const std::string& text);
+// The clipboard's text in both forms, read at one opening so that they
+// belong together: the 8-bit text as ReadClipboardText gives it, and the
+// Unicode text (CF_UNICODETEXT) with every character that was copied.
+// Either is empty when the clipboard holds none.
+struct ClipboardTexts {
+    std::string text;
+    std::wstring unicode;
+};
+ClipboardTexts ReadClipboardTexts(HWND owner);
+
+// Replaces the clipboard's content with `text`, and `unicode` beside it
+// when that is not empty, so that programs reading Unicode get every
+// character of it. An empty text leaves the clipboard as it was. False when
+// the clipboard stayed busy or memory ran short.
+bool WriteClipboardText(HWND owner, const std::string& text, const std::wstring& unicode = std::wstring());

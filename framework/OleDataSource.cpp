@@ -5,15 +5,15 @@
 
 namespace {
 
-FORMATETC TextFormat()
+FORMATETC TextFormat(CLIPFORMAT clipFormat)
 {
-    FORMATETC format = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    FORMATETC format = {clipFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     return format;
 }
 
-bool AsksForText(const FORMATETC* format)
+bool AsksFor(const FORMATETC* format, CLIPFORMAT clipFormat)
 {
-    return format->cfFormat == CF_TEXT && (format->tymed & TYMED_HGLOBAL) != 0 &&
+    return format->cfFormat == clipFormat && (format->tymed & TYMED_HGLOBAL) != 0 &&
            format->dwAspect == DVASPECT_CONTENT;
 }
 
@@ -23,6 +23,8 @@ COleDataSource::~COleDataSource()
 {
     if (m_text != nullptr)
         GlobalFree(m_text);
+    if (m_unicodeText != nullptr)
+        GlobalFree(m_unicodeText);
 }
 
 void COleDataSource::CacheText(HGLOBAL block)
@@ -30,6 +32,22 @@ void COleDataSource::CacheText(HGLOBAL block)
     if (m_text != nullptr)
         GlobalFree(m_text);
     m_text = block;
+}
+
+void COleDataSource::CacheUnicodeText(HGLOBAL block)
+{
+    if (m_unicodeText != nullptr)
+        GlobalFree(m_unicodeText);
+    m_unicodeText = block;
+}
+
+HGLOBAL COleDataSource::BlockFor(const FORMATETC* format) const
+{
+    if (AsksFor(format, CF_TEXT))
+        return m_text;
+    if (AsksFor(format, CF_UNICODETEXT))
+        return m_unicodeText;
+    return nullptr;
 }
 
 DWORD COleDataSource::DoDragDrop(DWORD allowedEffects)
@@ -72,15 +90,16 @@ HRESULT STDMETHODCALLTYPE COleDataSource::GetData(FORMATETC* format, STGMEDIUM* 
 {
     if (format == nullptr || medium == nullptr)
         return E_INVALIDARG;
-    if (!AsksForText(format) || m_text == nullptr)
+    HGLOBAL block = BlockFor(format);
+    if (block == nullptr)
         return DV_E_FORMATETC;
     // The receiver owns and frees what it gets: a copy of the block.
-    const SIZE_T size = GlobalSize(m_text);
+    const SIZE_T size = GlobalSize(block);
     ScopedGlobal copy(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size));
     if (copy.Get() == nullptr)
         return E_OUTOFMEMORY;
     {
-        const GlobalLockOf<const void> from(m_text);
+        const GlobalLockOf<const void> from(block);
         const GlobalLockOf<void> to(copy.Get());
         if (from.Get() == nullptr || to.Get() == nullptr)
             return E_OUTOFMEMORY;
@@ -101,7 +120,7 @@ HRESULT STDMETHODCALLTYPE COleDataSource::QueryGetData(FORMATETC* format)
 {
     if (format == nullptr)
         return E_INVALIDARG;
-    return AsksForText(format) && m_text != nullptr ? S_OK : DV_E_FORMATETC;
+    return BlockFor(format) != nullptr ? S_OK : DV_E_FORMATETC;
 }
 
 HRESULT STDMETHODCALLTYPE COleDataSource::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out)
@@ -123,8 +142,13 @@ HRESULT STDMETHODCALLTYPE COleDataSource::EnumFormatEtc(DWORD direction, IEnumFO
     *formats = nullptr;
     if (direction != DATADIR_GET)
         return E_NOTIMPL;
-    FORMATETC text = TextFormat();
-    return SHCreateStdEnumFmtEtc(m_text != nullptr ? 1 : 0, &text, formats);
+    FORMATETC offered[2];
+    UINT count = 0;
+    if (m_text != nullptr)
+        offered[count++] = TextFormat(CF_TEXT);
+    if (m_unicodeText != nullptr)
+        offered[count++] = TextFormat(CF_UNICODETEXT);
+    return SHCreateStdEnumFmtEtc(count, offered, formats);
 }
 
 HRESULT STDMETHODCALLTYPE COleDataSource::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*)

@@ -15,6 +15,9 @@ public:
 
     // Takes ownership of `block`, a movable global memory block of text.
     void CacheText(HGLOBAL block);
+    // Takes ownership of `block`, the same text in Unicode (CF_UNICODETEXT),
+    // offered beside it; null offers none.
+    void CacheUnicodeText(HGLOBAL block);
     // Runs the platform's modal drag loop; the effect the drop reported, or
     // DROPEFFECT_NONE when the drag was cancelled or refused.
     DWORD DoDragDrop(DWORD allowedEffects);
@@ -39,6 +42,10 @@ public:
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override;
 
 private:
+    // The block offered for `format`; null when there is none.
+    HGLOBAL BlockFor(const FORMATETC* format) const;
+
     HGLOBAL m_text = nullptr;
+    HGLOBAL m_unicodeText = nullptr;
     ULONG m_references = 1;
 };

@@ -15,6 +15,20 @@ HTREEITEM CTreeCtrl::Insert(HTREEITEM parent, HTREEITEM after, const std::string
     return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
+HTREEITEM CTreeCtrl::Insert(HTREEITEM parent, HTREEITEM after, const std::wstring& label, int image,
+                            LPARAM data) const
+{
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<wchar_t*>(label.c_str());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
 std::string CTreeCtrl::LabelUpTo(HTREEITEM item, int capacity) const
 {
     std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');

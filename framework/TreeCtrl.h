@@ -19,6 +19,10 @@ public:
 
     HTREEITEM Insert(HTREEITEM parent, HTREEITEM after, const std::string& label, int image,
                      LPARAM data = 0) const;
+    // The same with a Unicode label, which keeps characters the code page
+    // cannot hold.
+    HTREEITEM Insert(HTREEITEM parent, HTREEITEM after, const std::wstring& label, int image,
+                     LPARAM data = 0) const;
     bool Delete(HTREEITEM item) const { return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0; }
 
     std::string Label(HTREEITEM item) const;

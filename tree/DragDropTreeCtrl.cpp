@@ -180,6 +180,26 @@ HGLOBAL CDragDropTreeCtrl::TextBlockOf(HTREEITEM item) const
     return block.Release();
 }
 
+HGLOBAL CDragDropTreeCtrl::UnicodeBlockOf(HTREEITEM item) const
+{
+    if (m_owner == nullptr)
+        return nullptr;
+    const std::wstring text = m_owner->EntryUnicodeText(item);
+    if (text.empty())
+        return nullptr;
+    const size_t size = (text.size() + 1) * sizeof(wchar_t);
+    ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size));
+    if (block.Get() == nullptr)
+        return nullptr;
+    {
+        const GlobalLockOf<wchar_t> units(block.Get());
+        if (units.Get() == nullptr)
+            return nullptr;
+        std::memcpy(units.Get(), text.c_str(), size);
+    }
+    return block.Release();
+}
+
 LRESULT CDragDropTreeCtrl::OnBeginDrag(HTREEITEM item)
 {
     m_dragging = TRUE;
@@ -189,6 +209,9 @@ LRESULT CDragDropTreeCtrl::OnBeginDrag(HTREEITEM item)
         COleDataSource* source = new (std::nothrow) COleDataSource;
         if (source != nullptr) {
             source->CacheText(block);
+            // Without it a target reading Unicode gets the code page's
+            // question marks: the drag carries the 8-bit text regardless.
+            source->CacheUnicodeText(UnicodeBlockOf(item));
             // Every drop copies: the dragged entry stays where it is.
             source->DoDragDrop(DROPEFFECT_COPY);
             source->Release();

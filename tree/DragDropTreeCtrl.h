@@ -54,6 +54,9 @@ private:
     bool IsProtected(HTREEITEM item) const;
     void OnItemDeleted(HTREEITEM item);
     HGLOBAL TextBlockOf(HTREEITEM item) const;
+    // The Unicode text of a clipboard history item as a zero-terminated
+    // block; null for any other item.
+    HGLOBAL UnicodeBlockOf(HTREEITEM item) const;
 
     IEntryTreeOwner* m_owner = nullptr;
     HTREEITEM m_clipboardBranch = nullptr;

@@ -10,6 +10,9 @@ class IEntryTreeOwner {
 public:
     // The full text of an item, of which the label may show only the start.
     virtual std::string EntryText(HTREEITEM item) const = 0;
+    // The Unicode text a clipboard history item was copied as; empty for
+    // every other item.
+    virtual std::wstring EntryUnicodeText(HTREEITEM item) const = 0;
     // Inserts an item holding `text`, labelled with the start of `label`.
     virtual HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
                                   const std::string& text, int image) = 0;

@@ -87,8 +87,9 @@ def record(kind, text):
 
 def probe(*args, timeout=60):
     """Runs qmprobe.exe; returns (exit code, output)."""
+    # Texts in the code page's 8-bit form are not UTF-8: such bytes become U+FFFD.
     result = subprocess.run(['wine', PROBE] + [str(a) for a in args], capture_output=True,
-                            text=True, timeout=timeout, stdin=subprocess.DEVNULL)
+                            text=True, errors='replace', timeout=timeout, stdin=subprocess.DEVNULL)
     return result.returncode, result.stdout
 
 

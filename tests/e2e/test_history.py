@@ -1,5 +1,6 @@
 """The clipboard history: texts copied in other programs appear newest first
 under the clipboard branch and in the tray menu, and can be handed out again."""
+import subprocess
 import unittest
 
 from quipmark_e2e import QuipmarkTestCase, probe, read_clipboard, wait_for
@@ -38,6 +39,27 @@ class ClipboardHistory(QuipmarkTestCase):
         self.assertTrue(wait_for(lambda: (history() or [''])[0] == 'copied text 13'), history())
         self.assertEqual(history(), ['copied text 13', 'copied text 02', 'copied text 16', 'copied text 15',
                                      'copied text 14'] + ['copied text %02d' % n for n in range(12, 3, -1)])
+
+    def test_a_text_chosen_again_comes_back_with_the_very_bytes_that_were_copied(self):
+        self.app.start()
+        # Beyond the code page (emoji, CJK, Cyrillic), then within it.
+        for older in ('first na\u00efve \u2615 \u65e5\u672c \U0001F642 \u041f\u0440\u0438',
+                      'third caf\u00e9 \u2013 \u00bd \u20ac'):
+            for text in (older, 'plain ' + older.split()[0]):
+                self.clipboard.set(text)
+                # The history list box holds the 8-bit form: know a text by its start.
+                start = text.split()[0]
+                self.assertTrue(wait_for(lambda: (history() or [''])[0].startswith(start), timeout=15),
+                                'not recorded: %s, history %s' % (text, history()))
+            self.choose_from_history(2)
+            expected = older.encode('utf-8')
+            self.assertTrue(wait_for(lambda: read_clipboard_bytes() == expected), read_clipboard_bytes())
+
+
+def read_clipboard_bytes():
+    result = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], capture_output=True,
+                            timeout=10, stdin=subprocess.DEVNULL)
+    return result.stdout if result.returncode == 0 else None
 
 
 if __name__ == '__main__':

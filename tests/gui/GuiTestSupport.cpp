@@ -214,6 +214,9 @@ std::vector<MenuItemSnapshot> Snapshot(HMENU menu)
         GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
         MenuItemSnapshot item;
         item.caption = caption;
+        wchar_t unicodeCaption[1024] = L"";
+        GetMenuStringW(menu, static_cast<UINT>(i), unicodeCaption, 1024, MF_BYPOSITION);
+        item.unicodeCaption = unicodeCaption;
         item.id = info.hSubMenu != nullptr ? 0 : info.wID;
         item.separator = (info.fType & MFT_SEPARATOR) != 0;
         item.isDefault = (info.fState & MFS_DEFAULT) != 0;
@@ -288,6 +291,21 @@ std::string ClipboardText()
     if (HANDLE data = GetClipboardData(CF_TEXT)) {
         if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
             text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::wstring ClipboardUnicodeText()
+{
+    if (!OpenClipboardBriefly())
+        return L"<busy>";
+    std::wstring text = L"<none>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = units;
             GlobalUnlock(data);
         }
     }

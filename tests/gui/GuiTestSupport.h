@@ -80,6 +80,8 @@ void DeleteSettingsKey();
 // One item of a popup menu as it was shown.
 struct MenuItemSnapshot {
     std::string caption;
+    // The caption as Unicode, which keeps what the code page cannot.
+    std::wstring unicodeCaption;
     UINT id = 0;
     bool separator = false;
     bool isDefault = false;
@@ -97,5 +99,7 @@ std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open,
 
 // The clipboard's text, or "<none>" when it holds no text.
 std::string ClipboardText();
+// The clipboard's Unicode text, or L"<none>".
+std::wstring ClipboardUnicodeText();
 void SetClipboardText(const std::string& text);
 void EmptyTheClipboard();

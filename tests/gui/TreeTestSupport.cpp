@@ -27,6 +27,22 @@ std::vector<std::string> TreeTest::ChildLabels(HTREEITEM parent)
     return labels;
 }
 
+std::vector<std::wstring> TreeTest::ChildUnicodeLabels(HTREEITEM parent)
+{
+    std::vector<std::wstring> labels;
+    for (HTREEITEM item = Tree().Child(parent); item != nullptr; item = Tree().NextSibling(item)) {
+        wchar_t label[1024] = L"";
+        TVITEMW query = {};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = label;
+        query.cchTextMax = 1024;
+        Tree().Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+        labels.push_back(label);
+    }
+    return labels;
+}
+
 bool TreeTest::IsExpanded(HTREEITEM item)
 {
     return (Tree().Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
@@ -145,13 +161,24 @@ bool ClipboardWindow::Open()
 
 bool ClipboardWindow::PutText(const std::string& text, const std::vector<std::pair<std::string, DWORD>>& marks)
 {
+    return Put(CF_TEXT, text.c_str(), text.size() + 1, marks);
+}
+
+bool ClipboardWindow::PutUnicodeText(const std::wstring& text, const std::vector<std::pair<std::string, DWORD>>& marks)
+{
+    return Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t), marks);
+}
+
+bool ClipboardWindow::Put(UINT format, const void* data, size_t size,
+                          const std::vector<std::pair<std::string, DWORD>>& marks)
+{
     if (!Open())
         return false;
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(block), data, size);
     GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
+    SetClipboardData(format, block);
     for (const auto& mark : marks) {
         HGLOBAL value = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
         std::memcpy(GlobalLock(value), &mark.second, sizeof(DWORD));

@@ -19,6 +19,8 @@ protected:
     std::string Label(HTREEITEM item) { return Tree().Label(item); }
     std::string FullText(HTREEITEM item) { return dialog->GetItemText(static_cast<int>(Tree().Data(item))); }
     std::vector<std::string> ChildLabels(HTREEITEM parent);
+    // The labels as Unicode, which keeps what the code page cannot.
+    std::vector<std::wstring> ChildUnicodeLabels(HTREEITEM parent);
     bool IsExpanded(HTREEITEM item);
 
     // Screen point in the middle of an item's label.
@@ -45,6 +47,9 @@ public:
     HWND Handle() const { return m_hwnd; }
     // Puts text on the clipboard, with extra formats each holding a DWORD.
     bool PutText(const std::string& text, const std::vector<std::pair<std::string, DWORD>>& marks = {});
+    // Puts only Unicode text on the clipboard, as programs of today do; the
+    // system provides the 8-bit text from it.
+    bool PutUnicodeText(const std::wstring& text, const std::vector<std::pair<std::string, DWORD>>& marks = {});
     bool PutBitmap();
     void JoinChain();
     void LeaveChain();
@@ -56,6 +61,7 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool Open();
+    bool Put(UINT format, const void* data, size_t size, const std::vector<std::pair<std::string, DWORD>>& marks);
     HWND m_hwnd = nullptr;
     HWND m_next = nullptr;
     bool m_inChain = false;

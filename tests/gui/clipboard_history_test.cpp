@@ -84,6 +84,46 @@ TEST_F(ClipboardHistory, TextsMarkedPrivateAreNeitherRecordedNorDropAnything)
     EXPECT_EQ(History().size(), 15u);
 }
 
+TEST_F(ClipboardHistory, UnicodeTextsKeepEveryCharacterInTheRuleTheBranchTheMenuAndTheHandOut)
+{
+    StartDialog();
+    SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 20);
+    // Alike in the code page: both are "caf\xE9 ? ?? ??" there.
+    const std::wstring tea = L"caf\u00e9 \u2615 \u65e5\u672c \U0001F642";
+    const std::wstring smile = L"caf\u00e9 \u263a \u65e5\u672c \U0001F642";
+    const std::string eightBit = "caf\xE9 ? ?? ??";
+    ASSERT_TRUE(writer.PutUnicodeText(tea));
+    ASSERT_TRUE(PumpUntil([&] { return History().size() == 1u; }));
+    ASSERT_TRUE(writer.PutUnicodeText(smile));
+    EXPECT_TRUE(PumpUntil([&] { return ChildUnicodeLabels(Branch()) == std::vector<std::wstring>{smile, tea}; }))
+        << "both kept, labelled with what was copied";
+    EXPECT_EQ(History(), (std::vector<std::string>{eightBit, eightBit}));
+
+    const std::vector<MenuItemSnapshot> menu = DriveMenu(
+        [&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+    ASSERT_FALSE(menu.empty());
+    ASSERT_EQ(menu[0].submenu.size(), 2u);
+    EXPECT_EQ(menu[0].submenu[0].unicodeCaption, smile);
+    EXPECT_EQ(menu[0].submenu[1].unicodeCaption, tea);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardUnicodeText() == tea; }));
+    EXPECT_EQ(ClipboardText(), eightBit) << "the 8-bit text is handed out as before";
+    EXPECT_TRUE(PumpUntil([&] { return ChildUnicodeLabels(Branch()) == std::vector<std::wstring>{tea, smile}; }));
+
+    // The rule on Unicode texts: the first older text that begins with the
+    // new one, case ignored, goes.
+    const std::wstring shorter = L"CAF\u00c9 \u2615";
+    ASSERT_TRUE(writer.PutUnicodeText(shorter));
+    EXPECT_TRUE(PumpUntil([&] { return ChildUnicodeLabels(Branch()) == std::vector<std::wstring>{shorter, smile}; }));
+
+    // Marked not for any history: neither recorded nor dropping anything.
+    ClipboardWindow viewer;
+    viewer.JoinChain();
+    const int draws = viewer.Draws();
+    ASSERT_TRUE(writer.PutUnicodeText(L"secret \u263a", {{"ExcludeClipboardContentFromMonitorProcessing", 0}}));
+    ASSERT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; }));
+    EXPECT_EQ(ChildUnicodeLabels(Branch()), (std::vector<std::wstring>{shorter, smile}));
+}
+
 TEST_F(ClipboardHistory, ForwardsNotificationsAndRepairsTheChain)
 {
     // Chain after start: dialog -> first -> second.

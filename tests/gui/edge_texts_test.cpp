@@ -80,6 +80,8 @@ TEST_F(EdgeTexts, ATenMegabyteClipboardTextIsRecordedAndHandedOutAgain)
     // The history is a submenu now; its second item is the huge text.
     DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == text; }));
+    // The Unicode text recorded beside it comes back whole too.
+    EXPECT_EQ(ClipboardUnicodeText().size(), text.size());
 }
 
 TEST_F(EdgeTexts, TwentyThousandEntriesLoadAndSaveUnchanged)

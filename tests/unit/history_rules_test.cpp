@@ -103,3 +103,26 @@ TEST(HistoryRules, FindIgnoresCaseOnlyThroughTheFold)
     EXPECT_EQ(FindTextBeginningWith(history, "", FoldAsciiCase), -1);
     EXPECT_EQ(FindTextBeginningWith(history, "Abcd", FoldAsciiCase), -1);
 }
+
+TEST(HistoryRules, UnicodeFormsAreComparedWhereBothTextsHaveOne)
+{
+    // "caf\u00e9 \u2615" and "caf\u00e9 \u263a" are both "caf\xE9 ?" in the code page.
+    HistoryState state;
+    state.Record("caf\xE9 ?", L"caf\u00e9 \u2615", FoldAsciiCase, FoldAsciiCaseWide);
+    state.Record("caf\xE9 ?", L"caf\u00e9 \u263a", FoldAsciiCase, FoldAsciiCaseWide);
+    EXPECT_EQ(state.UnicodeTexts(), (std::vector<std::wstring>{L"caf\u00e9 \u263a", L"caf\u00e9 \u2615"}));
+
+    // The rule itself holds for Unicode forms: an older text that begins
+    // with the new one, case ignored, goes.
+    const HistoryChange change = state.Record("CAF\xC9", L"CAF\u00c9", FoldAsciiCase,
+                                              [](wchar_t c) { return c == L'\u00c9' ? L'\u00e9' : FoldAsciiCaseWide(c); });
+    EXPECT_EQ(change.removed, (std::vector<int>{0}));
+    EXPECT_EQ(state.UnicodeTexts(), (std::vector<std::wstring>{L"CAF\u00c9", L"caf\u00e9 \u2615"}));
+    ASSERT_EQ(state.Texts().size(), 2u);
+    EXPECT_EQ(state.Texts()[1], "caf\xE9 ?") << "the 8-bit forms stay beside their Unicode ones";
+
+    // Where either has no Unicode form, the 8-bit forms decide.
+    state.Record("other", FoldAsciiCase);
+    state.Record("OTH", L"OTH", FoldAsciiCase, FoldAsciiCaseWide);
+    EXPECT_EQ(state.Texts(), (std::vector<std::string>{"OTH", "CAF\xC9", "caf\xE9 ?"}));
+}

@@ -21,3 +21,17 @@ TEST(MenuLabel, CountsBytesNotCharacters)
     // Two double-byte characters of a Far East code page are four bytes.
     EXPECT_EQ(ShortenLabel("\x82\xa0\x82\xa2x\x82\xa4\x82\xa6x\x82\xa8", 10), "\x82\xa0\x82\xa2x\x82\xa4...");
 }
+
+TEST(MenuLabel, UnicodeLabelsCountCharactersAndKeepSurrogatePairsWhole)
+{
+    // U+1F642 is the surrogate pair D83D DE42: one character.
+    const std::wstring smile = L"\xD83D\xDE42";
+    EXPECT_EQ(ShortenLabel(L"\u65e5\u672c" + smile + L"x", 4), L"\u65e5\u672c" + smile + L"x");
+    EXPECT_EQ(ShortenLabel(smile + smile + smile + L"xyz", 5), smile + smile + L"...");
+    EXPECT_EQ(ShortenLabel(L"123456789012345678901", 20), L"12345678901234567...");
+    EXPECT_EQ(ShortenLabel(std::wstring(5000000, L'a'), 99).size(), 99u);
+
+    EXPECT_EQ(WholeCharactersUpTo(L"ab" + smile, 3), L"ab");
+    EXPECT_EQ(WholeCharactersUpTo(L"ab" + smile, 4), L"ab" + smile);
+    EXPECT_EQ(WholeCharactersUpTo(L"abc", 2), L"ab");
+}

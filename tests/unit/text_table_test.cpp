@@ -80,3 +80,19 @@ TEST(TextTable, UndoKeepsTheLastRemovalOnly)
     table.ClearUndo();
     EXPECT_TRUE(table.UndoTexts().empty());
 }
+
+TEST(TextTable, AUnicodeTextLivesAndGoesWithItsSlot)
+{
+    TextTable table;
+    const int plain = table.Add("plain");
+    const int copied = table.Add("na?ve", L"na\u00efve \U0001F642");
+    EXPECT_EQ(table.UnicodeText(plain), L"");
+    EXPECT_EQ(table.UnicodeText(copied), L"na\u00efve \U0001F642");
+    EXPECT_EQ(table.Text(copied), "na?ve");
+    table.Release(copied);
+    EXPECT_EQ(table.UnicodeText(copied), L"");
+    EXPECT_EQ(table.UnicodeText(table.Add("reused")), L"") << "a slot taken again starts without one";
+    const int renamed = table.Add("old", L"old");
+    ASSERT_TRUE(table.Replace(renamed, "new"));
+    EXPECT_EQ(table.UnicodeText(renamed), L"") << "the old Unicode text no longer says the same";
+}
