@@ -1,6 +1,8 @@
 // What one clipboard change and one added entry cost with many entries,
 // against the same on an empty collection: both must cost in proportion to
-// what they change, not to what the user keeps.
+// what they change, not to what the user keeps. The collections are
+// measured in turns, round after round, so that a slow moment of the
+// machine weighs on all of them alike.
 #include "BenchSupport.h"
 #include "app/QuipMarkDlg.h"
 #include "entries/RecordCodec.h"
@@ -11,6 +13,7 @@
 namespace {
 
 const int kSizes[] = {0, 500, 2000, 20000};
+const int kRounds = 25;
 
 // `count` entries, in groups of ten.
 std::string Collection(int count)
@@ -33,74 +36,80 @@ std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count)
     return dialog;
 }
 
-// One clipboard change with a full history: a text goes, a text comes.
-double ClipboardChange(CQuipMarkDlg& dialog, int& round)
+double Seconds(const std::function<void()>& work)
 {
-    return MedianOf(15, [&] {
-        PutClipboardText("copied text " + std::to_string(round++));
-        return MedianSeconds(1, [&] { dialog.RecordClipboard(); });
-    });
+    return MedianSeconds(1, work);
 }
 
-// One entry added to a group, taken out again untimed. A drop adds as the
+// One entry added to the root, taken out again untimed. A drop adds as the
 // Add button does, without its limit of 500 items.
 double AddEntry(CQuipMarkDlg& dialog)
 {
     CDragDropTreeCtrl& tree = dialog.Tree();
-    return MedianOf(15, [&] {
-        // The item goes in where the rectangle comes out.
-        RECT rect = {};
-        const HTREEITEM root = tree.Root();
-        std::memcpy(&rect, &root, sizeof(root));
-        tree.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
-        const POINT onRoot = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-        bool added = false;
-        const double seconds = MedianSeconds(1, [&] { added = tree.DropText("added entry", onRoot); });
-        if (added)
-            dialog.DeleteEntryItem(tree.Selection());
-        return added ? seconds : 0.0;
-    });
+    // The item goes in where the rectangle comes out.
+    RECT rect = {};
+    const HTREEITEM root = tree.Root();
+    std::memcpy(&rect, &root, sizeof(root));
+    tree.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+    const POINT onRoot = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    bool added = false;
+    const double seconds = Seconds([&] { added = tree.DropText("added entry", onRoot); });
+    if (!added)
+        return 0.0;
+    dialog.DeleteEntryItem(tree.Selection());
+    return seconds;
 }
 
 // The tree view's own part of that: a bare item inserted at the same place
-// (first after the clipboard branch) and deleted again untimed.
+// (first after the clipboard branch) and selected, as a drop selects what it
+// inserted, then deleted again untimed.
 double BareInsertion(CQuipMarkDlg& dialog)
 {
     CDragDropTreeCtrl& tree = dialog.Tree();
-    return MedianOf(15, [&] {
-        HTREEITEM item = nullptr;
-        const double seconds = MedianSeconds(1, [&] {
-            item = tree.Insert(tree.Root(), dialog.ClipboardBranch(), "bare item", 2);
-        });
-        tree.Delete(item);
-        return seconds;
+    HTREEITEM item = nullptr;
+    const double seconds = Seconds([&] {
+        item = tree.Insert(tree.Root(), dialog.ClipboardBranch(), "bare item", 2);
+        tree.Select(item);
     });
+    tree.Delete(item);
+    return seconds;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 }  // namespace
 
 void BenchCollection(const std::string& folder)
 {
-    int round = 0;
-    double emptyChange = 0, emptyAdd = 0, emptyBare = 0;
-    for (int count : kSizes) {
-        std::unique_ptr<CQuipMarkDlg> dialog = DialogWith(folder, count);
-        for (int i = 0; i < 15; ++i) {  // a full history first
-            PutClipboardText("history " + std::to_string(i));
-            dialog->RecordClipboard();
+    const size_t kinds = sizeof(kSizes) / sizeof(kSizes[0]);
+    std::vector<std::unique_ptr<CQuipMarkDlg>> dialogs;
+    for (int count : kSizes)
+        dialogs.push_back(DialogWith(folder, count));
+    for (int i = 0; i < 15; ++i)  // a full history first: each change then drops one text
+        PutClipboardText("history " + std::to_string(i));
+
+    std::vector<std::vector<double>> change(kinds), add(kinds), bare(kinds);
+    int copied = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        for (size_t i = 0; i < kinds; ++i) {
+            // Every dialog records the change as it happens; the one measured
+            // records it once more, which costs the same: a text goes, a
+            // text comes.
+            PutClipboardText("copied text " + std::to_string(copied++));
+            change[i].push_back(Seconds([&] { dialogs[i]->RecordClipboard(); }));
+            add[i].push_back(AddEntry(*dialogs[i]));
+            bare[i].push_back(BareInsertion(*dialogs[i]));
         }
-        const double change = ClipboardChange(*dialog, round);
-        const double add = AddEntry(*dialog);
-        const double bare = BareInsertion(*dialog);
-        if (count == 0) {
-            emptyChange = change;
-            emptyAdd = add;
-            emptyBare = bare;
-        }
-        const std::string entries = std::to_string(count) + " entries";
-        const char* target = count == 2000 ? "<= 1.5" : "report";
-        ReportRow("one clipboard change, " + entries, change, emptyChange, target);
-        ReportRow("one entry added, " + entries, add, emptyAdd, target);
-        ReportRow("  of which the tree view's own insertion", bare, emptyBare, "report");
+    }
+    for (size_t i = 0; i < kinds; ++i) {
+        const std::string entries = std::to_string(kSizes[i]) + " entries";
+        const char* target = kSizes[i] == 2000 ? "<= 1.5" : "report";
+        ReportRow("one clipboard change, " + entries, Median(change[i]), Median(change[0]), target);
+        ReportRow("one entry added, " + entries, Median(add[i]), Median(add[0]), target);
+        ReportRow("  of which the tree view's own insert and select", Median(bare[i]), Median(bare[0]), "report");
     }
 }

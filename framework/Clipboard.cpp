@@ -41,6 +41,23 @@ HGLOBAL NewTextBlock(const std::basic_string<Char>& text)
     return block.Release();
 }
 
+// Whether the open clipboard's Unicode text is the one that the program
+// that copied put there, rather than one the system derives from the 8-bit
+// text: the system lists what it derives after what was put, from the
+// text's locale (CF_LOCALE) on. A derived Unicode text holds no character
+// that the 8-bit one lacks, and under Wine every reading of a derived form
+// costs memory that is never given back.
+bool HoldsCopiedUnicode()
+{
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        if (format == CF_UNICODETEXT)
+            return true;
+        if (format == CF_LOCALE)
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string ReadClipboardText(HWND owner)
@@ -62,7 +79,8 @@ ClipboardTexts ReadClipboardTexts(HWND owner)
     if (!clipboard.IsOpen())
         return texts;
     texts.text = OpenClipboardText<char>(CF_TEXT);
-    texts.unicode = OpenClipboardText<wchar_t>(CF_UNICODETEXT);
+    if (HoldsCopiedUnicode())
+        texts.unicode = OpenClipboardText<wchar_t>(CF_UNICODETEXT);
     return texts;
 }
 
@@ -82,15 +100,17 @@ bool WriteClipboardText(HWND owner, const std::string& text, const std::wstring&
     if (!clipboard.IsOpen())
         return false;
     EmptyClipboard();
+    // The Unicode text goes first, so that readers, this program's own
+    // history among them, take it as the text that was copied. Without it
+    // the system derives the Unicode text from the 8-bit one, as for the
+    // user's own entries.
+    if (unicodeBlock.Get() != nullptr) {
+        if (SetClipboardData(CF_UNICODETEXT, unicodeBlock.Get()) == nullptr)
+            return false;
+        unicodeBlock.Release();  // the clipboard owns it now
+    }
     if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
         return false;
-    block.Release();  // the clipboard owns it now
-    if (unicodeBlock.Get() == nullptr)
-        return true;
-    // Without it the system derives the Unicode text from the 8-bit one, as
-    // for the user's own entries, but the caller learns that it fell short.
-    if (SetClipboardData(CF_UNICODETEXT, unicodeBlock.Get()) == nullptr)
-        return false;
-    unicodeBlock.Release();
+    block.Release();
     return true;
 }

@@ -12,8 +12,9 @@ std::string ReadClipboardText(HWND owner);
 
 // The clipboard's text in both forms, read at one opening so that they
 // belong together: the 8-bit text as ReadClipboardText gives it, and the
-// Unicode text (CF_UNICODETEXT) with every character that was copied.
-// Either is empty when the clipboard holds none.
+// Unicode text (CF_UNICODETEXT) with every character that was copied. The
+// Unicode text is empty when the clipboard holds none, or only one that the
+// system derived from the 8-bit text.
 struct ClipboardTexts {
     std::string text;
     std::wstring unicode;

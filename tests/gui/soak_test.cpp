@@ -122,3 +122,4 @@ TEST_F(Soak, TwoThousandEditingCyclesLeaveNothingBehind)
 }
 
 }  // namespace
+
