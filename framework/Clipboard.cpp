@@ -23,10 +23,8 @@ std::basic_string<Char> OpenClipboardText(UINT format)
     return text;
 }
 
-// A movable block holding `text` and its terminating zero; empty when
-// memory ran short.
 template <typename Char>
-HGLOBAL NewTextBlock(const std::basic_string<Char>& text)
+HGLOBAL NewBlockOf(const std::basic_string<Char>& text)
 {
     const size_t bytes = (text.size() + 1) * sizeof(Char);
     ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
@@ -59,6 +57,16 @@ bool HoldsCopiedUnicode()
 }
 
 }  // namespace
+
+HGLOBAL NewTextBlock(const std::string& text)
+{
+    return NewBlockOf(text);
+}
+
+HGLOBAL NewTextBlock(const std::wstring& text)
+{
+    return NewBlockOf(text);
+}
 
 std::string ReadClipboardText(HWND owner)
 {

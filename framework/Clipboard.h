@@ -6,6 +6,11 @@
 // Another program may hold the clipboard open for a moment; both wait for
 // it briefly before they give up.
 
+// A movable memory block holding `text` and its terminating zero, as the
+// clipboard and drag and drop pass text; null when memory ran short.
+HGLOBAL NewTextBlock(const std::string& text);
+HGLOBAL NewTextBlock(const std::wstring& text);
+
 // The clipboard's text (CF_TEXT, which the system also provides from the
 // other text forms), up to its first zero byte; empty when it holds none.
 std::string ReadClipboardText(HWND owner);

@@ -1,5 +1,6 @@
 #include "tree/DragDropTreeCtrl.h"
 #include "res/resource.h"
+#include "framework/Clipboard.h"
 #include "framework/Handles.h"
 #include "framework/OleDataSource.h"
 #include "tree/DragScroll.h"
@@ -187,17 +188,7 @@ HGLOBAL CDragDropTreeCtrl::UnicodeBlockOf(HTREEITEM item) const
     const std::wstring text = m_owner->EntryUnicodeText(item);
     if (text.empty())
         return nullptr;
-    const size_t size = (text.size() + 1) * sizeof(wchar_t);
-    ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size));
-    if (block.Get() == nullptr)
-        return nullptr;
-    {
-        const GlobalLockOf<wchar_t> units(block.Get());
-        if (units.Get() == nullptr)
-            return nullptr;
-        std::memcpy(units.Get(), text.c_str(), size);
-    }
-    return block.Release();
+    return NewTextBlock(text);
 }
 
 LRESULT CDragDropTreeCtrl::OnBeginDrag(HTREEITEM item)

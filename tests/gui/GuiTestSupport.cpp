@@ -283,13 +283,17 @@ bool OpenClipboardBriefly()
 }
 }  // namespace
 
-std::string ClipboardText()
+namespace {
+// The clipboard's text in `format`, or "<none>" ("<busy>") in `Char`s.
+template <typename Char>
+std::basic_string<Char> ClipboardTextOf(UINT format)
 {
+    const Char none[] = {'<', 'n', 'o', 'n', 'e', '>', 0}, busy[] = {'<', 'b', 'u', 's', 'y', '>', 0};
     if (!OpenClipboardBriefly())
-        return "<busy>";
-    std::string text = "<none>";
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
+        return busy;
+    std::basic_string<Char> text = none;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const Char* chars = static_cast<const Char*>(GlobalLock(data))) {
             text = chars;
             GlobalUnlock(data);
         }
@@ -297,20 +301,16 @@ std::string ClipboardText()
     CloseClipboard();
     return text;
 }
+}  // namespace
+
+std::string ClipboardText()
+{
+    return ClipboardTextOf<char>(CF_TEXT);
+}
 
 std::wstring ClipboardUnicodeText()
 {
-    if (!OpenClipboardBriefly())
-        return L"<busy>";
-    std::wstring text = L"<none>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = units;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
+    return ClipboardTextOf<wchar_t>(CF_UNICODETEXT);
 }
 
 void SetClipboardText(const std::string& text)
