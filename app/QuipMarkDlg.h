@@ -28,10 +28,11 @@ const size_t kLongestLabel = 259;
 // hidden. It owns the entry model (tree and text table), receives the tray
 // icon's callbacks, the global hotkey and the clipboard viewer messages.
 //
-// Its operations are grouped by concern in several files: lifecycle here in
-// app/, the tray menu, hand-out and hotkey in app/, the entry model, data
-// file, editing commands and search in entries/, the clipboard history in
-// tree/, and the settings in settings/.
+// Its members are defined in app/, one file for each concern: lifecycle
+// (QuipMarkDlg.cpp), tray menu, hand-out, hotkey, entry model, data file,
+// editing commands, search panel, clipboard history and settings. The rules
+// they follow live in plain classes: the text table (entries/), the
+// history's state (tree/) and the stored settings (settings/).
 class CQuipMarkDlg : public CDialog, public IEntryTreeOwner {
 public:
     explicit CQuipMarkDlg(HWND parent = nullptr);
@@ -98,7 +99,6 @@ public:
 
     // Clipboard history
     void RecordClipboard();
-    const HistoryState& History() const { return m_historyState; }
     void RebuildClipboardBranch();
     void ClearClipboardHistory() override;
 
