@@ -98,25 +98,6 @@ TEST_F(EdgeTexts, TwentyThousandEntriesLoadAndSaveUnchanged)
     EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
 }
 
-TEST_F(EdgeTexts, ShortAndBorderlineLabelsKeepTheirTexts)
-{
-    std::string bytes;
-    for (size_t length : {size_t(1), size_t(254), size_t(255), size_t(260)})
-        bytes += Record(RecordKind::TopLevel, std::string(length - 1, 'a' + static_cast<char>(length % 26)) + "z");
-    StartWith(bytes);
-    const auto items = DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); });
-    ASSERT_GE(items.size(), 5u);
-    EXPECT_EQ(items[1].caption, "z");
-    for (int i = 2; i <= 4; ++i)
-        EXPECT_EQ(items[static_cast<size_t>(i)].caption.size(), 20u);
-    EXPECT_EQ(FullText(TopLevel(4)).size(), 260u);
-    HandOutTopLevel(4);
-    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == FullText(TopLevel(4)); }));
-    dialog->SetModified(true);
-    ASSERT_TRUE(dialog->SaveEntries());
-    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
-}
-
 TEST_F(EdgeTexts, EveryByteValueSurvivesLoadingSearchingSavingAndHandingOut)
 {
     const std::string text = EveryByteValue();

@@ -69,32 +69,6 @@ TEST_F(RegistryLayer, MissingKeysAndValuesFailAndLeaveTheOutParameter)
     EXPECT_EQ(value.Size(), 0u);
 }
 
-TEST_F(RegistryLayer, BigEndianNumbersAreNotTurnedRound)
-{
-    SetValue(kBase, "big", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x01", 4));
-    DWORD number = 0;
-    ASSERT_TRUE(registry.ReadNumber(kBase, "big", number));
-    EXPECT_EQ(number, 16777216u);
-}
-
-TEST_F(RegistryLayer, StringsWithAndWithoutTheirZeroAndEmpty)
-{
-    SetValue(kBase, "unterminated", REG_SZ, "abc");
-    SetValue(kBase, "empty", REG_SZ, "");
-    SetValue(kBase, "zero", REG_SZ, std::string(1, '\0'));
-    SetValue(kBase, "expand", REG_EXPAND_SZ, std::string("%PATH%\0", 7));
-    std::string text = "old";
-    ASSERT_TRUE(registry.ReadString(kBase, "unterminated", text));
-    EXPECT_EQ(text, "abc");
-    ASSERT_TRUE(registry.ReadString(kBase, "empty", text));
-    EXPECT_EQ(text, "");
-    text = "old";
-    ASSERT_TRUE(registry.ReadString(kBase, "zero", text));
-    EXPECT_EQ(text, "");
-    ASSERT_TRUE(registry.ReadString(kBase, "expand", text));
-    EXPECT_EQ(text, "%PATH%");
-}
-
 TEST_F(RegistryLayer, AMegabyteStringReadsWhole)
 {
     const std::string large(1 << 20, 'm');

@@ -150,19 +150,6 @@ TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
 }
 
-TEST_F(SettingsSave, ClearedBoxesAreStoredAsZero)
-{
-    SetNumber(kSettingsPath, "SaveOnExit", 1);
-    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
-    StartDialog();
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_UNCHECKED);
-    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_UNCHECKED);
-    Click(IDC_SAVE);
-    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 9), 0u);
-    EXPECT_EQ(NumberOr(kSettingsPath, "AlwaysOnTop", 9), 0u);
-    EXPECT_FALSE(ValueExists(kSettingsPath, "Hotkey")) << "no hotkey, none written";
-}
-
 TEST_F(SettingsSave, AWidthFieldWithoutANumberStoresThePositionOnly)
 {
     StartDialog();
