@@ -1,31 +1,37 @@
 #include "framework/TreeCtrl.h"
 #include <vector>
 
-HTREEITEM CTreeCtrl::Insert(HTREEITEM parent, HTREEITEM after, const std::string& label, int image,
-                            LPARAM data) const
+namespace {
+
+// The insertion record of either character width, TVINSERTSTRUCTA or W.
+template <typename InsertStruct, typename Char>
+InsertStruct InsertionOf(HTREEITEM parent, HTREEITEM after, const std::basic_string<Char>& label, int image,
+                         LPARAM data)
 {
-    TVINSERTSTRUCTA insert = {};
+    InsertStruct insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-    insert.item.pszText = const_cast<char*>(label.c_str());
+    insert.item.pszText = const_cast<Char*>(label.c_str());
     insert.item.iImage = image;
     insert.item.iSelectedImage = image;
     insert.item.lParam = data;
+    return insert;
+}
+
+}  // namespace
+
+HTREEITEM CTreeCtrl::Insert(HTREEITEM parent, HTREEITEM after, const std::string& label, int image,
+                            LPARAM data) const
+{
+    TVINSERTSTRUCTA insert = InsertionOf<TVINSERTSTRUCTA>(parent, after, label, image, data);
     return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 HTREEITEM CTreeCtrl::Insert(HTREEITEM parent, HTREEITEM after, const std::wstring& label, int image,
                             LPARAM data) const
 {
-    TVINSERTSTRUCTW insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = after;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-    insert.item.pszText = const_cast<wchar_t*>(label.c_str());
-    insert.item.iImage = image;
-    insert.item.iSelectedImage = image;
-    insert.item.lParam = data;
+    TVINSERTSTRUCTW insert = InsertionOf<TVINSERTSTRUCTW>(parent, after, label, image, data);
     return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
