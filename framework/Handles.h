@@ -165,47 +165,40 @@ private:
     HDC m_dc;
 };
 
+// A handle of type T that `Free` gives back when it goes or is replaced.
+template <typename T, void (*Free)(T)>
+class ScopedResource {
+public:
+    explicit ScopedResource(T handle = nullptr) : m_handle(handle) {}
+    ~ScopedResource() { Reset(nullptr); }
+    ScopedResource(const ScopedResource&) = delete;
+    ScopedResource& operator=(const ScopedResource&) = delete;
+
+    T Get() const { return m_handle; }
+    void Reset(T handle)
+    {
+        if (m_handle != nullptr)
+            Free(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    T m_handle;
+};
+
+template <typename T>
+void FreeGdiObject(T object)
+{
+    DeleteObject(object);
+}
+inline void FreeIcon(HICON icon) { DestroyIcon(icon); }
+
 // A GDI object this program created (a font, a brush), deleted when it goes.
 template <typename T>
-class ScopedGdiObject {
-public:
-    explicit ScopedGdiObject(T object = nullptr) : m_object(object) {}
-    ~ScopedGdiObject() { Reset(nullptr); }
-    ScopedGdiObject(const ScopedGdiObject&) = delete;
-    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-
-    T Get() const { return m_object; }
-    void Reset(T object)
-    {
-        if (m_object != nullptr)
-            DeleteObject(m_object);
-        m_object = object;
-    }
-
-private:
-    T m_object;
-};
-
+using ScopedGdiObject = ScopedResource<T, FreeGdiObject<T>>;
 // An icon this program loaded for itself (not a shared one), destroyed when
 // it goes.
-class ScopedIcon {
-public:
-    explicit ScopedIcon(HICON icon = nullptr) : m_icon(icon) {}
-    ~ScopedIcon() { Reset(nullptr); }
-    ScopedIcon(const ScopedIcon&) = delete;
-    ScopedIcon& operator=(const ScopedIcon&) = delete;
-
-    HICON Get() const { return m_icon; }
-    void Reset(HICON icon)
-    {
-        if (m_icon != nullptr)
-            DestroyIcon(m_icon);
-        m_icon = icon;
-    }
-
-private:
-    HICON m_icon;
-};
+using ScopedIcon = ScopedResource<HICON, FreeIcon>;
 
 // An object selected into a device context, the previous one selected back
 // when this goes. A null object selects nothing.
