@@ -19,6 +19,8 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
 const UINT kLastMenuCommand = 1824;
+static_assert(kLastMenuCommand - kFirstMenuCommand == TextTable::kNumberedMenuItems,
+              "every numbered menu item has a command of the dialog's range");
 const int kMaxTreeItems = 500;
 // The tree shows at most this much of a label, as the system's tree view
 // displays no more; the full text stays whole in the text table.

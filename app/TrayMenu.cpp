@@ -79,18 +79,11 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
     auto caption = [&](HTREEITEM item) {
         return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);
     };
-    // Items beyond the dialog's range all carry the first id past it, which
-    // does nothing: counted on, their ids would reach the program's own
-    // commands and, past 65535, wrap onto early entries, as a command
-    // carries only 16 bits of its id.
-    const size_t idCount = kLastMenuCommand - kFirstMenuCommand;
-    size_t numbered = 0;
+    // Items beyond the numbered ones all carry the first id past the
+    // dialog's range, which does nothing.
     auto nextId = [&](HTREEITEM item) {
-        if (numbered >= idCount)
-            return static_cast<UINT_PTR>(kLastMenuCommand + 1);
-        ++numbered;
-        return static_cast<UINT_PTR>(kFirstMenuCommand +
-                                     m_texts.AddMenuItem(static_cast<int>(m_tree.Data(item))));
+        const size_t number = m_texts.AddMenuItem(static_cast<int>(m_tree.Data(item)));
+        return static_cast<UINT_PTR>(number == 0 ? kLastMenuCommand + 1 : kFirstMenuCommand + number);
     };
     // A history entry shows the characters that were copied; every other
     // item shows its 8-bit label.

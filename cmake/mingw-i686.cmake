@@ -1,13 +1,3 @@
-# Cross-compiles the 32-bit Windows program with Debian's MinGW-w64.
-# The posix-thread compiler is needed for GoogleTest (std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_CROSSCOMPILING_EMULATOR "/usr/bin/env;WINEDEBUG=-all;/usr/bin/wine")
+# The 32-bit program, for 32-bit Windows.
+set(QUIPMARK_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

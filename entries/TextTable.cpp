@@ -29,11 +29,16 @@ int TextTable::Add(std::string text, std::wstring unicode)
         m_used[static_cast<size_t>(slot)] = true;
         return slot;
     }
-    // All grow before any changes, so running out of memory leaves the
-    // table as it was.
-    m_texts.reserve(m_texts.size() + 1);
-    m_unicode.reserve(m_unicode.size() + 1);
-    m_used.reserve(m_used.size() + 1);
+    // All three have room before any changes, so running out of memory
+    // leaves the table as it was. The room doubles, so loading many entries
+    // moves each text a few times at most, not once for every later one.
+    const size_t size = m_texts.size();
+    if (size == m_texts.capacity() || size == m_unicode.capacity() || size == m_used.capacity()) {
+        const size_t room = std::max<size_t>(16, 2 * size);
+        m_texts.reserve(room);
+        m_unicode.reserve(room);
+        m_used.reserve(room);
+    }
     m_texts.push_back(std::move(text));
     m_unicode.push_back(std::move(unicode));
     m_used.push_back(true);
@@ -69,6 +74,8 @@ void TextTable::BeginMenu()
 
 size_t TextTable::AddMenuItem(int slot)
 {
+    if (m_menuSlots.size() >= kNumberedMenuItems)
+        return 0;
     m_menuSlots.push_back(slot);
     return m_menuSlots.size();
 }

@@ -30,10 +30,15 @@ public:
     size_t Size() const { return m_texts.size(); }
 
     // The entry items of a new popup menu are numbered from 1 in the order
-    // they are added; the previous menu is forgotten.
+    // they are added, up to kNumberedMenuItems; the previous menu is
+    // forgotten.
     void BeginMenu();
-    // The number of a new menu item for `slot`.
+    // The number of a new menu item for `slot`, or 0 once the menu has
+    // kNumberedMenuItems: a command carries only 16 bits of its id, so
+    // counted on, numbers would reach other commands and wrap onto early
+    // items.
     size_t AddMenuItem(int slot);
+    static constexpr size_t kNumberedMenuItems = 500;
     // The slot that item `number` of the menu shown last names; -1 when no
     // item has that number.
     int MenuSlot(size_t number) const;

@@ -1,6 +1,6 @@
 #include "framework/Wnd.h"
 #include "framework/Dialog.h"
-#include <commctrl.h>
+#include "framework/Subclassing.h"
 #include <vector>
 
 namespace {
@@ -23,15 +23,15 @@ bool CWnd::Subclass(HWND hwnd)
         return false;
     m_hWnd = hwnd;
     PreSubclassWindow();
-    m_subclassed = SetWindowSubclass(hwnd, SubclassProc, kSubclassId,
-                                     reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    m_subclassed = Subclassing::Set(hwnd, SubclassProc, kSubclassId,
+                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     return m_subclassed;
 }
 
 void CWnd::Unsubclass()
 {
     if (m_subclassed && IsWindow(m_hWnd))
-        RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+        Subclassing::Remove(m_hWnd, SubclassProc, kSubclassId);
     m_subclassed = false;
 }
 
@@ -40,7 +40,7 @@ CWnd* CWnd::FromHandle(HWND hwnd)
     if (hwnd == nullptr || !IsWindow(hwnd))
         return nullptr;
     DWORD_PTR refData = 0;
-    if (GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &refData))
+    if (Subclassing::Get(hwnd, SubclassProc, kSubclassId, &refData))
         return reinterpret_cast<CWnd*>(refData);
     return CDialog::FromDialogHandle(hwnd);
 }
@@ -94,7 +94,7 @@ LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (m_defaultRan != nullptr)
         *m_defaultRan = true;
-    return DefSubclassProc(m_hWnd, msg, wParam, lParam);
+    return Subclassing::Default(m_hWnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -102,9 +102,9 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 {
     CWnd* wnd = reinterpret_cast<CWnd*>(refData);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        Subclassing::Remove(hwnd, SubclassProc, kSubclassId);
         wnd->m_subclassed = false;
-        const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        const LRESULT result = Subclassing::Default(hwnd, msg, wParam, lParam);
         wnd->m_hWnd = nullptr;
         return result;
     }
@@ -122,6 +122,6 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     }
     wnd->m_defaultRan = outer;
     if (failed && !defaultRan)
-        result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        result = Subclassing::Default(hwnd, msg, wParam, lParam);
     return result;
 }

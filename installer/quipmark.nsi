@@ -1,6 +1,11 @@
 ; Quipmark's installer, built by scripts/dist.sh with NSIS (makensis), which
 ; defines VERSION ("2.1a"), VERSION4 ("2.1.0.0"), STAGE (the folder holding
-; quipmark.exe, README.txt and LICENSE.txt), ICON and OUTFILE.
+; quipmark.exe, README.txt and LICENSE.txt), ICON, OUTFILE and TARGET
+; (x86-unicode for the 32-bit program, amd64-unicode for the 64-bit one).
+;
+; Both installers put the program into the same folder under the same
+; uninstall entry, so one installed over the other replaces the program and
+; keeps the entries and the settings, which both programs share.
 ;
 ; It installs for the current user only, without administrator rights, into
 ; a folder that user can write: Quipmark keeps "quipmark.dat" beside its own
@@ -13,7 +18,7 @@
 ;                                             settings stay unless /REMOVEDATA is given
 ;   Uninstall.exe /REMOVEDATA | /KEEPDATA     answers the uninstaller's question beforehand
 
-Unicode true
+Target ${TARGET}
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 

@@ -1,24 +1,24 @@
 #!/usr/bin/env bash
-# Starts build/win32/quipmark.exe under Wine and waits until it exits.
-# Without an X display it runs on a private Xvfb, shows the configuration
-# dialog there and takes a screenshot of the screen.
+# Starts Quipmark under Wine and waits until it exits: build/win32/quipmark.exe,
+# or build/win64/quipmark.exe where the 32-bit program cannot run (or with
+# QUIPMARK_BUILD=win64). Without an X display it runs on a private Xvfb,
+# shows the configuration dialog there and takes a screenshot of the screen.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-exe=$root/build/win32/quipmark.exe
 export QUIPMARK_PREFIX=$root/build/wine/run-prefix
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "Starting Quipmark on display $DISPLAY; it sits in the tray (right-click for the menu)."
-    exec "$root/scripts/with-wine.sh" wine "$exe"
+    exec "$root/scripts/with-wine.sh" sh -c 'wine "$QUIPMARK_BUILD_DIR/quipmark.exe"'
 fi
 
 shot=$root/build/screenshots/run.png
 echo "No X display: starting Quipmark on a private Xvfb."
 "$root/scripts/with-wine.sh" --private-display bash -c '
     set -e
-    wine "$1" &
+    wine "$QUIPMARK_BUILD_DIR/quipmark.exe" &
     program=$!
-    probe=$(dirname "$1")/tests/qmprobe.exe
+    probe=$QUIPMARK_BUILD_DIR/tests/qmprobe.exe
     # The window exists hidden for a moment before it first shows: wait for
     # it to show and then hide itself, or its hide timer would take away
     # the dialog shown below.
@@ -35,9 +35,9 @@ echo "No X display: starting Quipmark on a private Xvfb."
         fi
         sleep 0.2
     done
-    mkdir -p "$(dirname "$2")"
-    import -window root "$2"
-    echo "Screenshot of the configuration dialog: $2"
+    mkdir -p "$(dirname "$1")"
+    import -window root "$1"
+    echo "Screenshot of the configuration dialog ($QUIPMARK_BUILD): $1"
     echo "Quipmark runs until it is ended (Ctrl+C)."
     wait $program
-' run "$exe" "$shot"
+' run "$shot"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Wine on a private display: the
 # configuration dialog, the tray menu and the About box, from a copy of
-# build/win32/quipmark.exe with a small sample data file; then, in a prefix
+# build/win32/quipmark.exe (build/win64 where the 32-bit one cannot run) with a small sample data file; then, in a prefix
 # of its own set to 144 DPI, the dialog with the search panel shown.
 #
 #   scripts/screenshots.sh [FOLDER]      default docs/screenshots
@@ -15,7 +15,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
     exec "$root/scripts/with-wine.sh" --private-display "$0" "$out"
 fi
 
-probe() { wine "$root/build/win32/tests/qmprobe.exe" "$@"; }
+probe() { wine "$QUIPMARK_BUILD_DIR/tests/qmprobe.exe" "$@"; }
 folder=$(mktemp -d)
 program=
 finish() {
@@ -37,7 +37,7 @@ capture() {  # capture CAPTION FILE
 settle() { sleep 1; }
 
 mkdir -p "$out"
-cp "$root/build/win32/quipmark.exe" "$folder/"
+cp "$QUIPMARK_BUILD_DIR/quipmark.exe" "$folder/"
 python3 - "$folder/quipmark.dat" <<'PY'
 import struct, sys
 def rec(tag, text):

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Runs a command with Wine ready for Quipmark: a booted 32-bit prefix of its
-# own (a copy of a template booted once under build/wine) and an X display.
+# Runs a command with Wine ready for Quipmark: a booted prefix of its own (a
+# copy of a template booted once under build/wine) and an X display.
 #
 #   scripts/with-wine.sh [--private-display] COMMAND...
 #
-# QUIPMARK_PREFIX=DIR keeps a prefix of that name between runs instead.
+# QUIPMARK_BUILD names the build the command runs: win32 (the 32-bit program
+# under 32-bit Wine) or win64 (the 64-bit program under 64-bit Wine). Unset,
+# it is win32 where this machine runs 32-bit programs and win64 elsewhere.
+# It is exported to the command, as QUIPMARK_BUILD_DIR (build/win32 or
+# build/win64) is, and `wine`, `wineserver` and `wineboot` on the command's
+# PATH are the ones of that build.
+#
+# QUIPMARK_PREFIX=DIR keeps a prefix between runs instead, DIR-win32 or
+# DIR-win64: a prefix is of one kind for good.
 #
 # With --private-display, or when DISPLAY is not set, a private Xvfb is started
 # and stopped again. WINEPREFIX and DISPLAY are exported to the command; the
@@ -17,11 +25,43 @@ private=0
 if [ "${1:-}" = "--private-display" ]; then private=1; shift; fi
 [ -n "${DISPLAY:-}" ] || private=1
 
-export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+if [ -z "${QUIPMARK_BUILD:-}" ]; then
+    if why=$("$root/scripts/can-run-32bit.sh"); then
+        QUIPMARK_BUILD=win32
+    else
+        QUIPMARK_BUILD=win64
+        echo "with-wine: the 64-bit build, since the 32-bit one cannot run here: $why" >&2
+    fi
+fi
+export QUIPMARK_BUILD QUIPMARK_BUILD_DIR=$root/build/$QUIPMARK_BUILD
+wine_dir=$root/build/wine
+case $QUIPMARK_BUILD in
+win32)
+    export WINEARCH=win32
+    ;;
+win64)
+    # Debian's `wine` and its helpers pick the 32-bit loader whenever it is
+    # installed; these stand-ins make every Wine command of the run 64-bit.
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    bin=$wine_dir/bin64
+    mkdir -p "$bin"
+    for name in wine wine64 wine-stable; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$name"
+    done
+    printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$bin/wineserver"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' >"$bin/wineboot"
+    chmod +x "$bin"/*
+    export PATH=$bin:$PATH
+    ;;
+*)
+    echo "with-wine: QUIPMARK_BUILD is win32 or win64, not $QUIPMARK_BUILD" >&2
+    exit 2
+    ;;
+esac
+export WINEDEBUG=${WINEDEBUG:--all}
 # No prompts to install Mono or Gecko: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-wine_dir=$root/build/wine
-template=$wine_dir/template
+template=$wine_dir/template-$QUIPMARK_BUILD
 mkdir -p "$wine_dir"
 
 xvfb_pid=
@@ -62,10 +102,10 @@ if [ ! -f "$template/.booted" ]; then
 fi
 if [ -n "${QUIPMARK_PREFIX:-}" ]; then
     # A prefix that lives on between runs, for people running the program.
-    [ -f "$QUIPMARK_PREFIX/.booted" ] || { mkdir -p "$QUIPMARK_PREFIX"; cp -a "$template/." "$QUIPMARK_PREFIX/"; }
-    export WINEPREFIX=$QUIPMARK_PREFIX
+    prefix=$QUIPMARK_PREFIX-$QUIPMARK_BUILD
+    [ -f "$prefix/.booted" ] || { mkdir -p "$prefix"; cp -a "$template/." "$prefix/"; }
+    export WINEPREFIX=$prefix
     QUIPMARK_KEEP_PREFIX=1
-    prefix=$QUIPMARK_PREFIX
 else
     prefix=$(mktemp -d "$wine_dir/prefix.XXXXXX")
     cp -a "$template/." "$prefix/"
@@ -79,7 +119,7 @@ wine wineboot >/dev/null 2>&1 </dev/null || true
 # The first window of a display starts Wine's desktop process, which would
 # otherwise inherit the pipes of whichever program came first and hold them
 # open; a hidden window of our own starts it here instead.
-probe=$root/build/win32/tests/qmprobe.exe
+probe=$QUIPMARK_BUILD_DIR/tests/qmprobe.exe
 if [ -f "$probe" ]; then
     wine "$probe" idle >/dev/null 2>&1 </dev/null &
 fi

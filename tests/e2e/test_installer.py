@@ -1,7 +1,7 @@
 """What Windows users download: the installer and the portable zip of
 build/dist, installed, run, saved into and removed again in the test prefix."""
-import glob
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -11,6 +11,8 @@ import zipfile
 from quipmark_e2e import ID_EXIT, IDYES, PROBE, WM_COMMAND, Quipmark, probe, record, wait_for
 
 DIST = os.environ.get('QUIPMARK_DIST', '')
+# "-x64" for the 64-bit build's files, nothing for the 32-bit build's.
+SUFFIX = os.environ.get('QUIPMARK_DIST_SUFFIX', '')
 
 UNINSTALL_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quipmark'
 RUN_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -56,9 +58,15 @@ def registry_key_exists(key):
     return wine('reg', 'query', key).returncode == 0
 
 
-def dist_file(pattern):
-    found = glob.glob(os.path.join(DIST, pattern)) if DIST else []
-    return found[0] if len(found) == 1 else None
+def dist_file(kind):
+    """This build's file of `make dist`: kind is '-setup.exe' or '.zip'."""
+    if not DIST or not os.path.isdir(DIST):
+        return None
+    pattern = re.compile(r'quipmark-[0-9][0-9A-Za-z.]*' + re.escape(SUFFIX + kind))
+    found = [name for name in os.listdir(DIST) if pattern.fullmatch(name)]
+    if len(found) > 1:
+        raise AssertionError('more than one %s file in %s: %s' % (kind, DIST, found))
+    return os.path.join(DIST, found[0]) if found else None
 
 
 class PlacedQuipmark(Quipmark):
@@ -101,7 +109,7 @@ class Installer(DistTestCase):
 
     def setUp(self):
         super().setUp()
-        self.setup_exe = dist_file('quipmark-*-setup.exe')
+        self.setup_exe = dist_file('-setup.exe')
         if self.setup_exe is None:
             self.skipTest('no installer in QUIPMARK_DIST (make dist builds it)')
         self.folder = os.path.join(windows_folder('LOCALAPPDATA'), 'Programs', 'Quipmark')
@@ -234,7 +242,7 @@ class PortableZip(DistTestCase):
 
     def setUp(self):
         super().setUp()
-        self.zip = dist_file('quipmark-*.zip')
+        self.zip = dist_file('.zip')
         if self.zip is None:
             self.skipTest('no zip in QUIPMARK_DIST (make dist builds it)')
         self.base = tempfile.mkdtemp(prefix='qm-zip-')

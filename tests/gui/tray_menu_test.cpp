@@ -154,43 +154,6 @@ TEST_F(TrayMenu, EntriesBeyondFiveHundredAreShownButDoNothing)
     EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == "child 498"; })) << ClipboardText();
 }
 
-TEST_F(TrayMenu, WithMoreEntriesThanIdsNoItemCarriesAnotherItemsCommand)
-{
-    // Far more entry items than a command's 16 bits of id can number.
-    std::string bytes;
-    for (int group = 0; group < 70; ++group) {
-        bytes += K("group " + std::to_string(group));
-        for (int child = 0; child < 1000; ++child)
-            bytes += E(std::to_string(group) + "." + std::to_string(child));
-    }
-    StartWith(bytes);
-    const ScopedMenu built = dialog->BuildTrayMenu(0);
-    HMENU menu = built.Get();
-    ASSERT_NE(menu, nullptr);
-    // The command an item delivers is the low word of its id.
-    UINT n = 0;
-    int misplaced = 0;
-    auto check = [&](UINT id) {
-        ++n;
-        const UINT delivered = LOWORD(id);
-        const bool entryCommand = delivered >= kFirstMenuCommand && delivered <= kLastMenuCommand;
-        if (n <= 500 ? delivered != kFirstMenuCommand + n
-                     : entryCommand || delivered == ID_EXIT || delivered == ID_SHOW_CONFIGURATION)
-            ++misplaced;
-    };
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count - 3; ++i) {
-        if (HMENU submenu = GetSubMenu(menu, i)) {
-            for (int j = 0; j < GetMenuItemCount(submenu); ++j)
-                check(GetMenuItemID(submenu, j));
-        } else {
-            check(GetMenuItemID(menu, i));
-        }
-    }
-    EXPECT_EQ(n, 70001u);
-    EXPECT_EQ(misplaced, 0);
-}
-
 TEST_F(TrayMenu, AHotkeyPressedWhileTheMenuIsOpenLeavesItsItemsAsShown)
 {
     StartWith(K("first") + K("second"));

@@ -53,6 +53,25 @@ TEST(TextTable, MenuItemsMapToTheSlotsTheMenuShowed)
     EXPECT_EQ(table.MenuSlot(1), -1);
 }
 
+TEST(TextTable, MenuItemsPastTheNumberedOnesGetNoNumberHoweverManyThereAre)
+{
+    // Far more items than a command's 16 bits of id could number.
+    TextTable table;
+    const int slot = table.Add("entry");
+    table.BeginMenu();
+    size_t unnumbered = 0;
+    for (size_t n = 1; n <= 70001; ++n) {
+        const size_t number = table.AddMenuItem(slot);
+        if (n <= TextTable::kNumberedMenuItems)
+            ASSERT_EQ(number, n);
+        else
+            unnumbered += number == 0;
+    }
+    EXPECT_EQ(unnumbered, 70001 - TextTable::kNumberedMenuItems);
+    EXPECT_EQ(table.MenuSlot(TextTable::kNumberedMenuItems), slot);
+    EXPECT_EQ(table.MenuSlot(TextTable::kNumberedMenuItems + 1), -1);
+}
+
 TEST(TextTable, ASlotTheOpenMenuNamesStaysEmptyUntilTheMenuIsDone)
 {
     TextTable table;
