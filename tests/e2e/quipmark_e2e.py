@@ -25,6 +25,7 @@ WM_RBUTTONUP = 0x0205
 WM_LBUTTONDBLCLK = 0x0203
 ID_SHOW_CONFIGURATION = 32773
 ID_EXIT = 32774
+IDC_SAVE, IDC_ADD, IDC_NEW_ENTRY, IDC_MENU_WIDTH = 1005, 1006, 1007, 1015
 IDYES, IDNO = 6, 7
 
 VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Left': 0x25, 'Up': 0x26, 'Right': 0x27,
@@ -145,6 +146,15 @@ class Quipmark:
             assert code == 0, 'the program did not come up and hide itself: ' + out
             wait_until_withdrawn('Quipmark')
         return self.process
+
+    def add_and_save(self, text):
+        """Types a new entry, adds it and saves, through the dialog's controls."""
+        assert probe('settext', IDC_NEW_ENTRY, text)[0] == 0, 'no new-entry field'
+        assert wait_for(lambda: probe('enabled', IDC_ADD)[1].strip() == '1'), 'Add stayed disabled'
+        assert probe('click', IDC_ADD)[0] == 0
+        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '1'), 'Add did not run'
+        assert probe('click', IDC_SAVE)[0] == 0
+        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '0'), 'Save did not run'
 
     def post(self, message, wparam=0, lparam=0):
         code, _ = probe('post', message, wparam, lparam)

@@ -16,7 +16,6 @@ SUFFIX = os.environ.get('QUIPMARK_DIST_SUFFIX', '')
 
 UNINSTALL_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quipmark'
 RUN_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-IDC_SAVE, IDC_ADD, IDC_NEW_ENTRY = 1005, 1006, 1007
 IDOK = 1
 # Each page of the uninstaller appends a blank to the window's caption.
 UNINSTALLER = 'Quipmark Uninstall '
@@ -77,15 +76,6 @@ class PlacedQuipmark(Quipmark):
         self.folder = os.path.dirname(exe)
         self.data_file = os.path.join(self.folder, 'quipmark.dat')
         self.process = None
-
-    def add_and_save(self, text):
-        """Types a new entry, adds it and saves, through the dialog's controls."""
-        assert probe('settext', IDC_NEW_ENTRY, text)[0] == 0, 'no new-entry field'
-        assert wait_for(lambda: probe('enabled', IDC_ADD)[1].strip() == '1'), 'Add stayed disabled'
-        assert probe('click', IDC_ADD)[0] == 0
-        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '1'), 'Add did not run'
-        assert probe('click', IDC_SAVE)[0] == 0
-        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '0'), 'Save did not run'
 
     def cleanup(self):
         self.kill()

@@ -1,0 +1,62 @@
+"""The 32-bit and the 64-bit program share one data file and one settings
+key: a user who moves from one to the other keeps every entry and setting."""
+import os
+import shutil
+import subprocess
+import unittest
+
+from quipmark_e2e import IDC_MENU_WIDTH, QuipmarkTestCase, probe, record
+
+# The program of the other build; the 64-bit run names the 32-bit one.
+OTHER_EXE = os.environ.get('QUIPMARK_OTHER_EXE', '')
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
+
+
+def why_other_cannot_run():
+    if not OTHER_EXE:
+        return 'the 64-bit run starts the 32-bit program beside it'
+    if not os.path.isfile(OTHER_EXE):
+        return 'no %s (make builds it)' % OTHER_EXE
+    check = subprocess.run([os.path.join(ROOT, 'scripts', 'can-run-32bit.sh')],
+                           capture_output=True, text=True, timeout=60)
+    if check.returncode != 0:
+        return 'the 32-bit program cannot run here: ' + check.stdout.strip()
+    return None
+
+
+class BothBuilds(QuipmarkTestCase):
+
+    def setUp(self):
+        why = why_other_cannot_run()
+        if why:
+            self.skipTest(why)
+        super().setUp()
+
+    def run_build(self, exe, text, menu_width):
+        """Starts `exe` as the program of the folder, checks it read the
+        shared settings, adds `text` and saves."""
+        shutil.copy(exe, self.app.exe)
+        self.assertEqual(probe('regset', 'MaxLength', menu_width)[0], 0)
+        self.app.start()
+        self.assertEqual(probe('text', IDC_MENU_WIDTH)[1].strip(), str(menu_width))
+        self.app.add_and_save(text)
+        self.assertEqual(self.app.exit(), 0)
+
+    def test_a_file_saved_by_either_build_loads_in_the_other_and_saves_back_whole(self):
+        this_exe = self.app.exe + '.this'
+        shutil.copy(self.app.exe, this_exe)
+        original = [record('K', 'Signature'), record('e', 'Best regards,\r\nMe'),
+                    record('e', 'caf\xe9 \xa9 \x80'), record('K', 'plain')]
+        self.app.write_data(original)
+        saved = list(original)
+        for exe, text, width in ((this_exe, 'by this build', 41), (OTHER_EXE, 'by the other', 42),
+                                 (this_exe, 'by this again', 43)):
+            with self.subTest(exe=exe, text=text):
+                self.run_build(exe, text, width)
+                saved.append(record('K', text))
+                with open(self.app.data_file, 'rb') as data:
+                    self.assertEqual(data.read(), b''.join(saved))
+
+
+if __name__ == '__main__':
+    unittest.main()
