@@ -46,14 +46,14 @@ class BothBuilds(QuipmarkTestCase):
         this_exe = self.app.exe + '.this'
         shutil.copy(self.app.exe, this_exe)
         original = [record('K', 'Signature'), record('e', 'Best regards,\r\nMe'),
-                    record('e', 'caf\xe9 \xa9 \x80'), record('K', 'plain')]
+                    record('e', 'caf\xe9 \xa9 \u20ac'), record('K', 'plain')]
         self.app.write_data(original)
         saved = list(original)
         for exe, text, width in ((this_exe, 'by this build', 41), (OTHER_EXE, 'by the other', 42),
                                  (this_exe, 'by this again', 43)):
             with self.subTest(exe=exe, text=text):
                 self.run_build(exe, text, width)
-                saved.append(record('K', text))
+                saved.insert(0, record('K', text))  # Add puts it first
                 with open(self.app.data_file, 'rb') as data:
                     self.assertEqual(data.read(), b''.join(saved))
 

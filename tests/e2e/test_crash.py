@@ -11,7 +11,8 @@ from quipmark_e2e import QuipmarkTestCase, probe, record, wait_for
 # items must never refuse it.
 ENTRIES = 390
 TEXT_SIZE = 52 * 1024
-ROUNDS = int(os.environ.get('QUIPMARK_CRASH_ROUNDS', '100'))
+# Either outcome comes about every other round, so 30 rounds see both.
+ROUNDS = int(os.environ.get('QUIPMARK_CRASH_ROUNDS', '30'))
 
 
 def large_file():
