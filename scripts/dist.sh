@@ -31,7 +31,7 @@ pack() {
     mkdir -p "$stage"
     "$2-strip" -o "$stage/quipmark.exe" "$exe"
     # Windows' own text tools expect CRLF line ends.
-    sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/docs/README-users.txt" >"$stage/README.txt"
+    sed -e "s/@VERSION@/$version/g" -e "s/@SUFFIX@/$4/g" -e 's/$/\r/' "$root/docs/README-users.txt" >"$stage/README.txt"
     sed -e 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
     touch -r "$exe" "$stage"/*
 
