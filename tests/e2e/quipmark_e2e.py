@@ -18,6 +18,10 @@ import unittest
 
 EXE = os.environ.get('QUIPMARK_EXE', '')
 PROBE = os.environ.get('QMPROBE_EXE', '')
+# The program of the other build; only the 64-bit run names one (the 32-bit
+# program), since a 32-bit Wine prefix cannot start a 64-bit program.
+OTHER_EXE = os.environ.get('QUIPMARK_OTHER_EXE', '')
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 
 WM_COMMAND = 0x0111
 WM_TRAY_NOTIFY = 0x0400 + 10
@@ -30,6 +34,27 @@ IDYES, IDNO = 6, 7
 
 VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Left': 0x25, 'Up': 0x26, 'Right': 0x27,
                 'Down': 0x28, 'Home': 0x24, 'End': 0x23, 'Tab': 0x09, 'F2': 0x71, 'F5': 0x74}
+
+
+def why_the_32bit_program_cannot_run_beside():
+    """None when the 64-bit run can start the 32-bit program too, else why not."""
+    if not OTHER_EXE:
+        return 'the 64-bit run starts the 32-bit program beside it'
+    if not os.path.isfile(OTHER_EXE):
+        return 'no %s (make builds it)' % OTHER_EXE
+    check = subprocess.run([os.path.join(ROOT, 'scripts', 'can-run-32bit.sh')],
+                           capture_output=True, text=True, timeout=60)
+    if check.returncode != 0:
+        return 'the 32-bit program cannot run here: ' + check.stdout.strip()
+    return None
+
+
+def pe_machine(path):
+    """The processor a Windows program is for: 0x14c (x86) or 0x8664 (x64)."""
+    with open(path, 'rb') as exe:
+        header = exe.read(4096)
+    offset = struct.unpack_from('<I', header, 0x3C)[0]
+    return struct.unpack_from('<H', header, offset + 4)[0]
 
 
 def windows_path(path):

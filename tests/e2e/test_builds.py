@@ -1,33 +1,16 @@
 """The 32-bit and the 64-bit program share one data file and one settings
 key: a user who moves from one to the other keeps every entry and setting."""
-import os
 import shutil
-import subprocess
 import unittest
 
-from quipmark_e2e import IDC_MENU_WIDTH, QuipmarkTestCase, probe, record
-
-# The program of the other build; the 64-bit run names the 32-bit one.
-OTHER_EXE = os.environ.get('QUIPMARK_OTHER_EXE', '')
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
-
-
-def why_other_cannot_run():
-    if not OTHER_EXE:
-        return 'the 64-bit run starts the 32-bit program beside it'
-    if not os.path.isfile(OTHER_EXE):
-        return 'no %s (make builds it)' % OTHER_EXE
-    check = subprocess.run([os.path.join(ROOT, 'scripts', 'can-run-32bit.sh')],
-                           capture_output=True, text=True, timeout=60)
-    if check.returncode != 0:
-        return 'the 32-bit program cannot run here: ' + check.stdout.strip()
-    return None
+from quipmark_e2e import (IDC_MENU_WIDTH, OTHER_EXE, QuipmarkTestCase, probe, record,
+                          why_the_32bit_program_cannot_run_beside)
 
 
 class BothBuilds(QuipmarkTestCase):
 
     def setUp(self):
-        why = why_other_cannot_run()
+        why = why_the_32bit_program_cannot_run_beside()
         if why:
             self.skipTest(why)
         super().setUp()

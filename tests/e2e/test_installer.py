@@ -8,7 +8,8 @@ import tempfile
 import unittest
 import zipfile
 
-from quipmark_e2e import ID_EXIT, IDYES, PROBE, WM_COMMAND, Quipmark, probe, record, wait_for
+from quipmark_e2e import (ID_EXIT, IDYES, PROBE, WM_COMMAND, Quipmark, pe_machine, probe, record,
+                          wait_for, why_the_32bit_program_cannot_run_beside)
 
 DIST = os.environ.get('QUIPMARK_DIST', '')
 # "-x64" for the 64-bit build's files, nothing for the 32-bit build's.
@@ -57,11 +58,12 @@ def registry_key_exists(key):
     return wine('reg', 'query', key).returncode == 0
 
 
-def dist_file(kind):
-    """This build's file of `make dist`: kind is '-setup.exe' or '.zip'."""
+def dist_file(kind, suffix=SUFFIX):
+    """A file of `make dist`: kind is '-setup.exe' or '.zip'; suffix is
+    '-x64' for the 64-bit build's and '' for the 32-bit build's."""
     if not DIST or not os.path.isdir(DIST):
         return None
-    pattern = re.compile(r'quipmark-[0-9][0-9A-Za-z.]*' + re.escape(SUFFIX + kind))
+    pattern = re.compile(r'quipmark-[0-9][0-9A-Za-z.]*' + re.escape(suffix + kind))
     found = [name for name in os.listdir(DIST) if pattern.fullmatch(name)]
     if len(found) > 1:
         raise AssertionError('more than one %s file in %s: %s' % (kind, DIST, found))
@@ -190,6 +192,29 @@ class Installer(DistTestCase):
         self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
         with open(app.data_file, 'rb') as kept:
             self.assertEqual(kept.read(), record('K', 'kept across installs'))
+
+    def test_the_32bit_and_the_64bit_installer_replace_each_other_and_keep_the_data(self):
+        why = why_the_32bit_program_cannot_run_beside()
+        if why:
+            self.skipTest(why)
+        this_setup = self.setup_exe
+        self.setup_exe = dist_file('-setup.exe', suffix='')
+        self.assertIsNotNone(self.setup_exe, 'no 32-bit installer in QUIPMARK_DIST')
+        self.install()
+        self.assertEqual(pe_machine(self.program), 0x14C)
+        app = self.start_from_shortcut()
+        probe('post', WM_COMMAND, ID_EXIT, 0)
+        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
+
+        self.setup_exe = this_setup
+        self.install()
+        self.assertEqual(pe_machine(self.program), 0x8664, 'the 64-bit program did not replace it')
+        with open(app.data_file, 'rb') as kept:
+            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+        self.assertEqual(probe('regget', 'MaxLength'), (0, '30\n'))
+        # The uninstaller of either removes what is there.
+        self.uninstall()
+        self.assertProgramRemoved()
 
     def test_uninstall_with_removedata_ends_the_program_and_deletes_everything(self):
         self.install()
