@@ -86,11 +86,13 @@ protected:
         PumpMessages();
     }
 
-    void ExpectNoGrowth(const Footprint& before, const Footprint& after)
+    // `heapAllowance` is what the heaps may grow by: a few KiB of noise,
+    // well below what one lost text per step would add up to.
+    void ExpectNoGrowth(const Footprint& before, const Footprint& after, SIZE_T heapAllowance)
     {
         EXPECT_LE(after.textSlots, before.textSlots + 20);
         EXPECT_GT(before.heapBytes, 0u);
-        EXPECT_LE(after.heapBytes, before.heapBytes + 256 * 1024);
+        EXPECT_LE(after.heapBytes, before.heapBytes + heapAllowance);
         EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
         EXPECT_LE(after.windows, before.windows);
         EXPECT_LE(after.userObjects, before.userObjects + 5);
@@ -98,15 +100,19 @@ protected:
     }
 };
 
-TEST_F(Soak, TenThousandClipboardChangesLeaveNothingBehind)
+// Under Wine a clipboard change costs 10 to 25 ms, most of it the X
+// clipboard's own round trips, so the changes are counted in thousands, not
+// tens of thousands. The heaps move by about 4 KiB over such a run.
+TEST_F(Soak, TwoThousandClipboardChangesLeaveNothingBehind)
 {
     StartDialog();
     ClipboardChanges(0, 500);  // warm up: the history fills, heaps settle
     const Footprint before = Measure();
-    ClipboardChanges(500, 9500);
+    ClipboardChanges(500, 1500);
     const Footprint after = Measure();
-    ExpectNoGrowth(before, after);
-    EXPECT_EQ(Tree().Label(Tree().Child(dialog->ClipboardBranch())).substr(0, 27), "clipboard text number 9999.");
+    // A text of at least 22 bytes lost per change would be over 48 KiB.
+    ExpectNoGrowth(before, after, 48 * 1024);
+    EXPECT_EQ(Tree().Label(Tree().Child(dialog->ClipboardBranch())).substr(0, 27), "clipboard text number 1999.");
 }
 
 TEST_F(Soak, TwoThousandEditingCyclesLeaveNothingBehind)
@@ -117,7 +123,7 @@ TEST_F(Soak, TwoThousandEditingCyclesLeaveNothingBehind)
     const Footprint before = Measure();
     EditingCycles(1800);
     const Footprint after = Measure();
-    ExpectNoGrowth(before, after);
+    ExpectNoGrowth(before, after, 256 * 1024);
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
 }
 
