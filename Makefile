@@ -5,12 +5,13 @@
 #             run; CI runs this. QUIPMARK_NO_32BIT=1 tests as on a machine
 #             that runs no 32-bit programs.
 # make dist   builds the portable zips and the installers into build/dist
-# make bench  runs the benchmarks; make fuzz runs the fuzzers alone
+# make bench  runs the benchmarks (the native ones first); make fuzz runs the fuzzers alone
 # Each first installs what is missing (scripts/install-deps.sh).
 
 WIN32_DIR  := build/win32
 WIN64_DIR  := build/win64
 NATIVE_DIR := build/native
+NATIVE_BENCH_DIR := build/native-bench
 JOBS       ?= 2
 FUZZ_SECONDS ?= 15
 
@@ -31,6 +32,10 @@ $(WIN64_DIR)/CMakeCache.txt: | deps
 
 $(NATIVE_DIR)/CMakeCache.txt: | deps
 	cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUIPMARK_WERROR=ON
+
+# The native benchmarks time optimised code, without the sanitizers.
+$(NATIVE_BENCH_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(NATIVE_BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DQUIPMARK_SANITIZE=OFF -DQUIPMARK_WERROR=ON
 
 build: deps $(WIN32_DIR)/CMakeCache.txt $(WIN64_DIR)/CMakeCache.txt
 	cmake --build $(WIN32_DIR) -j $(JOBS)
@@ -65,6 +70,8 @@ screenshots: build
 clean:
 	rm -rf build
 
-bench: build
+bench: build $(NATIVE_BENCH_DIR)/CMakeCache.txt
+	cmake --build $(NATIVE_BENCH_DIR) -j $(JOBS) --target quipmark_native_bench
+	$(NATIVE_BENCH_DIR)/bench/quipmark_native_bench
 	scripts/with-wine.sh --private-display sh -c \
 	    'wine "$$QUIPMARK_BUILD_DIR/bench/quipmark_bench.exe" "$$QUIPMARK_BUILD_DIR/quipmark.exe" "$$QUIPMARK_BUILD_DIR/bench/bench_baseline_app.exe"'

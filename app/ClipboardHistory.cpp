@@ -1,5 +1,5 @@
-#include "app/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
+#include "entries/EntryLabel.h"
 #include "framework/Clipboard.h"
 #include "framework/Handles.h"
 
@@ -85,7 +85,7 @@ HTREEITEM CQuipMarkDlg::InsertHistoryEntry(HTREEITEM after, const std::string& t
         return InsertEntry(m_clipboardBranch, after, text, text, 2);
     // Labelled with what was copied, not with the code page's question marks.
     const int slot = m_texts.Add(text, unicode);
-    HTREEITEM item = m_tree.Insert(m_clipboardBranch, after, WholeCharactersUpTo(unicode, kLongestLabel), 2, slot);
+    HTREEITEM item = m_tree.Insert(m_clipboardBranch, after, EntryLabel(unicode, kUnicodeLineBreakMark, kLongestLabel), 2, slot);
     if (item == nullptr)
         m_texts.Release(slot);
     return item;

@@ -1,4 +1,5 @@
 #include "app/QuipMarkDlg.h"
+#include "entries/EntryLabel.h"
 #include "framework/AppMessageBox.h"
 
 namespace {
@@ -136,7 +137,7 @@ void CQuipMarkDlg::OnEndLabelEdit(NMTVDISPINFOA* info)
     m_endingLabelEdit = false;
     if (!proceed)
         return;
-    m_tree.SetLabel(item, text.substr(0, kLongestLabel));
+    m_tree.SetLabel(item, EntryLabel(text, m_lineBreakMark, kLongestLabel));
     m_texts.Replace(slot, text);
     SetModified(true);
 }

@@ -1,4 +1,5 @@
 #include "app/QuipMarkDlg.h"
+#include "entries/EntryLabel.h"
 
 std::string CQuipMarkDlg::GetItemText(int index) const
 {
@@ -24,7 +25,7 @@ HTREEITEM CQuipMarkDlg::InsertEntry(HTREEITEM parent, HTREEITEM after, const std
                                     const std::string& text, int image)
 {
     const int slot = SetItemText(text);
-    HTREEITEM item = m_tree.Insert(parent, after, label.substr(0, kLongestLabel), image, slot);
+    HTREEITEM item = m_tree.Insert(parent, after, EntryLabel(label, m_lineBreakMark, kLongestLabel), image, slot);
     if (item == nullptr)
         m_texts.Release(slot);
     return item;

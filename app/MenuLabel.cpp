@@ -39,12 +39,3 @@ std::wstring ShortenLabel(const std::wstring& label, int width)
     }
     return label;
 }
-
-std::wstring WholeCharactersUpTo(const std::wstring& text, size_t units)
-{
-    if (text.size() <= units)
-        return text;
-    if (units > 0 && IsLeadSurrogate(text[units - 1]) && IsTrailSurrogate(text[units]))
-        --units;
-    return text.substr(0, units);
-}

@@ -8,7 +8,3 @@ std::string ShortenLabel(const std::string& label, int width);
 // The same for a Unicode label, counted in characters: a surrogate pair is
 // one character and is never split.
 std::wstring ShortenLabel(const std::wstring& label, int width);
-
-// At most the first `units` UTF-16 units of `text`, one fewer where the
-// last would be the first half of a surrogate pair.
-std::wstring WholeCharactersUpTo(const std::wstring& text, size_t units);

@@ -1,6 +1,8 @@
 #include "app/QuipMarkDlg.h"
 #include "about/AboutDorvalent.h"
 #include "app/DataPath.h"
+#include "entries/EntryLabel.h"
+#include "framework/CodePage.h"
 #include "framework/AppMessageBox.h"
 #include "framework/ScopedFlag.h"
 #include "framework/WinApp.h"
@@ -31,7 +33,8 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
-      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
+      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")),
+      m_lineBreakMark(CodePageLineBreakMark(ToSystemCodePage))
 {
     m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
     m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));

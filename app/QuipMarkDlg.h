@@ -80,7 +80,7 @@ public:
     void RefreshImagesAround(HTREEITEM item);
     void RefreshCount();
     // Inserts an item bound to a new text-table slot holding `text`; its
-    // label is `label` cut to kLongestLabel.
+    // label is `label` on one line, cut to kLongestLabel.
     HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
                           const std::string& text, int image) override;
     void OnEntriesDropped(HTREEITEM inserted) override;
@@ -193,6 +193,8 @@ private:
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
     bool m_endingLabelEdit = false;
+    // What the 8-bit labels show for a run of line breaks.
+    std::string m_lineBreakMark;
     // The data file holds more than was loaded (it could not be read, or
     // was damaged and could not be copied aside): its bytes go to the .bak
     // file before the next save replaces them.

@@ -1,5 +1,6 @@
 #include "app/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
+#include "entries/EntryLabel.h"
 #include "framework/Handles.h"
 #include "framework/ScopedFlag.h"
 #include <shellapi.h>
@@ -89,9 +90,12 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
     // item shows its 8-bit label.
     auto insertItem = [&](HMENU into, UINT at, UINT_PTR id, HTREEITEM item) {
         const std::wstring& unicode = m_texts.UnicodeText(static_cast<int>(m_tree.Data(item)));
+        // Enough of the label to tell whether it is longer than the width:
+        // a character takes at most two units.
         if (!unicode.empty())
             return InsertMenuW(into, at, MF_BYPOSITION | MF_STRING, id,
-                               ShortenLabel(unicode, width).c_str()) != FALSE;
+                               ShortenLabel(EntryLabel(unicode, kUnicodeLineBreakMark, 2 * static_cast<size_t>(width) + 2),
+                                            width).c_str()) != FALSE;
         return InsertMenuA(into, at, MF_BYPOSITION | MF_STRING, id, caption(item).c_str()) != FALSE;
     };
 

@@ -1,5 +1,6 @@
-// What one clipboard change and one added entry cost with many entries,
-// against the same on an empty collection: both must cost in proportion to
+// What loading, one clipboard change and one added entry cost with many
+// entries, against the same on an empty collection: loading must cost in
+// proportion to what it loads, a change and an addition in proportion to
 // what they change, not to what the user keeps. The collections are
 // measured in turns, round after round, so that a slow moment of the
 // machine weighs on all of them alike.
@@ -14,6 +15,7 @@ namespace {
 
 const int kSizes[] = {0, 500, 2000, 20000};
 const int kRounds = 25;
+const int kLoadRounds = 3;
 
 // `count` entries, in groups of ten.
 std::string Collection(int count)
@@ -24,14 +26,19 @@ std::string Collection(int count)
     return bytes;
 }
 
-std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count)
+std::string CollectionPath(const std::string& folder, int count)
 {
-    const std::string path = folder + "\\collection-" + std::to_string(count) + ".dat";
-    WriteAllBytes(path, Collection(count));
+    return folder + "\\collection-" + std::to_string(count) + ".dat";
+}
+
+// A dialog started on the collection of `count` entries, and the seconds
+// its start-up took, loading included.
+std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count, double& seconds)
+{
     auto dialog = std::make_unique<CQuipMarkDlg>();
-    dialog->UseDataPath(path);
+    dialog->UseDataPath(CollectionPath(folder, count));
     CWinApp::Get()->SetMainWnd(dialog.get());
-    dialog->Create();
+    seconds = MedianSeconds(1, [&] { dialog->Create(); });
     CWinApp::Get()->SetMainWnd(nullptr);
     return dialog;
 }
@@ -41,8 +48,10 @@ double Seconds(const std::function<void()>& work)
     return MedianSeconds(1, work);
 }
 
-// One entry added to the root, taken out again untimed. A drop adds as the
-// Add button does, without its limit of 500 items.
+// One entry added to the root, where a drop adds as the Add button does,
+// without its limit of 500 items. It stays: taken out again, it would leave
+// its slot of the text table for the next one to take, and an addition
+// appends to the table.
 double AddEntry(CQuipMarkDlg& dialog)
 {
     CDragDropTreeCtrl& tree = dialog.Tree();
@@ -54,9 +63,33 @@ double AddEntry(CQuipMarkDlg& dialog)
     const POINT onRoot = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     bool added = false;
     const double seconds = Seconds([&] { added = tree.DropText("added entry", onRoot); });
-    if (!added)
-        return 0.0;
-    dialog.DeleteEntryItem(tree.Selection());
+    return added ? seconds : 0.0;
+}
+
+// The tree view's own part of loading `count` entries: bare items inserted
+// in the same shape (groups of ten under the root entry) with redrawing
+// off, as loading does, into the tree of a dialog without entries; then
+// deleted again untimed.
+double BareLoad(CQuipMarkDlg& dialog, int count)
+{
+    CDragDropTreeCtrl& tree = dialog.Tree();
+    std::vector<HTREEITEM> groups;
+    const double seconds = Seconds([&] {
+        tree.Send(WM_SETREDRAW, FALSE);
+        HTREEITEM group = nullptr;
+        for (int i = 0; i < count; ++i) {
+            const std::string label = "entry " + std::to_string(i);
+            if (i % 10 == 0) {
+                group = tree.Insert(tree.Root(), TVI_LAST, label, 2);
+                groups.push_back(group);
+            } else {
+                tree.Insert(group, TVI_LAST, label, 2);
+            }
+        }
+        tree.Send(WM_SETREDRAW, TRUE);
+    });
+    for (HTREEITEM group : groups)
+        tree.Delete(group);
     return seconds;
 }
 
@@ -86,9 +119,22 @@ double Median(std::vector<double> values)
 void BenchCollection(const std::string& folder)
 {
     const size_t kinds = sizeof(kSizes) / sizeof(kSizes[0]);
-    std::vector<std::unique_ptr<CQuipMarkDlg>> dialogs;
     for (int count : kSizes)
-        dialogs.push_back(DialogWith(folder, count));
+        WriteAllBytes(CollectionPath(folder, count), Collection(count));
+    // Start-up with each collection in turns; the dialogs of the last round
+    // stay for the rest.
+    std::vector<std::unique_ptr<CQuipMarkDlg>> dialogs(kinds);
+    std::vector<std::vector<double>> load(kinds), bareLoad(kinds);
+    for (int round = 0; round < kLoadRounds; ++round) {
+        for (size_t i = 0; i < kinds; ++i) {
+            dialogs[i].reset();
+            double seconds = 0;
+            dialogs[i] = DialogWith(folder, kSizes[i], seconds);
+            load[i].push_back(seconds);
+        }
+        for (size_t i = 0; i < kinds; ++i)
+            bareLoad[i].push_back(BareLoad(*dialogs[0], kSizes[i]));
+    }
     for (int i = 0; i < 15; ++i)  // a full history first: each change then drops one text
         PutClipboardText("history " + std::to_string(i));
 
@@ -104,6 +150,13 @@ void BenchCollection(const std::string& folder)
             add[i].push_back(AddEntry(*dialogs[i]));
             bare[i].push_back(BareInsertion(*dialogs[i]));
         }
+    }
+    for (size_t i = 0; i < kinds; ++i) {
+        if (kSizes[i] != 2000 && kSizes[i] != 20000)
+            continue;
+        ReportRow("load " + std::to_string(kSizes[i]) + " entries (start-up with vs without)", Median(load[i]),
+                  Median(load[0]), "report");
+        ReportRow("  of which the tree view's own inserts", Median(bareLoad[i]), Median(load[0]), "report");
     }
     for (size_t i = 0; i < kinds; ++i) {
         const std::string entries = std::to_string(kSizes[i]) + " entries";

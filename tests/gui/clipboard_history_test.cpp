@@ -206,11 +206,25 @@ TEST_F(ClipboardHistory, OwnWritesAndReadsWaitForABusyClipboard)
     EXPECT_EQ(History(), (std::vector<std::string>{"held text"}));
 }
 
-TEST_F(ClipboardHistory, KeepsLineBreaksAndLongTexts)
+// A label shows the text on one line (code page 1252 has the pilcrow); the
+// text itself keeps every character.
+TEST_F(ClipboardHistory, LabelsShowLineBreaksAsOneMarkAndTheTextsStayWhole)
 {
     StartDialog();
-    Copy("line 1\r\nline 2");
-    EXPECT_EQ(Label(Tree().Child(Branch())), "line 1\r\nline 2");
+    Copy("one\r\ntwo\tx");
+    EXPECT_EQ(Label(Tree().Child(Branch())), "one\xB6two x");
+    EXPECT_EQ(FullText(Tree().Child(Branch())), "one\r\ntwo\tx");
+    ASSERT_TRUE(writer.PutUnicodeText(L"\u65e5\u672c\r\n\r\nx"));
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::vector<std::wstring> labels = ChildUnicodeLabels(Branch());
+        return !labels.empty() && labels[0] == L"\u65e5\u672c\u00B6x";
+    }));
+    const std::vector<MenuItemSnapshot> menu = DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); });
+    ASSERT_FALSE(menu.empty());
+    ASSERT_EQ(menu[0].submenu.size(), 2u);
+    EXPECT_EQ(menu[0].submenu[0].unicodeCaption, L"\u65e5\u672c\u00B6x");
+    EXPECT_EQ(menu[0].submenu[1].caption, "one\xB6two x");
+
     const std::string longText(40000, 'x');
     Copy(longText);
     EXPECT_EQ(FullText(Tree().Child(Branch())), longText);

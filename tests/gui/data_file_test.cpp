@@ -76,7 +76,7 @@ TEST_F(DataFile, LoadsEntriesAndGroupsInFileOrder)
               "  Hi\n"
               "  Sig\n"
               "    Yours\n"
-              "    Best,\r\nMe\n");
+              "    Best,\xB6Me\n") << "labels show a line break as one mark";
     EXPECT_EQ(Tree().Image(Tree().Root()), 0);
     EXPECT_EQ(Tree().Image(TopLevel(0)), 2) << "an empty clipboard branch is a plain entry";
     EXPECT_EQ(Tree().Image(TopLevel(1)), 2);

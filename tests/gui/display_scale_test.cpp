@@ -2,6 +2,7 @@
 // once per scale, each in a prefix of its own (display-scales.sh); run alone,
 // it checks whatever scale the prefix has.
 #include "GuiTestSupport.h"
+#include "about/AboutDorvalent.h"
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -67,6 +68,86 @@ std::wstring DeclaredDpiAwareness()
                               L"dpiAware", value, 64, &written))
         return L"<none>";
     return value;
+}
+
+// A caption as it is drawn: an ampersand marks the access key and is not
+// drawn; two stand for one.
+std::string WithoutAccessKeyMarks(const std::string& caption)
+{
+    std::string drawn;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        drawn += caption[i];
+    }
+    return drawn;
+}
+
+// The width a control has for its caption, or -1 for a control that shows
+// none: a static text's and a push button's whole client width; beside a
+// check box's or radio button's box; a group box's caption starts a little
+// in from its frame.
+int CaptionRoom(HWND control)
+{
+    char cls[32] = "";
+    GetClassNameA(control, cls, sizeof(cls));
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    RECT client;
+    GetClientRect(control, &client);
+    const int width = client.right - client.left;
+    if (lstrcmpiA(cls, "Static") == 0) {
+        const LONG type = style & SS_TYPEMASK;
+        return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP ||
+                       type == SS_SIMPLE
+                   ? width
+                   : -1;
+    }
+    if (lstrcmpiA(cls, "Button") != 0)
+        return -1;
+    switch (style & BS_TYPEMASK) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+        return width;
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        return width - GetSystemMetrics(SM_CXMENUCHECK);
+    case BS_GROUPBOX:
+        return width - 2 * GetSystemMetrics(SM_CXEDGE);
+    default:
+        return -1;
+    }
+}
+
+// Every caption of `window`'s visible controls fits its control, measured with the
+// control's own font: a cut caption loses its last letters.
+void ExpectCaptionsWhole(HWND window, const std::string& which, int dpi)
+{
+    HDC dc = GetDC(window);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int room = CaptionRoom(child);
+        char caption[256] = "";
+        GetWindowTextA(child, caption, sizeof(caption));
+        // A control that is never shown (the dialog's hidden default
+        // button) draws nothing.
+        if (room < 0 || caption[0] == '\0' || (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) == 0)
+            continue;
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof(cls));
+        const bool noPrefix = lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_NOPREFIX) != 0;
+        const std::string drawn = noPrefix ? caption : WithoutAccessKeyMarks(caption);
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+        HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, drawn.c_str(), static_cast<int>(drawn.size()), &extent);
+        SelectObject(dc, previous);
+        EXPECT_LE(extent.cx, room) << which << " at " << dpi << " DPI: \"" << drawn << "\" is " << extent.cx
+                                   << " pixels wide, its control has " << room;
+    }
+    ReleaseDC(window, dc);
 }
 
 bool Holds(const RECT& outer, const RECT& inner)
@@ -198,6 +279,22 @@ TEST_F(DisplayScale, TreeFollowsTheDialogFontIconsTheSystemSizesAndNothingOverla
                 largeIcon.cx);
     // Wine treats every program as aware; Windows reads the manifest.
     EXPECT_TRUE(DeclaredDpiAwareness() == L"true") << "the manifest declares no system DPI awareness";
+}
+
+TEST_F(DisplayScale, EveryCaptionOfTheDialogAndTheAboutBoxIsDrawnWhole)
+{
+    const int dpi = ScreenDpi();
+    StartDialog();
+    dialog->ShowConfiguration();
+    ExpectCaptionsWhole(Hwnd(), "the dialog", dpi);
+    // The search row's captions too, which show only with it.
+    Click(IDC_SEARCH_TOGGLE);
+    ExpectCaptionsWhole(Hwnd(), "the dialog with the search row", dpi);
+
+    CAboutDorvalent about;
+    ASSERT_TRUE(about.Create());
+    PumpMessages();
+    ExpectCaptionsWhole(about.Handle(), "the About box", dpi);
 }
 
 // The small and large icon sizes of 100, 125, 150 and 200 % display scale,

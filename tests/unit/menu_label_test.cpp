@@ -30,8 +30,4 @@ TEST(MenuLabel, UnicodeLabelsCountCharactersAndKeepSurrogatePairsWhole)
     EXPECT_EQ(ShortenLabel(smile + smile + smile + L"xyz", 5), smile + smile + L"...");
     EXPECT_EQ(ShortenLabel(L"123456789012345678901", 20), L"12345678901234567...");
     EXPECT_EQ(ShortenLabel(std::wstring(5000000, L'a'), 99).size(), 99u);
-
-    EXPECT_EQ(WholeCharactersUpTo(L"ab" + smile, 3), L"ab");
-    EXPECT_EQ(WholeCharactersUpTo(L"ab" + smile, 4), L"ab" + smile);
-    EXPECT_EQ(WholeCharactersUpTo(L"abc", 2), L"ab");
 }

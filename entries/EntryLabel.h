@@ -1,0 +1,29 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The label the tree and the menus show for an entry's text, on one line:
+// each run of line breaks (CR, LF, CRLF, in any mix; in Unicode also the
+// line and paragraph separators) becomes `lineBreakMark`, a tab or any other
+// control character a space. Everything else is kept, an ampersand with its
+// meaning as a menu's access key included. At most `limit` units are shown:
+// the limit counts the label, not the text, a mark that does not fit whole
+// is left off, and a surrogate pair is never split. The text itself is not
+// touched: only what is shown of it changes.
+std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit);
+std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark, size_t limit);
+
+// The mark of line breaks in Unicode labels.
+inline constexpr wchar_t kUnicodeLineBreakMark[] = L"\u00B6";
+
+// The mark of line breaks in labels of the code page `toCodePage` converts
+// to: its own form of the pilcrow where it has one, else `fallback`, which
+// every code page can show. `toCodePage` returns the code page's bytes for a
+// Unicode text, or nothing when the code page cannot hold all of it.
+template <typename Conversion>
+std::string CodePageLineBreakMark(Conversion toCodePage, const std::string& fallback = " / ")
+{
+    const std::string mark = toCodePage(std::wstring(kUnicodeLineBreakMark));
+    return mark.empty() ? fallback : mark;
+}
