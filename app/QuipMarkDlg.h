@@ -159,9 +159,10 @@ private:
     // The history entry at `position` in the branch, newest first.
     HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);
-    // Copies a data file that was not loaded whole to "<file>.bak" before a
-    // save replaces it; 0, or the error that must stop the save.
-    DWORD KeepUnloadedOriginal() const;
+    // Keeps a data file that was not loaded whole as its newest backup
+    // before a save replaces it; 0, or the error that must stop the save,
+    // with the backup that could not be written in `failedPath`.
+    DWORD KeepUnloadedOriginal(std::string& failedPath) const;
 
     DWORD m_registeredHotkey = 0;
     // The entries' full texts, the undo store and the open menu's items.
