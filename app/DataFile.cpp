@@ -259,8 +259,9 @@ bool CQuipMarkDlg::SaveEntries()
         ReportFileError(failedPath, error);
         return false;
     }
-    // The file now holds everything that was loaded.
+    // The file now holds everything that was loaded or taken in.
     m_originalUnsaved = false;
+    DeleteImportedLists();
     SetModified(false);
     return true;
 }

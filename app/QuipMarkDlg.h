@@ -108,6 +108,9 @@ public:
     void LoadSettings();
     bool SaveSettings();
     bool ImportRegistryLists();
+    // After a save: the lists taken in from the registry are in the data
+    // file now, so their keys go.
+    void DeleteImportedLists();
     void OnAlwaysOnTop();
     void OnSaveOnExit();
 
@@ -198,6 +201,8 @@ private:
     // was damaged and could not be copied aside): its bytes go to the .bak
     // file before the next save replaces them.
     bool m_originalUnsaved = false;
+    // Lists taken in from the registry whose keys stay until a save holds them.
+    std::vector<std::string> m_importedLists;
     // The exit path's question or save error is on the screen.
     bool m_inExitPath = false;
     // A popup menu of entries is open; its ids name the text table's menu
