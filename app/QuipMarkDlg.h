@@ -141,6 +141,7 @@ protected:
 private:
     void OnPaint();
     void OnSysCommand(WPARAM command, LPARAM lParam);
+    void OnEndSession();
     void OnTimer(UINT_PTR id);
     void OnDestroy();
     void OnAbout();
