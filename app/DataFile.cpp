@@ -1,4 +1,5 @@
 #include "app/QuipMarkDlg.h"
+#include "app/BackupPlan.h"
 #include "entries/RecordCodec.h"
 #include "framework/AppMessageBox.h"
 #include "framework/Handles.h"
@@ -107,6 +108,64 @@ DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
     return 0;
 }
 
+// The data file's folder as the choice of a backup's name sees it.
+class DataFolder : public BackupFolder {
+public:
+    Presence Find(const std::string& path) const override
+    {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return IsMissingFile(GetLastError()) ? Presence::Missing : Presence::Other;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Presence::Other : Presence::File;
+    }
+
+    bool SameBytes(const std::string& first, const std::string& second) const override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA a, b;
+        if (!GetFileAttributesExA(first.c_str(), GetFileExInfoStandard, &a) ||
+            !GetFileAttributesExA(second.c_str(), GetFileExInfoStandard, &b) ||
+            a.nFileSizeHigh != b.nFileSizeHigh || a.nFileSizeLow != b.nFileSizeLow)
+            return false;
+        std::string firstBytes, secondBytes;
+        return ReadWholeFile(first, firstBytes) == 0 && ReadWholeFile(second, secondBytes) == 0 &&
+               firstBytes == secondBytes;
+    }
+};
+
+DWORD ErrorOr(DWORD error, DWORD fallback)
+{
+    return error != 0 ? error : fallback;
+}
+
+// Keeps the data file's bytes as its newest backup, moving an older backup
+// of other bytes aside first (app/BackupPlan.h). 0, or the system's error,
+// with the backup that could not be written in `failedPath`.
+DWORD KeepBackupOf(const std::string& dataPath, std::string& failedPath)
+{
+    const BackupPlan plan = PlanBackup(dataPath, DataFolder());
+    const std::string backup = BackupName(dataPath);
+    failedPath = backup;
+    switch (plan.step) {
+    case BackupStep::Nothing:
+        return 0;
+    case BackupStep::NoFreeName:
+        failedPath = OlderBackupName(dataPath, kMostOlderBackups);
+        return ERROR_FILE_EXISTS;
+    case BackupStep::MoveAsideAndCopy:
+        if (!MoveFileExA(backup.c_str(), plan.olderName.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            failedPath = plan.olderName;
+            return ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
+        }
+        break;
+    case BackupStep::Copy:
+        break;
+    }
+    // Never over an existing file: whatever took the name meanwhile stays.
+    if (!CopyFileA(dataPath.c_str(), backup.c_str(), TRUE))
+        return ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
+    return 0;
+}
+
 }  // namespace
 
 bool CQuipMarkDlg::LoadEntries()
@@ -120,53 +179,62 @@ bool CQuipMarkDlg::LoadEntries()
 
     HTREEITEM root = m_tree.Root();
     HTREEITEM group = nullptr;
+    bool intact = false;
+    DWORD error = readError;
     // Thousands of insertions would each repaint the tree otherwise.
     m_tree.Send(WM_SETREDRAW, FALSE);
-    const bool intact = DecodeEntries(bytes, [&](RecordKind kind, std::string_view text) {
-        const std::string entry(text);
-        if (kind == RecordKind::TopLevel)
-            group = InsertEntry(root, TVI_LAST, entry, entry, 2);
-        else if (group != nullptr)
-            InsertEntry(group, TVI_LAST, entry, entry, 2);
-    });
+    try {
+        intact = DecodeEntries(bytes, [&](RecordKind kind, std::string_view text) {
+            const std::string entry(text);
+            if (kind == RecordKind::TopLevel)
+                group = InsertEntry(root, TVI_LAST, entry, entry, 2);
+            else if (group != nullptr)
+                InsertEntry(group, TVI_LAST, entry, entry, 2);
+        });
+    } catch (const std::bad_alloc&) {
+        // The entries did not fit in memory: what was loaded stays, and the
+        // file is one that could not be read whole.
+        if (error == 0)
+            error = ERROR_NOT_ENOUGH_MEMORY;
+    }
     m_tree.Send(WM_SETREDRAW, TRUE);
     InvalidateRect(m_tree.Handle(), nullptr, TRUE);
-    if (readError != 0) {
+    if (error != 0) {
         // The file is there but could not be read (another program holds
         // it, access is denied, it is too large): a save must not replace
         // what was never loaded, so its bytes are kept first.
         m_originalUnsaved = true;
-        ReportFileReadError(m_dataPath, readError);
+        ReportFileReadError(m_dataPath, error);
         return false;
     }
     if (!intact) {
         // The next save writes only what was loaded; the damaged original is
         // kept beside it first, or else just before that save.
-        const std::string backup = m_dataPath + ".bak";
-        if (!CopyFileA(m_dataPath.c_str(), backup.c_str(), FALSE))
+        std::string failedPath;
+        if (KeepBackupOf(m_dataPath, failedPath) != 0)
             m_originalUnsaved = true;
         AppMessageBox("Corrupt quipmark.dat file, only partial data loaded", MB_OK);
     }
     return true;
 }
 
-DWORD CQuipMarkDlg::KeepUnloadedOriginal() const
+DWORD CQuipMarkDlg::KeepUnloadedOriginal(std::string& failedPath) const
 {
     if (!m_originalUnsaved)
         return 0;
-    const std::string backup = m_dataPath + ".bak";
-    if (CopyFileA(m_dataPath.c_str(), backup.c_str(), FALSE))
-        return 0;
-    const DWORD error = GetLastError();
+    const DWORD error = KeepBackupOf(m_dataPath, failedPath);
     // Gone meanwhile: there is nothing left to lose.
-    if (IsMissingFile(error))
+    if (error == 0 || (GetFileAttributesA(m_dataPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                       IsMissingFile(GetLastError())))
         return 0;
-    return error != 0 ? error : ERROR_READ_FAULT;
+    return error;
 }
 
 bool CQuipMarkDlg::SaveEntries()
 {
     DWORD error = 0;
+    // The file that could not be written: the data file, or a backup of it.
+    std::string failedPath = m_dataPath;
     try {
         std::string bytes;
         HTREEITEM root = m_tree.Root();
@@ -177,20 +245,23 @@ bool CQuipMarkDlg::SaveEntries()
             for (HTREEITEM child = m_tree.Child(top); child != nullptr; child = m_tree.NextSibling(child))
                 AppendRecord(bytes, RecordKind::Child, GetItemText(static_cast<int>(m_tree.Data(child))));
         }
-        error = KeepUnloadedOriginal();
-        if (error == 0)
+        error = KeepUnloadedOriginal(failedPath);
+        if (error == 0) {
+            failedPath = m_dataPath;
             error = ReplaceFileContent(m_dataPath, bytes);
+        }
     } catch (const std::bad_alloc&) {
         // The entries did not fit in memory as one file: a failed save like
         // any other, reported once the buffer is given back.
         error = ERROR_NOT_ENOUGH_MEMORY;
     }
     if (error != 0) {
-        ReportFileError(m_dataPath, error);
+        ReportFileError(failedPath, error);
         return false;
     }
-    // The file now holds everything that was loaded.
+    // The file now holds everything that was loaded or taken in.
     m_originalUnsaved = false;
+    DeleteImportedLists();
     SetModified(false);
     return true;
 }

@@ -17,6 +17,12 @@ private:
     bool m_ok;
 };
 
+// One per logon session, as the tray and the clipboard are.
+const char kInstanceMutexName[] = "Local\\Dorvalent.Quipmark.Instance";
+// How long a second start waits for the first one's window: ten seconds.
+const int kInstanceWindowTries = 100;
+const DWORD kInstanceWindowPollMs = 100;
+
 }  // namespace
 
 // The configuration dialog of a running instance: a dialog captioned
@@ -38,9 +44,30 @@ HWND CQuipMarkApp::FindRunningInstance()
 
 bool CQuipMarkApp::FirstInstance()
 {
-    HWND running = FindRunningInstance();
-    if (running == nullptr)
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    m_instanceMutex.Reset(mutex);
+    if (m_instanceMutex.IsValid() && !existed)
         return true;
+    // No mutex to be had at all: the window alone decides, as it must.
+    if (!m_instanceMutex.IsValid() && FindRunningInstance() == nullptr)
+        return true;
+    m_instanceMutex.Close();
+    ShowRunningInstance();
+    return false;
+}
+
+void CQuipMarkApp::ShowRunningInstance()
+{
+    // The running instance may still be starting: its window comes soon.
+    HWND running = nullptr;
+    for (int tries = 0; tries < kInstanceWindowTries && running == nullptr; ++tries) {
+        running = FindRunningInstance();
+        if (running == nullptr)
+            Sleep(kInstanceWindowPollMs);
+    }
+    if (running == nullptr)
+        return;
     // A message box or the About box of the running instance comes first.
     HWND popup = GetLastActivePopup(running);
     // The running instance keeps its hidden dialog minimised, so a restore
@@ -48,7 +75,6 @@ bool CQuipMarkApp::FirstInstance()
     if (IsIconic(running))
         ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(popup);
-    return false;
 }
 
 int CQuipMarkApp::InitInstance()

@@ -155,10 +155,22 @@ void CQuipMarkDlg::OnOK()
         const bool save = m_saveOnExit.GetCheck() != BST_UNCHECKED ||
             AppMessageBox("Do you want to save changes?", MB_YESNO | MB_ICONQUESTION) == IDYES;
         // A save that failed was reported; the changes are still unsaved,
-        // so the program stays.
-        if (save && !SaveSettings())
+        // so the program stays. The end of the session may have saved them
+        // while the question was open.
+        if (save && IsModified() && !SaveSettings())
             return;
     }
+    EndDialog(IDOK);
+}
+
+void CQuipMarkDlg::OnEndSession()
+{
+    // The system ends the process as soon as this returns, whether or not a
+    // question of the exit path is open or would be answered in time: the
+    // changes are saved without one. A failed save is still reported while
+    // the system waits.
+    if (IsModified())
+        SaveSettings();
     EndDialog(IDOK);
 }
 
@@ -314,7 +326,7 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         return false;
     case WM_ENDSESSION:
         if (wParam != FALSE)
-            OnOK();
+            OnEndSession();
         return true;
     case WM_DRAWCLIPBOARD:
         OnDrawClipboard();

@@ -108,6 +108,9 @@ public:
     void LoadSettings();
     bool SaveSettings();
     bool ImportRegistryLists();
+    // After a save: the lists taken in from the registry are in the data
+    // file now, so their keys go.
+    void DeleteImportedLists();
     void OnAlwaysOnTop();
     void OnSaveOnExit();
 
@@ -138,6 +141,7 @@ protected:
 private:
     void OnPaint();
     void OnSysCommand(WPARAM command, LPARAM lParam);
+    void OnEndSession();
     void OnTimer(UINT_PTR id);
     void OnDestroy();
     void OnAbout();
@@ -159,9 +163,10 @@ private:
     // The history entry at `position` in the branch, newest first.
     HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);
-    // Copies a data file that was not loaded whole to "<file>.bak" before a
-    // save replaces it; 0, or the error that must stop the save.
-    DWORD KeepUnloadedOriginal() const;
+    // Keeps a data file that was not loaded whole as its newest backup
+    // before a save replaces it; 0, or the error that must stop the save,
+    // with the backup that could not be written in `failedPath`.
+    DWORD KeepUnloadedOriginal(std::string& failedPath) const;
 
     DWORD m_registeredHotkey = 0;
     // The entries' full texts, the undo store and the open menu's items.
@@ -199,6 +204,8 @@ private:
     // was damaged and could not be copied aside): its bytes go to the .bak
     // file before the next save replaces them.
     bool m_originalUnsaved = false;
+    // Lists taken in from the registry whose keys stay until a save holds them.
+    std::vector<std::string> m_importedLists;
     // The exit path's question or save error is on the screen.
     bool m_inExitPath = false;
     // A popup menu of entries is open; its ids name the text table's menu

@@ -99,8 +99,9 @@ bool CQuipMarkDlg::ImportRegistryLists()
     HTREEITEM root = m_tree.Root();
     bool imported = false;
     std::string name;
-    // Always the first list: each is deleted before the next pass.
-    while (store.FirstListName(name)) {
+    // Every list stays in the registry until a save has put it in the data
+    // file (DeleteImportedLists).
+    for (DWORD index = 0; store.ListName(index, name); ++index) {
         HTREEITEM list = InsertEntry(root, TVI_LAST, name, name, 1);
         std::vector<HTREEITEM> made;
         bool complete = list != nullptr;
@@ -114,26 +115,37 @@ bool CQuipMarkDlg::ImportRegistryLists()
                 made.push_back(entry);
             }
         }
-        // A list that could not be taken in whole, or not removed, stays in
-        // the registry only, for a later start; taking it in now would
-        // bring it in twice then, and the enumeration would find it again.
-        if (!complete || !store.DeleteList(name)) {
+        // A list that could not be taken in whole, or could not be removed
+        // once saved, stays in the registry only, for a later start; taking
+        // it in now would bring it in twice then.
+        if (!complete || !store.MayDeleteList(name)) {
             for (HTREEITEM entry : made)
                 DeleteEntryItem(entry);
             if (list != nullptr)
                 DeleteEntryItem(list);
             break;
         }
+        m_importedLists.push_back(name);
         imported = true;
     }
-    // The lists now live in the tree alone: until a save has put them in the
-    // data file they are unsaved changes, so a failed save leaves Save
-    // enabled and the exit path asks.
+    // Until a save has put the lists in the data file they are unsaved
+    // changes, kept in the registry too: a failed save leaves Save enabled
+    // and the exit path asks, and a later start takes them in again.
     if (imported) {
         RefreshImagesAndCount();
         SetModified(true);
     }
     return imported;
+}
+
+void CQuipMarkDlg::DeleteImportedLists()
+{
+    const CSettingsStore store;
+    // A list whose key cannot be deleted is taken in again at the next
+    // start; dropping it from the tree now would lose it with the next save.
+    for (const std::string& name : m_importedLists)
+        store.DeleteList(name);
+    m_importedLists.clear();
 }
 
 void CQuipMarkDlg::OnAlwaysOnTop()

@@ -14,6 +14,11 @@ public:
 
     bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
     HANDLE Get() const { return m_handle; }
+    void Reset(HANDLE handle)
+    {
+        Close();
+        m_handle = handle;
+    }
     bool Close()
     {
         const bool ok = !IsValid() || CloseHandle(m_handle) != FALSE;

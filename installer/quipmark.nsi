@@ -200,6 +200,7 @@ Function un.HasUserData
     StrCpy $R0 0
     ${If} ${FileExists} "$INSTDIR\quipmark.dat"
     ${OrIf} ${FileExists} "$INSTDIR\quipmark.dat.bak"
+    ${OrIf} ${FileExists} "$INSTDIR\quipmark.dat.*.bak"
         StrCpy $R0 1
     ${EndIf}
     ClearErrors
@@ -240,6 +241,8 @@ Section "Uninstall"
         DetailPrint "Deleting the entries and settings"
         Delete "$INSTDIR\quipmark.dat"
         Delete "$INSTDIR\quipmark.dat.bak"
+        ; Older backups, each moved aside by a newer one.
+        Delete "$INSTDIR\quipmark.dat.*.bak"
         Delete "$INSTDIR\quipmark.dat.tmp"
         DeleteRegKey HKCU "${SETTINGS_KEY}"
         DeleteRegKey /ifempty HKCU "Software\Dorvalent"

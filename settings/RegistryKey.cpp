@@ -61,14 +61,14 @@ bool CRegistryKey::WriteNumber(const std::string& path, const char* valueName, D
     return value.SetNumber(number) && WriteRaw(path, valueName, value);
 }
 
-bool CRegistryKey::FirstSubKeyName(const std::string& path, unsigned long capacity, std::string& name) const
+bool CRegistryKey::SubKeyName(const std::string& path, DWORD index, unsigned long capacity, std::string& name) const
 {
     ScopedKey key;
     if (RegOpenKeyExA(m_root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.Receive()) != ERROR_SUCCESS)
         return false;
     std::vector<char> buffer(capacity + 1, '\0');
     DWORD length = capacity;
-    if (RegEnumKeyExA(key.Get(), 0, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegEnumKeyExA(key.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
     name.assign(buffer.data(), length);
     return true;
@@ -94,6 +94,24 @@ bool CRegistryKey::Delete(const std::string& path, const char* valueName) const
 
 // Depth-first, always the sub-key at index 0: each deletion shifts the rest
 // down. A failure stops at once, or the same sub-key would come up again.
+bool CRegistryKey::MayDelete(const std::string& path) const
+{
+    if (path.empty())
+        return false;
+    ScopedKey key;
+    if (RegOpenKeyExA(m_root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_WRITE | DELETE,
+                      key.Receive()) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> name(kMaxKeyNameLength * 2 + 1);
+    for (DWORD index = 0;; ++index) {
+        const LONG result = RegEnumKeyA(key.Get(), index, name.data(), static_cast<DWORD>(name.size()));
+        if (result == ERROR_NO_MORE_ITEMS)
+            return true;
+        if (result != ERROR_SUCCESS || !CRegistryKey(key.Get()).MayDelete(name.data()))
+            return false;
+    }
+}
+
 bool CRegistryKey::DeleteSubKeys(HKEY key)
 {
     DWORD count = 0;

@@ -22,13 +22,18 @@ public:
     bool WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const;
     bool WriteNumber(const std::string& path, const char* valueName, DWORD number) const;
 
-    // The name of the key's first sub-key, read through a buffer of
-    // `capacity` characters; false when it has none, or a longer name.
-    bool FirstSubKeyName(const std::string& path, unsigned long capacity, std::string& name) const;
+    // The name of the key's sub-key at `index` in the system's order, read
+    // through a buffer of `capacity` characters; false when there is none
+    // there, or a longer name.
+    bool SubKeyName(const std::string& path, DWORD index, unsigned long capacity, std::string& name) const;
 
     // With a value name, deletes that value of the key at `path`; without
     // one (nullptr), the key at `path` with all its values and sub-keys.
     bool Delete(const std::string& path, const char* valueName) const;
+
+    // Whether the key at `path` and every key below it open with the access
+    // that deleting them needs; deleting may still fail later.
+    bool MayDelete(const std::string& path) const;
 
 private:
     static bool DeleteSubKeys(HKEY key);

@@ -24,9 +24,9 @@ void CSettingsStore::Save(const StoredSettings& settings, bool withHotkey) const
         m_registry.WriteNumber(kSettingsPath, value.name, value.number);
 }
 
-bool CSettingsStore::FirstListName(std::string& name) const
+bool CSettingsStore::ListName(DWORD index, std::string& name) const
 {
-    return m_registry.FirstSubKeyName(kSettingsPath, kListNameCapacity, name);
+    return m_registry.SubKeyName(kSettingsPath, index, kListNameCapacity, name);
 }
 
 std::vector<std::string> CSettingsStore::ReadList(const std::string& name) const
@@ -37,6 +37,11 @@ std::vector<std::string> CSettingsStore::ReadList(const std::string& name) const
     for (unsigned i = 0; m_registry.ReadString(path, std::to_string(i).c_str(), text); ++i)
         texts.push_back(text);
     return texts;
+}
+
+bool CSettingsStore::MayDeleteList(const std::string& name) const
+{
+    return !name.empty() && m_registry.MayDelete(kSettingsPath + name);
 }
 
 bool CSettingsStore::DeleteList(const std::string& name) const

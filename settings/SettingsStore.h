@@ -14,13 +14,14 @@ public:
     StoredSettings Load() const;
     void Save(const StoredSettings& settings, bool withHotkey) const;
 
-    // The name of the first list left to take in; false when there is none,
-    // or its name is too long to be one of ours.
-    bool FirstListName(std::string& name) const;
+    // The name of the list at `index` of those left to take in; false when
+    // there is none, or its name is too long to be one of ours.
+    bool ListName(DWORD index, std::string& name) const;
     // A list's texts, values "0", "1", ... up to the first one that is
     // missing or not text; what comes after such a gap is not read.
     std::vector<std::string> ReadList(const std::string& name) const;
     bool DeleteList(const std::string& name) const;
+    bool MayDeleteList(const std::string& name) const;
 
 private:
     CRegistryKey m_registry;

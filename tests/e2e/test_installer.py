@@ -219,6 +219,10 @@ class Installer(DistTestCase):
     def test_uninstall_with_removedata_ends_the_program_and_deletes_everything(self):
         self.install()
         app = self.start_from_shortcut()
+        # The newest backup and older ones it moved aside.
+        for backup in ('quipmark.dat.bak', 'quipmark.dat.1.bak', 'quipmark.dat.2.bak'):
+            with open(os.path.join(self.folder, backup), 'wb') as out:
+                out.write(record('K', backup))
         # Still running: the uninstaller has to end it first.
         self.uninstall('/REMOVEDATA')
         self.assertProgramRemoved()

@@ -43,6 +43,25 @@ class StartUp(QuipmarkTestCase):
         self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
         self.assertIsNone(self.app.process.poll(), 'the first instance must keep running')
 
+    def test_copies_started_together_leave_exactly_one_running(self):
+        copies = [subprocess.Popen(['wine', self.app.exe], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                  for _ in range(6)]
+        try:
+            # Each copy that does not run ends once it has shown the one that does.
+            self.assertTrue(wait_for(lambda: sum(c.poll() is None for c in copies) <= 1, timeout=60),
+                            'more than one copy kept running')
+            running = [c for c in copies if c.poll() is None]
+            self.assertEqual(len(running), 1)
+            self.app.process = running[0]
+            self.assertEqual([c.returncode for c in copies if c is not running[0]], [0] * 5)
+            self.assertEqual(probe('wait', 'visible', 20000)[0], 0)
+        finally:
+            for copy in copies:
+                if copy is not self.app.process and copy.poll() is None:
+                    copy.kill()
+                    copy.wait()
+
     def test_another_programs_window_captioned_quipmark_is_left_alone(self):
         # A folder window on a folder named Quipmark has exactly this caption.
         other = subprocess.Popen(['wine', PROBE, 'foreign', 'Quipmark'], stdin=subprocess.DEVNULL,

@@ -134,9 +134,9 @@ void DialogTest::TearDown()
     SHFileOperationA(&remove);
 }
 
-void DialogTest::StartDialog()
+void DialogTest::StartDialog(std::unique_ptr<CQuipMarkDlg> made)
 {
-    dialog = std::make_unique<CQuipMarkDlg>();
+    dialog = made ? std::move(made) : std::make_unique<CQuipMarkDlg>();
     dialog->UseDataPath(dataPath);
     CWinApp::Get()->SetMainWnd(dialog.get());
     ASSERT_TRUE(dialog->Create());

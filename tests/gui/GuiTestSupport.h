@@ -57,8 +57,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates the dialog modeless and runs its initialisation.
-    void StartDialog();
+    // Creates the dialog modeless and runs its initialisation; `made` stands
+    // in for a plain dialog.
+    void StartDialog(std::unique_ptr<CQuipMarkDlg> made = nullptr);
     void CloseDialog();
     // Clicks a button of the dialog as the user would.
     void Click(int id);

@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 #include "entries/RecordCodec.h"
 #include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -32,21 +33,41 @@ protected:
         answerer.reset();
     }
 
-    // Saving must fail: the old bytes stay, Save stays enabled, the user is told.
-    void ExpectSaveFails(const std::string& oldBytes)
+    // Saving must fail: the old bytes stay, Save stays enabled, the user is
+    // told which file could not be written.
+    void ExpectSaveFails(const std::string& oldBytes, const std::string& failedPath = std::string())
     {
         dialog->SetModified(true);
         MessageBoxAnswerer boxes(IDOK);
         EXPECT_FALSE(dialog->SaveEntries());
         EXPECT_EQ(boxes.Count(), 1);
         if (boxes.Count() == 1) {
-            EXPECT_NE(boxes.Texts()[0].find(dataPath), std::string::npos) << boxes.Texts()[0];
+            const std::string file = !failedPath.empty() ? failedPath : !dataPath.empty() ? dataPath : "the data file";
+            const std::string named = "Unable to save " + file + ".\n";
+            EXPECT_EQ(boxes.Texts()[0].rfind(named, 0), 0u) << boxes.Texts()[0];
         }
         EXPECT_TRUE(Enabled(IDC_SAVE));
         if (!oldBytes.empty()) {
             EXPECT_EQ(ReadBytesOfFile(dataPath), oldBytes);
         }
         EXPECT_EQ(LeftoverTempFiles(), 0);
+    }
+
+    // Starts while another program holds the data file, `bytes`, without
+    // sharing, as backup and virus-scanning programs hold a file while they
+    // read it. The caller closes the handle returned.
+    HANDLE StartWhileHeld(const std::string& bytes)
+    {
+        WriteBytesToFile(dataPath, bytes);
+        HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(held, INVALID_HANDLE_VALUE);
+        MessageBoxAnswerer boxes(IDOK);
+        StartDialog();
+        EXPECT_EQ(boxes.Count(), 1) << "an unreadable file is reported";
+        if (boxes.Count() == 1) {
+            EXPECT_NE(boxes.Texts()[0].find(dataPath), std::string::npos) << boxes.Texts()[0];
+        }
+        return held;
     }
 
     int LeftoverTempFiles()
@@ -210,18 +231,7 @@ TEST_F(DataFile, AFailedSaveStopsTheExit)
 
 TEST_F(DataFile, AFileHeldAtStartIsReportedAndKeptAsBakBeforeTheNextSave)
 {
-    WriteBytesToFile(dataPath, kWorkedExample);
-    // Held without sharing, as backup and virus-scanning programs hold a
-    // file while they read it.
-    HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    {
-        MessageBoxAnswerer boxes(IDOK);
-        StartDialog();
-        CloseHandle(held);
-        ASSERT_EQ(boxes.Count(), 1) << "an unreadable file is reported";
-        EXPECT_NE(boxes.Texts()[0].find(dataPath), std::string::npos) << boxes.Texts()[0];
-    }
+    CloseHandle(StartWhileHeld(kWorkedExample));
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n");
 
     dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
@@ -233,22 +243,74 @@ TEST_F(DataFile, AFileHeldAtStartIsReportedAndKeptAsBakBeforeTheNextSave)
 
 TEST_F(DataFile, AFileNotLoadedIsNeverReplacedWhileItsBytesCannotBeKept)
 {
-    WriteBytesToFile(dataPath, kWorkedExample);
-    HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    {
-        MessageBoxAnswerer boxes(IDOK);
-        StartDialog();
-        EXPECT_EQ(boxes.Count(), 1) << "an unreadable file is reported";
-    }
+    HANDLE held = StartWhileHeld(kWorkedExample);
     dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
-    // Still held: nothing can be read or replaced.
-    ExpectSaveFails("");
+    // Still held: nothing can be read, so nothing is kept or replaced.
+    ExpectSaveFails("", dataPath + ".bak");
     CloseHandle(held);
     // Readable now, but there is no keeping it aside: a folder has the
     // backup's name.
     ASSERT_TRUE(CreateDirectoryA((dataPath + ".bak").c_str(), nullptr));
-    ExpectSaveFails(kWorkedExample);
+    ExpectSaveFails(kWorkedExample, dataPath + ".bak");
+}
+
+TEST_F(DataFile, ABackupNeverReplacesAnOlderOneOfOtherBytes)
+{
+    const std::string older = K("older backup");
+    WriteBytesToFile(dataPath + ".bak", older);
+    const std::string damaged = K("good") + "k\x01\x00\x00\x00x"s;
+    StartWith(damaged);
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), damaged) << "the newest backup has the name the messages give";
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".1.bak"), older);
+    CloseDialog();
+
+    // The same damaged file again: its bytes are kept already.
+    StartWith(damaged);
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), damaged);
+    EXPECT_FALSE(FileExists(dataPath + ".2.bak"));
+    CloseDialog();
+
+    // A file held at start, saved over later, keeps the two backups before it.
+    CloseHandle(StartWhileHeld(kWorkedExample));
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("new"));
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), kWorkedExample);
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".1.bak"), older);
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".2.bak"), damaged);
+}
+
+// Runs out of memory when the entry "too much" is taken in.
+class DialogShortOfMemory : public CQuipMarkDlg {
+public:
+    HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
+                          const std::string& text, int image) override
+    {
+        if (text == "too much")
+            throw std::bad_alloc();
+        return CQuipMarkDlg::InsertEntry(parent, after, label, text, image);
+    }
+};
+
+TEST_F(DataFile, RunningOutOfMemoryWhileLoadingIsAnUnreadableFileAndTheStartGoesOn)
+{
+    const std::string bytes = K("kept") + K("too much") + K("never loaded");
+    WriteBytesToFile(dataPath, bytes);
+    {
+        MessageBoxAnswerer boxes(IDOK);
+        StartDialog(std::make_unique<DialogShortOfMemory>());
+        ASSERT_EQ(boxes.Count(), 1) << "reported like an unreadable file";
+        EXPECT_EQ(boxes.Texts()[0].rfind("Unable to read " + dataPath + ".\n", 0), 0u) << boxes.Texts()[0];
+    }
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "3") << "the start went on past the load";
+    EXPECT_NE(GetMenuState(GetSystemMenu(Hwnd(), FALSE), 4, MF_BYPOSITION) & MF_GRAYED, 0u);
+
+    dialog->SetModified(true);
+    ASSERT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), bytes) << "the entries never loaded survive";
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("kept"));
 }
 
 TEST_F(DataFile, NoDataPathMeansNothingLoadsAndSavingIsReported)

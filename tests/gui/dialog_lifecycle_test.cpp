@@ -45,7 +45,16 @@ const ExpectedControl kControls[] = {
     {-1, "Static", "Set Quipmark Hot&key", true, true},
 };
 
-class DialogLifecycle : public DialogTest {};
+class DialogLifecycle : public DialogTest {
+protected:
+    // Clicks Exit while `watch` looks at the boxes that open, every 30 ms.
+    void ClickExitWatching(TIMERPROC watch)
+    {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, watch);
+        Click(IDC_EXIT);
+        KillTimer(nullptr, timer);
+    }
+};
 
 // Answers every message box with Yes; while the first one is open, Exit is
 // chosen once more, as from the tray menu.
@@ -75,6 +84,35 @@ void CALLBACK OnSecondExitTimer(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_secondExit != nullptr)
         EnumThreadWindows(GetCurrentThreadId(), AnswerWithSecondExit, 0);
+}
+
+// While the exit path's question is open, the session ends; the question
+// is answered No only afterwards, as it never would be at a real log-off.
+struct SessionEnd {
+    HWND dialog = nullptr;
+    HWND box = nullptr;
+    LRESULT queryAnswer = 0;
+};
+SessionEnd* g_sessionEnd = nullptr;
+
+BOOL CALLBACK EndSessionUnderTheQuestion(HWND hwnd, LPARAM)
+{
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr ||
+        g_sessionEnd->box != nullptr)
+        return TRUE;
+    g_sessionEnd->box = hwnd;
+    g_sessionEnd->queryAnswer = SendMessageA(g_sessionEnd->dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    SendMessageA(g_sessionEnd->dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    PostMessageA(hwnd, WM_COMMAND, IDNO, 0);
+    return FALSE;
+}
+
+void CALLBACK OnSessionEndTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_sessionEnd != nullptr)
+        EnumThreadWindows(GetCurrentThreadId(), EndSessionUnderTheQuestion, 0);
 }
 
 TEST_F(DialogLifecycle, HasEveryControlOfItsTemplateInOrder)
@@ -200,9 +238,7 @@ TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSave
     SecondExit second;
     second.dialog = Hwnd();
     g_secondExit = &second;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnSecondExitTimer);
-    Click(IDC_EXIT);
-    KillTimer(nullptr, timer);
+    ClickExitWatching(OnSecondExitTimer);
     g_secondExit = nullptr;
     PumpMessages();
     EXPECT_EQ(second.boxes.size(), 1u) << "one question at a time";
@@ -210,17 +246,36 @@ TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSave
     EXPECT_TRUE(FileExists(dataPath));
 }
 
-TEST_F(DialogLifecycle, EndOfLogonRunsTheExitPathOnlyWhenItReallyEnds)
+TEST_F(DialogLifecycle, EndOfLogonSavesWithoutAskingOnlyWhenItReallyEnds)
 {
     StartDialog();
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "unsaved", "unsaved", 2);
     dialog->SetModified(true);
     MessageBoxAnswerer answerer(IDNO);
     SendMessageA(Hwnd(), WM_ENDSESSION, FALSE, 0);
     EXPECT_FALSE(dialog->IsEnding());
-    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_FALSE(FileExists(dataPath));
     SendMessageA(Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.Count(), 0) << "no question the system would not wait for";
     EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("unsaved"));
+}
+
+TEST_F(DialogLifecycle, EndOfLogonWhileTheQuestionIsOpenSavesTheChanges)
+{
+    StartDialog();
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "unsaved", "unsaved", 2);
+    dialog->SetModified(true);
+    SessionEnd end;
+    end.dialog = Hwnd();
+    g_sessionEnd = &end;
+    ClickExitWatching(OnSessionEndTimer);
+    g_sessionEnd = nullptr;
+    PumpMessages();
+    ASSERT_NE(end.box, nullptr) << "the question was asked";
+    EXPECT_NE(end.queryAnswer, 0) << "the session may end";
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("unsaved")) << "the changes outlive the session";
 }
 
 TEST_F(DialogLifecycle, EnterOnAControlThatDoesNotTakeItDoesNothing)

@@ -231,13 +231,23 @@ TEST_F(RegistryImport, AListWhoseSaveFailsStaysUnsavedAndTheExitAsks)
         EXPECT_EQ(boxes.Count(), 1) << "the failed save is reported";
     }
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  loaded\n  Work\n    alpha\n");
-    EXPECT_FALSE(KeyExists(ListPath("Work")));
-    EXPECT_TRUE(Enabled(IDC_SAVE)) << "the list is in neither the registry nor the file";
+    EXPECT_TRUE(KeyExists(ListPath("Work"))) << "the file does not hold the list yet";
+    EXPECT_TRUE(Enabled(IDC_SAVE));
 
-    MessageBoxAnswerer answerer(IDNO);
-    Click(IDC_EXIT);
-    ASSERT_EQ(answerer.Count(), 1);
-    EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
+    {
+        MessageBoxAnswerer answerer(IDNO);
+        Click(IDC_EXIT);
+        ASSERT_EQ(answerer.Count(), 1);
+        EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
+    }
+    EXPECT_EQ(ValueBytes(ListPath("Work"), "0"), std::string("alpha", 6)) << "No at Exit loses nothing";
+    CloseDialog();
+
+    // A later start whose save succeeds takes the list in, once.
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    StartDialog();
+    EXPECT_EQ(DataFileOutline(dataPath), "K loaded\nK Work\ne alpha\n");
+    EXPECT_FALSE(KeyExists(ListPath("Work")));
 }
 
 TEST_F(RegistryImport, ListsComeInNameOrderAfterTheLoadedEntries)
