@@ -1,0 +1,14 @@
+#pragma once
+// Running out of memory on demand: the test program's own allocation
+// functions fail every large request while a LargeAllocationsFail lives, as
+// they would when memory is short, so that failure paths can be walked.
+#include <cstddef>
+
+class LargeAllocationsFail {
+public:
+    // Requests of `bytes` or more throw std::bad_alloc.
+    explicit LargeAllocationsFail(std::size_t bytes);
+    ~LargeAllocationsFail();
+    LargeAllocationsFail(const LargeAllocationsFail&) = delete;
+    LargeAllocationsFail& operator=(const LargeAllocationsFail&) = delete;
+};
