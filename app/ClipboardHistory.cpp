@@ -2,6 +2,7 @@
 #include "app/QuipMarkDlg.h"
 #include "framework/Clipboard.h"
 #include "framework/Handles.h"
+#include <climits>
 
 namespace {
 
@@ -17,6 +18,20 @@ wchar_t FoldSystemCaseWide(wchar_t c)
 {
     return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(
         CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+}
+
+// The 8-bit text as Unicode, as the system's code page turns it.
+std::wstring SystemCodePageToUnicode(const std::string& text)
+{
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (units <= 0)
+        return std::wstring();
+    std::wstring unicode(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], units);
+    return unicode;
 }
 
 bool OffersFormat(const char* name)
@@ -45,6 +60,24 @@ bool IsMarkedPrivate(HWND owner)
     return value.Get() == nullptr || value.Size() < sizeof(DWORD) || *value.Get() == 0;
 }
 
+// Passes a clipboard change on to the next viewer of the chain on every way
+// out, an exception included; the viewer is read at the end, as a viewer
+// that leaves meanwhile changes it.
+class ChainForwarder {
+public:
+    explicit ChainForwarder(const HWND& next) : m_next(next) {}
+    ~ChainForwarder()
+    {
+        if (m_next != nullptr)
+            SendMessageA(m_next, WM_DRAWCLIPBOARD, 0, 0);
+    }
+    ChainForwarder(const ChainForwarder&) = delete;
+    ChainForwarder& operator=(const ChainForwarder&) = delete;
+
+private:
+    const HWND& m_next;
+};
+
 }  // namespace
 
 void CQuipMarkDlg::RecordClipboard()
@@ -54,7 +87,8 @@ void CQuipMarkDlg::RecordClipboard()
     // Both forms at one opening, so the Unicode text is the one the 8-bit
     // text came from.
     const ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
-    ApplyHistoryChange(m_historyState.Record(texts.text, texts.unicode, FoldSystemCase, FoldSystemCaseWide));
+    const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, SystemCodePageToUnicode};
+    ApplyHistoryChange(m_historyState.Record(texts.text, texts.unicode, comparison));
 }
 
 void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
@@ -123,9 +157,9 @@ void CQuipMarkDlg::ClearClipboardHistory()
 
 void CQuipMarkDlg::OnDrawClipboard()
 {
+    // The next viewer hears of the change even when recording it failed.
+    const ChainForwarder forwarder(m_nextViewer);
     RecordClipboard();
-    if (m_nextViewer != nullptr)
-        SendMessageA(m_nextViewer, WM_DRAWCLIPBOARD, 0, 0);
 }
 
 void CQuipMarkDlg::OnChangeCbChain(HWND removed, HWND following)
