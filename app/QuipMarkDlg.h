@@ -52,10 +52,13 @@ public:
     ScopedMenu BuildTrayMenu(UINT source);
 
     // Handing out an entry
-    void OnMenuCmd(UINT id);
+    // Hands out the entry of a popup menu's command; false when nothing was
+    // handed out, with the warning sound where the item's entry had gone.
+    bool OnMenuCmd(UINT id);
     // Puts `text` on the clipboard, with `unicode` beside it when a history
-    // entry has one.
-    void CopyToClipboard(const std::string& text, const std::wstring& unicode = std::wstring());
+    // entry has one; false, with the warning sound, when it could not (an
+    // empty text included).
+    bool CopyToClipboard(const std::string& text, const std::wstring& unicode = std::wstring());
     // The clipboard's text; empty when it holds none. Both wait briefly
     // while another program holds the clipboard.
     std::string PasteFromClipboard();
@@ -192,6 +195,7 @@ private:
     CImageList m_images;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
+    // The end of a label edit is being handled; its question may be open.
     bool m_endingLabelEdit = false;
     // The data file holds more than was loaded (it could not be read, or
     // was damaged and could not be copied aside): its bytes go to the .bak
