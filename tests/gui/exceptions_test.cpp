@@ -162,16 +162,17 @@ void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
     ++run.ticks;
     CDragDropTreeCtrl& tree = run.dialog->Tree();
     if (run.ticks == 1) {
-        run.huge = tree.Child(tree.Root());
-        while (run.huge != nullptr && tree.Label(run.huge) != "huge")
-            run.huge = tree.NextSibling(run.huge);
+        // The last top-level entry.
+        for (HTREEITEM item = tree.Child(tree.Root()); item != nullptr; item = tree.NextSibling(item))
+            run.huge = item;
         tree.Select(run.huge);
         // Handing out the entry needs a copy of its text, which fails.
         run.shortOfMemory = std::make_unique<LargeAllocationsFail>(kShortOfMemory);
         PostMessageA(tree.Handle(), WM_KEYDOWN, VK_RETURN, 1);
     } else if (run.ticks == 2) {
         run.shortOfMemory.reset();
-        run.runningAfterEnter = IsWindow(hwnd) != FALSE;
+        run.runningAfterEnter = IsWindow(hwnd) != FALSE && tree.Selection() == run.huge &&
+                                run.dialog->EntryText(run.huge).size() == kHuge;
         run.dialog->EndDialog(IDCANCEL);
     }
 }
