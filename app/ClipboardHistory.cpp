@@ -87,11 +87,22 @@ void CQuipMarkDlg::RecordClipboard()
     // Both forms at one opening, so the Unicode text is the one the 8-bit
     // text came from.
     const ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
-    const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, SystemCodePageToUnicode};
-    ApplyHistoryChange(m_historyState.Record(texts.text, texts.unicode, comparison));
+    // The branch's copy of a new text is made before the history changes:
+    // it is the step most likely to run short of memory, and once the
+    // history has changed, the list box and the branch must follow it.
+    const int slot = texts.text.empty() ? -1 : m_texts.Add(texts.text, texts.unicode);
+    HistoryChange change;
+    try {
+        const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, SystemCodePageToUnicode};
+        change = m_historyState.Record(texts.text, texts.unicode, comparison);
+    } catch (...) {
+        m_texts.Release(slot);
+        throw;
+    }
+    ApplyHistoryChange(change, slot);
 }
 
-void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
+void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change, int slot)
 {
     // The list box and the branch follow the same few steps instead of
     // being refilled: texts can be megabytes long, every copy into a
@@ -103,23 +114,25 @@ void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
             DeleteEntryItem(item);
     }
     if (change.added) {
-        const std::string& text = m_historyState.Texts().front();
-        m_history.InsertString(0, text);
-        InsertHistoryEntry(TVI_FIRST, text, m_historyState.UnicodeTexts().front());
+        m_history.InsertString(0, m_texts.Text(slot));
+        InsertHistoryItem(TVI_FIRST, slot);
+    } else {
+        m_texts.Release(slot);
     }
     RefreshImagesAround(m_clipboardBranch);
     RefreshCount();
 }
 
-HTREEITEM CQuipMarkDlg::InsertHistoryEntry(HTREEITEM after, const std::string& text, const std::wstring& unicode)
+HTREEITEM CQuipMarkDlg::InsertHistoryItem(HTREEITEM after, int slot)
 {
-    if (m_clipboardBranch == nullptr)
-        return nullptr;
-    if (unicode.empty())
-        return InsertEntry(m_clipboardBranch, after, text, text, 2);
-    // Labelled with what was copied, not with the code page's question marks.
-    const int slot = m_texts.Add(text, unicode);
-    HTREEITEM item = m_tree.Insert(m_clipboardBranch, after, WholeCharactersUpTo(unicode, kLongestLabel), 2, slot);
+    HTREEITEM item = nullptr;
+    if (m_clipboardBranch != nullptr) {
+        // Labelled with what was copied, not with the code page's question marks.
+        const std::wstring& unicode = m_texts.UnicodeText(slot);
+        item = unicode.empty()
+            ? m_tree.Insert(m_clipboardBranch, after, m_texts.Text(slot).substr(0, kLongestLabel), 2, slot)
+            : m_tree.Insert(m_clipboardBranch, after, WholeCharactersUpTo(unicode, kLongestLabel), 2, slot);
+    }
     if (item == nullptr)
         m_texts.Release(slot);
     return item;
@@ -143,7 +156,7 @@ void CQuipMarkDlg::RebuildClipboardBranch()
         DeleteEntryItem(child);
     const std::vector<std::string>& texts = m_historyState.Texts();
     for (size_t i = 0; i < texts.size(); ++i)
-        InsertHistoryEntry(TVI_LAST, texts[i], m_historyState.UnicodeTexts()[i]);
+        InsertHistoryItem(TVI_LAST, m_texts.Add(texts[i], m_historyState.UnicodeTexts()[i]));
     RefreshImagesAround(m_clipboardBranch);
     RefreshCount();
 }

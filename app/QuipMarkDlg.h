@@ -155,10 +155,13 @@ private:
     void CreateFixedItems();
     void CreateImageList();
     int ImageOf(HTREEITEM item) const;
-    void ApplyHistoryChange(const HistoryChange& change);
-    // Inserts a history entry into the clipboard branch after `after`,
-    // labelled with its Unicode text when it has one.
-    HTREEITEM InsertHistoryEntry(HTREEITEM after, const std::string& text, const std::wstring& unicode);
+    // Brings the list box and the branch in step with a change of the
+    // history; `slot` holds the text the change added, if any.
+    void ApplyHistoryChange(const HistoryChange& change, int slot);
+    // Inserts the history entry of text-table slot `slot` into the clipboard
+    // branch after `after`, labelled with its Unicode text when it has one;
+    // the slot is released when the item could not be made.
+    HTREEITEM InsertHistoryItem(HTREEITEM after, int slot);
     // The history entry at `position` in the branch, newest first.
     HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);

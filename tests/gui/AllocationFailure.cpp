@@ -7,10 +7,12 @@ namespace {
 
 // The smallest request that fails; the largest size_t fails none.
 std::atomic<std::size_t> g_failFrom{static_cast<std::size_t>(-1)};
+// How many more of those requests are granted before they fail.
+std::atomic<int> g_granted{0};
 
 void* Allocate(std::size_t bytes)
 {
-    if (bytes >= g_failFrom.load())
+    if (bytes >= g_failFrom.load() && g_granted.fetch_sub(1) <= 0)
         throw std::bad_alloc();
     if (void* memory = std::malloc(bytes != 0 ? bytes : 1))
         return memory;
@@ -19,8 +21,9 @@ void* Allocate(std::size_t bytes)
 
 }  // namespace
 
-LargeAllocationsFail::LargeAllocationsFail(std::size_t bytes)
+LargeAllocationsFail::LargeAllocationsFail(std::size_t bytes, int granted)
 {
+    g_granted = granted;
     g_failFrom = bytes;
 }
 

@@ -6,8 +6,9 @@
 
 class LargeAllocationsFail {
 public:
-    // Requests of `bytes` or more throw std::bad_alloc.
-    explicit LargeAllocationsFail(std::size_t bytes);
+    // Requests of `bytes` or more throw std::bad_alloc, once the first
+    // `granted` of them have been granted.
+    explicit LargeAllocationsFail(std::size_t bytes, int granted = 0);
     ~LargeAllocationsFail();
     LargeAllocationsFail(const LargeAllocationsFail&) = delete;
     LargeAllocationsFail& operator=(const LargeAllocationsFail&) = delete;

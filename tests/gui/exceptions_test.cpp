@@ -6,6 +6,7 @@
 #include "framework/Clipboard.h"
 #include "framework/OleDataSource.h"
 #include "framework/OleDropTarget.h"
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -141,6 +142,43 @@ TEST_F(Exceptions, AClipboardChangeThatCouldNotBeRecordedIsStillPassedOnAndTheHi
     ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "one"; }));
     EXPECT_EQ(History(), (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(ChildLabels(Branch()), History());
+}
+
+TEST_F(Exceptions, AClipboardTextThatCannotBeKeptChangesNeitherTheHistoryNorTheBranch)
+{
+    // Chain after start: dialog -> viewer.
+    ClipboardWindow viewer;
+    viewer.JoinChain();
+    StartDialog();
+    ClipboardWindow writer;
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 15; ++i) {
+        const std::string text = "text " + std::to_string(i);
+        ASSERT_TRUE(writer.PutText(text));
+        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }));
+        expected.insert(expected.begin(), text);
+    }
+    // The text is read, but one of the copies kept of it fails: that for the
+    // branch, or that for the history.
+    const std::string huge(kHuge, 'c');
+    for (int granted : {1, 2}) {
+        {
+            const int draws = viewer.Draws();
+            const LargeAllocationsFail shortOfMemory(kShortOfMemory, granted);
+            ASSERT_TRUE(writer.PutText(huge));
+            ASSERT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; }));
+        }
+        EXPECT_EQ(History(), expected) << granted;
+        EXPECT_EQ(ChildLabels(Branch()), expected) << granted;
+    }
+    // Later changes remove by position the items the history removes.
+    ASSERT_TRUE(writer.PutText("text 3"));
+    ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "text 3"; }));
+    expected.pop_back();  // "text 1", the oldest
+    expected.erase(std::find(expected.begin(), expected.end(), "text 3"));
+    expected.insert(expected.begin(), "text 3");
+    EXPECT_EQ(History(), expected);
+    EXPECT_EQ(ChildLabels(Branch()), expected);
 }
 
 // Drives a modal run of the dialog from its own message loop.
