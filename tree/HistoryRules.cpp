@@ -10,15 +10,6 @@ wchar_t FoldAsciiCaseWide(wchar_t c)
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-std::wstring Latin1ToUnicode(const std::string& text)
-{
-    std::wstring unicode;
-    unicode.reserve(text.size());
-    for (char c : text)
-        unicode += static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return unicode;
-}
-
 namespace {
 
 // No code page takes more than four bytes for one UTF-16 unit, so this

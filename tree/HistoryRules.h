@@ -20,8 +20,6 @@ int FindTextBeginningWith(const std::vector<std::string>& history, const std::st
 
 // Turns 8-bit text into Unicode as the code page does.
 using CodePageToUnicode = std::wstring (*)(const std::string&);
-// Latin-1, where each byte is the character of that number.
-std::wstring Latin1ToUnicode(const std::string& text);
 
 // How texts are compared: case folds for either form, and the code page's
 // way from the 8-bit form to Unicode.

@@ -5,6 +5,15 @@
 
 namespace {
 
+// The Latin-1 code page, where each byte is the character of that number.
+std::wstring Latin1ToUnicode(const std::string& text)
+{
+    std::wstring unicode;
+    for (char c : text)
+        unicode += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return unicode;
+}
+
 const TextComparison kAscii = {FoldAsciiCase, FoldAsciiCaseWide, Latin1ToUnicode};
 
 // Records `text` and checks that the change's steps, applied to the texts
