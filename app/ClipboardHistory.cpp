@@ -2,6 +2,7 @@
 #include "entries/EntryLabel.h"
 #include "framework/Clipboard.h"
 #include "framework/Handles.h"
+#include <climits>
 
 namespace {
 
@@ -17,6 +18,20 @@ wchar_t FoldSystemCaseWide(wchar_t c)
 {
     return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(
         CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+}
+
+// The 8-bit text as Unicode, as the system's code page turns it.
+std::wstring SystemCodePageToUnicode(const std::string& text)
+{
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (units <= 0)
+        return std::wstring();
+    std::wstring unicode(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], units);
+    return unicode;
 }
 
 bool OffersFormat(const char* name)
@@ -45,6 +60,24 @@ bool IsMarkedPrivate(HWND owner)
     return value.Get() == nullptr || value.Size() < sizeof(DWORD) || *value.Get() == 0;
 }
 
+// Passes a clipboard change on to the next viewer of the chain on every way
+// out, an exception included; the viewer is read at the end, as a viewer
+// that leaves meanwhile changes it.
+class ChainForwarder {
+public:
+    explicit ChainForwarder(const HWND& next) : m_next(next) {}
+    ~ChainForwarder()
+    {
+        if (m_next != nullptr)
+            SendMessageA(m_next, WM_DRAWCLIPBOARD, 0, 0);
+    }
+    ChainForwarder(const ChainForwarder&) = delete;
+    ChainForwarder& operator=(const ChainForwarder&) = delete;
+
+private:
+    const HWND& m_next;
+};
+
 }  // namespace
 
 void CQuipMarkDlg::RecordClipboard()
@@ -54,10 +87,22 @@ void CQuipMarkDlg::RecordClipboard()
     // Both forms at one opening, so the Unicode text is the one the 8-bit
     // text came from.
     const ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
-    ApplyHistoryChange(m_historyState.Record(texts.text, texts.unicode, FoldSystemCase, FoldSystemCaseWide));
+    // The branch's copy of a new text is made before the history changes:
+    // it is the step most likely to run short of memory, and once the
+    // history has changed, the list box and the branch must follow it.
+    const int slot = texts.text.empty() ? -1 : m_texts.Add(texts.text, texts.unicode);
+    HistoryChange change;
+    try {
+        const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, SystemCodePageToUnicode};
+        change = m_historyState.Record(texts.text, texts.unicode, comparison);
+    } catch (...) {
+        m_texts.Release(slot);
+        throw;
+    }
+    ApplyHistoryChange(change, slot);
 }
 
-void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
+void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change, int slot)
 {
     // The list box and the branch follow the same few steps instead of
     // being refilled: texts can be megabytes long, every copy into a
@@ -69,23 +114,28 @@ void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change)
             DeleteEntryItem(item);
     }
     if (change.added) {
-        const std::string& text = m_historyState.Texts().front();
-        m_history.InsertString(0, text);
-        InsertHistoryEntry(TVI_FIRST, text, m_historyState.UnicodeTexts().front());
+        m_history.InsertString(0, m_texts.Text(slot));
+        InsertHistoryItem(TVI_FIRST, slot);
+    } else {
+        m_texts.Release(slot);
     }
     RefreshImagesAround(m_clipboardBranch);
     RefreshCount();
 }
 
-HTREEITEM CQuipMarkDlg::InsertHistoryEntry(HTREEITEM after, const std::string& text, const std::wstring& unicode)
+HTREEITEM CQuipMarkDlg::InsertHistoryItem(HTREEITEM after, int slot)
 {
-    if (m_clipboardBranch == nullptr)
-        return nullptr;
-    if (unicode.empty())
-        return InsertEntry(m_clipboardBranch, after, text, text, 2);
-    // Labelled with what was copied, not with the code page's question marks.
-    const int slot = m_texts.Add(text, unicode);
-    HTREEITEM item = m_tree.Insert(m_clipboardBranch, after, EntryLabel(unicode, kUnicodeLineBreakMark, kLongestLabel), 2, slot);
+    HTREEITEM item = nullptr;
+    if (m_clipboardBranch != nullptr) {
+        // Labelled with what was copied, not with the code page's question marks.
+        const std::wstring& unicode = m_texts.UnicodeText(slot);
+        if (unicode.empty())
+            item = m_tree.Insert(m_clipboardBranch, after,
+                                 EntryLabel(m_texts.Text(slot), m_lineBreakMark, kLongestLabel), 2, slot);
+        else
+            item = m_tree.Insert(m_clipboardBranch, after,
+                                 EntryLabel(unicode, kUnicodeLineBreakMark, kLongestLabel), 2, slot);
+    }
     if (item == nullptr)
         m_texts.Release(slot);
     return item;
@@ -109,7 +159,7 @@ void CQuipMarkDlg::RebuildClipboardBranch()
         DeleteEntryItem(child);
     const std::vector<std::string>& texts = m_historyState.Texts();
     for (size_t i = 0; i < texts.size(); ++i)
-        InsertHistoryEntry(TVI_LAST, texts[i], m_historyState.UnicodeTexts()[i]);
+        InsertHistoryItem(TVI_LAST, m_texts.Add(texts[i], m_historyState.UnicodeTexts()[i]));
     RefreshImagesAround(m_clipboardBranch);
     RefreshCount();
 }
@@ -123,9 +173,9 @@ void CQuipMarkDlg::ClearClipboardHistory()
 
 void CQuipMarkDlg::OnDrawClipboard()
 {
+    // The next viewer hears of the change even when recording it failed.
+    const ChainForwarder forwarder(m_nextViewer);
     RecordClipboard();
-    if (m_nextViewer != nullptr)
-        SendMessageA(m_nextViewer, WM_DRAWCLIPBOARD, 0, 0);
 }
 
 void CQuipMarkDlg::OnChangeCbChain(HWND removed, HWND following)

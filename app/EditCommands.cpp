@@ -1,6 +1,7 @@
 #include "app/QuipMarkDlg.h"
 #include "entries/EntryLabel.h"
 #include "framework/AppMessageBox.h"
+#include "framework/ScopedFlag.h"
 
 namespace {
 
@@ -46,7 +47,10 @@ bool CQuipMarkDlg::AddEntry(const std::string& text)
     }
     HTREEITEM root = m_tree.Root();
     HTREEITEM parent = m_tree.Selection();
-    if (parent == nullptr)
+    // The history holds only what was copied and is never saved: with it or
+    // one of its entries selected, the new entry is a top-level one, as
+    // with nothing selected.
+    if (parent == nullptr || m_tree.IsInClipboardBranch(parent))
         parent = root;
     if (ClassifyItem(parent) == 3)
         parent = m_tree.Parent(parent);
@@ -130,11 +134,15 @@ void CQuipMarkDlg::OnEndLabelEdit(NMTVDISPINFOA* info)
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
-    m_endingLabelEdit = true;
     const int slot = static_cast<int>(m_tree.Data(item));
-    const bool proceed = GetItemText(slot) == m_tree.Label(item) ||
-        AppMessageBox(kLongLabelQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
-    m_endingLabelEdit = false;
+    bool proceed = false;
+    {
+        // Cleared on every way out, so that one failure here does not make
+        // every later rename be ignored.
+        const ScopedFlag ending(m_endingLabelEdit);
+        proceed = GetItemText(slot) == m_tree.Label(item) ||
+            AppMessageBox(kLongLabelQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    }
     if (!proceed)
         return;
     m_tree.SetLabel(item, EntryLabel(text, m_lineBreakMark, kLongestLabel));

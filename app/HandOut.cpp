@@ -6,21 +6,25 @@
 // edit control takes most of a second to lay out a megabyte of text, and the
 // program must never make the desktop wait.
 
-void CQuipMarkDlg::OnMenuCmd(UINT id)
+bool CQuipMarkDlg::OnMenuCmd(UINT id)
 {
     const int slot = m_texts.MenuSlot(id - kFirstMenuCommand);
     if (slot < 0)
-        return;  // no item of the menu shown last carried this id
+        return false;  // no item of the menu shown last carried this id
+    // Empty when the item's entry went while the menu was open (a clipboard
+    // change replaced it): nothing is handed out, and the user hears so.
     const std::string text = GetItemText(slot);
     const std::wstring unicode = m_texts.UnicodeText(slot);
     m_texts.EndMenu();
-    CopyToClipboard(text, unicode);
+    return CopyToClipboard(text, unicode);
 }
 
-void CQuipMarkDlg::CopyToClipboard(const std::string& text, const std::wstring& unicode)
+bool CQuipMarkDlg::CopyToClipboard(const std::string& text, const std::wstring& unicode)
 {
-    if (!WriteClipboardText(m_copyEdit.Handle(), text, unicode))
-        MessageBeep(MB_ICONEXCLAMATION);
+    if (WriteClipboardText(m_copyEdit.Handle(), text, unicode))
+        return true;
+    MessageBeep(MB_ICONEXCLAMATION);
+    return false;
 }
 
 std::string CQuipMarkDlg::PasteFromClipboard()

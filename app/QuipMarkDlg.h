@@ -52,10 +52,13 @@ public:
     ScopedMenu BuildTrayMenu(UINT source);
 
     // Handing out an entry
-    void OnMenuCmd(UINT id);
+    // Hands out the entry of a popup menu's command; false when nothing was
+    // handed out, with the warning sound where the item's entry had gone.
+    bool OnMenuCmd(UINT id);
     // Puts `text` on the clipboard, with `unicode` beside it when a history
-    // entry has one.
-    void CopyToClipboard(const std::string& text, const std::wstring& unicode = std::wstring());
+    // entry has one; false, with the warning sound, when it could not (an
+    // empty text included).
+    bool CopyToClipboard(const std::string& text, const std::wstring& unicode = std::wstring());
     // The clipboard's text; empty when it holds none. Both wait briefly
     // while another program holds the clipboard.
     std::string PasteFromClipboard();
@@ -156,10 +159,13 @@ private:
     void CreateFixedItems();
     void CreateImageList();
     int ImageOf(HTREEITEM item) const;
-    void ApplyHistoryChange(const HistoryChange& change);
-    // Inserts a history entry into the clipboard branch after `after`,
-    // labelled with its Unicode text when it has one.
-    HTREEITEM InsertHistoryEntry(HTREEITEM after, const std::string& text, const std::wstring& unicode);
+    // Brings the list box and the branch in step with a change of the
+    // history; `slot` holds the text the change added, if any.
+    void ApplyHistoryChange(const HistoryChange& change, int slot);
+    // Inserts the history entry of text-table slot `slot` into the clipboard
+    // branch after `after`, labelled with its Unicode text when it has one;
+    // the slot is released when the item could not be made.
+    HTREEITEM InsertHistoryItem(HTREEITEM after, int slot);
     // The history entry at `position` in the branch, newest first.
     HTREEITEM HistoryItem(int position) const;
     void AppendEntryItems(HMENU menu);
@@ -197,6 +203,7 @@ private:
     CImageList m_images;
     // Sent to every top-level window when the taskbar (re)starts.
     UINT m_taskbarCreated;
+    // The end of a label edit is being handled; its question may be open.
     bool m_endingLabelEdit = false;
     // What the 8-bit labels show for a run of line breaks.
     std::string m_lineBreakMark;

@@ -40,17 +40,20 @@ HGLOBAL NewBlockOf(const std::basic_string<Char>& text)
 }
 
 // Whether the open clipboard's Unicode text is the one that the program
-// that copied put there, rather than one the system derives from the 8-bit
-// text: the system lists what it derives after what was put, from the
-// text's locale (CF_LOCALE) on. A derived Unicode text holds no character
-// that the 8-bit one lacks, and under Wine every reading of a derived form
-// costs memory that is never given back.
+// that copied put there, rather than one the system derived from the 8-bit
+// text. The system lists what it derives after everything that was put,
+// and derives the Unicode text together with the OEM text, the OEM text
+// first; a program puts its own Unicode text before any OEM text the
+// system derives from it. The locale (CF_LOCALE) is no sign: a program may
+// put it before its own Unicode text. A derived Unicode text holds no
+// character that the 8-bit one lacks, and under Wine every reading of a
+// derived form costs memory that is never given back.
 bool HoldsCopiedUnicode()
 {
     for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
         if (format == CF_UNICODETEXT)
             return true;
-        if (format == CF_LOCALE)
+        if (format == CF_OEMTEXT)
             return false;
     }
     return false;
@@ -95,7 +98,7 @@ ClipboardTexts ReadClipboardTexts(HWND owner)
 bool WriteClipboardText(HWND owner, const std::string& text, const std::wstring& unicode)
 {
     if (text.empty())
-        return true;
+        return false;
     ScopedGlobal block(NewTextBlock(text));
     if (block.Get() == nullptr)
         return false;

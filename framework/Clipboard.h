@@ -28,6 +28,7 @@ ClipboardTexts ReadClipboardTexts(HWND owner);
 
 // Replaces the clipboard's content with `text`, and `unicode` beside it
 // when that is not empty, so that programs reading Unicode get every
-// character of it. An empty text leaves the clipboard as it was. False when
-// the clipboard stayed busy or memory ran short.
+// character of it. False when the clipboard stayed busy or memory ran
+// short, and for an empty text, which leaves the clipboard as it was: there
+// was nothing to hand out.
 bool WriteClipboardText(HWND owner, const std::string& text, const std::wstring& unicode = std::wstring());

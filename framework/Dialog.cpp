@@ -87,7 +87,7 @@ INT_PTR CDialog::DoModal()
         }
         if (got < 0)
             break;
-        if (WalkPreTranslate(&msg, m_hWnd) || IsDialogMessageA(m_hWnd, &msg))
+        if (PreTranslate(&msg) || IsDialogMessageA(m_hWnd, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -100,6 +100,20 @@ INT_PTR CDialog::DoModal()
     if (IsWindow(m_hWnd))
         DestroyWindow(m_hWnd);
     return m_result;
+}
+
+bool CDialog::PreTranslate(MSG* msg)
+{
+    // Keys the controls handle before dispatch (Enter in the tree hands out
+    // an entry) run here, in the loop itself: no exception may leave it, or
+    // the program would end without its exit path. A key whose handling
+    // failed counts as handled, with the warning sound.
+    try {
+        return WalkPreTranslate(msg, m_hWnd);
+    } catch (...) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return true;
+    }
 }
 
 void CDialog::EndDialog(INT_PTR result)

@@ -39,6 +39,9 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Reflect(HWND child, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The controls' look at a message before it is dispatched; true when
+    // one of them handled it.
+    bool PreTranslate(MSG* msg);
     HWND Owner() const;
 
     UINT m_templateId;

@@ -112,3 +112,19 @@ HTREEITEM CTreeCtrl::HitTest(POINT point, UINT* flags) const
         *flags = info.flags;
     return item;
 }
+
+void CTreeCtrl::SelectDropTarget(HTREEITEM item) const
+{
+    HTREEITEM marked = reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+    Send(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
+    // Wine's tree view keeps the mark when told to take it away while no
+    // item is selected: the item itself gives it up then.
+    if (item == nullptr && marked != nullptr &&
+        (Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(marked), TVIS_DROPHILITED) & TVIS_DROPHILITED) != 0) {
+        TVITEMA state = {};
+        state.mask = TVIF_HANDLE | TVIF_STATE;
+        state.hItem = marked;
+        state.stateMask = TVIS_DROPHILITED;
+        Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&state));
+    }
+}

@@ -36,7 +36,8 @@ public:
 
     void Expand(HTREEITEM item, UINT action) const { Send(TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)); }
     bool Select(HTREEITEM item) const { return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
-    void SelectDropTarget(HTREEITEM item) const { Send(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item)); }
+    // Marks `item` as the target of a drop; null takes the mark away.
+    void SelectDropTarget(HTREEITEM item) const;
     HWND EditLabel(HTREEITEM item) const { return reinterpret_cast<HWND>(Send(TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item))); }
     HWND EditControl() const { return reinterpret_cast<HWND>(Send(TVM_GETEDITCONTROL)); }
     HTREEITEM HitTest(POINT point, UINT* flags) const;

@@ -127,6 +127,11 @@ LRESULT CDragDropTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_DRAGOVER:
         return OnDragOver(reinterpret_cast<const POINT*>(lParam));
     case UM_DRAGLEAVE:
+        // The drag left or failed: its drop mark goes; this tree's own drag
+        // may still come back.
+        SelectDropTarget(nullptr);
+        if (!m_dragging)
+            m_dragItem = nullptr;
         return 0;
     case UM_DRAGENTER:
         if (!m_dragging)
@@ -193,28 +198,43 @@ HGLOBAL CDragDropTreeCtrl::UnicodeBlockOf(HTREEITEM item) const
 
 LRESULT CDragDropTreeCtrl::OnBeginDrag(HTREEITEM item)
 {
-    m_dragging = TRUE;
-    m_dragTimer = SetTimer(m_hWnd, kDragTimer, kDragTimerMs, nullptr);
-    m_dragItem = item;
-    if (HGLOBAL block = TextBlockOf(item)) {
-        COleDataSource* source = new (std::nothrow) COleDataSource;
-        if (source != nullptr) {
-            source->CacheText(block);
-            // Without it a target reading Unicode gets the code page's
-            // question marks: the drag carries the 8-bit text regardless.
-            source->CacheUnicodeText(UnicodeBlockOf(item));
-            // Every drop copies: the dragged entry stays where it is.
-            source->DoDragDrop(DROPEFFECT_COPY);
-            source->Release();
-        } else {
-            GlobalFree(block);
-        }
+    // The copies of the text come first: should one fail, nothing of the
+    // drag has begun.
+    ScopedGlobal block(TextBlockOf(item));
+    if (block.Get() == nullptr)
+        return 0;
+    // Without it a target reading Unicode gets the code page's question
+    // marks: the drag carries the 8-bit text regardless.
+    ScopedGlobal unicodeBlock(UnicodeBlockOf(item));
+    COleDataSource* source = new (std::nothrow) COleDataSource;
+    if (source == nullptr)
+        return 0;
+    source->CacheText(block.Release());
+    source->CacheUnicodeText(unicodeBlock.Release());
+    {
+        const OwnDrag drag(*this, item);
+        // Every drop copies: the dragged entry stays where it is.
+        source->DoDragDrop(DROPEFFECT_COPY);
     }
-    m_dragging = FALSE;
-    KillTimer(m_hWnd, m_dragTimer);
-    SelectDropTarget(nullptr);
-    ReleaseCapture();
+    source->Release();
     return 0;
+}
+
+CDragDropTreeCtrl::OwnDrag::OwnDrag(CDragDropTreeCtrl& tree, HTREEITEM item)
+    : m_tree(tree)
+{
+    m_tree.m_dragging = TRUE;
+    m_tree.m_dragTimer = SetTimer(m_tree.m_hWnd, kDragTimer, kDragTimerMs, nullptr);
+    m_tree.m_dragItem = item;
+}
+
+CDragDropTreeCtrl::OwnDrag::~OwnDrag()
+{
+    m_tree.m_dragging = FALSE;
+    m_tree.m_dragItem = nullptr;
+    KillTimer(m_tree.m_hWnd, m_tree.m_dragTimer);
+    m_tree.SelectDropTarget(nullptr);
+    ReleaseCapture();
 }
 
 void CDragDropTreeCtrl::OnDragTimer()

@@ -58,6 +58,19 @@ private:
     // block; null for any other item.
     HGLOBAL UnicodeBlockOf(HTREEITEM item) const;
 
+    // This tree's own drag, from its start to its end on every way out:
+    // the dragging flag, the dragged item and the auto-scroll timer.
+    class OwnDrag {
+    public:
+        OwnDrag(CDragDropTreeCtrl& tree, HTREEITEM item);
+        ~OwnDrag();
+        OwnDrag(const OwnDrag&) = delete;
+        OwnDrag& operator=(const OwnDrag&) = delete;
+
+    private:
+        CDragDropTreeCtrl& m_tree;
+    };
+
     IEntryTreeOwner* m_owner = nullptr;
     HTREEITEM m_clipboardBranch = nullptr;
     BOOL m_dragging = FALSE;

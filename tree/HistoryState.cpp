@@ -1,15 +1,29 @@
 #include "tree/HistoryState.h"
 
-HistoryChange HistoryState::Record(const std::string& text, CaseFold fold)
+HistoryChange HistoryState::Record(const std::string& text, const std::wstring& unicode,
+                                   const TextComparison& comparison)
 {
-    return Record(text, std::wstring(), fold, FoldAsciiCaseWide);
-}
+    // Everything that can fail comes first: the search, the copies and room
+    // for one more text. Only then does the history change.
+    const size_t kept = m_texts.size() >= kHistoryCapacity ? kHistoryCapacity - 1 : m_texts.size();
+    int found = -1;
+    std::string textCopy;
+    std::wstring unicodeCopy;
+    if (!text.empty()) {
+        found = FindTextBeginningWith(m_texts, m_unicode, text, unicode, comparison);
+        // The first match lay among the texts that go anyway: none of the
+        // kept ones matches.
+        if (found >= 0 && static_cast<size_t>(found) >= kept)
+            found = -1;
+        textCopy = text;
+        unicodeCopy = unicode;
+        m_texts.reserve(m_texts.size() + 1);
+        m_unicode.reserve(m_unicode.size() + 1);
+    }
 
-HistoryChange HistoryState::Record(const std::string& text, const std::wstring& unicode, CaseFold fold,
-                                   WideCaseFold wideFold)
-{
     HistoryChange change;
-    while (m_texts.size() >= kHistoryCapacity) {
+    change.removed.reserve(m_texts.size() - kept + 1);
+    while (m_texts.size() > kept) {
         change.removed.push_back(static_cast<int>(m_texts.size() - 1));
         m_texts.pop_back();
         m_unicode.pop_back();
@@ -17,18 +31,12 @@ HistoryChange HistoryState::Record(const std::string& text, const std::wstring& 
     if (text.empty())
         return change;
     // Lies above every position removed so far, so the order stays highest first.
-    const int found = FindTextBeginningWith(m_texts, m_unicode, text, unicode, fold, wideFold);
     if (found >= 0) {
         change.removed.push_back(found);
         m_texts.erase(m_texts.begin() + found);
         m_unicode.erase(m_unicode.begin() + found);
     }
-    // Both grow before either changes, so running out of memory leaves the
-    // two lists the same length.
-    m_texts.reserve(m_texts.size() + 1);
-    m_unicode.reserve(m_unicode.size() + 1);
-    std::wstring unicodeCopy = unicode;
-    m_texts.insert(m_texts.begin(), text);
+    m_texts.insert(m_texts.begin(), std::move(textCopy));
     m_unicode.insert(m_unicode.begin(), std::move(unicodeCopy));
     change.added = true;
     return change;

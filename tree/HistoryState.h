@@ -24,16 +24,14 @@ public:
         : m_texts(std::move(texts)), m_unicode(m_texts.size()) {}
 
     // Records one clipboard change whose text is `text` (empty when the
-    // clipboard holds no text): a full history gives up its oldest text
-    // whatever the clipboard holds; a text then replaces the first history
-    // text that begins with it, case ignored as `fold` says, and goes to
-    // the top.
-    HistoryChange Record(const std::string& text, CaseFold fold);
-    // The same for a change that also offered `unicode` (empty for none);
-    // where both a history text and the new one have a Unicode form, those
-    // are compared, case ignored as `wideFold` says.
-    HistoryChange Record(const std::string& text, const std::wstring& unicode, CaseFold fold,
-                         WideCaseFold wideFold);
+    // clipboard holds no text) and, when it offered one, `unicode` (empty
+    // for none): a full history gives up its oldest text whatever the
+    // clipboard holds; a text then replaces the first history text that
+    // begins with it, compared as `comparison` says, and goes to the top.
+    // Should anything fail on the way (memory, a comparison), the history
+    // stays as it was: a list kept beside it must never be left a step
+    // behind.
+    HistoryChange Record(const std::string& text, const std::wstring& unicode, const TextComparison& comparison);
     void Clear()
     {
         m_texts.clear();

@@ -188,6 +188,20 @@ bool ClipboardWindow::Put(UINT format, const void* data, size_t size,
     return CloseClipboard() != FALSE;
 }
 
+bool ClipboardWindow::PutBlocks(const std::vector<std::pair<UINT, std::string>>& blocks)
+{
+    if (!Open())
+        return false;
+    EmptyClipboard();
+    for (const auto& block : blocks) {
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, block.second.size());
+        std::memcpy(GlobalLock(data), block.second.data(), block.second.size());
+        GlobalUnlock(data);
+        SetClipboardData(block.first, data);
+    }
+    return CloseClipboard() != FALSE;
+}
+
 bool ClipboardWindow::PutBitmap()
 {
     if (!Open())

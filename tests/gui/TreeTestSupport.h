@@ -50,6 +50,9 @@ public:
     // Puts only Unicode text on the clipboard, as programs of today do; the
     // system provides the 8-bit text from it.
     bool PutUnicodeText(const std::wstring& text, const std::vector<std::pair<std::string, DWORD>>& marks = {});
+    // Puts each block in the order given, as the program would that
+    // copies: the format and the bytes of its data.
+    bool PutBlocks(const std::vector<std::pair<UINT, std::string>>& blocks);
     bool PutBitmap();
     void JoinChain();
     void LeaveChain();

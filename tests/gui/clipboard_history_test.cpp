@@ -124,6 +124,37 @@ TEST_F(ClipboardHistory, UnicodeTextsKeepEveryCharacterInTheRuleTheBranchTheMenu
     EXPECT_EQ(ChildUnicodeLabels(Branch()), (std::vector<std::wstring>{shorter, smile}));
 }
 
+TEST_F(ClipboardHistory, AProgramsOwnUnicodeTextIsTakenWhetherItsLocaleComesFirstOrLast)
+{
+    StartDialog();
+    auto bytesOf = [](const void* data, size_t size) {
+        return std::string(static_cast<const char*>(data), size);
+    };
+    const DWORD russian = 0x419;
+    const std::string locale = bytesOf(&russian, sizeof(russian));
+    // The system derives the 8-bit text in the locale's code page, which is
+    // not the one the history reads it in.
+    for (const bool localeFirst : {true, false}) {
+        const std::wstring text = localeFirst ? L"\u041f\u0440\u0438\u0432\u0435\u0442" : L"\u041f\u043e\u043a\u0430";
+        const std::string unicode = bytesOf(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        std::vector<std::pair<UINT, std::string>> blocks = {{CF_UNICODETEXT, unicode}};
+        blocks.insert(localeFirst ? blocks.begin() : blocks.end(), {CF_LOCALE, locale});
+        ASSERT_TRUE(writer.PutBlocks(blocks));
+        EXPECT_TRUE(PumpUntil([&] {
+            const std::vector<std::wstring> labels = ChildUnicodeLabels(Branch());
+            return !labels.empty() && labels[0] == text;
+        })) << (localeFirst ? "locale first" : "locale last");
+        HTREEITEM newest = Tree().Child(Branch());
+        ASSERT_NE(newest, nullptr);
+        EXPECT_EQ(dialog->EntryUnicodeText(newest), text) << (localeFirst ? "locale first" : "locale last");
+    }
+    // 8-bit text with the locale first: the Unicode text is the system's
+    // own, and the history keeps none.
+    ASSERT_TRUE(writer.PutBlocks({{CF_LOCALE, locale}, {CF_TEXT, std::string("8-bit", 6)}}));
+    ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "8-bit"; }));
+    EXPECT_EQ(dialog->EntryUnicodeText(Tree().Child(Branch())), L"");
+}
+
 TEST_F(ClipboardHistory, ForwardsNotificationsAndRepairsTheChain)
 {
     // Chain after start: dialog -> first -> second.

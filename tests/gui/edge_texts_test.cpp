@@ -1,7 +1,7 @@
 // Texts at the edges: huge, many, short, and holding every byte value. Each
 // must be recorded, loaded, shown, shortened, searched, saved and handed out
 // without losing a byte of its full text.
-#include "GuiTestSupport.h"
+#include "TreeTestSupport.h"
 #include "entries/RecordCodec.h"
 
 namespace {
@@ -68,20 +68,22 @@ TEST_F(EdgeTexts, ATenMegabyteEntryLoadsSavesIsFoundAndHandedOutWhole)
 TEST_F(EdgeTexts, ATenMegabyteClipboardTextIsRecordedAndHandedOutAgain)
 {
     StartDialog();
-    const std::string text = Huge('c', "clipboard end");
-    SetClipboardText(text);
+    // Ten megabytes of Unicode text, none of whose characters but the last
+    // words the code page holds.
+    const std::wstring text = std::wstring(5 * 1024 * 1024, L'\u0436') + L" clipboard end \u263a";
+    ClipboardWindow writer;
+    ASSERT_TRUE(writer.PutUnicodeText(text));
     ASSERT_TRUE(PumpUntil([&] { return Tree().Child(dialog->ClipboardBranch()) != nullptr; }));
     HTREEITEM recorded = Tree().Child(dialog->ClipboardBranch());
-    EXPECT_EQ(FullText(recorded), text);
+    EXPECT_EQ(dialog->EntryUnicodeText(recorded), text);
+    EXPECT_EQ(FullText(recorded), std::string(5 * 1024 * 1024, '?') + " clipboard end ?");
     EXPECT_EQ(Find("clipboard end"), recorded);
 
     SetClipboardText("something else");
     PumpMessages();
     // The history is a submenu now; its second item is the huge text.
     DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == text; }));
-    // The Unicode text recorded beside it comes back whole too.
-    EXPECT_EQ(ClipboardUnicodeText().size(), text.size());
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardUnicodeText() == text; })) << "the Unicode text comes back whole";
 }
 
 TEST_F(EdgeTexts, TwentyThousandEntriesLoadAndSaveUnchanged)

@@ -1,3 +1,4 @@
+#include "AllocationFailure.h"
 #include "GuiTestSupport.h"
 #include "entries/RecordCodec.h"
 
@@ -40,11 +41,18 @@ protected:
         Tree().Send(TVM_ENDEDITLABELNOW, commit ? FALSE : TRUE);
         PumpMessages();
     }
+    // Copies `count` texts as another program would, so that they reach
+    // the branch through the history the dialog keeps.
     void FillHistory(int count)
     {
-        for (int i = 0; i < count; ++i)
-            dialog->InsertEntry(dialog->ClipboardBranch(), TVI_LAST, "history " + std::to_string(i),
-                                "history " + std::to_string(i), 2);
+        for (int i = 0; i < count; ++i) {
+            const std::string text = "history " + std::to_string(i);
+            SetClipboardText(text);
+            ASSERT_TRUE(PumpUntil([&] {
+                HTREEITEM newest = Tree().Child(dialog->ClipboardBranch());
+                return newest != nullptr && FullText(newest) == text;
+            })) << "not recorded: " << text;
+        }
     }
     // A real double click, through the input queue, in the middle of an
     // item's label.
@@ -146,10 +154,18 @@ TEST_F(EditCommands, AddPlacesTheEntryByTheSelection)
     Add("g2");
     EXPECT_EQ(Tree().Label(ChildOf(TopLevel(4), 1)), "g2");
 
+    // The history holds only what was copied: with it or one of its
+    // entries selected, the new entry is a top-level one.
     Tree().Select(Tree().Child(dialog->ClipboardBranch()));
-    Add("into the history");
-    EXPECT_EQ(Tree().Label(ChildOf(dialog->ClipboardBranch(), 1)), "into the history");
-    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "11");
+    Add("history entry selected");
+    EXPECT_EQ(Tree().Label(TopLevel(1)), "history entry selected");
+    Tree().Select(dialog->ClipboardBranch());
+    Add("branch selected");
+    EXPECT_EQ(Tree().Label(TopLevel(1)), "branch selected");
+    EXPECT_EQ(Tree().Selection(), TopLevel(1));
+    EXPECT_EQ(Tree().Label(Tree().Child(dialog->ClipboardBranch())), "history 0");
+    EXPECT_EQ(Tree().NextSibling(Tree().Child(dialog->ClipboardBranch())), nullptr);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "12");
 }
 
 TEST_F(EditCommands, AddRefusesAtFiveHundredItemsAndKeepsTheText)
@@ -300,6 +316,20 @@ TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirst)
     EXPECT_EQ(boxes.Count(), 2);
     EXPECT_EQ(Tree().Label(item), "renamed");
     EXPECT_EQ(FullText(item), "renamed");
+}
+
+TEST_F(EditCommands, ARenameThatFailedPartWayLeavesLaterRenamesWorking)
+{
+    StartWith(K(std::string(10 * 1024 * 1024, 'h')) + K("small"));
+    {
+        // Comparing the huge text with its label needs a copy of it.
+        const LargeAllocationsFail shortOfMemory(8 * 1024 * 1024);
+        Rename(TopLevel(1), "not taken");
+    }
+    EXPECT_EQ(FullText(TopLevel(1)).size(), 10u * 1024 * 1024);
+    Rename(TopLevel(2), "renamed");
+    EXPECT_EQ(Tree().Label(TopLevel(2)), "renamed");
+    EXPECT_EQ(FullText(TopLevel(2)), "renamed");
 }
 
 TEST_F(EditCommands, CancelledOrEmptyRenamesChangeNothing)

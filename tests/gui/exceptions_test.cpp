@@ -1,9 +1,13 @@
 // No exception of a handler leaves for the system's code, and none makes a
-// message's default processing run twice.
-#include "GuiTestSupport.h"
+// message's default processing run twice; a step that fails part-way leaves
+// the program as it was before the step, or in a state the user can use.
+#include "AllocationFailure.h"
+#include "TreeTestSupport.h"
 #include "framework/Clipboard.h"
 #include "framework/OleDataSource.h"
 #include "framework/OleDropTarget.h"
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -36,17 +40,6 @@ protected:
     }
 };
 
-class CFailingDropTarget : public COleDropTarget {
-public:
-    int leaves = 0;
-
-protected:
-    DWORD OnDragEnter(HWND, IDataObject*, DWORD, POINT) override { throw std::bad_alloc(); }
-    DWORD OnDragOver(HWND, IDataObject*, DWORD, POINT) override { return DROPEFFECT_COPY; }
-    BOOL OnDrop(HWND, IDataObject*, DWORD, POINT) override { throw std::bad_alloc(); }
-    void OnDragLeave(HWND) override { ++leaves; }
-};
-
 HWND CountingWindow()
 {
     WNDCLASSA windowClass = {};
@@ -58,7 +51,14 @@ HWND CountingWindow()
                          windowClass.hInstance, nullptr);
 }
 
-TEST(Exceptions, AFailingWindowHandlerGetsDefaultProcessingExactlyOnce)
+const size_t kHuge = 10 * 1024 * 1024;
+// Smaller than any copy of a huge text, larger than anything else the
+// program asks for meanwhile.
+const size_t kShortOfMemory = 8 * 1024 * 1024;
+
+class Exceptions : public TreeTest {};
+
+TEST_F(Exceptions, AFailingWindowHandlerGetsDefaultProcessingExactlyOnce)
 {
     HWND hwnd = CountingWindow();
     ASSERT_NE(hwnd, nullptr);
@@ -74,26 +74,169 @@ TEST(Exceptions, AFailingWindowHandlerGetsDefaultProcessingExactlyOnce)
     DestroyWindow(hwnd);
 }
 
-TEST(Exceptions, AFailingDropTargetRefusesTheDropAndEndsTheDrag)
+TEST_F(Exceptions, AFailingDropTargetRefusesTheDropAndEndsTheDrag)
 {
-    HWND hwnd = CountingWindow();
-    ASSERT_NE(hwnd, nullptr);
-    CFailingDropTarget target;
-    ASSERT_TRUE(target.Register(hwnd));
-    COleDataSource* data = new COleDataSource;
-    data->CacheText(NewTextBlock(std::string("dropped text")));
-
+    ShowDialog();
+    HTREEITEM target = AddItem(Root(), "target");
+    const UINT count = Tree().Count();
+    // Reading the dropped text fails: there is not enough memory for a copy.
+    HGLOBAL block = NewTextBlock(std::string(kHuge, 'd'));
+    ASSERT_NE(block, nullptr);
+    COleDataSource* source = new COleDataSource;
+    source->CacheText(block);
+    PointAt(target);
     DWORD effect = DROPEFFECT_COPY;
-    EXPECT_EQ(target.DragEnter(data, 0, POINTL{0, 0}, &effect), S_OK);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-    effect = DROPEFFECT_COPY;
-    target.Drop(data, 0, POINTL{0, 0}, &effect);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-    EXPECT_EQ(target.leaves, 1) << "the window is told the drag is over";
+    {
+        const LargeAllocationsFail shortOfMemory(kShortOfMemory);
+        // No button is down, so the drag loop drops at once where the pointer is.
+        effect = source->DoDragDrop(DROPEFFECT_COPY);
+    }
+    source->Release();
+    PumpMessages();
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "the source learns that nothing was dropped";
+    EXPECT_EQ(Tree().Count(), count);
+    EXPECT_EQ(Tree().Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(target), TVIS_DROPHILITED), 0)
+        << "the tree took its drop mark away";
+    EXPECT_EQ(Tree().DragItem(), nullptr);
+}
 
-    data->Release();
-    target.Revoke();
-    DestroyWindow(hwnd);
+TEST_F(Exceptions, ADragWhoseStartFailedLeavesNoDragBehind)
+{
+    ShowDialog();
+    HTREEITEM huge = dialog->InsertEntry(Root(), TVI_LAST, "huge", std::string(kHuge, 'h'), 2);
+    HTREEITEM target = AddItem(Root(), "target");
+    {
+        // The text's copies for the drag cannot be made.
+        const LargeAllocationsFail shortOfMemory(kShortOfMemory);
+        DragOwnItem(huge);
+    }
+    EXPECT_FALSE(Tree().IsDragging());
+    EXPECT_EQ(Tree().DragItem(), nullptr);
+    // A later drop from elsewhere inserts what was dropped, not the entry
+    // whose drag never began.
+    PointAt(target);
+    EXPECT_EQ(DropFromElsewhere("from elsewhere"), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(ChildLabels(target), (std::vector<std::string>{"from elsewhere"}));
+}
+
+TEST_F(Exceptions, AClipboardChangeThatCouldNotBeRecordedIsStillPassedOnAndTheHistoryStaysInStep)
+{
+    // Chain after start: dialog -> viewer.
+    ClipboardWindow viewer;
+    viewer.JoinChain();
+    StartDialog();
+    ClipboardWindow writer;
+    for (const char* text : {"one", "two"}) {
+        ASSERT_TRUE(writer.PutText(text));
+        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }));
+    }
+    const std::string huge(kHuge, 'c');
+    const int draws = viewer.Draws();
+    {
+        const LargeAllocationsFail shortOfMemory(kShortOfMemory);
+        ASSERT_TRUE(writer.PutText(huge));
+        EXPECT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; })) << "the next viewer heard of the change";
+    }
+    EXPECT_EQ(History(), (std::vector<std::string>{"two", "one"}));
+    ASSERT_TRUE(writer.PutText("one"));
+    ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "one"; }));
+    EXPECT_EQ(History(), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(ChildLabels(Branch()), History());
+}
+
+TEST_F(Exceptions, AClipboardTextThatCannotBeKeptChangesNeitherTheHistoryNorTheBranch)
+{
+    // Chain after start: dialog -> viewer.
+    ClipboardWindow viewer;
+    viewer.JoinChain();
+    StartDialog();
+    ClipboardWindow writer;
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 15; ++i) {
+        const std::string text = "text " + std::to_string(i);
+        ASSERT_TRUE(writer.PutText(text));
+        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }));
+        expected.insert(expected.begin(), text);
+    }
+    // The text is read, but one of the copies kept of it fails: that for the
+    // branch, or that for the history.
+    const std::string huge(kHuge, 'c');
+    for (int granted : {1, 2}) {
+        {
+            const int draws = viewer.Draws();
+            const LargeAllocationsFail shortOfMemory(kShortOfMemory, granted);
+            ASSERT_TRUE(writer.PutText(huge));
+            ASSERT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; }));
+        }
+        EXPECT_EQ(History(), expected) << granted;
+        EXPECT_EQ(ChildLabels(Branch()), expected) << granted;
+    }
+    // Later changes remove by position the items the history removes.
+    ASSERT_TRUE(writer.PutText("text 3"));
+    ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "text 3"; }));
+    expected.pop_back();  // "text 1", the oldest
+    expected.erase(std::find(expected.begin(), expected.end(), "text 3"));
+    expected.insert(expected.begin(), "text 3");
+    EXPECT_EQ(History(), expected);
+    EXPECT_EQ(ChildLabels(Branch()), expected);
+}
+
+// Drives a modal run of the dialog from its own message loop.
+struct ModalRun {
+    CQuipMarkDlg* dialog = nullptr;
+    HTREEITEM huge = nullptr;
+    int ticks = 0;
+    bool runningAfterEnter = false;
+    std::unique_ptr<LargeAllocationsFail> shortOfMemory;
+};
+ModalRun* g_run = nullptr;
+
+void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    ModalRun& run = *g_run;
+    HWND hwnd = run.dialog->Handle();
+    if (hwnd == nullptr)
+        return;
+    ++run.ticks;
+    CDragDropTreeCtrl& tree = run.dialog->Tree();
+    if (run.ticks == 1) {
+        // The last top-level entry.
+        for (HTREEITEM item = tree.Child(tree.Root()); item != nullptr; item = tree.NextSibling(item))
+            run.huge = item;
+        tree.Select(run.huge);
+        // Handing out the entry needs a copy of its text, which fails.
+        run.shortOfMemory = std::make_unique<LargeAllocationsFail>(kShortOfMemory);
+        PostMessageA(tree.Handle(), WM_KEYDOWN, VK_RETURN, 1);
+    } else if (run.ticks == 2) {
+        run.shortOfMemory.reset();
+        run.runningAfterEnter = IsWindow(hwnd) != FALSE && tree.Selection() == run.huge &&
+                                run.dialog->EntryText(run.huge).size() == kHuge;
+        run.dialog->EndDialog(IDCANCEL);
+    }
+}
+
+TEST_F(Exceptions, EnterThatFailsToHandOutAnEntryLeavesTheDialogRunning)
+{
+    WriteBytesToFile(dataPath, K("small") + Record(RecordKind::TopLevel, std::string(kHuge, 'h')));
+    CQuipMarkDlg modal;
+    modal.UseDataPath(dataPath);
+    CWinApp::Get()->SetMainWnd(&modal);
+    ModalRun run;
+    run.dialog = &modal;
+    g_run = &run;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, OnModalTick);
+    bool left = false;
+    try {
+        modal.DoModal();
+    } catch (...) {
+        left = true;
+    }
+    KillTimer(nullptr, timer);
+    g_run = nullptr;
+    CWinApp::Get()->SetMainWnd(nullptr);
+    EXPECT_FALSE(left) << "the failure left the dialog's message loop";
+    EXPECT_TRUE(run.runningAfterEnter);
+    EXPECT_GE(run.ticks, 2);
 }
 
 }  // namespace

@@ -121,6 +121,26 @@ TEST_F(TrayMenu, IdsMapToTheMenuThatWasShownNotToTheTreeOfTheMoment)
     EXPECT_EQ(ClipboardText(), "unchanged");
 }
 
+TEST_F(TrayMenu, AChoiceWhoseHistoryEntryWasReplacedMeanwhileReportsThatNothingWasHandedOut)
+{
+    StartDialog();
+    SetClipboardText("copied");
+    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(dialog->ClipboardBranch()) != nullptr; }));
+    ShowMenu(0);
+    // Copied again while the menu was shown: the entry its item named went.
+    const LPARAM shownSlot = Tree().Data(Tree().Child(dialog->ClipboardBranch()));
+    SetClipboardText("copied");
+    ASSERT_TRUE(PumpUntil([&] {
+        HTREEITEM newest = Tree().Child(dialog->ClipboardBranch());
+        return newest != nullptr && Tree().Data(newest) != shownSlot;
+    }));
+    EXPECT_FALSE(dialog->OnMenuCmd(1325)) << "an empty text is not handed out";
+    EXPECT_EQ(ClipboardText(), "copied");
+
+    ShowMenu(0);
+    EXPECT_TRUE(dialog->OnMenuCmd(1325));
+}
+
 TEST_F(TrayMenu, IdsNoShownItemCarriedHandOutNothing)
 {
     StartWith(K("only"));
