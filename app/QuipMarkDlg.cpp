@@ -163,6 +163,20 @@ void CQuipMarkDlg::OnOK()
     EndDialog(IDOK);
 }
 
+LRESULT CQuipMarkDlg::OnQueryEndSession()
+{
+    // Unsaved changes are saved while the session can still wait. If that
+    // fails, the session is asked not to end, with a reason the user sees
+    // beside the program in the system's list, rather than ending with the
+    // changes lost.
+    if (IsModified() && !SaveSettings()) {
+        ShutdownBlockReasonCreate(m_hWnd, L"Your entries could not be saved. Save them before you log off.");
+        return FALSE;
+    }
+    ShutdownBlockReasonDestroy(m_hWnd);
+    return TRUE;
+}
+
 void CQuipMarkDlg::OnEndSession()
 {
     // The system ends the process as soon as this returns, whether or not a
@@ -324,6 +338,9 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_DESTROY:
         OnDestroy();
         return false;
+    case WM_QUERYENDSESSION:
+        result = OnQueryEndSession();
+        return true;
     case WM_ENDSESSION:
         if (wParam != FALSE)
             OnEndSession();

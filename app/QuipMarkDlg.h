@@ -144,6 +144,7 @@ protected:
 private:
     void OnPaint();
     void OnSysCommand(WPARAM command, LPARAM lParam);
+    LRESULT OnQueryEndSession();
     void OnEndSession();
     void OnTimer(UINT_PTR id);
     void OnDestroy();

@@ -261,6 +261,26 @@ TEST_F(DialogLifecycle, EndOfLogonSavesWithoutAskingOnlyWhenItReallyEnds)
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("unsaved"));
 }
 
+TEST_F(DialogLifecycle, TheSessionMayEndOnlyOnceTheChangesAreSaved)
+{
+    WriteBytesToFile(dataPath, K("old"));
+    StartDialog();
+    dialog->InsertEntry(Tree().Root(), TVI_LAST, "unsaved", "unsaved", 2);
+    dialog->SetModified(true);
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        MessageBoxAnswerer answerer(IDOK);
+        EXPECT_EQ(SendMessageA(Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0)
+            << "the session ended with the changes unsaved";
+        EXPECT_EQ(answerer.Count(), 1) << "the failed save is reported";
+    }
+    EXPECT_TRUE(dialog->IsModified());
+    SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(SendMessageA(Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    EXPECT_FALSE(dialog->IsModified());
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("old") + K("unsaved"));
+}
+
 TEST_F(DialogLifecycle, EndOfLogonWhileTheQuestionIsOpenSavesTheChanges)
 {
     StartDialog();
