@@ -45,12 +45,16 @@ win64)
     export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
     bin=$wine_dir/bin64
     mkdir -p "$bin"
-    for name in wine wine64 wine-stable; do
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$name"
-    done
-    printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$bin/wineserver"
-    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' >"$bin/wineboot"
-    chmod +x "$bin"/*
+    # Replaced in one step: a run inside this one writes them again while
+    # Wine commands of this one may be starting them.
+    stand_in() {  # NAME COMMAND...
+        printf '#!/bin/sh\nexec %s "$@"\n' "${*:2}" >"$bin/$1.$$"
+        chmod +x "$bin/$1.$$"
+        mv -f "$bin/$1.$$" "$bin/$1"
+    }
+    for name in wine wine64 wine-stable; do stand_in "$name" /usr/lib/wine/wine64; done
+    stand_in wineserver /usr/lib/wine/wineserver64
+    stand_in wineboot /usr/lib/wine/wine64 wineboot
     export PATH=$bin:$PATH
     ;;
 *)
