@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Wine on a private display: the
 # configuration dialog, the tray menu and the About box, from a copy of
-# build/win32/quipmark.exe (build/win64 where the 32-bit one cannot run) with a small sample data file; then, in a prefix
+# build/win32/quipmark.exe (build/win64 where the 32-bit one cannot run)
+# with a small sample data file; then, in a prefix
 # of its own set to 144 DPI, the dialog with the search panel shown.
 #
 #   scripts/screenshots.sh [FOLDER]      default docs/screenshots
