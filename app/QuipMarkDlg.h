@@ -8,7 +8,7 @@
 #include "res/resource.h"
 #include "tree/DragDropTreeCtrl.h"
 #include "tree/DragEdit.h"
-#include "tree/HistoryState.h"
+#include "history/HistoryState.h"
 #include "tree/OleMyDropTarget.h"
 #include <string>
 #include <vector>

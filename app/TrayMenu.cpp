@@ -1,4 +1,4 @@
-#include "app/MenuLabel.h"
+#include "entries/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
 #include "entries/EntryLabel.h"
 #include "framework/Handles.h"

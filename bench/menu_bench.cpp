@@ -2,7 +2,7 @@
 // shortened), against appending the same prepared captions with bare menu
 // calls.
 #include "BenchSupport.h"
-#include "app/MenuLabel.h"
+#include "entries/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
 #include "framework/WinApp.h"
 

@@ -4,7 +4,7 @@
 #include "framework/Handles.h"
 #include "framework/OleDataSource.h"
 #include "tree/DragScroll.h"
-#include "tree/DropPlacement.h"
+#include "entries/DropPlacement.h"
 #include "tree/OleMyDropTarget.h"
 #include "tree/TextBlock.h"
 #include <cstring>

@@ -1,5 +1,5 @@
 #include "tree/DragScroll.h"
-#include "tree/DropPlacement.h"
+#include "entries/DropPlacement.h"
 #include "tree/TextBlock.h"
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "tree/HistoryState.h"
+#include "history/HistoryState.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <new>

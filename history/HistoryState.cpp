@@ -1,4 +1,4 @@
-#include "tree/HistoryState.h"
+#include "history/HistoryState.h"
 
 HistoryChange HistoryState::Record(const std::string& text, const std::wstring& unicode,
                                    const TextComparison& comparison)

@@ -1,4 +1,4 @@
-#include "tree/HistoryRules.h"
+#include "history/HistoryRules.h"
 
 unsigned char FoldAsciiCase(unsigned char c)
 {

@@ -1,4 +1,4 @@
-#include "app/MenuLabel.h"
+#include "entries/MenuLabel.h"
 
 namespace {
 

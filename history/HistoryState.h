@@ -1,5 +1,5 @@
 #pragma once
-#include "tree/HistoryRules.h"
+#include "history/HistoryRules.h"
 #include <string>
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "tree/DropPlacement.h"
+#include "entries/DropPlacement.h"
 
 DropPlacement PlaceDrop(DropTarget target, bool copiesGroup)
 {

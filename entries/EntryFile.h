@@ -1,0 +1,14 @@
+#pragma once
+#include "entries/EntryTree.h"
+#include <string>
+#include <string_view>
+
+// The data file's bytes for the user's entries (entries/RecordCodec.h): each
+// top-level entry and its children in tree order; the clipboard history is
+// never saved.
+std::string EncodeEntries(const EntryTree& tree);
+
+// Appends the entries the bytes hold to the top level of `tree`; false when
+// the data is corrupt, with the entries before the fault loaded. The
+// modified flag stays as it is.
+bool DecodeEntries(std::string_view data, EntryTree& tree);

@@ -1,0 +1,371 @@
+#include "entries/EntryTree.h"
+#include "entries/DropPlacement.h"
+#include "entries/EntryLabel.h"
+#include <algorithm>
+
+namespace {
+
+const char kRootText[] = "QuipMark Menu List";
+const char kRootLabel[] = "Quipmark Menu List";
+const char kBranchText[] = "Last 15 Clipboard Entries";
+
+const std::vector<EntryId> kNoChildren;
+const std::string kNoText;
+const std::wstring kNoUnicode;
+
+}  // namespace
+
+EntryTree::EntryTree(std::string lineBreakMark)
+    : m_lineBreakMark(std::move(lineBreakMark)), m_rootLabel(kRootLabel)
+{
+    m_root = NewId();
+    m_entries[m_root].text = kRootText;
+    m_branch = Append(m_root, kBranchText);
+    // The history's entries are put first one by one; with room for all of
+    // them made here, that never has to allocate.
+    m_entries[m_branch].children.reserve(kHistoryCapacity + 1);
+}
+
+const EntryTree::Entry* EntryTree::Find(EntryId id) const
+{
+    const auto found = m_entries.find(id);
+    return found != m_entries.end() ? &found->second : nullptr;
+}
+
+EntryTree::Entry* EntryTree::Find(EntryId id)
+{
+    const auto found = m_entries.find(id);
+    return found != m_entries.end() ? &found->second : nullptr;
+}
+
+EntryId EntryTree::NewId()
+{
+    return ++m_lastId;
+}
+
+EntryId EntryTree::Parent(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    return entry != nullptr ? entry->parent : kNoEntry;
+}
+
+const std::vector<EntryId>& EntryTree::Children(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    return entry != nullptr ? entry->children : kNoChildren;
+}
+
+EntryKind EntryTree::Kind(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    if (entry == nullptr)
+        return EntryKind::None;
+    if (entry->parent == kNoEntry)
+        return EntryKind::Root;
+    return entry->parent == m_root ? EntryKind::TopLevel : EntryKind::Child;
+}
+
+EntryImage EntryTree::Image(EntryId id) const
+{
+    switch (Kind(id)) {
+    case EntryKind::Root: return EntryImage::Program;
+    case EntryKind::TopLevel: return HasChildren(id) ? EntryImage::Group : EntryImage::Entry;
+    default: return EntryImage::Entry;
+    }
+}
+
+bool EntryTree::IsInHistory(EntryId id) const
+{
+    return id != kNoEntry && (id == m_branch || Parent(id) == m_branch);
+}
+
+bool EntryTree::IsUserEntry(EntryId id) const
+{
+    return Contains(id) && id != m_root && !IsInHistory(id);
+}
+
+const std::string& EntryTree::Text(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    return entry != nullptr ? entry->text : kNoText;
+}
+
+const std::wstring& EntryTree::UnicodeText(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    return entry != nullptr ? entry->unicode : kNoUnicode;
+}
+
+std::string EntryTree::Label(EntryId id, size_t limit) const
+{
+    if (id == m_root)
+        return m_rootLabel.substr(0, limit);
+    return EntryLabel(Text(id), m_lineBreakMark, limit);
+}
+
+std::wstring EntryTree::UnicodeLabel(EntryId id, size_t limit) const
+{
+    const std::wstring& unicode = UnicodeText(id);
+    if (unicode.empty())
+        return std::wstring();
+    return EntryLabel(unicode, kUnicodeLineBreakMark, limit);
+}
+
+bool EntryTree::LabelShowsWholeText(EntryId id) const
+{
+    return Label(id) == Text(id);
+}
+
+void EntryTree::NoteChanged(EntryId id, EntryChange& change) const
+{
+    if (id != kNoEntry)
+        change.changed.push_back(id);
+}
+
+EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, EntryChange* change,
+                          std::wstring unicode)
+{
+    Entry* parentEntry = Find(parent);
+    if (parentEntry == nullptr)
+        return kNoEntry;
+    std::vector<EntryId>& siblings = parentEntry->children;
+    auto position = siblings.begin();
+    if (after != kNoEntry && !siblings.empty() && siblings.back() == after) {
+        position = siblings.end();  // appending, as loading does thousands of times
+    } else if (after != kNoEntry) {
+        position = std::find(siblings.begin(), siblings.end(), after);
+        position = position == siblings.end() ? siblings.end() : position + 1;
+    }
+    const EntryId id = NewId();
+    Entry entry;
+    entry.parent = parent;
+    entry.text = std::move(text);
+    entry.unicode = std::move(unicode);
+    // The entry is complete before the tree names it, and the tree names it
+    // only once it is in the table: should either step run short of memory,
+    // nothing has changed.
+    auto made = m_entries.emplace(id, std::move(entry)).first;
+    try {
+        siblings.insert(position, id);
+    } catch (...) {
+        m_entries.erase(made);
+        throw;
+    }
+    if (change != nullptr) {
+        change->inserted.push_back(id);
+        NoteChanged(parent, *change);
+    }
+    return id;
+}
+
+EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change)
+{
+    const std::vector<EntryId>& siblings = Children(parent);
+    return Insert(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), change);
+}
+
+AddOutcome EntryTree::Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added)
+{
+    added = kNoEntry;
+    if (Count() >= kMaxEntries)
+        return AddOutcome::Full;
+    // An empty entry could not be saved and loaded back faithfully.
+    if (text.empty())
+        return AddOutcome::EmptyText;
+    // The history holds only what was copied and is never saved: with it or
+    // one of its entries selected, the new entry is a top-level one, as with
+    // nothing selected.
+    EntryId parent = Contains(selected) && !IsInHistory(selected) ? selected : m_root;
+    if (Kind(parent) == EntryKind::Child)
+        parent = Parent(parent);
+    // The newest top-level entry comes first after the clipboard branch.
+    added = parent == m_root ? Insert(parent, m_branch, text, &change) : Append(parent, text, &change);
+    m_modified = true;
+    return AddOutcome::Added;
+}
+
+void EntryTree::Erase(EntryId id, EntryChange& change)
+{
+    Entry* entry = Find(id);
+    if (entry == nullptr)
+        return;
+    change.removed.push_back(id);
+    for (EntryId child : entry->children) {
+        change.removed.push_back(child);
+        m_entries.erase(child);
+    }
+    if (Entry* parent = Find(entry->parent)) {
+        std::vector<EntryId>& siblings = parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
+        NoteChanged(entry->parent, change);
+    }
+    m_entries.erase(id);
+}
+
+EntryChange EntryTree::Remove(EntryId id)
+{
+    EntryChange change;
+    if (!IsUserEntry(id))
+        return change;
+    std::vector<std::string> undo;
+    undo.reserve(Children(id).size() + 1);
+    undo.push_back(Text(id));
+    for (EntryId child : Children(id))
+        undo.push_back(Text(child));
+    m_undo.swap(undo);
+    Erase(id, change);
+    m_modified = true;
+    return change;
+}
+
+EntryChange EntryTree::Discard(EntryId id)
+{
+    EntryChange change;
+    if (id != m_root && id != m_branch)
+        Erase(id, change);
+    return change;
+}
+
+EntryChange EntryTree::Undo()
+{
+    EntryChange change;
+    if (m_undo.empty())
+        return change;
+    const EntryId restored = Append(m_root, m_undo.front(), &change);
+    for (size_t i = 1; i < m_undo.size(); ++i)
+        Append(restored, m_undo[i], &change);
+    m_undo.clear();
+    // What came back is not in the data file: were the flag left as the
+    // last save left it, leaving would lose the entry again.
+    m_modified = true;
+    return change;
+}
+
+bool EntryTree::Rename(EntryId id, std::string text, EntryChange& change)
+{
+    if (!IsUserEntry(id) || text.empty())
+        return false;
+    Entry* entry = Find(id);
+    entry->text = std::move(text);
+    entry->unicode.clear();
+    NoteChanged(id, change);
+    m_modified = true;
+    return true;
+}
+
+bool EntryTree::CanDropOn(EntryId dragged, EntryId target) const
+{
+    if (!Contains(target) || IsInHistory(target))
+        return false;
+    if (dragged == kNoEntry)
+        return true;
+    if (!Contains(dragged) || target == dragged || dragged == m_root)
+        return false;
+    for (EntryId above = Parent(target); above != kNoEntry; above = Parent(above))
+        if (above == dragged)
+            return false;
+    return true;
+}
+
+EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change)
+{
+    // An empty text from elsewhere would make an entry the data file cannot keep.
+    if (!CanDropOn(dragged, target) || (dragged == kNoEntry && text.empty()))
+        return kNoEntry;
+    DropTarget kind = DropTarget::RootEntry;
+    if (Kind(target) == EntryKind::TopLevel)
+        kind = DropTarget::TopLevelEntry;
+    else if (Kind(target) == EntryKind::Child)
+        kind = DropTarget::ChildEntry;
+    const DropPlacement place = PlaceDrop(kind, dragged != kNoEntry && HasChildren(dragged));
+    const EntryId parent = place.parent == NewParent::RootEntry ? m_root
+                         : place.parent == NewParent::Target ? target : Parent(target);
+    EntryId after = kNoEntry;
+    switch (place.after) {
+    case InsertAfter::ClipboardBranch: after = m_branch; break;
+    case InsertAfter::FirstChild: after = kNoEntry; break;
+    case InsertAfter::Target: after = target; break;
+    case InsertAfter::TargetParent: after = Parent(target); break;
+    }
+    const EntryId dropped = dragged != kNoEntry ? CopyBranch(dragged, parent, after, change)
+                                                : Insert(parent, after, text, &change);
+    if (dropped != kNoEntry)
+        m_modified = true;
+    return dropped;
+}
+
+EntryId EntryTree::CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change)
+{
+    const EntryId copy = Insert(parent, after, Text(source), &change);
+    const std::vector<EntryId>& children = Children(source);
+    for (EntryId child : children)
+        Insert(copy, kNoEntry, Text(child), &change);
+    return copy;
+}
+
+EntryChange EntryTree::RecordClipboard(const std::string& text, const std::wstring& unicode,
+                                       const TextComparison& comparison, HistoryChange& listChange)
+{
+    EntryChange change;
+    // The branch's copy of a new text is made before the history changes:
+    // it is the step most likely to run short of memory, and once the
+    // history has changed, the branch must follow it.
+    EntryId made = kNoEntry;
+    if (!text.empty()) {
+        made = NewId();
+        Entry entry;
+        entry.parent = m_branch;
+        entry.text = text;
+        entry.unicode = unicode;
+        m_entries.emplace(made, std::move(entry));
+    }
+    try {
+        listChange = m_history.Record(text, unicode, comparison);
+    } catch (...) {
+        m_entries.erase(made);
+        throw;
+    }
+    std::vector<EntryId>& history = m_entries[m_branch].children;
+    for (int position : listChange.removed) {
+        const EntryId gone = history[static_cast<size_t>(position)];
+        history.erase(history.begin() + position);
+        change.removed.push_back(gone);
+        m_entries.erase(gone);
+    }
+    if (listChange.added) {
+        // Room was made when the branch was: this cannot throw.
+        history.insert(history.begin(), made);
+        change.inserted.push_back(made);
+    } else {
+        m_entries.erase(made);
+    }
+    NoteChanged(m_branch, change);
+    return change;
+}
+
+EntryChange EntryTree::ClearHistory()
+{
+    m_history.Clear();
+    EntryChange change;
+    std::vector<EntryId>& history = m_entries[m_branch].children;
+    for (EntryId gone : history) {
+        change.removed.push_back(gone);
+        m_entries.erase(gone);
+    }
+    history.clear();
+    NoteChanged(m_branch, change);
+    return change;
+}
+
+std::vector<EntryId> EntryTree::InPreOrder() const
+{
+    std::vector<EntryId> order;
+    order.reserve(Count());
+    order.push_back(m_root);
+    for (EntryId top : Children(m_root)) {
+        order.push_back(top);
+        const std::vector<EntryId>& children = Children(top);
+        order.insert(order.end(), children.begin(), children.end());
+    }
+    return order;
+}

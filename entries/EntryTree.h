@@ -1,0 +1,161 @@
+#pragma once
+#include "history/HistoryState.h"
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// An entry's name for as long as the program runs. Ids are never given out
+// twice, so whatever still names an entry that is gone (the open menu, a
+// drag, the tree control's items) finds nothing rather than another entry.
+using EntryId = std::uint32_t;
+const EntryId kNoEntry = 0;
+
+// What an entry is by its place: the root entry, an entry on the top level
+// (a group when it has children; the clipboard branch is one) or an entry of
+// a group. The tree has these three levels and no more.
+enum class EntryKind { None, Root, TopLevel, Child };
+
+// The images of the tree's image list.
+enum class EntryImage { Program = 0, Group = 1, Entry = 2 };
+
+// What an operation did, for a view that follows the tree: entries that came
+// (parents before their children), entries that went (each with its
+// children after it), and entries whose label, image or children changed.
+struct EntryChange {
+    std::vector<EntryId> inserted;
+    std::vector<EntryId> removed;
+    std::vector<EntryId> changed;
+
+    bool Empty() const { return inserted.empty() && removed.empty() && changed.empty(); }
+};
+
+// What Add did.
+enum class AddOutcome { Added, Full, EmptyText };
+
+// The entries: the root entry, under it the clipboard branch with the
+// history's entries and the user's top-level entries and groups, each entry
+// with its full text (and, for a history entry, the Unicode text it was
+// copied as). Besides the tree it keeps the counts, the modified flag and the
+// undo store of the last removal, and it applies every rule of the editing
+// commands, drops and the clipboard history. It knows no window.
+class EntryTree {
+public:
+    // Add stops at this many entries, counting every entry the tree shows.
+    static constexpr size_t kMaxEntries = 500;
+    // The tree shows at most this much of a label, as the system's tree view
+    // displays no more.
+    static constexpr size_t kLongestLabel = 259;
+
+    // `lineBreakMark` is what 8-bit labels show for a run of line breaks.
+    explicit EntryTree(std::string lineBreakMark = " / ");
+
+    EntryId Root() const { return m_root; }
+    EntryId ClipboardBranch() const { return m_branch; }
+    bool Contains(EntryId id) const { return Find(id) != nullptr; }
+    // kNoEntry for the root entry and for an unknown id.
+    EntryId Parent(EntryId id) const;
+    // Empty for an unknown id.
+    const std::vector<EntryId>& Children(EntryId id) const;
+    bool HasChildren(EntryId id) const { return !Children(id).empty(); }
+    EntryKind Kind(EntryId id) const;
+    EntryImage Image(EntryId id) const;
+    // The clipboard branch and its history entries.
+    bool IsInHistory(EntryId id) const;
+    // An entry the user may rename, remove and drop onto.
+    bool IsUserEntry(EntryId id) const;
+    // Every entry, the root entry, the clipboard branch and the history's
+    // included.
+    size_t Count() const { return m_entries.size(); }
+
+    // Empty for an unknown id.
+    const std::string& Text(EntryId id) const;
+    // The Unicode text a history entry was copied as; empty for every
+    // other entry.
+    const std::wstring& UnicodeText(EntryId id) const;
+    // The label of the entry's 8-bit text, at most `limit` bytes.
+    std::string Label(EntryId id, size_t limit = kLongestLabel) const;
+    // The label of a history entry's Unicode text, at most `limit` units;
+    // empty for an entry without one.
+    std::wstring UnicodeLabel(EntryId id, size_t limit = kLongestLabel) const;
+    // Whether the label shows the whole text, so that renaming through it
+    // loses nothing.
+    bool LabelShowsWholeText(EntryId id) const;
+
+    // Unsaved changes, of the entries or of the settings kept with them.
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified) { m_modified = modified; }
+
+    // A new entry for "Add": under the selected group, or beside the
+    // selected entry of a group, or else first on the top level after the
+    // clipboard branch. Refused when the tree is full or the text empty.
+    AddOutcome Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added);
+    // A new entry of `text` under `parent` after `after` (kNoEntry: first),
+    // as loading, importing and undoing make them; no rule applies and the
+    // modified flag stays. kNoEntry when `parent` is unknown.
+    EntryId Insert(EntryId parent, EntryId after, std::string text, EntryChange* change = nullptr,
+                   std::wstring unicode = std::wstring());
+    // The same as the last child of `parent`.
+    EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr);
+    // Removes a user entry with its children; their texts become the undo
+    // store, the removed entry's first.
+    EntryChange Remove(EntryId id);
+    // Removes an entry with its children and nothing else: no undo, no
+    // modified flag (taking back what could not be made whole).
+    EntryChange Discard(EntryId id);
+    // Brings back the last removal as a new top-level entry at the end,
+    // with its children; the undo store empties.
+    EntryChange Undo();
+    const std::vector<std::string>& UndoTexts() const { return m_undo; }
+    // Gives a user entry a new text; false for an empty text or any other entry.
+    bool Rename(EntryId id, std::string text, EntryChange& change);
+
+    // Whether the entry `dragged` of this tree (kNoEntry: text from
+    // elsewhere) may be dropped on `target`.
+    bool CanDropOn(EntryId dragged, EntryId target) const;
+    // Drops a copy of `dragged` with its children, or text from elsewhere
+    // when `dragged` is kNoEntry, on `target`; the new entry is the first
+    // inserted, kNoEntry when the drop was refused.
+    EntryId Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change);
+
+    // Records a clipboard change in the history and its branch; should
+    // anything fail on the way, both stay as they were. `listChange` is
+    // what a list of the history's texts must do to follow.
+    EntryChange RecordClipboard(const std::string& text, const std::wstring& unicode,
+                                const TextComparison& comparison, HistoryChange& listChange);
+    EntryChange ClearHistory();
+    const HistoryState& History() const { return m_history; }
+
+    // Every entry in pre-order: the root entry first, a group before its
+    // children.
+    std::vector<EntryId> InPreOrder() const;
+
+private:
+    struct Entry {
+        EntryId parent = kNoEntry;
+        std::vector<EntryId> children;
+        std::string text;
+        std::wstring unicode;
+    };
+
+    const Entry* Find(EntryId id) const;
+    Entry* Find(EntryId id);
+    EntryId NewId();
+    // Copies `source` with its children under `parent` after `after`; the
+    // copy lists the children last to first, as each is put first.
+    EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);
+    void Erase(EntryId id, EntryChange& change);
+    // `parent` and, for a change of its children, its image.
+    void NoteChanged(EntryId id, EntryChange& change) const;
+
+    std::unordered_map<EntryId, Entry> m_entries;
+    EntryId m_lastId = kNoEntry;
+    EntryId m_root = kNoEntry;
+    EntryId m_branch = kNoEntry;
+    std::string m_lineBreakMark;
+    std::string m_rootLabel;
+    bool m_modified = false;
+    std::vector<std::string> m_undo;
+    HistoryState m_history;
+};

@@ -1,0 +1,43 @@
+#include "entries/MenuPlan.h"
+#include "entries/MenuLabel.h"
+
+MenuPlan::MenuPlan(const EntryTree& tree, int width)
+{
+    for (EntryId top : tree.Children(tree.Root())) {
+        const std::vector<EntryId>& children = tree.Children(top);
+        if (children.empty()) {
+            AddItem(tree, top, width, false);
+            continue;
+        }
+        MenuPlanItem group;
+        group.entry = top;
+        group.caption = ShortenLabel(tree.Label(top, static_cast<size_t>(width) + 1), width);
+        group.opensSubmenu = true;
+        m_items.push_back(std::move(group));
+        for (EntryId child : children)
+            AddItem(tree, child, width, true);
+    }
+}
+
+void MenuPlan::AddItem(const EntryTree& tree, EntryId id, int width, bool inSubmenu)
+{
+    MenuPlanItem item;
+    item.entry = id;
+    item.inSubmenu = inSubmenu;
+    // Enough of the label to tell whether it is longer than the width; a
+    // character of Unicode text takes at most two units.
+    item.caption = ShortenLabel(tree.Label(id, static_cast<size_t>(width) + 1), width);
+    item.unicodeCaption = ShortenLabel(tree.UnicodeLabel(id, 2 * static_cast<size_t>(width) + 2), width);
+    if (m_numbered.size() < kNumberedItems) {
+        m_numbered.push_back(id);
+        item.number = m_numbered.size();
+    }
+    m_items.push_back(std::move(item));
+}
+
+EntryId MenuPlan::Entry(size_t number) const
+{
+    if (number == 0 || number > m_numbered.size())
+        return kNoEntry;
+    return m_numbered[number - 1];
+}
