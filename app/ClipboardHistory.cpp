@@ -1,8 +1,7 @@
 #include "app/QuipMarkDlg.h"
-#include "entries/EntryLabel.h"
 #include "framework/Clipboard.h"
+#include "framework/CodePage.h"
 #include "framework/Handles.h"
-#include <climits>
 
 namespace {
 
@@ -18,20 +17,6 @@ wchar_t FoldSystemCaseWide(wchar_t c)
 {
     return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(
         CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-}
-
-// The 8-bit text as Unicode, as the system's code page turns it.
-std::wstring SystemCodePageToUnicode(const std::string& text)
-{
-    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
-        return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (units <= 0)
-        return std::wstring();
-    std::wstring unicode(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], units);
-    return unicode;
 }
 
 bool OffersFormat(const char* name)
@@ -87,88 +72,28 @@ void CQuipMarkDlg::RecordClipboard()
     // Both forms at one opening, so the Unicode text is the one the 8-bit
     // text came from.
     const ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
-    // The branch's copy of a new text is made before the history changes:
-    // it is the step most likely to run short of memory, and once the
-    // history has changed, the list box and the branch must follow it.
-    const int slot = texts.text.empty() ? -1 : m_texts.Add(texts.text, texts.unicode);
-    HistoryChange change;
-    try {
-        const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, SystemCodePageToUnicode};
-        change = m_historyState.Record(texts.text, texts.unicode, comparison);
-    } catch (...) {
-        m_texts.Release(slot);
-        throw;
-    }
-    ApplyHistoryChange(change, slot);
+    const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, FromSystemCodePage};
+    HistoryChange listChange;
+    const EntryChange change = m_entries.RecordClipboard(texts.text, texts.unicode, comparison, listChange);
+    FollowHistory(listChange);
+    Follow(change);
 }
 
-void CQuipMarkDlg::ApplyHistoryChange(const HistoryChange& change, int slot)
+void CQuipMarkDlg::FollowHistory(const HistoryChange& change)
 {
-    // The list box and the branch follow the same few steps instead of
-    // being refilled: texts can be megabytes long, every copy into a
-    // control costs, and a change must cost the same however many entries
-    // the user keeps.
-    for (int position : change.removed) {
+    // The list box follows the same few steps instead of being refilled:
+    // texts can be megabytes long, every copy into a control costs, and a
+    // change must cost the same however many entries the user keeps.
+    for (int position : change.removed)
         m_history.DeleteString(position);
-        if (HTREEITEM item = HistoryItem(position))
-            DeleteEntryItem(item);
-    }
-    if (change.added) {
-        m_history.InsertString(0, m_texts.Text(slot));
-        InsertHistoryItem(TVI_FIRST, slot);
-    } else {
-        m_texts.Release(slot);
-    }
-    RefreshImagesAround(m_clipboardBranch);
-    RefreshCount();
-}
-
-HTREEITEM CQuipMarkDlg::InsertHistoryItem(HTREEITEM after, int slot)
-{
-    HTREEITEM item = nullptr;
-    if (m_clipboardBranch != nullptr) {
-        // Labelled with what was copied, not with the code page's question marks.
-        const std::wstring& unicode = m_texts.UnicodeText(slot);
-        if (unicode.empty())
-            item = m_tree.Insert(m_clipboardBranch, after,
-                                 EntryLabel(m_texts.Text(slot), m_lineBreakMark, kLongestLabel), 2, slot);
-        else
-            item = m_tree.Insert(m_clipboardBranch, after,
-                                 EntryLabel(unicode, kUnicodeLineBreakMark, kLongestLabel), 2, slot);
-    }
-    if (item == nullptr)
-        m_texts.Release(slot);
-    return item;
-}
-
-HTREEITEM CQuipMarkDlg::HistoryItem(int position) const
-{
-    if (m_clipboardBranch == nullptr)
-        return nullptr;
-    HTREEITEM item = m_tree.Child(m_clipboardBranch);
-    for (int i = 0; i < position && item != nullptr; ++i)
-        item = m_tree.NextSibling(item);
-    return item;
-}
-
-void CQuipMarkDlg::RebuildClipboardBranch()
-{
-    if (m_clipboardBranch == nullptr)
-        return;
-    while (HTREEITEM child = m_tree.Child(m_clipboardBranch))
-        DeleteEntryItem(child);
-    const std::vector<std::string>& texts = m_historyState.Texts();
-    for (size_t i = 0; i < texts.size(); ++i)
-        InsertHistoryItem(TVI_LAST, m_texts.Add(texts[i], m_historyState.UnicodeTexts()[i]));
-    RefreshImagesAround(m_clipboardBranch);
-    RefreshCount();
+    if (change.added)
+        m_history.InsertString(0, m_entries.History().Texts().front());
 }
 
 void CQuipMarkDlg::ClearClipboardHistory()
 {
-    m_historyState.Clear();
     m_history.ResetContent();
-    RebuildClipboardBranch();
+    Follow(m_entries.ClearHistory());
 }
 
 void CQuipMarkDlg::OnDrawClipboard()

@@ -1,6 +1,6 @@
 #include "app/QuipMarkDlg.h"
 #include "app/BackupPlan.h"
-#include "entries/RecordCodec.h"
+#include "entries/EntryFile.h"
 #include "framework/AppMessageBox.h"
 #include "framework/Handles.h"
 #include <algorithm>
@@ -177,28 +177,18 @@ bool CQuipMarkDlg::LoadEntries()
     if (readError != 0 && IsMissingFile(readError))
         return false;
 
-    HTREEITEM root = m_tree.Root();
-    HTREEITEM group = nullptr;
     bool intact = false;
     DWORD error = readError;
-    // Thousands of insertions would each repaint the tree otherwise.
-    m_tree.Send(WM_SETREDRAW, FALSE);
     try {
-        intact = DecodeEntries(bytes, [&](RecordKind kind, std::string_view text) {
-            const std::string entry(text);
-            if (kind == RecordKind::TopLevel)
-                group = InsertEntry(root, TVI_LAST, entry, entry, 2);
-            else if (group != nullptr)
-                InsertEntry(group, TVI_LAST, entry, entry, 2);
-        });
+        intact = DecodeEntries(bytes, m_entries);
     } catch (const std::bad_alloc&) {
         // The entries did not fit in memory: what was loaded stays, and the
         // file is one that could not be read whole.
         if (error == 0)
             error = ERROR_NOT_ENOUGH_MEMORY;
     }
-    m_tree.Send(WM_SETREDRAW, TRUE);
-    InvalidateRect(m_tree.Handle(), nullptr, TRUE);
+    m_tree.ShowAll();
+    RefreshCount();
     if (error != 0) {
         // The file is there but could not be read (another program holds
         // it, access is denied, it is too large): a save must not replace
@@ -236,15 +226,7 @@ bool CQuipMarkDlg::SaveEntries()
     // The file that could not be written: the data file, or a backup of it.
     std::string failedPath = m_dataPath;
     try {
-        std::string bytes;
-        HTREEITEM root = m_tree.Root();
-        for (HTREEITEM top = m_tree.Child(root); top != nullptr; top = m_tree.NextSibling(top)) {
-            if (top == m_clipboardBranch)
-                continue;
-            AppendRecord(bytes, RecordKind::TopLevel, GetItemText(static_cast<int>(m_tree.Data(top))));
-            for (HTREEITEM child = m_tree.Child(top); child != nullptr; child = m_tree.NextSibling(child))
-                AppendRecord(bytes, RecordKind::Child, GetItemText(static_cast<int>(m_tree.Data(child))));
-        }
+        const std::string bytes = EncodeEntries(m_entries);
         error = KeepUnloadedOriginal(failedPath);
         if (error == 0) {
             failedPath = m_dataPath;

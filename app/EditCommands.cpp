@@ -1,5 +1,4 @@
 #include "app/QuipMarkDlg.h"
-#include "entries/EntryLabel.h"
 #include "framework/AppMessageBox.h"
 #include "framework/ScopedFlag.h"
 
@@ -16,7 +15,7 @@ const char kLongLabelQuestion[] =
 std::string LimitMessage()
 {
     std::string text = kLimitMessage;
-    text.replace(text.find("%i"), 2, std::to_string(kMaxTreeItems));
+    text.replace(text.find("%i"), 2, std::to_string(EntryTree::kMaxEntries));
     return text;
 }
 
@@ -36,75 +35,42 @@ void CQuipMarkDlg::OnAddCommand()
 
 bool CQuipMarkDlg::AddEntry(const std::string& text)
 {
-    if (m_tree.Count() >= static_cast<UINT>(kMaxTreeItems)) {
+    EntryChange change;
+    EntryId added = kNoEntry;
+    switch (m_entries.Add(text, m_tree.SelectedEntry(), change, added)) {
+    case AddOutcome::Full:
         AppMessageBox(LimitMessage(), MB_OK);
         return false;
-    }
-    // An empty entry could not be saved and loaded back faithfully.
-    if (text.empty()) {
+    case AddOutcome::EmptyText:
         MessageBeep(MB_ICONEXCLAMATION);
         return false;
+    case AddOutcome::Added:
+        break;
     }
-    HTREEITEM root = m_tree.Root();
-    HTREEITEM parent = m_tree.Selection();
-    // The history holds only what was copied and is never saved: with it or
-    // one of its entries selected, the new entry is a top-level one, as
-    // with nothing selected.
-    if (parent == nullptr || m_tree.IsInClipboardBranch(parent))
-        parent = root;
-    if (ClassifyItem(parent) == 3)
-        parent = m_tree.Parent(parent);
-    // The newest top-level entry comes first after the clipboard branch.
-    HTREEITEM after = parent == root ? m_clipboardBranch : TVI_LAST;
-    HTREEITEM item = InsertEntry(parent, after, text, text, 2);
-    if (item == nullptr)
-        return false;
-    RefreshImagesAround(item);
-    RefreshCount();
-    m_tree.Expand(parent, TVE_EXPAND);
-    m_tree.Select(item);
+    Follow(change);
+    m_tree.ExpandEntry(m_entries.Parent(added));
+    m_tree.SelectEntry(added);
     RefreshButtons();
     RedrawWindow(m_tree.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    SetModified(true);
     return true;
 }
 
 void CQuipMarkDlg::RemoveSelectedEntry()
 {
-    HTREEITEM item = m_tree.Selection();
-    if (item == nullptr || ClassifyItem(item) == 1 || m_tree.IsInClipboardBranch(item))
+    const EntryId id = m_tree.SelectedEntry();
+    if (!m_entries.IsUserEntry(id))
         return;
-    if (m_tree.HasChildren(item) &&
+    if (m_entries.HasChildren(id) &&
         AppMessageBox(kRemoveGroupQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    PushUndoText(EntryText(item), true);
-    for (HTREEITEM child = m_tree.Child(item); child != nullptr; child = m_tree.NextSibling(child))
-        PushUndoText(EntryText(child), false);
-    HTREEITEM parent = m_tree.Parent(item);
-    DeleteEntryItem(item);
-    SetModified(true);
-    // A group whose last entry went shows the entry image again.
-    m_tree.SetImage(parent, ImageOf(parent));
-    RefreshCount();
     // The tree selects a neighbour, which refreshes the buttons; when no
     // neighbour is left to select, Undo must still become available.
-    RefreshButtons();
+    Follow(m_entries.Remove(id));
 }
 
 void CQuipMarkDlg::UndoRemove()
 {
-    HTREEITEM root = m_tree.Root();
-    HTREEITEM restored = nullptr;
-    for (const std::string& text : m_texts.UndoTexts()) {
-        if (restored == nullptr)
-            restored = InsertEntry(root, TVI_LAST, text, text, 2);
-        else
-            InsertEntry(restored, TVI_LAST, text, text, 2);
-    }
-    m_texts.ClearUndo();
-    RefreshButtons();
-    RefreshImagesAround(restored);
-    RefreshCount();
+    Follow(m_entries.Undo());
 }
 
 void CQuipMarkDlg::OnRenameCommand()
@@ -116,61 +82,50 @@ void CQuipMarkDlg::OnRenameCommand()
     m_tree.EditLabel(item);
 }
 
-void CQuipMarkDlg::OnEndLabelEdit(NMTVDISPINFOA* info)
+void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::string* text)
 {
     // The tree may report the end of one edit twice, the second time while
     // the question below is open.
     if (m_endingLabelEdit)
         return;
-    HTREEITEM item = info->item.hItem != nullptr ? info->item.hItem : m_tree.Selection();
-    if (item == nullptr || ClassifyItem(item) == 1 || m_tree.IsInClipboardBranch(item)) {
+    if (!m_entries.IsUserEntry(id)) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
-    if (info->item.pszText == nullptr)
+    if (text == nullptr)
         return;  // cancelled
-    const std::string text = info->item.pszText;
-    if (text.empty()) {
+    if (text->empty()) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
-    const int slot = static_cast<int>(m_tree.Data(item));
     bool proceed = false;
     {
         // Cleared on every way out, so that one failure here does not make
         // every later rename be ignored.
         const ScopedFlag ending(m_endingLabelEdit);
-        proceed = GetItemText(slot) == m_tree.Label(item) ||
+        proceed = m_entries.LabelShowsWholeText(id) ||
             AppMessageBox(kLongLabelQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
     }
-    if (!proceed)
-        return;
-    m_tree.SetLabel(item, EntryLabel(text, m_lineBreakMark, kLongestLabel));
-    m_texts.Replace(slot, text);
-    SetModified(true);
-}
-
-void CQuipMarkDlg::OnEntriesDropped(HTREEITEM inserted)
-{
-    SetModified(true);
-    RefreshImagesAround(inserted);
-    RefreshCount();
+    EntryChange change;
+    if (proceed && m_entries.Rename(id, *text, change))
+        Follow(change);
 }
 
 void CQuipMarkDlg::OnTreeDoubleClick()
 {
     UINT flags = 0;
     HTREEITEM item = m_tree.HitTest(m_tree.CursorPosInClient(), &flags);
+    const EntryId id = m_tree.EntryOf(item);
     if (item != nullptr && (flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)) != 0 &&
-        !m_tree.HasChildren(item))
-        DeliverEntry(item);
+        !m_entries.HasChildren(id))
+        DeliverEntry(id);
 }
 
-void CQuipMarkDlg::DeliverEntry(HTREEITEM item)
+void CQuipMarkDlg::DeliverEntry(EntryId id)
 {
-    const std::string text = EntryText(item);
+    const std::string text = m_entries.Text(id);
     m_newEntry.SetText(text);
-    CopyToClipboard(text, EntryUnicodeText(item));
+    CopyToClipboard(text, m_entries.UnicodeText(id));
     RefreshButtons();
 }
 

@@ -33,8 +33,8 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
-      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")),
-      m_lineBreakMark(CodePageLineBreakMark(ToSystemCodePage))
+      m_entries(CodePageLineBreakMark(ToSystemCodePage)),
+      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
     m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
     m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));
@@ -68,11 +68,9 @@ bool CQuipMarkDlg::OnInitDialog()
     // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
     m_nextViewer = SetClipboardViewer(m_hWnd);
-    CreateFixedItems();
-    m_tree.SetOwner(this);
-    m_tree.SetClipboardBranch(m_clipboardBranch);
+    m_tree.Attach(&m_entries, this);
     CreateImageList();
-    RebuildClipboardBranch();
+    m_tree.ShowAll();
     m_treeDropTarget.Register(m_tree.Handle());
     m_editDropTarget.Register(m_newEntry.Handle());
 
@@ -98,14 +96,6 @@ bool CQuipMarkDlg::OnInitDialog()
     // runs, so that only the tray icon remains.
     ShowWindow(m_hWnd, SW_MINIMIZE);
     return true;
-}
-
-void CQuipMarkDlg::CreateFixedItems()
-{
-    HTREEITEM root = m_tree.Insert(TVI_ROOT, TVI_LAST, "Quipmark Menu List", 0);
-    m_tree.SetData(root, SetItemText("QuipMark Menu List"));
-    m_clipboardBranch = InsertEntry(root, TVI_LAST, "Last 15 Clipboard Entries",
-                                    "Last 15 Clipboard Entries", 0);
 }
 
 void CQuipMarkDlg::CreateImageList()
@@ -303,11 +293,19 @@ bool CQuipMarkDlg::OnNotify(NMHDR* header, LRESULT& result)
     case NM_DBLCLK:
         OnTreeDoubleClick();
         return true;
-    case TVN_ENDLABELEDITA:
-        // The label is set by the handler itself, never by the control.
-        OnEndLabelEdit(reinterpret_cast<NMTVDISPINFOA*>(header));
+    case TVN_ENDLABELEDITW: {
+        // The label follows the entry, never the control's edit.
+        const TVITEMW& item = reinterpret_cast<NMTVDISPINFOW*>(header)->item;
+        const EntryId id = item.hItem != nullptr ? m_tree.EntryOf(item.hItem) : m_tree.SelectedEntry();
+        if (item.pszText == nullptr) {
+            OnEndLabelEdit(id, nullptr);
+        } else {
+            const std::string text = ToSystemCodePageLossy(item.pszText);
+            OnEndLabelEdit(id, &text);
+        }
         result = FALSE;
         return true;
+    }
     default:
         return false;
     }

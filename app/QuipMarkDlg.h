@@ -4,11 +4,11 @@
 #include "framework/Handles.h"
 #include "framework/ImageList.h"
 #include "app/NotifyHotKeyCtrl.h"
-#include "entries/TextTable.h"
+#include "entries/EntryTree.h"
+#include "entries/MenuPlan.h"
 #include "res/resource.h"
-#include "tree/DragDropTreeCtrl.h"
 #include "tree/DragEdit.h"
-#include "history/HistoryState.h"
+#include "tree/EntryTreeView.h"
 #include "tree/OleMyDropTarget.h"
 #include <string>
 #include <vector>
@@ -19,22 +19,19 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
 const UINT kLastMenuCommand = 1824;
-static_assert(kLastMenuCommand - kFirstMenuCommand == TextTable::kNumberedMenuItems,
+static_assert(kLastMenuCommand - kFirstMenuCommand == MenuPlan::kNumberedItems,
               "every numbered menu item has a command of the dialog's range");
-const int kMaxTreeItems = 500;
-// The tree shows at most this much of a label, as the system's tree view
-// displays no more; the full text stays whole in the text table.
-const size_t kLongestLabel = 259;
 
 // The configuration dialog: the program's only top-level window, normally
-// hidden. It owns the entry model (tree and text table), receives the tray
+// hidden. It owns the entries, receives the tray
 // icon's callbacks, the global hotkey and the clipboard viewer messages.
 //
 // Its members are defined in app/, one file for each concern: lifecycle
-// (QuipMarkDlg.cpp), tray menu, hand-out, hotkey, entry model, data file,
-// editing commands, search panel, clipboard history and settings. The rules
-// they follow live in plain classes: the text table (entries/), the
-// history's state (tree/) and the stored settings (settings/).
+// (QuipMarkDlg.cpp), tray menu, clipboard hand-out, hotkey, the views of the
+// entries, data file, editing commands, search panel, clipboard history and
+// settings. Each handler asks the entries (entries/EntryTree.h) and lets the
+// views follow; the rules live there, in the history (history/) and in the
+// stored settings (settings/).
 class CQuipMarkDlg : public CDialog, public IEntryTreeOwner {
 public:
     explicit CQuipMarkDlg(HWND parent = nullptr);
@@ -66,27 +63,14 @@ public:
     // Global hotkey
     LRESULT OnHotKey(UINT id, LONG keyData);
 
-    // Entry model
-    std::string GetItemText(int index) const;
-    std::string EntryText(HTREEITEM item) const override;
-    std::wstring EntryUnicodeText(HTREEITEM item) const override;
-    int SetItemText(const std::string& text);
-    int ClassifyItem(HTREEITEM item) const;
-    void DeleteEntryItem(HTREEITEM item);
-    void PushUndoText(const std::string& text, bool clearFirst);
+    // The entries and their views
+    const EntryTree& Entries() const { return m_entries; }
+    // Brings the tree, the counter and the buttons in step with a change of
+    // the entries.
+    void Follow(const EntryChange& change);
     void RefreshButtons();
-    // Every item's image and the item counter, for when the whole tree
-    // changed (loading, importing).
-    void RefreshImagesAndCount();
-    // The images of `item`, its children and its parent, after a change
-    // there; every other item keeps its image.
-    void RefreshImagesAround(HTREEITEM item);
     void RefreshCount();
-    // Inserts an item bound to a new text-table slot holding `text`; its
-    // label is `label` on one line, cut to kLongestLabel.
-    HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
-                          const std::string& text, int image) override;
-    void OnEntriesDropped(HTREEITEM inserted) override;
+    bool DropOnEntry(EntryId target, EntryId dragged, const std::string& text) override;
 
     // Data file. SaveEntries is false when a file error was reported.
     bool LoadEntries();
@@ -96,7 +80,7 @@ public:
     bool AddEntry(const std::string& text) override;
     void RemoveSelectedEntry() override;
     void UndoRemove();
-    void DeliverEntry(HTREEITEM item) override;
+    void DeliverEntry(EntryId id) override;
     std::string ReadClipboardText() override;
 
     // Search panel
@@ -104,7 +88,6 @@ public:
 
     // Clipboard history
     void RecordClipboard();
-    void RebuildClipboardBranch();
     void ClearClipboardHistory() override;
 
     // Settings. SaveSettings is false when saving the entries failed.
@@ -117,17 +100,14 @@ public:
     void OnAlwaysOnTop();
     void OnSaveOnExit();
 
-    // The modified flag: the Save button's enabled state.
-    bool IsModified() const { return IsItemEnabled(IDC_SAVE); }
-    void SetModified(bool modified) const { EnableItem(IDC_SAVE, modified); }
+    // The modified flag, which the Save button shows.
+    bool IsModified() const { return m_entries.IsModified(); }
+    void SetModified(bool modified);
 
-    CDragDropTreeCtrl& Tree() { return m_tree; }
-    HTREEITEM ClipboardBranch() const { return m_clipboardBranch; }
+    CEntryTreeView& Tree() { return m_tree; }
     const std::string& DataPath() const { return m_dataPath; }
     // Points the data file elsewhere; takes effect for loads and saves after it.
     void UseDataPath(const std::string& path) { m_dataPath = path; }
-    size_t TextTableSize() const { return m_texts.Size(); }
-    size_t UndoCount() const { return m_texts.UndoTexts().size(); }
     DWORD RegisteredHotkey() const { return m_registeredHotkey; }
 
 protected:
@@ -151,24 +131,15 @@ private:
     void OnAbout();
     void OnAddCommand();
     void OnRenameCommand();
-    void OnEndLabelEdit(NMTVDISPINFOA* info);
+    void OnEndLabelEdit(EntryId id, const std::string* text);
     void OnTreeDoubleClick();
     void OnFindTextChanged();
     void OnFind(bool forward);
     void OnChangeCbChain(HWND removed, HWND following);
     void OnDrawClipboard();
-    void CreateFixedItems();
     void CreateImageList();
-    int ImageOf(HTREEITEM item) const;
-    // Brings the list box and the branch in step with a change of the
-    // history; `slot` holds the text the change added, if any.
-    void ApplyHistoryChange(const HistoryChange& change, int slot);
-    // Inserts the history entry of text-table slot `slot` into the clipboard
-    // branch after `after`, labelled with its Unicode text when it has one;
-    // the slot is released when the item could not be made.
-    HTREEITEM InsertHistoryItem(HTREEITEM after, int slot);
-    // The history entry at `position` in the branch, newest first.
-    HTREEITEM HistoryItem(int position) const;
+    // Brings the hidden list box in step with a change of the history.
+    void FollowHistory(const HistoryChange& change);
     void AppendEntryItems(HMENU menu);
     // Keeps a data file that was not loaded whole as its newest backup
     // before a save replaces it; 0, or the error that must stop the save,
@@ -176,23 +147,22 @@ private:
     DWORD KeepUnloadedOriginal(std::string& failedPath) const;
 
     DWORD m_registeredHotkey = 0;
-    // The entries' full texts, the undo store and the open menu's items.
-    TextTable m_texts;
+    // The entries: the truth that the tree, the counter, the Save button
+    // and the history list box show.
+    EntryTree m_entries;
+    // The entry items of the menu shown last, which its commands name.
+    MenuPlan m_menu;
     COleMyDropTarget m_treeDropTarget;
     COleMyDropTarget m_editDropTarget;
-    HTREEITEM m_clipboardBranch = nullptr;
     std::string m_dataPath;
     int m_searchPanel = 0;
     HWND m_nextViewer = nullptr;
     CNotifyHotKeyCtrl m_hotkey;
     CListBox m_history;
-    // The texts of the history list box, newest first, kept beside it so
-    // that long texts need not be read back out of it.
-    HistoryState m_historyState;
     CButton m_saveOnExit;
     CEdit m_findEdit;
     CSpinButtonCtrl m_itemCountSpin;
-    CDragDropTreeCtrl m_tree;
+    CEntryTreeView m_tree;
     CEdit m_menuWidthEdit;
     CSpinButtonCtrl m_menuWidthSpin;
     CEdit m_copyEdit;
@@ -206,8 +176,6 @@ private:
     UINT m_taskbarCreated;
     // The end of a label edit is being handled; its question may be open.
     bool m_endingLabelEdit = false;
-    // What the 8-bit labels show for a run of line breaks.
-    std::string m_lineBreakMark;
     // The data file holds more than was loaded (it could not be read, or
     // was damaged and could not be copied aside): its bytes go to the .bak
     // file before the next save replaces them.
@@ -216,7 +184,6 @@ private:
     std::vector<std::string> m_importedLists;
     // The exit path's question or save error is on the screen.
     bool m_inExitPath = false;
-    // A popup menu of entries is open; its ids name the text table's menu
-    // items.
+    // A popup menu of entries is open; its ids name m_menu's items.
     bool m_menuOpen = false;
 };

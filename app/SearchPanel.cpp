@@ -1,4 +1,6 @@
 #include "app/QuipMarkDlg.h"
+#include "entries/EntrySearch.h"
+#include "entries/SystemDoubleByteCase.h"
 
 namespace {
 
@@ -39,11 +41,11 @@ void CQuipMarkDlg::OnFindTextChanged()
 
 void CQuipMarkDlg::OnFind(bool forward)
 {
-    HTREEITEM found = m_tree.FindEntry(m_findEdit.GetText(), forward);
-    if (found == nullptr) {
+    const CSystemDoubleByteCase dbcs;
+    const EntryId found = FindEntry(m_entries, m_tree.SelectedEntry(), m_findEdit.GetText(), forward, &dbcs);
+    if (found == kNoEntry) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
-    m_tree.Select(found);
-    m_tree.Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(found));
+    m_tree.SelectEntry(found);
 }

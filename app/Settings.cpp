@@ -2,6 +2,7 @@
 #include "framework/AppMessageBox.h"
 #include "settings/HotkeyCode.h"
 #include "settings/SettingsStore.h"
+#include <new>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,6 @@ void CQuipMarkDlg::LoadSettings()
         }
     }
 
-    RefreshImagesAndCount();
-    m_tree.Expand(m_tree.Root(), TVE_EXPAND);
 }
 
 bool CQuipMarkDlg::SaveSettings()
@@ -96,35 +95,28 @@ bool CQuipMarkDlg::SaveSettings()
 bool CQuipMarkDlg::ImportRegistryLists()
 {
     const CSettingsStore store;
-    HTREEITEM root = m_tree.Root();
+    EntryChange change;
     bool imported = false;
     std::string name;
     // Every list stays in the registry until a save has put it in the data
     // file (DeleteImportedLists).
     for (DWORD index = 0; store.ListName(index, name); ++index) {
-        HTREEITEM list = InsertEntry(root, TVI_LAST, name, name, 1);
-        std::vector<HTREEITEM> made;
-        bool complete = list != nullptr;
-        if (complete) {
-            for (const std::string& text : store.ReadList(name)) {
-                HTREEITEM entry = InsertEntry(list, TVI_LAST, text, text, 2);
-                if (entry == nullptr) {
-                    complete = false;
-                    break;
-                }
-                made.push_back(entry);
-            }
+        const EntryId list = m_entries.Append(m_entries.Root(), name);
+        bool complete = true;
+        try {
+            for (const std::string& text : store.ReadList(name))
+                m_entries.Append(list, text);
+        } catch (const std::bad_alloc&) {
+            complete = false;
         }
         // A list that could not be taken in whole, or could not be removed
         // once saved, stays in the registry only, for a later start; taking
         // it in now would bring it in twice then.
         if (!complete || !store.MayDeleteList(name)) {
-            for (HTREEITEM entry : made)
-                DeleteEntryItem(entry);
-            if (list != nullptr)
-                DeleteEntryItem(list);
+            m_entries.Discard(list);
             break;
         }
+        change.inserted.push_back(list);
         m_importedLists.push_back(name);
         imported = true;
     }
@@ -132,7 +124,8 @@ bool CQuipMarkDlg::ImportRegistryLists()
     // changes, kept in the registry too: a failed save leaves Save enabled
     // and the exit path asks, and a later start takes them in again.
     if (imported) {
-        RefreshImagesAndCount();
+        change.changed.push_back(m_entries.Root());
+        Follow(change);
         SetModified(true);
     }
     return imported;

@@ -1,6 +1,4 @@
-#include "entries/MenuLabel.h"
 #include "app/QuipMarkDlg.h"
-#include "entries/EntryLabel.h"
 #include "framework/Handles.h"
 #include "framework/ScopedFlag.h"
 #include <shellapi.h>
@@ -70,53 +68,50 @@ ScopedMenu CQuipMarkDlg::BuildTrayMenu(UINT source)
     return menu;
 }
 
+namespace {
+
+// The command of a numbered item; items beyond the numbered ones all carry
+// the first id past the dialog's range, which does nothing.
+UINT_PTR CommandOf(const MenuPlanItem& item)
+{
+    return item.number == 0 ? kLastMenuCommand + 1 : kFirstMenuCommand + item.number;
+}
+
+// Inserts `item` into `menu` at `position` (-1: last); `id` is its command,
+// or its submenu with MF_POPUP. A history entry shows the characters that
+// were copied.
+bool InsertItem(HMENU menu, UINT position, UINT flags, UINT_PTR id, const MenuPlanItem& item)
+{
+    flags |= MF_BYPOSITION | MF_STRING;
+    if (!item.unicodeCaption.empty())
+        return InsertMenuW(menu, position, flags, id, item.unicodeCaption.c_str()) != FALSE;
+    return InsertMenuA(menu, position, flags, id, item.caption.c_str()) != FALSE;
+}
+
+}  // namespace
+
 void CQuipMarkDlg::AppendEntryItems(HMENU menu)
 {
-    // The command of an entry item is mapped back through the slots noted
-    // here, so a tree that changes while the menu is open (a clipboard
-    // change) never turns a choice into another entry's text.
-    m_texts.BeginMenu();
-    const int width = LOWORD(m_menuWidthSpin.GetPos());
-    auto caption = [&](HTREEITEM item) {
-        return ShortenLabel(m_tree.LabelUpTo(item, width + 2), width);
-    };
-    // Items beyond the numbered ones all carry the first id past the
-    // dialog's range, which does nothing.
-    auto nextId = [&](HTREEITEM item) {
-        const size_t number = m_texts.AddMenuItem(static_cast<int>(m_tree.Data(item)));
-        return static_cast<UINT_PTR>(number == 0 ? kLastMenuCommand + 1 : kFirstMenuCommand + number);
-    };
-    // A history entry shows the characters that were copied; every other
-    // item shows its 8-bit label.
-    auto insertItem = [&](HMENU into, UINT at, UINT_PTR id, HTREEITEM item) {
-        const std::wstring& unicode = m_texts.UnicodeText(static_cast<int>(m_tree.Data(item)));
-        // Enough of the label to tell whether it is longer than the width:
-        // a character takes at most two units.
-        if (!unicode.empty())
-            return InsertMenuW(into, at, MF_BYPOSITION | MF_STRING, id,
-                               ShortenLabel(EntryLabel(unicode, kUnicodeLineBreakMark, 2 * static_cast<size_t>(width) + 2),
-                                            width).c_str()) != FALSE;
-        return InsertMenuA(into, at, MF_BYPOSITION | MF_STRING, id, caption(item).c_str()) != FALSE;
-    };
-
+    // A command of an entry item is mapped back through the plan kept here,
+    // so a tree that changes while the menu is open (a clipboard change)
+    // never turns a choice into another entry's text.
+    m_menu = MenuPlan(m_entries, LOWORD(m_menuWidthSpin.GetPos()));
+    const std::vector<MenuPlanItem>& items = m_menu.Items();
     UINT position = 0;
-    for (HTREEITEM top = m_tree.Child(m_tree.Root()); top != nullptr; top = m_tree.NextSibling(top)) {
-        HTREEITEM child = m_tree.Child(top);
-        if (child == nullptr) {
-            const UINT_PTR id = nextId(top);
-            insertItem(menu, position++, id, top);
+    for (size_t i = 0; i < items.size();) {
+        const MenuPlanItem& item = items[i++];
+        if (!item.opensSubmenu) {
+            if (InsertItem(menu, position, 0, CommandOf(item), item))
+                ++position;
             continue;
         }
         ScopedMenu submenu(CreateMenu());
-        if (!submenu)
-            continue;  // the group is left out, and so are its ids
-        for (; child != nullptr; child = m_tree.NextSibling(child)) {
-            const UINT_PTR id = nextId(child);
-            insertItem(submenu.Get(), static_cast<UINT>(-1), id, child);
-        }
-        // Once inserted, the submenu belongs to the menu.
-        if (InsertMenuA(menu, position, MF_BYPOSITION | MF_POPUP,
-                        reinterpret_cast<UINT_PTR>(submenu.Get()), caption(top).c_str())) {
+        for (; i < items.size() && items[i].inSubmenu; ++i)
+            if (submenu)
+                InsertItem(submenu.Get(), static_cast<UINT>(-1), 0, CommandOf(items[i]), items[i]);
+        // A group whose submenu could not be made is left out; once
+        // inserted, the submenu belongs to the menu.
+        if (submenu && InsertItem(menu, position, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.Get()), item)) {
             submenu.Release();
             ++position;
         }

@@ -1,7 +1,7 @@
 // Benchmarks of the window-free core, built natively and run by `make bench`
 // before the ones under Wine. Each row is a ratio to a baseline measured in
 // the same run, beside its target.
-#include "entries/TextTable.h"
+#include "entries/EntryTree.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,11 +13,11 @@
 
 namespace {
 
-// The seconds `count` appends to an empty text table take, as the mean over
-// as many tables as make 20,000 appends in all, so that both sizes touch as
+// The seconds `count` appends to an empty entry tree take, as the mean over
+// as many trees as make 20,000 appends in all, so that both sizes touch as
 // much memory and a short run is not lost in the clock's noise. The texts
-// are made beforehand and the tables freed afterwards, both untimed: only
-// the appends, with every growth of the tables, count.
+// are made beforehand and the trees freed afterwards, both untimed: only
+// the appends, with every growth of the trees, count.
 double AppendSeconds(int count)
 {
     const int tables = 20000 / count;
@@ -25,11 +25,12 @@ double AppendSeconds(int count)
     texts.reserve(static_cast<size_t>(count * tables));
     for (int i = 0; i < count * tables; ++i)
         texts.push_back("entry " + std::to_string(i % count) + " of a loaded collection");
-    std::vector<TextTable> filled(static_cast<size_t>(tables));
+    std::vector<EntryTree> filled(static_cast<size_t>(tables));
     const auto start = std::chrono::steady_clock::now();
     for (int t = 0; t < tables; ++t)
         for (int i = 0; i < count; ++i)
-            filled[static_cast<size_t>(t)].Add(std::move(texts[static_cast<size_t>(t * count + i)]));
+            filled[static_cast<size_t>(t)].Append(filled[static_cast<size_t>(t)].Root(),
+                                                  std::move(texts[static_cast<size_t>(t * count + i)]));
     const auto end = std::chrono::steady_clock::now();
     return std::chrono::duration<double>(end - start).count() / tables;
 }
@@ -73,6 +74,6 @@ int main()
         small.push_back(AppendSeconds(2000));
         large.push_back(AppendSeconds(20000));
     }
-    ReportRow("20,000 appends to the text table vs 2,000", Median(large), Median(small), "<= 15");
+    ReportRow("20,000 appends to the entries vs 2,000", Median(large), Median(small), "<= 15");
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "framework/CodePage.h"
 #include <windows.h>
+#include <climits>
 
 std::string ToSystemCodePage(const std::wstring& text)
 {
@@ -15,5 +16,31 @@ std::string ToSystemCodePage(const std::wstring& text)
                             size, nullptr, &lacking) != size ||
         lacking)
         return std::string();
+    return bytes;
+}
+
+std::wstring FromSystemCodePage(const std::string& text)
+{
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (units <= 0)
+        return std::wstring();
+    std::wstring unicode(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], units);
+    return unicode;
+}
+
+std::string ToSystemCodePageLossy(const std::wstring& text)
+{
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return std::string();
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, &bytes[0], size, nullptr, nullptr);
     return bytes;
 }

@@ -5,3 +5,10 @@
 // when the code page cannot hold all of it. Nothing is approximated: a
 // character the code page lacks is never replaced by a look-alike.
 std::string ToSystemCodePage(const std::wstring& text);
+
+// The 8-bit text as Unicode, as the system's code page turns it.
+std::wstring FromSystemCodePage(const std::string& text);
+
+// `text` in the system's code page with the code page's own stand-in for
+// each character it lacks, as an 8-bit window text would hold it.
+std::string ToSystemCodePageLossy(const std::wstring& text);

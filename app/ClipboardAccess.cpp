@@ -8,15 +8,12 @@
 
 bool CQuipMarkDlg::OnMenuCmd(UINT id)
 {
-    const int slot = m_texts.MenuSlot(id - kFirstMenuCommand);
-    if (slot < 0)
+    const EntryId entry = m_menu.Entry(id - kFirstMenuCommand);
+    if (entry == kNoEntry)
         return false;  // no item of the menu shown last carried this id
     // Empty when the item's entry went while the menu was open (a clipboard
     // change replaced it): nothing is handed out, and the user hears so.
-    const std::string text = GetItemText(slot);
-    const std::wstring unicode = m_texts.UnicodeText(slot);
-    m_texts.EndMenu();
-    return CopyToClipboard(text, unicode);
+    return CopyToClipboard(m_entries.Text(entry), m_entries.UnicodeText(entry));
 }
 
 bool CQuipMarkDlg::CopyToClipboard(const std::string& text, const std::wstring& unicode)
