@@ -43,3 +43,11 @@ bool CQuipMarkDlg::DropOnEntry(EntryId target, EntryId dragged, const std::strin
     m_tree.SelectEntry(dropped);
     return true;
 }
+
+EntryId CQuipMarkDlg::AppendEntry(EntryId parent, const std::string& text)
+{
+    EntryChange change;
+    const EntryId id = m_entries.Append(parent, text, &change);
+    Follow(change);
+    return id;
+}

@@ -71,6 +71,9 @@ public:
     void RefreshButtons();
     void RefreshCount();
     bool DropOnEntry(EntryId target, EntryId dragged, const std::string& text) override;
+    // Appends an entry of `text` to `parent`, as loading does, and lets the
+    // views follow; kNoEntry when `parent` is unknown.
+    EntryId AppendEntry(EntryId parent, const std::string& text);
 
     // Data file. SaveEntries is false when a file error was reported.
     bool LoadEntries();

@@ -171,14 +171,13 @@ std::string DialogTest::ItemText(int id) const
 std::string DialogTest::TreeOutline()
 {
     std::string outline;
-    CDragDropTreeCtrl& tree = Tree();
-    std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
-        for (; item != nullptr; item = tree.NextSibling(item)) {
-            outline += std::string(static_cast<size_t>(depth) * 2, ' ') + tree.Label(item) + "\n";
-            walk(tree.Child(item), depth + 1);
-        }
+    const EntryTree& entries = Entries();
+    std::function<void(EntryId, int)> walk = [&](EntryId id, int depth) {
+        outline += std::string(static_cast<size_t>(depth) * 2, ' ') + entries.Label(id) + "\n";
+        for (EntryId child : entries.Children(id))
+            walk(child, depth + 1);
     };
-    walk(tree.Root(), 0);
+    walk(entries.Root(), 0);
     return outline;
 }
 

@@ -66,8 +66,9 @@ protected:
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(Hwnd(), id)) != FALSE; }
     std::string ItemText(int id) const;
     HWND Hwnd() const { return dialog->Handle(); }
-    CDragDropTreeCtrl& Tree() { return dialog->Tree(); }
-    // The labels of the tree, one line per item, indented by level.
+    CEntryTreeView& Tree() { return dialog->Tree(); }
+    const EntryTree& Entries() const { return dialog->Entries(); }
+    // The labels of the entries, one line per entry, indented by level.
     std::string TreeOutline();
     HTREEITEM TopLevel(int index);
 

@@ -13,24 +13,25 @@ void TreeTest::ShowDialog()
 
 HTREEITEM TreeTest::AddItem(HTREEITEM parent, const std::string& text)
 {
-    HTREEITEM item = dialog->InsertEntry(parent, TVI_LAST, text, text, 2);
-    dialog->RefreshImagesAndCount();
-    Tree().Expand(parent, TVE_EXPAND);
-    return item;
+    const EntryId parentId = Tree().EntryOf(parent);
+    const EntryId id = dialog->AppendEntry(parentId, text);
+    Tree().ExpandEntry(parentId);
+    return Tree().Reveal(id);
 }
 
 std::vector<std::string> TreeTest::ChildLabels(HTREEITEM parent)
 {
     std::vector<std::string> labels;
-    for (HTREEITEM item = Tree().Child(parent); item != nullptr; item = Tree().NextSibling(item))
-        labels.push_back(Tree().Label(item));
+    for (EntryId child : Entries().Children(Tree().EntryOf(parent)))
+        labels.push_back(Tree().Label(Tree().Reveal(child)));
     return labels;
 }
 
 std::vector<std::wstring> TreeTest::ChildUnicodeLabels(HTREEITEM parent)
 {
     std::vector<std::wstring> labels;
-    for (HTREEITEM item = Tree().Child(parent); item != nullptr; item = Tree().NextSibling(item)) {
+    for (EntryId child : Entries().Children(Tree().EntryOf(parent))) {
+        HTREEITEM item = Tree().Reveal(child);
         wchar_t label[1024] = L"";
         TVITEMW query = {};
         query.mask = TVIF_TEXT;

@@ -13,11 +13,12 @@ protected:
     // Starts the dialog and keeps it shown, so items have places on screen.
     void ShowDialog();
     HTREEITEM Root() { return Tree().Root(); }
-    HTREEITEM Branch() { return dialog->ClipboardBranch(); }
+    HTREEITEM Branch() { return Tree().Reveal(Entries().ClipboardBranch()); }
     // A new entry as the last child of `parent`, expanded into view.
     HTREEITEM AddItem(HTREEITEM parent, const std::string& text);
     std::string Label(HTREEITEM item) { return Tree().Label(item); }
-    std::string FullText(HTREEITEM item) { return dialog->GetItemText(static_cast<int>(Tree().Data(item))); }
+    std::string FullText(HTREEITEM item) { return Entries().Text(Tree().EntryOf(item)); }
+    // The labels the tree shows for the entries of `parent`.
     std::vector<std::string> ChildLabels(HTREEITEM parent);
     // The labels as Unicode, which keeps what the code page cannot.
     std::vector<std::wstring> ChildUnicodeLabels(HTREEITEM parent);
