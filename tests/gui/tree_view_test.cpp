@@ -69,7 +69,7 @@ TEST_F(TreeView, HoldsWhatTheUserSeesAndShowsTheEntries)
     ExpectViewFollows("loading");
 
     // Finding an entry of a collapsed group makes its group's items first.
-    HTREEITEM found = Find("ENTRY 17.4");
+    HTREEITEM found = Find("ENTRY 17.40");
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(FullText(found), "entry 17.40");
     EXPECT_EQ(Tree().Count(), 83u);
