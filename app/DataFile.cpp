@@ -4,6 +4,8 @@
 #include "framework/AppMessageBox.h"
 #include "framework/Handles.h"
 #include <algorithm>
+#include <functional>
+#include <string_view>
 #include <new>
 
 namespace {
@@ -52,7 +54,7 @@ bool IsMissingFile(DWORD error)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes)
+bool WriteAll(HANDLE file, std::string_view bytes)
 {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -65,10 +67,41 @@ bool WriteAll(HANDLE file, const std::string& bytes)
     return true;
 }
 
-// Replaces the file at `path` with `bytes` in one step: the bytes go to
-// "<path>.tmp" in the same folder first, which then takes the file's place. On failure the old file is untouched, no temporary file is left,
-// and the result is the system's error code; 0 on success.
-DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
+// Gathers small pieces into writes of a useful size; large pieces go to the
+// file as they are.
+class BufferedWriter {
+public:
+    explicit BufferedWriter(HANDLE file) : m_file(file) { m_buffer.reserve(kSize); }
+
+    bool Write(std::string_view bytes)
+    {
+        if (m_buffer.size() + bytes.size() > kSize && !Flush())
+            return false;
+        if (bytes.size() >= kSize)
+            return WriteAll(m_file, bytes);
+        m_buffer.append(bytes.data(), bytes.size());
+        return true;
+    }
+
+    bool Flush()
+    {
+        const bool written = WriteAll(m_file, m_buffer);
+        m_buffer.clear();
+        return written;
+    }
+
+private:
+    static constexpr size_t kSize = 64 * 1024;
+    HANDLE m_file;
+    std::string m_buffer;
+};
+
+// Replaces the file at `path` with what `write` writes to the handle it is
+// given, in one step: the bytes go to "<path>.tmp" in the same folder first,
+// which then takes the file's place. On failure the old file is untouched,
+// no temporary file is left, and the result is the system's error code; 0 on
+// success.
+DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE)>& write)
 {
     if (path.empty())
         return ERROR_PATH_NOT_FOUND;
@@ -93,7 +126,7 @@ DWORD ReplaceFileContent(const std::string& path, const std::string& bytes)
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.IsValid())
             error = GetLastError();
-        else if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()))
+        else if (!write(file.Get()) || !FlushFileBuffers(file.Get()))
             error = GetLastError();
         if (!file.Close() && error == 0)
             error = GetLastError();
@@ -220,21 +253,33 @@ DWORD CQuipMarkDlg::KeepUnloadedOriginal(std::string& failedPath) const
     return error;
 }
 
+bool CQuipMarkDlg::WriteEntries(HANDLE file) const
+{
+    // Running short of memory here is a failed write: the half-written
+    // temporary file must still go.
+    try {
+        BufferedWriter writer(file);
+        return EncodeEntries(m_entries, [&](std::string_view piece) { return writer.Write(piece); }) &&
+               writer.Flush();
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+}
+
 bool CQuipMarkDlg::SaveEntries()
 {
     DWORD error = 0;
     // The file that could not be written: the data file, or a backup of it.
     std::string failedPath = m_dataPath;
     try {
-        const std::string bytes = EncodeEntries(m_entries);
         error = KeepUnloadedOriginal(failedPath);
         if (error == 0) {
             failedPath = m_dataPath;
-            error = ReplaceFileContent(m_dataPath, bytes);
+            error = ReplaceFileContent(m_dataPath, [this](HANDLE file) { return WriteEntries(file); });
         }
     } catch (const std::bad_alloc&) {
-        // The entries did not fit in memory as one file: a failed save like
-        // any other, reported once the buffer is given back.
+        // A failed save like any other, reported once the memory is given back.
         error = ERROR_NOT_ENOUGH_MEMORY;
     }
     if (error != 0) {

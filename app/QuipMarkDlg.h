@@ -148,6 +148,9 @@ private:
     // before a save replaces it; 0, or the error that must stop the save,
     // with the backup that could not be written in `failedPath`.
     DWORD KeepUnloadedOriginal(std::string& failedPath) const;
+    // Writes the data file's bytes to `file`; false, with the system's
+    // error set, when that failed.
+    bool WriteEntries(HANDLE file) const;
 
     DWORD m_registeredHotkey = 0;
     // The entries: the truth that the tree, the counter, the Save button

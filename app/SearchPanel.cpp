@@ -42,7 +42,8 @@ void CQuipMarkDlg::OnFindTextChanged()
 void CQuipMarkDlg::OnFind(bool forward)
 {
     const CSystemDoubleByteCase dbcs;
-    const EntryId found = FindEntry(m_entries, m_tree.SelectedEntry(), m_findEdit.GetText(), forward, &dbcs);
+    const EntryId found = FindEntry(m_entries, m_tree.SelectedEntry(), m_findEdit.GetText(), forward,
+                                    CSystemDoubleByteCase::IsNeeded() ? &dbcs : nullptr);
     if (found == kNoEntry) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;

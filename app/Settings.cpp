@@ -133,6 +133,8 @@ bool CQuipMarkDlg::ImportRegistryLists()
 
 void CQuipMarkDlg::DeleteImportedLists()
 {
+    if (m_importedLists.empty())
+        return;
     const CSettingsStore store;
     // A list whose key cannot be deleted is taken in again at the next
     // start; dropping it from the tree now would lose it with the next save.

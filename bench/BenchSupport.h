@@ -52,6 +52,13 @@ inline void ReportSizeRow(const std::string& what, double bytes, double baseline
     std::fflush(stdout);
 }
 
+// A row of a count that has a target of its own.
+inline void ReportCountRow(const std::string& what, size_t count, const std::string& target)
+{
+    std::printf("| %-52s | %13zu | %13s | %7s | %-10s |\n", what.c_str(), count, "", "", target.c_str());
+    std::fflush(stdout);
+}
+
 inline void WriteAllBytes(const std::string& path, const std::string& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -20,6 +20,7 @@ void BenchMenu();
 void BenchDataFile(const std::string& folder);
 void BenchClipboard();
 void BenchCollection(const std::string& folder);
+void BenchEntryTree(const std::string& folder);
 void BenchSize(const std::string& quipmark, const std::string& baseline);
 
 int main(int argc, char** argv)
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     BenchDataFile(folder);
     BenchClipboard();
     BenchCollection(folder);
+    BenchEntryTree(folder);
     BenchSize(argv[1], argv[2]);
 
     WIN32_FIND_DATAA found;

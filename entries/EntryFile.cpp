@@ -1,25 +1,33 @@
 #include "entries/EntryFile.h"
 #include "entries/RecordCodec.h"
 
+bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write)
+{
+    std::string header;
+    auto record = [&](RecordKind kind, const std::string& text) {
+        header.clear();
+        AppendRecordHeader(header, kind, text.size());
+        return write(header) && write(text);
+    };
+    for (EntryId top : tree.Children(tree.Root())) {
+        if (top == tree.ClipboardBranch())
+            continue;
+        if (!record(RecordKind::TopLevel, tree.Text(top)))
+            return false;
+        for (EntryId child : tree.Children(top))
+            if (!record(RecordKind::Child, tree.Text(child)))
+                return false;
+    }
+    return true;
+}
+
 std::string EncodeEntries(const EntryTree& tree)
 {
     std::string bytes;
-    size_t size = 0;
-    for (EntryId top : tree.Children(tree.Root())) {
-        if (top == tree.ClipboardBranch())
-            continue;
-        size += kRecordHeaderSize + tree.Text(top).size();
-        for (EntryId child : tree.Children(top))
-            size += kRecordHeaderSize + tree.Text(child).size();
-    }
-    bytes.reserve(size);
-    for (EntryId top : tree.Children(tree.Root())) {
-        if (top == tree.ClipboardBranch())
-            continue;
-        AppendRecord(bytes, RecordKind::TopLevel, tree.Text(top));
-        for (EntryId child : tree.Children(top))
-            AppendRecord(bytes, RecordKind::Child, tree.Text(child));
-    }
+    EncodeEntries(tree, [&](std::string_view piece) {
+        bytes.append(piece.data(), piece.size());
+        return true;
+    });
     return bytes;
 }
 

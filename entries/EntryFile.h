@@ -1,5 +1,6 @@
 #pragma once
 #include "entries/EntryTree.h"
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -7,6 +8,10 @@
 // top-level entry and its children in tree order; the clipboard history is
 // never saved.
 std::string EncodeEntries(const EntryTree& tree);
+// The same bytes handed to `write` piece by piece, in order, so that a large
+// collection needs no copy of itself in memory; `write` returns false to
+// stop, and so does this then.
+bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write);
 
 // Appends the entries the bytes hold to the top level of `tree`; false when
 // the data is corrupt, with the entries before the fault loaded. The

@@ -1,12 +1,17 @@
 #include "entries/RecordCodec.h"
 #include <cstdint>
 
-void AppendRecord(std::string& out, RecordKind kind, std::string_view text)
+void AppendRecordHeader(std::string& out, RecordKind kind, size_t length)
 {
-    const uint32_t length = static_cast<uint32_t>(text.size());
+    const uint32_t stored = static_cast<uint32_t>(length);
     out += kind == RecordKind::TopLevel ? kTopLevelTag : kChildTag;
     for (int shift = 0; shift < 32; shift += 8)
-        out += static_cast<char>((length >> shift) & 0xFF);
+        out += static_cast<char>((stored >> shift) & 0xFF);
+}
+
+void AppendRecord(std::string& out, RecordKind kind, std::string_view text)
+{
+    AppendRecordHeader(out, kind, text.size());
     out.append(text.data(), text.size());
 }
 

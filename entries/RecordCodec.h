@@ -15,6 +15,8 @@ const size_t kRecordHeaderSize = 5;
 
 // Appends one record for `text` to `out`.
 void AppendRecord(std::string& out, RecordKind kind, std::string_view text);
+// Appends the header of a record whose text is `length` bytes long.
+void AppendRecordHeader(std::string& out, RecordKind kind, size_t length);
 
 // Reports each entry the bytes hold, in order. A record of length 0 creates
 // no entry. Returns false when the data is corrupt (an unknown tag, a child

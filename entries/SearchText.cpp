@@ -17,7 +17,14 @@ char LowerSingleByte(char byte)
 
 std::string LowerSearchText(const std::string& text, const CDoubleByteCase* dbcs)
 {
-    std::string lowered(text);
+    std::string lowered;
+    LowerSearchText(text, dbcs, lowered);
+    return lowered;
+}
+
+void LowerSearchText(const std::string& text, const CDoubleByteCase* dbcs, std::string& lowered)
+{
+    lowered.assign(text);
     for (size_t at = 0; at < lowered.size(); ++at) {
         if (StartsDoubleByte(lowered, at, dbcs)) {
             dbcs->ToLower(lowered[at], lowered[at + 1]);
@@ -26,7 +33,6 @@ std::string LowerSearchText(const std::string& text, const CDoubleByteCase* dbcs
             lowered[at] = LowerSingleByte(lowered[at]);
         }
     }
-    return lowered;
 }
 
 bool ContainsSearchText(const std::string& text, const std::string& needle,

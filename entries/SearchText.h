@@ -21,6 +21,8 @@ char LowerSingleByte(char byte);
 // `text` lower-cased by the rule above; without `dbcs` every byte is a
 // character of its own.
 std::string LowerSearchText(const std::string& text, const CDoubleByteCase* dbcs);
+// The same into `lowered`, whose room is used again.
+void LowerSearchText(const std::string& text, const CDoubleByteCase* dbcs, std::string& lowered);
 
 // True when `needle` occurs in `text` starting at a character boundary. Both
 // are lower-cased already; an empty needle is never found.

@@ -16,3 +16,9 @@ void CSystemDoubleByteCase::ToLower(char& lead, char& trail) const
         trail = lowered[1];
     }
 }
+
+bool CSystemDoubleByteCase::IsNeeded()
+{
+    CPINFO info = {};
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+}

@@ -32,6 +32,11 @@ EntryId CEntryTreeView::EntryOf(HTREEITEM item) const
     return item != nullptr ? static_cast<EntryId>(Data(item)) : kNoEntry;
 }
 
+EntryId CEntryTreeView::SelectedEntry() const
+{
+    return m_entries->Contains(m_selected) ? m_selected : kNoEntry;
+}
+
 HTREEITEM CEntryTreeView::ItemOf(EntryId id) const
 {
     const auto shown = m_shown.find(id);
@@ -171,6 +176,10 @@ void CEntryTreeView::OnGetDispInfo(NMHDR* header)
     // The two forms of the record differ only in the label's characters.
     TVITEMW& item = reinterpret_cast<NMTVDISPINFOW*>(header)->item;
     const EntryId id = static_cast<EntryId>(item.lParam);
+    // The control keeps what it is told until Follow tells it the entry
+    // changed: asked anew for every measuring and painting, a large tree
+    // would call here thousands of times for one insertion.
+    item.mask |= TVIF_DI_SETITEM;
     if ((item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) != 0) {
         item.iImage = static_cast<int>(m_entries->Image(id));
         item.iSelectedImage = item.iImage;
@@ -261,6 +270,12 @@ bool CEntryTreeView::OnReflect(UINT msg, WPARAM, LPARAM lParam, LRESULT& result)
     case TVN_ITEMEXPANDINGW:
         OnItemExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
         return true;
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW: {
+        const TVITEMW& selected = reinterpret_cast<NMTREEVIEWW*>(header)->itemNew;
+        m_selected = selected.hItem != nullptr ? static_cast<EntryId>(selected.lParam) : kNoEntry;
+        return false;  // the dialog follows the selection too
+    }
     case TVN_DELETEITEMA:
     case TVN_DELETEITEMW: {
         const TVITEMW& old = reinterpret_cast<NMTREEVIEWW*>(header)->itemOld;

@@ -30,7 +30,8 @@ public:
     // The item of `id`, made with the items on its path first where the
     // control does not hold it yet; null for an unknown entry.
     HTREEITEM Reveal(EntryId id);
-    EntryId SelectedEntry() const { return EntryOf(Selection()); }
+    // The selected entry, as the control last reported it; kNoEntry for none.
+    EntryId SelectedEntry() const;
     // Selects `id` and scrolls it into view, revealing it first.
     void SelectEntry(EntryId id);
     void ExpandEntry(EntryId id);
@@ -93,6 +94,7 @@ private:
         bool filled;
     };
     std::unordered_map<EntryId, Shown> m_shown;
+    EntryId m_selected = kNoEntry;
     bool m_dragging = false;
     EntryId m_dragEntry = kNoEntry;
     HTREEITEM m_scrollItem = nullptr;

@@ -1,0 +1,98 @@
+// A large collection kept in groups: start-up, what the tree control holds
+// after it, and a search that finds nothing, each against a baseline of the
+// same run.
+#include "BenchSupport.h"
+#include "TreeMessages.h"
+#include "entries/EntrySearch.h"
+#include "entries/RecordCodec.h"
+#include "entries/SystemDoubleByteCase.h"
+#include "framework/WinApp.h"
+#include <memory>
+
+namespace {
+
+const int kGroups = 200;
+const int kEntriesPerGroup = 100;
+
+// The 200 top-level entries, each with `children` entries.
+std::string Groups(int children)
+{
+    std::string bytes;
+    for (int group = 0; group < kGroups; ++group) {
+        AppendRecord(bytes, RecordKind::TopLevel, "group " + std::to_string(group));
+        for (int i = 0; i < children; ++i)
+            AppendRecord(bytes, RecordKind::Child,
+                         "entry " + std::to_string(i) + " of group " + std::to_string(group) + ", a canned reply");
+    }
+    return bytes;
+}
+
+std::unique_ptr<CQuipMarkDlg> Started(const std::string& path, double& seconds)
+{
+    auto dialog = std::make_unique<CQuipMarkDlg>();
+    dialog->UseDataPath(path);
+    CWinApp::Get()->SetMainWnd(dialog.get());
+    seconds = MedianSeconds(1, [&] { dialog->Create(); });
+    CWinApp::Get()->SetMainWnd(nullptr);
+    return dialog;
+}
+
+// The plain search: each text lower-cased and searched, nothing else.
+bool PlainSearch(const std::vector<std::string>& texts, const std::string& needle)
+{
+    for (const std::string& text : texts) {
+        std::string lower = text;
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        if (lower.find(needle) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void BenchEntryTree(const std::string& folder)
+{
+    const std::string grouped = folder + "\\grouped.dat";
+    const std::string flat = folder + "\\flat.dat";
+    WriteAllBytes(grouped, Groups(kEntriesPerGroup));
+    WriteAllBytes(flat, Groups(0));
+
+    // In turns, so that a slow moment weighs on both alike.
+    std::vector<double> withGroups, withoutChildren;
+    std::unique_ptr<CQuipMarkDlg> dialog;
+    for (int round = 0; round < 5; ++round) {
+        double seconds = 0;
+        dialog.reset();
+        Started(flat, seconds);
+        withoutChildren.push_back(seconds);
+        dialog = Started(grouped, seconds);
+        withGroups.push_back(seconds);
+    }
+    std::sort(withGroups.begin(), withGroups.end());
+    std::sort(withoutChildren.begin(), withoutChildren.end());
+    ReportRow("start-up, 20,000 entries in 200 groups vs none in them", withGroups[2], withoutChildren[2], "<= 1.5");
+    ReportCountRow("  items the tree control holds after it", dialog->Tree().Count(), "<= 250");
+
+    std::vector<std::string> texts;
+    for (EntryId id : dialog->Entries().InPreOrder())
+        texts.push_back(dialog->Entries().Text(id));
+    const std::string missing = "no entry holds this";
+    const CSystemDoubleByteCase dbcs;
+    bool found = false;
+    const double plain = MedianSeconds(9, [&] { found |= PlainSearch(texts, missing); });
+    const double ours = MedianSeconds(9, [&] {
+        found |= FindEntry(dialog->Entries(), dialog->Tree().SelectedEntry(), missing, true,
+                           CSystemDoubleByteCase::IsNeeded() ? &dbcs : nullptr) != kNoEntry;
+    });
+    ReportRow(std::string("search finding nothing in 20,000 entries") + (found ? " (found!)" : ""), ours, plain,
+              "<= 2.0");
+    SetDlgItemTextA(dialog->Handle(), IDC_FIND_TEXT, missing.c_str());
+    const size_t messages = TreeMessagesDuring(*dialog, [&] {
+        SendMessageA(dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_FIND_NEXT, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog->Handle(), IDC_FIND_NEXT)));
+    });
+    ReportCountRow("  tree-control messages while searching", messages, "0");
+}
