@@ -1,7 +1,7 @@
+#include "AllocationFailure.h"
 #include "GuiTestSupport.h"
 #include "entries/RecordCodec.h"
 #include <cstdlib>
-#include <new>
 
 namespace {
 
@@ -102,11 +102,13 @@ TEST_F(DataFile, LoadsEntriesAndGroupsInFileOrder)
     EXPECT_EQ(Tree().Image(TopLevel(0)), 2) << "an empty clipboard branch is a plain entry";
     EXPECT_EQ(Tree().Image(TopLevel(1)), 2);
     EXPECT_EQ(Tree().Image(TopLevel(2)), 1);
-    EXPECT_EQ(Tree().Image(Tree().Child(TopLevel(2))), 2);
+    EXPECT_EQ(Tree().Label(TopLevel(2)), "Sig");
+    const EntryId sig = Tree().EntryOf(TopLevel(2));
+    ASSERT_EQ(Entries().Children(sig).size(), 2u);
+    EXPECT_EQ(Tree().Image(Tree().Reveal(Entries().Children(sig)[0])), 2);
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "6");
     EXPECT_FALSE(Enabled(IDC_SAVE)) << "loading is no change";
-    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(Tree().NextSibling(Tree().Child(TopLevel(2)))))),
-              "Best,\r\nMe");
+    EXPECT_EQ(Entries().Text(Entries().Children(sig)[1]), "Best,\r\nMe");
 }
 
 TEST_F(DataFile, MissingOrEmptyFileLoadsNothingAndSaysNothing)
@@ -145,15 +147,6 @@ TEST_F(DataFile, CorruptFileLoadsWhatCameBeforeTellsOnceAndKeepsTheOriginal)
     ASSERT_TRUE(dialog->SaveEntries());
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("good") + E("child"));
     EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), bytes) << "the damaged original survives the save";
-}
-
-TEST_F(DataFile, RecordsRunningPastTheEndAreCorrupt)
-{
-    MessageBoxAnswerer boxes(IDOK);
-    WriteBytesToFile(dataPath, K("kept") + "K\xFF\xFF\xFF\xFF" "abc"s);
-    StartDialog();
-    EXPECT_EQ(boxes.Count(), 1);
-    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
 }
 
 TEST_F(DataFile, SaveWritesTheTreeByteForByteWithoutTheHistory)
@@ -206,7 +199,7 @@ TEST_F(DataFile, AWriteThatFailsPartWayLeavesTheOldFileWhole)
     folder = full;
     WriteBytesToFile(dataPath, kWorkedExample);
     dialog->UseDataPath(dataPath);
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "big", std::string(200000, 'b'), 2);
+    dialog->AppendEntry(Entries().Root(), std::string(200000, 'b'));
     ExpectSaveFails(kWorkedExample);
     DeleteFileA(dataPath.c_str());
 }
@@ -234,7 +227,7 @@ TEST_F(DataFile, AFileHeldAtStartIsReportedAndKeptAsBakBeforeTheNextSave)
     CloseHandle(StartWhileHeld(kWorkedExample));
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n");
 
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
+    dialog->AppendEntry(Entries().Root(), "new");
     dialog->SetModified(true);
     ASSERT_TRUE(dialog->SaveEntries());
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("new"));
@@ -244,7 +237,7 @@ TEST_F(DataFile, AFileHeldAtStartIsReportedAndKeptAsBakBeforeTheNextSave)
 TEST_F(DataFile, AFileNotLoadedIsNeverReplacedWhileItsBytesCannotBeKept)
 {
     HANDLE held = StartWhileHeld(kWorkedExample);
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
+    dialog->AppendEntry(Entries().Root(), "new");
     // Still held: nothing can be read, so nothing is kept or replaced.
     ExpectSaveFails("", dataPath + ".bak");
     CloseHandle(held);
@@ -272,7 +265,7 @@ TEST_F(DataFile, ABackupNeverReplacesAnOlderOneOfOtherBytes)
 
     // A file held at start, saved over later, keeps the two backups before it.
     CloseHandle(StartWhileHeld(kWorkedExample));
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "new", "new", 2);
+    dialog->AppendEntry(Entries().Root(), "new");
     dialog->SetModified(true);
     ASSERT_TRUE(dialog->SaveEntries());
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("new"));
@@ -281,25 +274,19 @@ TEST_F(DataFile, ABackupNeverReplacesAnOlderOneOfOtherBytes)
     EXPECT_EQ(ReadBytesOfFile(dataPath + ".2.bak"), damaged);
 }
 
-// Runs out of memory when the entry "too much" is taken in.
-class DialogShortOfMemory : public CQuipMarkDlg {
-public:
-    HTREEITEM InsertEntry(HTREEITEM parent, HTREEITEM after, const std::string& label,
-                          const std::string& text, int image) override
-    {
-        if (text == "too much")
-            throw std::bad_alloc();
-        return CQuipMarkDlg::InsertEntry(parent, after, label, text, image);
-    }
-};
-
 TEST_F(DataFile, RunningOutOfMemoryWhileLoadingIsAnUnreadableFileAndTheStartGoesOn)
 {
-    const std::string bytes = K("kept") + K("too much") + K("never loaded");
+    // The file's bytes are read whole; the copy of the large entry's text
+    // is the first allocation that fails.
+    const std::string tooMuch(100000, 'm');
+    const std::string bytes = K("kept") + K(tooMuch) + K("never loaded");
     WriteBytesToFile(dataPath, bytes);
     {
         MessageBoxAnswerer boxes(IDOK);
-        StartDialog(std::make_unique<DialogShortOfMemory>());
+        {
+            const LargeAllocationsFail shortOfMemory(tooMuch.size(), 1);
+            StartDialog();
+        }
         ASSERT_EQ(boxes.Count(), 1) << "reported like an unreadable file";
         EXPECT_EQ(boxes.Texts()[0].rfind("Unable to read " + dataPath + ".\n", 0), 0u) << boxes.Texts()[0];
     }

@@ -249,7 +249,7 @@ TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSave
 TEST_F(DialogLifecycle, EndOfLogonSavesWithoutAskingOnlyWhenItReallyEnds)
 {
     StartDialog();
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "unsaved", "unsaved", 2);
+    dialog->AppendEntry(Entries().Root(), "unsaved");
     dialog->SetModified(true);
     MessageBoxAnswerer answerer(IDNO);
     SendMessageA(Hwnd(), WM_ENDSESSION, FALSE, 0);
@@ -265,7 +265,7 @@ TEST_F(DialogLifecycle, TheSessionMayEndOnlyOnceTheChangesAreSaved)
 {
     WriteBytesToFile(dataPath, K("old"));
     StartDialog();
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "unsaved", "unsaved", 2);
+    dialog->AppendEntry(Entries().Root(), "unsaved");
     dialog->SetModified(true);
     SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
     {
@@ -284,7 +284,7 @@ TEST_F(DialogLifecycle, TheSessionMayEndOnlyOnceTheChangesAreSaved)
 TEST_F(DialogLifecycle, EndOfLogonWhileTheQuestionIsOpenSavesTheChanges)
 {
     StartDialog();
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "unsaved", "unsaved", 2);
+    dialog->AppendEntry(Entries().Root(), "unsaved");
     dialog->SetModified(true);
     SessionEnd end;
     end.dialog = Hwnd();

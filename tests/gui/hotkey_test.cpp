@@ -212,7 +212,7 @@ TEST_F(Hotkey, AnEmptyControlOrNoModifierKeepsTheRegisteredHotkey)
 TEST_F(Hotkey, AHotkeyMessageOpensTheMenuWithQuipmarkOnly)
 {
     StartDialog();
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "entry", "entry", 2);
+    dialog->AppendEntry(Entries().Root(), "entry");
     LRESULT result = -1;
     // Sent, not posted: the menu has come and gone when the message returns.
     const auto items = DriveMenu([&] {

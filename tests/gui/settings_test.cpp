@@ -122,7 +122,7 @@ class SettingsSave : public SettingsLoad {};
 TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
 {
     StartDialog();
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "kept", "kept", 2);
+    dialog->AppendEntry(Entries().Root(), "kept");
     SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 42);
     CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
     CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_CHECKED);
@@ -202,11 +202,14 @@ TEST_F(RegistryImport, TakesAListUpToItsFirstGapThenDeletesItAndSaves)
     StartDialog();
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  Work\n    alpha\n    beta\n");
     HTREEITEM work = TopLevel(1);
-    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(work))), "Work");
+    const EntryId workEntry = Tree().EntryOf(work);
+    EXPECT_EQ(Entries().Text(workEntry), "Work");
+    EXPECT_EQ(Tree().Label(work), "Work");
     EXPECT_EQ(Tree().Image(work), 1);
-    HTREEITEM beta = Tree().NextSibling(Tree().Child(work));
-    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(beta))), "beta");
-    EXPECT_EQ(Tree().Image(beta), 2);
+    ASSERT_EQ(Entries().Children(workEntry).size(), 2u);
+    const EntryId beta = Entries().Children(workEntry)[1];
+    EXPECT_EQ(Entries().Text(beta), "beta");
+    EXPECT_EQ(Tree().Image(Tree().Reveal(beta)), 2);
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "5");
 
     EXPECT_FALSE(KeyExists(ListPath("Work")));
@@ -285,10 +288,10 @@ TEST_F(RegistryImport, AMegabyteValueBecomesAWholeEntry)
     SetText(ListPath("Big"), "0", large);
     SetText(ListPath("Big"), "1", "after");
     StartDialog();
-    HTREEITEM first = Tree().Child(TopLevel(1));
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(dialog->GetItemText(static_cast<int>(Tree().Data(first))), large);
-    EXPECT_EQ(Tree().Label(Tree().NextSibling(first)), "after");
+    const std::vector<EntryId>& entries = Entries().Children(Tree().EntryOf(TopLevel(1)));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(Entries().Text(entries[0]), large);
+    EXPECT_EQ(Tree().Label(Tree().Reveal(entries[1])), "after");
     EXPECT_EQ(ReadBytesOfFile(dataPath).size(), 3 * kRecordHeaderSize + 3 + large.size() + 5);
 }
 

