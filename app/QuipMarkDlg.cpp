@@ -1,5 +1,5 @@
 #include "app/QuipMarkDlg.h"
-#include "about/AboutDorvalent.h"
+#include "about/AboutBox.h"
 #include "app/DataPath.h"
 #include "entries/EntryLabel.h"
 #include "framework/CodePage.h"
@@ -223,7 +223,7 @@ void CQuipMarkDlg::OnDestroy()
 
 void CQuipMarkDlg::OnAbout()
 {
-    CAboutDorvalent about;
+    CAboutBox about;
     about.DoModal();
 }
 

@@ -3,7 +3,7 @@
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/ImageList.h"
-#include "app/NotifyHotKeyCtrl.h"
+#include "framework/NotifyHotKeyCtrl.h"
 #include "entries/EntryTree.h"
 #include "entries/MenuPlan.h"
 #include "res/resource.h"

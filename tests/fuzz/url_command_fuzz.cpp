@@ -1,6 +1,6 @@
 // Builds fallback commands from arbitrary class names, templates and
 // addresses: no overrun, nothing cut, the limit always kept.
-#include "about/UrlCommand.h"
+#include "framework/UrlCommand.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

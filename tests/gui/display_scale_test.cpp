@@ -2,7 +2,7 @@
 // once per scale, each in a prefix of its own (display-scales.sh); run alone,
 // it checks whatever scale the prefix has.
 #include "GuiTestSupport.h"
-#include "about/AboutDorvalent.h"
+#include "about/AboutBox.h"
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -291,7 +291,7 @@ TEST_F(DisplayScale, EveryCaptionOfTheDialogAndTheAboutBoxIsDrawnWhole)
     Click(IDC_SEARCH_TOGGLE);
     ExpectCaptionsWhole(Hwnd(), "the dialog with the search row", dpi);
 
-    CAboutDorvalent about;
+    CAboutBox about;
     ASSERT_TRUE(about.Create());
     PumpMessages();
     ExpectCaptionsWhole(about.Handle(), "the About box", dpi);

@@ -1,6 +1,6 @@
 #include "GuiTestSupport.h"
-#include "about/AboutDorvalent.h"
-#include "about/OpenErrorText.h"
+#include "about/AboutBox.h"
+#include "framework/OpenErrorText.h"
 #include <shellapi.h>
 
 namespace {
@@ -111,7 +111,7 @@ protected:
         return colour;
     }
 
-    CAboutDorvalent about;
+    CAboutBox about;
 };
 
 TEST_F(AboutBoxTest, ShowsVersionMakerAndBothLinks)
@@ -377,7 +377,7 @@ TEST(AboutBoxModal, ShowsItselfAndClosesWithOk)
 {
     g_modalAbout = ModalAboutSeen();
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseModalAbout);
-    CAboutDorvalent about;
+    CAboutBox about;
     const INT_PTR result = about.DoModal();
     KillTimer(nullptr, timer);
     EXPECT_EQ(result, IDOK);

@@ -1,4 +1,4 @@
-#include "about/OpenErrorText.h"
+#include "framework/OpenErrorText.h"
 #include <gtest/gtest.h>
 
 TEST(OpenErrorText, EveryShellCodeHasItsText)

@@ -1,4 +1,4 @@
-#include "about/UrlCommand.h"
+#include "framework/UrlCommand.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,11 +1,11 @@
 #pragma once
-#include "about/UrlStatic.h"
+#include "framework/UrlStatic.h"
 #include "framework/Dialog.h"
 
 // The About box: version, maker and two links.
-class CAboutDorvalent : public CDialog {
+class CAboutBox : public CDialog {
 public:
-    explicit CAboutDorvalent(HWND parent = nullptr);
+    explicit CAboutBox(HWND parent = nullptr);
 
 protected:
     void DoDataExchange() override;

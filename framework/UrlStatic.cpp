@@ -1,6 +1,6 @@
-#include "about/UrlStatic.h"
-#include "about/OpenErrorText.h"
-#include "about/UrlCommand.h"
+#include "framework/UrlStatic.h"
+#include "framework/OpenErrorText.h"
+#include "framework/UrlCommand.h"
 #include "framework/AppMessageBox.h"
 #include <shellapi.h>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "about/OpenErrorText.h"
+#include "framework/OpenErrorText.h"
 
 std::string OpenErrorText(int code)
 {

@@ -1,4 +1,4 @@
-#include "about/AboutDorvalent.h"
+#include "about/AboutBox.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
@@ -19,12 +19,12 @@ std::string LoadResourceString(UINT id)
 
 }  // namespace
 
-CAboutDorvalent::CAboutDorvalent(HWND parent)
+CAboutBox::CAboutBox(HWND parent)
     : CDialog(IDD_ABOUTBOX, parent)
 {
 }
 
-void CAboutDorvalent::DoDataExchange()
+void CAboutBox::DoDataExchange()
 {
     m_webLink.SubclassDlgItem(IDC_ABOUT_WEB, m_hWnd);
     m_emailLink.SubclassDlgItem(IDC_ABOUT_EMAIL, m_hWnd);
@@ -33,7 +33,7 @@ void CAboutDorvalent::DoDataExchange()
     SetItemFromString(IDC_ABOUT_COPYRIGHT, IDS_ABOUT_COPYRIGHT);
 }
 
-bool CAboutDorvalent::OnInitDialog()
+bool CAboutBox::OnInitDialog()
 {
     CDialog::OnInitDialog();
     // The text first: setting the address fits the link to its text.
@@ -44,7 +44,7 @@ bool CAboutDorvalent::OnInitDialog()
     return true;
 }
 
-void CAboutDorvalent::SetItemFromString(int id, UINT stringId) const
+void CAboutBox::SetItemFromString(int id, UINT stringId) const
 {
     SetDlgItemTextA(m_hWnd, id, LoadResourceString(stringId).c_str());
 }

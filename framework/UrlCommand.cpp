@@ -1,4 +1,4 @@
-#include "about/UrlCommand.h"
+#include "framework/UrlCommand.h"
 
 bool BuildFallbackCommand(const std::string& className, const std::string& commandTemplate,
                           const std::string& url, std::string& command)

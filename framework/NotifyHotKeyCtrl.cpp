@@ -1,4 +1,4 @@
-#include "app/NotifyHotKeyCtrl.h"
+#include "framework/NotifyHotKeyCtrl.h"
 
 LRESULT CNotifyHotKeyCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
