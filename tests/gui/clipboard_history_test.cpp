@@ -11,6 +11,13 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }))
             << "not recorded: " << text;
     }
+    // The item of the newest history entry, made where the branch was
+    // never expanded; null while the history is empty.
+    HTREEITEM Newest()
+    {
+        const std::vector<EntryId>& history = Entries().Children(Entries().ClipboardBranch());
+        return history.empty() ? nullptr : Tree().Reveal(history.front());
+    }
     void CopyNumbered(int first, int last)
     {
         for (int i = first; i <= last; ++i)
@@ -144,15 +151,15 @@ TEST_F(ClipboardHistory, AProgramsOwnUnicodeTextIsTakenWhetherItsLocaleComesFirs
             const std::vector<std::wstring> labels = ChildUnicodeLabels(Branch());
             return !labels.empty() && labels[0] == text;
         })) << (localeFirst ? "locale first" : "locale last");
-        HTREEITEM newest = Tree().Child(Branch());
+        HTREEITEM newest = Newest();
         ASSERT_NE(newest, nullptr);
-        EXPECT_EQ(dialog->EntryUnicodeText(newest), text) << (localeFirst ? "locale first" : "locale last");
+        EXPECT_EQ(Entries().UnicodeText(Tree().EntryOf(newest)), text) << (localeFirst ? "locale first" : "locale last");
     }
     // 8-bit text with the locale first: the Unicode text is the system's
     // own, and the history keeps none.
     ASSERT_TRUE(writer.PutBlocks({{CF_LOCALE, locale}, {CF_TEXT, std::string("8-bit", 6)}}));
     ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "8-bit"; }));
-    EXPECT_EQ(dialog->EntryUnicodeText(Tree().Child(Branch())), L"");
+    EXPECT_EQ(Entries().UnicodeText(Tree().EntryOf(Newest())), L"");
 }
 
 TEST_F(ClipboardHistory, ForwardsNotificationsAndRepairsTheChain)
@@ -243,8 +250,9 @@ TEST_F(ClipboardHistory, LabelsShowLineBreaksAsOneMarkAndTheTextsStayWhole)
 {
     StartDialog();
     Copy("one\r\ntwo\tx");
-    EXPECT_EQ(Label(Tree().Child(Branch())), "one\xB6two x");
-    EXPECT_EQ(FullText(Tree().Child(Branch())), "one\r\ntwo\tx");
+    ASSERT_NE(Newest(), nullptr);
+    EXPECT_EQ(Label(Newest()), "one\xB6two x");
+    EXPECT_EQ(FullText(Newest()), "one\r\ntwo\tx");
     ASSERT_TRUE(writer.PutUnicodeText(L"\u65e5\u672c\r\n\r\nx"));
     EXPECT_TRUE(PumpUntil([&] {
         const std::vector<std::wstring> labels = ChildUnicodeLabels(Branch());
@@ -258,7 +266,7 @@ TEST_F(ClipboardHistory, LabelsShowLineBreaksAsOneMarkAndTheTextsStayWhole)
 
     const std::string longText(40000, 'x');
     Copy(longText);
-    EXPECT_EQ(FullText(Tree().Child(Branch())), longText);
+    EXPECT_EQ(FullText(Newest()), longText);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ protected:
         // Without settings the menu width starts at its smallest, 10.
         SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 20);
     }
-    std::string FullText(HTREEITEM item) { return dialog->GetItemText(static_cast<int>(Tree().Data(item))); }
+    std::string FullText(HTREEITEM item) { return Entries().Text(Tree().EntryOf(item)); }
     // Chooses the menu's n-th top-level item (0 is the clipboard branch).
     void HandOutTopLevel(int n)
     {
@@ -37,10 +37,14 @@ protected:
         DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, keys);
         PumpMessages();
     }
+    // Searches forward from the root entry through the search panel; the
+    // item found is selected.
     HTREEITEM Find(const std::string& text)
     {
-        Tree().Select(nullptr);
-        return Tree().FindEntry(text, true);
+        Tree().Select(Tree().Root());
+        SetDlgItemTextA(Hwnd(), IDC_FIND_TEXT, text.c_str());
+        Click(IDC_FIND_NEXT);
+        return Tree().Selection();
     }
 };
 
@@ -50,7 +54,7 @@ TEST_F(EdgeTexts, ATenMegabyteEntryLoadsSavesIsFoundAndHandedOutWhole)
     const std::string bytes = Record(RecordKind::TopLevel, text) + Record(RecordKind::TopLevel, "small");
     StartWith(bytes);
     EXPECT_EQ(FullText(TopLevel(1)), text);
-    EXPECT_EQ(Tree().Label(TopLevel(1)).size(), kLongestLabel);
+    EXPECT_EQ(Tree().Label(TopLevel(1)).size(), EntryTree::kLongestLabel);
     EXPECT_EQ(Find("THE VERY END"), TopLevel(1));
 
     const auto items = DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); });
@@ -73,9 +77,11 @@ TEST_F(EdgeTexts, ATenMegabyteClipboardTextIsRecordedAndHandedOutAgain)
     const std::wstring text = std::wstring(5 * 1024 * 1024, L'\u0436') + L" clipboard end \u263a";
     ClipboardWindow writer;
     ASSERT_TRUE(writer.PutUnicodeText(text));
-    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(dialog->ClipboardBranch()) != nullptr; }));
-    HTREEITEM recorded = Tree().Child(dialog->ClipboardBranch());
-    EXPECT_EQ(dialog->EntryUnicodeText(recorded), text);
+    const EntryId branch = Entries().ClipboardBranch();
+    ASSERT_TRUE(PumpUntil([&] { return Entries().HasChildren(branch); }));
+    HTREEITEM recorded = Tree().Reveal(Entries().Children(branch).front());
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_EQ(Entries().UnicodeText(Tree().EntryOf(recorded)), text);
     EXPECT_EQ(FullText(recorded), std::string(5 * 1024 * 1024, '?') + " clipboard end ?");
     EXPECT_EQ(Find("clipboard end"), recorded);
 
@@ -93,8 +99,12 @@ TEST_F(EdgeTexts, TwentyThousandEntriesLoadAndSaveUnchanged)
         bytes += Record(i % 4 == 0 ? RecordKind::TopLevel : RecordKind::Child, "entry " + std::to_string(i));
     StartWith(bytes);
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "20002");
-    HTREEITEM last = Tree().LastItem(nullptr);
-    EXPECT_EQ(FullText(last), "entry 19999");
+    const EntryId lastEntry = Entries().InPreOrder().back();
+    EXPECT_EQ(Entries().Text(lastEntry), "entry 19999");
+    // The last entry's item is made when asked for, in a group never expanded.
+    HTREEITEM last = Tree().Reveal(lastEntry);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(Tree().Label(last), "entry 19999");
     dialog->SetModified(true);
     ASSERT_TRUE(dialog->SaveEntries());
     EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);

@@ -78,7 +78,9 @@ TEST_F(Exceptions, AFailingDropTargetRefusesTheDropAndEndsTheDrag)
 {
     ShowDialog();
     HTREEITEM target = AddItem(Root(), "target");
-    const UINT count = Tree().Count();
+    dialog->SetModified(false);
+    const size_t entries = Entries().Count();
+    const UINT items = Tree().Count();
     // Reading the dropped text fails: there is not enough memory for a copy.
     HGLOBAL block = NewTextBlock(std::string(kHuge, 'd'));
     ASSERT_NE(block, nullptr);
@@ -94,16 +96,18 @@ TEST_F(Exceptions, AFailingDropTargetRefusesTheDropAndEndsTheDrag)
     source->Release();
     PumpMessages();
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "the source learns that nothing was dropped";
-    EXPECT_EQ(Tree().Count(), count);
+    EXPECT_EQ(Entries().Count(), entries);
+    EXPECT_EQ(Tree().Count(), items);
+    EXPECT_FALSE(dialog->IsModified());
     EXPECT_EQ(Tree().Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(target), TVIS_DROPHILITED), 0)
         << "the tree took its drop mark away";
-    EXPECT_EQ(Tree().DragItem(), nullptr);
+    EXPECT_EQ(Tree().DragEntry(), kNoEntry);
 }
 
 TEST_F(Exceptions, ADragWhoseStartFailedLeavesNoDragBehind)
 {
     ShowDialog();
-    HTREEITEM huge = dialog->InsertEntry(Root(), TVI_LAST, "huge", std::string(kHuge, 'h'), 2);
+    HTREEITEM huge = AddItem(Root(), std::string(kHuge, 'h'));
     HTREEITEM target = AddItem(Root(), "target");
     {
         // The text's copies for the drag cannot be made.
@@ -111,7 +115,7 @@ TEST_F(Exceptions, ADragWhoseStartFailedLeavesNoDragBehind)
         DragOwnItem(huge);
     }
     EXPECT_FALSE(Tree().IsDragging());
-    EXPECT_EQ(Tree().DragItem(), nullptr);
+    EXPECT_EQ(Tree().DragEntry(), kNoEntry);
     // A later drop from elsewhere inserts what was dropped, not the entry
     // whose drag never began.
     PointAt(target);
@@ -198,7 +202,7 @@ void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
     if (hwnd == nullptr)
         return;
     ++run.ticks;
-    CDragDropTreeCtrl& tree = run.dialog->Tree();
+    CEntryTreeView& tree = run.dialog->Tree();
     if (run.ticks == 1) {
         // The last top-level entry.
         for (HTREEITEM item = tree.Child(tree.Root()); item != nullptr; item = tree.NextSibling(item))
@@ -210,7 +214,7 @@ void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
     } else if (run.ticks == 2) {
         run.shortOfMemory.reset();
         run.runningAfterEnter = IsWindow(hwnd) != FALSE && tree.Selection() == run.huge &&
-                                run.dialog->EntryText(run.huge).size() == kHuge;
+                                run.dialog->Entries().Text(tree.EntryOf(run.huge)).size() == kHuge;
         run.dialog->EndDialog(IDCANCEL);
     }
 }

@@ -18,7 +18,7 @@ void SendButton(DWORD flags)
 void CALLBACK ChangeClipboardThenRelease(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    g_changer->PutText("a newer text");
+    g_changer->PutText("kept");
     SendButton(MOUSEEVENTF_LEFTUP);
 }
 
@@ -41,60 +41,83 @@ protected:
         ScreenToClient(Tree().Handle(), &point);
         return Tree().Send(UM_DRAGOVER, 0, reinterpret_cast<LPARAM>(&point));
     }
+    // The labels of the items the control holds under `parent`, in the
+    // control's order.
+    std::vector<std::string> ItemLabels(HTREEITEM parent)
+    {
+        std::vector<std::string> labels;
+        for (HTREEITEM item = Tree().Child(parent); item != nullptr; item = Tree().NextSibling(item))
+            labels.push_back(Label(item));
+        return labels;
+    }
+    // The labels of the entries under the item's entry, in the entries' order.
+    std::vector<std::string> EntryLabels(HTREEITEM parent)
+    {
+        std::vector<std::string> labels;
+        for (EntryId child : Entries().Children(Tree().EntryOf(parent)))
+            labels.push_back(Entries().Label(child));
+        return labels;
+    }
+    // A text copied by another program, recorded and shown in the expanded
+    // clipboard branch; the item of its history entry.
+    HTREEITEM CopyIntoHistory(ClipboardWindow& writer, const std::string& text)
+    {
+        writer.PutText(text);
+        const EntryId branch = Entries().ClipboardBranch();
+        if (!PumpUntil([&] { return Entries().HasChildren(branch); }))
+            return nullptr;
+        Tree().ExpandEntry(branch);
+        return Tree().ItemOf(Entries().Children(branch).front());
+    }
 
     HTREEITEM plain = nullptr, group = nullptr, one = nullptr, two = nullptr, three = nullptr;
 };
 
-TEST_F(TreeDrop, TextFromElsewhereLandsWhereThePlacementTableSays)
+TEST_F(TreeDrop, TextFromElsewhereBecomesTheSelectedEntryAndTheTreeShowsIt)
 {
     PointAt(Root());
     EXPECT_EQ(DropFromElsewhere("on the root"), static_cast<DWORD>(DROPEFFECT_COPY));
-    HTREEITEM onRoot = TopLevel(1);
-    EXPECT_EQ(Label(onRoot), "on the root") << "first after the clipboard branch";
+    HTREEITEM onRoot = Tree().Selection();
+    ASSERT_NE(onRoot, nullptr);
+    EXPECT_EQ(Label(onRoot), "on the root");
     EXPECT_EQ(FullText(onRoot), "on the root");
-    EXPECT_EQ(Tree().Selection(), onRoot);
+    EXPECT_EQ(Tree().Parent(onRoot), Root());
     EXPECT_TRUE(dialog->IsModified());
 
+    // The entry dropped on was never expanded: the new entry's item is made
+    // to be selected, and the item shows that the entry became a group.
     PointAt(plain);
     DropFromElsewhere("on a top-level entry");
-    EXPECT_EQ(ChildLabels(plain), (std::vector<std::string>{"on a top-level entry"}));
-    EXPECT_EQ(Tree().Image(plain), 1) << "the entry became a group";
+    EXPECT_EQ(ItemLabels(plain), (std::vector<std::string>{"on a top-level entry"}));
+    EXPECT_EQ(Tree().Selection(), Tree().Child(plain));
+    EXPECT_EQ(Tree().Image(plain), static_cast<int>(EntryImage::Group));
 
+    // Into an expanded group: the new item goes among the others in the
+    // entries' order.
     PointAt(one);
     DropFromElsewhere("on a child");
-    EXPECT_EQ(ChildLabels(group), (std::vector<std::string>{"one", "on a child", "two", "three"}));
-    EXPECT_EQ(Tree().DragItem(), nullptr);
+    EXPECT_EQ(ItemLabels(group), (std::vector<std::string>{"one", "on a child", "two", "three"}));
+    EXPECT_EQ(Label(Tree().Selection()), "on a child");
+    EXPECT_EQ(Tree().DragEntry(), kNoEntry);
     EXPECT_EQ(Tree().Send(TVM_GETNEXTITEM, TVGN_DROPHILITE, 0), 0) << "the drop highlight is gone";
 }
 
 TEST_F(TreeDrop, TheClipboardHistoryRefusesDrops)
 {
     ClipboardWindow writer;
-    writer.PutText("in the history");
-    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(Branch()) != nullptr; }));
-    Tree().Expand(Branch(), TVE_EXPAND);
+    HTREEITEM historyEntry = CopyIntoHistory(writer, "in the history");
+    ASSERT_NE(historyEntry, nullptr);
     const std::string outline = TreeOutline();
 
     EXPECT_EQ(DragOverAnswer(Branch()), DROPEFFECT_NONE);
-    EXPECT_EQ(DragOverAnswer(Tree().Child(Branch())), DROPEFFECT_NONE);
+    EXPECT_EQ(DragOverAnswer(historyEntry), DROPEFFECT_NONE);
     EXPECT_EQ(DragOverAnswer(plain), DROPEFFECT_COPY);
     PointAt(Branch());
     EXPECT_EQ(DropFromElsewhere("refused"), static_cast<DWORD>(DROPEFFECT_NONE));
-    PointAt(Tree().Child(Branch()));
+    PointAt(historyEntry);
     EXPECT_EQ(DropFromElsewhere("refused"), static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(TreeOutline(), outline);
-    EXPECT_FALSE(dialog->IsModified());
-}
-
-TEST_F(TreeDrop, AnEmptyTextInsertsNothing)
-{
-    const std::string outline = TreeOutline();
-    PointAt(plain);
-    DropFromElsewhere("");
-    POINT point = LabelPoint(plain);
-    SetCursorPos(point.x, point.y);
-    EXPECT_EQ(Tree().Send(UM_DROP, reinterpret_cast<WPARAM>(""), DROPEFFECT_COPY), FALSE);
-    EXPECT_EQ(TreeOutline(), outline);
+    EXPECT_EQ(ItemLabels(Branch()), (std::vector<std::string>{"in the history"}));
     EXPECT_FALSE(dialog->IsModified());
 }
 
@@ -110,73 +133,33 @@ TEST_F(TreeDrop, ADropBesideTheRowsInsertsNothing)
     EXPECT_EQ(TreeOutline(), outline);
 }
 
-TEST_F(TreeDrop, DropRuleForTheTreesOwnDrags)
+TEST_F(TreeDrop, ADraggedGroupIsCopiedWithItsEntriesAndTheCopySelected)
 {
-    EXPECT_FALSE(Tree().CanDropOn(group, group));
-    EXPECT_FALSE(Tree().CanDropOn(group, two)) << "inside the dragged subtree";
-    EXPECT_FALSE(Tree().CanDropOn(Root(), plain));
-    EXPECT_FALSE(Tree().CanDropOn(plain, Branch()));
-    EXPECT_TRUE(Tree().CanDropOn(two, group));
-    EXPECT_TRUE(Tree().CanDropOn(group, plain));
-    EXPECT_TRUE(Tree().CanDropOn(nullptr, Root()));
-}
-
-TEST_F(TreeDrop, ACopiedGroupListsItsChildrenInReverseWithFullTexts)
-{
-    const std::string longText(300, 'L');
-    HTREEITEM lengthy = dialog->InsertEntry(group, TVI_LAST, longText, longText, 2);
-    dialog->RefreshImagesAndCount();
-
     PointAt(plain);
     DragOwnItem(group);
-    // A group always lands on the top level, right after the entry it was
-    // dropped on.
-    HTREEITEM copy = Tree().NextSibling(plain);
+    EXPECT_FALSE(Tree().IsDragging());
+    EXPECT_EQ(Tree().DragEntry(), kNoEntry);
+    HTREEITEM copy = Tree().Selection();
+    ASSERT_NE(copy, nullptr);
     ASSERT_NE(copy, group);
+    EXPECT_NE(Tree().EntryOf(copy), Tree().EntryOf(group)) << "an entry of its own";
     EXPECT_EQ(Label(copy), "group");
     EXPECT_EQ(FullText(copy), "group");
-    const std::vector<std::string> labels = ChildLabels(copy);
-    ASSERT_EQ(labels.size(), 4u);
-    EXPECT_EQ(labels[0].size(), 254u);
-    EXPECT_EQ((std::vector<std::string>(labels.begin() + 1, labels.end())),
-              (std::vector<std::string>{"three", "two", "one"}));
-    EXPECT_EQ(FullText(Tree().Child(copy)), longText);
-    EXPECT_EQ(ChildLabels(group).size(), 4u);
-    EXPECT_EQ(FullText(lengthy), longText);
-    EXPECT_NE(Tree().Data(Tree().Child(copy)), Tree().Data(lengthy)) << "a slot of its own";
+    Tree().ExpandEntry(Tree().EntryOf(copy));
+    EXPECT_EQ(ItemLabels(copy).size(), 3u);
+    EXPECT_EQ(ItemLabels(copy), EntryLabels(copy));
+    EXPECT_EQ(ItemLabels(group), (std::vector<std::string>{"one", "two", "three"})) << "the original stays";
     EXPECT_TRUE(dialog->IsModified());
-    EXPECT_EQ(Tree().Selection(), copy);
-}
-
-TEST_F(TreeDrop, CopiesLandByTheTableToo)
-{
-    HTREEITEM other = AddItem(Root(), "other group");
-    AddItem(other, "its child");
-    PointAt(two);
-    DragOwnItem(other);
-    EXPECT_EQ(Label(Tree().NextSibling(group)), "other group") << "a group dropped in a group goes after it";
-    EXPECT_EQ(ChildLabels(Tree().NextSibling(group)), (std::vector<std::string>{"its child"}));
-
-    PointAt(plain);
-    DragOwnItem(three);
-    EXPECT_EQ(ChildLabels(plain), (std::vector<std::string>{"three"}));
-
-    PointAt(Root());
-    DragOwnItem(one);
-    EXPECT_EQ(Label(TopLevel(1)), "one");
-    EXPECT_EQ(ChildLabels(group), (std::vector<std::string>{"one", "two", "three"}));
 }
 
 TEST_F(TreeDrop, AHistoryEntryDeletedDuringItsDragIsDroppedAsText)
 {
     ClipboardWindow writer;
-    writer.PutText("kept from the history");
-    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(Branch()) != nullptr; }));
-    Tree().Expand(Branch(), TVE_EXPAND);
-    HTREEITEM historyEntry = Tree().Child(Branch());
+    HTREEITEM historyEntry = CopyIntoHistory(writer, "kept from the history");
+    ASSERT_NE(historyEntry, nullptr);
 
-    // A clipboard change arrives while the drag runs and rebuilds the
-    // history, deleting the dragged entry.
+    // A clipboard change arrives while the drag runs and removes the dragged
+    // entry from the history: the older text begins with the newer one.
     // The button goes down on the dialog beside the tree and stays down, so
     // the drag lasts until the timer lets it go.
     RECT tree;
@@ -192,25 +175,28 @@ TEST_F(TreeDrop, AHistoryEntryDeletedDuringItsDragIsDroppedAsText)
     KillTimer(nullptr, timer);
     SendButton(MOUSEEVENTF_LEFTUP);
     PumpMessages();
-    ASSERT_EQ(Label(Tree().Child(Branch())), "a newer text") << "the change did not come during the drag";
-    HTREEITEM dropped = TopLevel(1);
+    ASSERT_EQ(ItemLabels(Branch()), (std::vector<std::string>{"kept"}))
+        << "the change did not come during the drag";
+    HTREEITEM dropped = Tree().Selection();
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_EQ(Tree().Parent(dropped), Root());
     EXPECT_EQ(Label(dropped), "kept from the history");
     EXPECT_EQ(FullText(dropped), "kept from the history");
-    EXPECT_FALSE(Tree().HasChildren(dropped));
+    EXPECT_FALSE(Entries().HasChildren(Tree().EntryOf(dropped)));
 }
 
 TEST_F(TreeDrop, AHistoryEntryDraggedIntoTheTreeBecomesAnOrdinaryEntry)
 {
     ClipboardWindow writer;
-    writer.PutText("worth keeping");
-    ASSERT_TRUE(PumpUntil([&] { return Tree().Child(Branch()) != nullptr; }));
-    Tree().Expand(Branch(), TVE_EXPAND);
+    HTREEITEM historyEntry = CopyIntoHistory(writer, "worth keeping");
+    ASSERT_NE(historyEntry, nullptr);
     PointAt(plain);
-    DragOwnItem(Tree().Child(Branch()));
+    DragOwnItem(historyEntry);
     HTREEITEM kept = Tree().Child(plain);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(Label(kept), "worth keeping");
-    EXPECT_FALSE(Tree().IsInClipboardBranch(kept));
+    EXPECT_FALSE(Entries().IsInHistory(Tree().EntryOf(kept)));
+    EXPECT_EQ(ItemLabels(Branch()), (std::vector<std::string>{"worth keeping"})) << "the history keeps its own";
 }
 
 class DragEditDrop : public TreeTest {
@@ -247,16 +233,17 @@ TEST_F(DragEditDrop, InsertsOnTheThirdLineNotAtTheEnd)
 TEST_F(DragEditDrop, TakesTheFullTextOfADraggedEntryAndIgnoresEmptyDrops)
 {
     ShowDialog();
-    HTREEITEM entry = dialog->InsertEntry(Root(), TVI_LAST, "short label", "the full text", 2);
-    Tree().Expand(Root(), TVE_EXPAND);
+    // The label shows the line break as a mark; the text keeps it.
+    HTREEITEM entry = AddItem(Root(), "the full\r\ntext");
+    ASSERT_NE(Label(entry), "the full\r\ntext");
     SetDlgItemTextA(Hwnd(), IDC_NEW_ENTRY, "ab");
     PointAtCharacter(1);
     DragOwnItem(entry);
-    EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full textb");
+    EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full\r\ntextb");
     EXPECT_EQ(GetFocus(), Edit()) << "entering the field focuses it";
 
     DropFromElsewhere("");
-    EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full textb");
+    EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full\r\ntextb");
     EXPECT_EQ(SendMessageA(Edit(), UM_DRAGOVER, MK_CONTROL, 0), DROPEFFECT_COPY);
 }
 
