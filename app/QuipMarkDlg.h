@@ -9,7 +9,7 @@
 #include "res/resource.h"
 #include "tree/DragEdit.h"
 #include "tree/EntryTreeView.h"
-#include "tree/OleMyDropTarget.h"
+#include "tree/TextDropTarget.h"
 #include <string>
 #include <vector>
 
@@ -158,8 +158,8 @@ private:
     EntryTree m_entries;
     // The entry items of the menu shown last, which its commands name.
     MenuPlan m_menu;
-    COleMyDropTarget m_treeDropTarget;
-    COleMyDropTarget m_editDropTarget;
+    CTextDropTarget m_treeDropTarget;
+    CTextDropTarget m_editDropTarget;
     std::string m_dataPath;
     int m_searchPanel = 0;
     HWND m_nextViewer = nullptr;

@@ -1,5 +1,5 @@
 #include "tree/DragEdit.h"
-#include "tree/OleMyDropTarget.h"
+#include "tree/TextDropTarget.h"
 
 LRESULT CDragEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -5,7 +5,7 @@
 #include "framework/OleDataSource.h"
 #include "tree/DragScroll.h"
 #include "framework/CodePage.h"
-#include "tree/OleMyDropTarget.h"
+#include "tree/TextDropTarget.h"
 #include "tree/TextBlock.h"
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 #include "TreeTestSupport.h"
-#include "tree/OleMyDropTarget.h"
+#include "tree/TextDropTarget.h"
 
 namespace {
 

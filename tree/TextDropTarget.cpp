@@ -1,4 +1,4 @@
-#include "tree/OleMyDropTarget.h"
+#include "tree/TextDropTarget.h"
 #include "framework/Handles.h"
 #include "tree/TextBlock.h"
 
@@ -25,20 +25,20 @@ bool DroppedText(IDataObject* data, std::string& text)
 
 }  // namespace
 
-DWORD COleMyDropTarget::OnDragEnter(HWND hwnd, IDataObject*, DWORD keyState, POINT)
+DWORD CTextDropTarget::OnDragEnter(HWND hwnd, IDataObject*, DWORD keyState, POINT)
 {
     SendMessageA(hwnd, UM_DRAGENTER, keyState, 0);
     return DROPEFFECT_COPY | DROPEFFECT_MOVE;
 }
 
-DWORD COleMyDropTarget::OnDragOver(HWND hwnd, IDataObject* data, DWORD keyState, POINT point)
+DWORD CTextDropTarget::OnDragOver(HWND hwnd, IDataObject* data, DWORD keyState, POINT point)
 {
     if (!OffersText(data))
         return DROPEFFECT_NONE;
     return static_cast<DWORD>(SendMessageA(hwnd, UM_DRAGOVER, keyState, reinterpret_cast<LPARAM>(&point)));
 }
 
-BOOL COleMyDropTarget::OnDrop(HWND hwnd, IDataObject* data, DWORD effect, POINT)
+BOOL CTextDropTarget::OnDrop(HWND hwnd, IDataObject* data, DWORD effect, POINT)
 {
     std::string text;
     if (!OffersText(data) || !DroppedText(data, text))
@@ -47,7 +47,7 @@ BOOL COleMyDropTarget::OnDrop(HWND hwnd, IDataObject* data, DWORD effect, POINT)
     return TRUE;
 }
 
-void COleMyDropTarget::OnDragLeave(HWND hwnd)
+void CTextDropTarget::OnDragLeave(HWND hwnd)
 {
     SendMessageA(hwnd, UM_DRAGLEAVE, 0, 0);
 }

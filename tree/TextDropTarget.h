@@ -15,7 +15,7 @@ const UINT UM_DRAGENTER = WM_USER + 4;
 
 // Turns the platform's drag events over a window into the private drop
 // messages that the window handles itself.
-class COleMyDropTarget : public COleDropTarget {
+class CTextDropTarget : public COleDropTarget {
 protected:
     DWORD OnDragEnter(HWND hwnd, IDataObject* data, DWORD keyState, POINT point) override;
     DWORD OnDragOver(HWND hwnd, IDataObject* data, DWORD keyState, POINT point) override;
