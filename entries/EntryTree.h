@@ -82,6 +82,8 @@ public:
     // Whether the label shows the whole text, so that renaming through it
     // loses nothing.
     bool LabelShowsWholeText(EntryId id) const;
+    // What 8-bit labels show for a run of line breaks.
+    const std::string& LineBreakMark() const { return m_lineBreakMark; }
 
     // Unsaved changes, of the entries or of the settings kept with them.
     bool IsModified() const { return m_modified; }
