@@ -101,7 +101,7 @@ public:
         }
     }
 
-    int refusedAsFull = 0, mostEntries = 0, groupCopies = 0, emptied = 0;
+    int refusedAsFull = 0, groupCopies = 0;
 
 private:
     int Uniform(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
@@ -336,8 +336,6 @@ private:
     void Check()
     {
         SCOPED_TRACE("step " + std::to_string(m_step));
-        mostEntries = std::max(mostEntries, static_cast<int>(m_tree.Count()));
-        emptied += m_expected.top.empty() ? 1 : 0;
         ASSERT_EQ(Outline(m_tree), m_expected.Outline());
         EXPECT_EQ(m_tree.Count(), m_expected.Count());
         EXPECT_EQ(m_tree.IsModified(), m_expected.modified);
@@ -377,6 +375,4 @@ TEST(EntryTreeSequence, ThousandsOfRandomStepsKeepTheTreeTheViewAndTheFileInStep
     // The sequence reached the corners it is meant to try.
     EXPECT_GT(sequence.refusedAsFull, 0);
     EXPECT_GT(sequence.groupCopies, 0);
-    RecordProperty("most entries", sequence.mostEntries);
-    printf("STATS %d %d %d %d\n", sequence.mostEntries, sequence.refusedAsFull, sequence.groupCopies, sequence.emptied);
 }
