@@ -221,7 +221,10 @@ EntryChange EntryTree::Remove(EntryId id)
 EntryChange EntryTree::Discard(EntryId id)
 {
     EntryChange change;
-    if (id != m_root && id != m_branch)
+    // The branch follows the history position by position: an entry of it
+    // that went alone would leave the next record removing the wrong one,
+    // or one past the end.
+    if (id != m_root && !IsInHistory(id))
         Erase(id, change);
     return change;
 }

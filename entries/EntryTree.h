@@ -104,7 +104,9 @@ public:
     // store, the removed entry's first.
     EntryChange Remove(EntryId id);
     // Removes an entry with its children and nothing else: no undo, no
-    // modified flag (taking back what could not be made whole).
+    // modified flag (taking back what could not be made whole). The root
+    // entry, the clipboard branch and the history's entries stay: only the
+    // history changes those.
     EntryChange Discard(EntryId id);
     // Brings back the last removal as a new top-level entry at the end,
     // with its children; the undo store empties.

@@ -73,8 +73,6 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
 
 class Sequence {
 public:
-    Sequence() = default;
-
     void Run(int steps)
     {
         for (m_step = 0; m_step < steps && !::testing::Test::HasFailure(); ++m_step) {

@@ -415,6 +415,10 @@ TEST(EntryTree, TheClipboardBranchFollowsTheHistory)
     record("caf\xE9 ?", L"caf\u00e9 \u263a");
     EXPECT_EQ(tree.UnicodeText(ChildOf(tree, tree.ClipboardBranch(), 0)), L"caf\u00e9 \u263a");
     EXPECT_FALSE(tree.IsModified()) << "the history is never saved";
+    // Only the history changes its entries: discarding one would leave the
+    // branch a step behind, and the next record would remove the wrong one.
+    EXPECT_TRUE(tree.Discard(ChildOf(tree, tree.ClipboardBranch(), 0)).Empty());
+    record("another text");
 
     const EntryChange cleared = tree.ClearHistory();
     view.Follow(cleared);
