@@ -119,8 +119,7 @@ public:
         }
     }
 
-    // Every id ever shown.
-    const std::set<EntryId>& Ever() const { return m_ever; }
+    size_t ShownCount() const { return m_shown.size(); }
 
 private:
     struct Shown {
