@@ -126,7 +126,9 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
                           std::wstring unicode)
 {
     Entry* parentEntry = Find(parent);
-    if (parentEntry == nullptr)
+    // Below a child entry would be a fourth level, which neither the walks
+    // over the tree nor removal know of.
+    if (parentEntry == nullptr || Kind(parent) == EntryKind::Child)
         return kNoEntry;
     std::vector<EntryId>& siblings = parentEntry->children;
     auto position = siblings.begin();

@@ -95,7 +95,8 @@ public:
     AddOutcome Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added);
     // A new entry of `text` under `parent` after `after` (kNoEntry: first),
     // as loading, importing and undoing make them; no rule applies and the
-    // modified flag stays. kNoEntry when `parent` is unknown.
+    // modified flag stays. kNoEntry when `parent` is unknown or a child
+    // entry.
     EntryId Insert(EntryId parent, EntryId after, std::string text, EntryChange* change = nullptr,
                    std::wstring unicode = std::wstring());
     // The same as the last child of `parent`.

@@ -129,6 +129,19 @@ TEST(EntryTree, AddStopsAtFiveHundredEntriesCountingTheFixedOnesAndTheHistory)
     EXPECT_EQ(tree.Count(), 500u);
 }
 
+TEST(EntryTree, NoEntryGoesBelowAChildEntry)
+{
+    LoadedTree loaded(K("group") + E("child"));
+    EntryTree& tree = loaded.tree;
+    const EntryId child = ChildOf(tree, TopLevel(tree, 1), 0);
+    EntryChange change;
+    EXPECT_EQ(tree.Insert(child, kNoEntry, "below", &change), kNoEntry);
+    EXPECT_EQ(tree.Append(child, "below", &change), kNoEntry);
+    EXPECT_TRUE(change.Empty());
+    EXPECT_EQ(tree.Count(), 4u);
+    EXPECT_FALSE(tree.HasChildren(child));
+}
+
 TEST(EntryTree, AnEmptyTextIsNeverAnEntry)
 {
     EntryTree tree;
