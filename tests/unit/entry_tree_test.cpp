@@ -14,11 +14,12 @@ struct LoadedTree {
     EntryTree tree;
 };
 
-std::string Numbered(const std::string& prefix, int count, bool topLevel = true)
+// `count` top-level entries.
+std::string Numbered(const std::string& prefix, int count)
 {
     std::string bytes;
     for (int i = 0; i < count; ++i)
-        bytes += topLevel ? K(prefix + std::to_string(i)) : E(prefix + std::to_string(i));
+        bytes += K(prefix + std::to_string(i));
     return bytes;
 }
 
