@@ -126,7 +126,9 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
                           std::wstring unicode)
 {
     Entry* parentEntry = Find(parent);
-    if (parentEntry == nullptr)
+    // Below a child entry would be a fourth level, which neither the walks
+    // over the tree nor removal know of.
+    if (parentEntry == nullptr || Kind(parent) == EntryKind::Child)
         return kNoEntry;
     std::vector<EntryId>& siblings = parentEntry->children;
     auto position = siblings.begin();
@@ -221,7 +223,10 @@ EntryChange EntryTree::Remove(EntryId id)
 EntryChange EntryTree::Discard(EntryId id)
 {
     EntryChange change;
-    if (id != m_root && id != m_branch)
+    // The branch follows the history position by position: an entry of it
+    // that went alone would leave the next record removing the wrong one,
+    // or one past the end.
+    if (id != m_root && !IsInHistory(id))
         Erase(id, change);
     return change;
 }

@@ -82,6 +82,8 @@ public:
     // Whether the label shows the whole text, so that renaming through it
     // loses nothing.
     bool LabelShowsWholeText(EntryId id) const;
+    // What 8-bit labels show for a run of line breaks.
+    const std::string& LineBreakMark() const { return m_lineBreakMark; }
 
     // Unsaved changes, of the entries or of the settings kept with them.
     bool IsModified() const { return m_modified; }
@@ -93,7 +95,8 @@ public:
     AddOutcome Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added);
     // A new entry of `text` under `parent` after `after` (kNoEntry: first),
     // as loading, importing and undoing make them; no rule applies and the
-    // modified flag stays. kNoEntry when `parent` is unknown.
+    // modified flag stays. kNoEntry when `parent` is unknown or a child
+    // entry.
     EntryId Insert(EntryId parent, EntryId after, std::string text, EntryChange* change = nullptr,
                    std::wstring unicode = std::wstring());
     // The same as the last child of `parent`.
@@ -102,7 +105,9 @@ public:
     // store, the removed entry's first.
     EntryChange Remove(EntryId id);
     // Removes an entry with its children and nothing else: no undo, no
-    // modified flag (taking back what could not be made whole).
+    // modified flag (taking back what could not be made whole). The root
+    // entry, the clipboard branch and the history's entries stay: only the
+    // history changes those.
     EntryChange Discard(EntryId id);
     // Brings back the last removal as a new top-level entry at the end,
     // with its children; the undo store empties.

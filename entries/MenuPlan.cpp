@@ -1,5 +1,19 @@
 #include "entries/MenuPlan.h"
 #include "entries/MenuLabel.h"
+#include <algorithm>
+
+namespace {
+
+// Enough of an 8-bit label to tell whether it is longer than `width`: a
+// line break mark that does not fit whole is left off a label, so a label
+// asked for only one byte past the width could end at the width although
+// the entry goes on.
+size_t LabelToShorten(const EntryTree& tree, int width)
+{
+    return static_cast<size_t>(width) + std::max<size_t>(1, tree.LineBreakMark().size());
+}
+
+}  // namespace
 
 MenuPlan::MenuPlan(const EntryTree& tree, int width)
 {
@@ -11,7 +25,7 @@ MenuPlan::MenuPlan(const EntryTree& tree, int width)
         }
         MenuPlanItem group;
         group.entry = top;
-        group.caption = ShortenLabel(tree.Label(top, static_cast<size_t>(width) + 1), width);
+        group.caption = ShortenLabel(tree.Label(top, LabelToShorten(tree, width)), width);
         group.opensSubmenu = true;
         m_items.push_back(std::move(group));
         for (EntryId child : children)
@@ -24,9 +38,8 @@ void MenuPlan::AddItem(const EntryTree& tree, EntryId id, int width, bool inSubm
     MenuPlanItem item;
     item.entry = id;
     item.inSubmenu = inSubmenu;
-    // Enough of the label to tell whether it is longer than the width; a
-    // character of Unicode text takes at most two units.
-    item.caption = ShortenLabel(tree.Label(id, static_cast<size_t>(width) + 1), width);
+    item.caption = ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width);
+    // Enough of the Unicode label likewise: a character takes at most two units.
     item.unicodeCaption = ShortenLabel(tree.UnicodeLabel(id, 2 * static_cast<size_t>(width) + 2), width);
     if (m_numbered.size() < kNumberedItems) {
         m_numbered.push_back(id);
