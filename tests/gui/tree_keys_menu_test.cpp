@@ -9,8 +9,8 @@ protected:
         TreeTest::SetUp();
         ShowDialog();
         writer.PutText("history text");
-        ASSERT_TRUE(PumpUntil([&] { return Tree().Child(Branch()) != nullptr; }));
-        Tree().Expand(Branch(), TVE_EXPAND);
+        ASSERT_TRUE(PumpUntil([&] { return Entries().HasChildren(Entries().ClipboardBranch()); }));
+        Tree().ExpandEntry(Entries().ClipboardBranch());
         history = Tree().Child(Branch());
         plain = AddItem(Root(), "plain");
         group = AddItem(Root(), "group");
