@@ -71,6 +71,7 @@ bool CQuipMarkDlg::OnInitDialog()
     m_tree.Attach(&m_entries, this);
     CreateImageList();
     m_tree.ShowAll();
+    RefreshCount();
     m_treeDropTarget.Register(m_tree.Handle());
     m_editDropTarget.Register(m_newEntry.Handle());
 

@@ -88,29 +88,6 @@ protected:
     std::unique_ptr<MessageBoxAnswerer> answerer;
 };
 
-TEST_F(DataFile, LoadsEntriesAndGroupsInFileOrder)
-{
-    StartWith(kWorkedExample);
-    EXPECT_EQ(TreeOutline(),
-              "Quipmark Menu List\n"
-              "  Last 15 Clipboard Entries\n"
-              "  Hi\n"
-              "  Sig\n"
-              "    Yours\n"
-              "    Best,\xB6Me\n") << "labels show a line break as one mark";
-    EXPECT_EQ(Tree().Image(Tree().Root()), 0);
-    EXPECT_EQ(Tree().Image(TopLevel(0)), 2) << "an empty clipboard branch is a plain entry";
-    EXPECT_EQ(Tree().Image(TopLevel(1)), 2);
-    EXPECT_EQ(Tree().Image(TopLevel(2)), 1);
-    EXPECT_EQ(Tree().Label(TopLevel(2)), "Sig");
-    const EntryId sig = Tree().EntryOf(TopLevel(2));
-    ASSERT_EQ(Entries().Children(sig).size(), 2u);
-    EXPECT_EQ(Tree().Image(Tree().Reveal(Entries().Children(sig)[0])), 2);
-    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "6");
-    EXPECT_FALSE(Enabled(IDC_SAVE)) << "loading is no change";
-    EXPECT_EQ(Entries().Text(Entries().Children(sig)[1]), "Best,\r\nMe");
-}
-
 TEST_F(DataFile, MissingOrEmptyFileLoadsNothingAndSaysNothing)
 {
     MessageBoxAnswerer boxes(IDOK);

@@ -92,24 +92,6 @@ TEST_F(EdgeTexts, ATenMegabyteClipboardTextIsRecordedAndHandedOutAgain)
     EXPECT_TRUE(PumpUntil([&] { return ClipboardUnicodeText() == text; })) << "the Unicode text comes back whole";
 }
 
-TEST_F(EdgeTexts, TwentyThousandEntriesLoadAndSaveUnchanged)
-{
-    std::string bytes;
-    for (int i = 0; i < 20000; ++i)
-        bytes += Record(i % 4 == 0 ? RecordKind::TopLevel : RecordKind::Child, "entry " + std::to_string(i));
-    StartWith(bytes);
-    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "20002");
-    const EntryId lastEntry = Entries().InPreOrder().back();
-    EXPECT_EQ(Entries().Text(lastEntry), "entry 19999");
-    // The last entry's item is made when asked for, in a group never expanded.
-    HTREEITEM last = Tree().Reveal(lastEntry);
-    ASSERT_NE(last, nullptr);
-    EXPECT_EQ(Tree().Label(last), "entry 19999");
-    dialog->SetModified(true);
-    ASSERT_TRUE(dialog->SaveEntries());
-    EXPECT_EQ(ReadBytesOfFile(dataPath), bytes);
-}
-
 TEST_F(EdgeTexts, EveryByteValueSurvivesLoadingSearchingSavingAndHandingOut)
 {
     const std::string text = EveryByteValue();
