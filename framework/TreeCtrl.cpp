@@ -59,15 +59,6 @@ std::string CTreeCtrl::Label(HTREEITEM item) const
     }
 }
 
-void CTreeCtrl::SetLabel(HTREEITEM item, const std::string& label) const
-{
-    TVITEMA change = {};
-    change.mask = TVIF_TEXT;
-    change.hItem = item;
-    change.pszText = const_cast<char*>(label.c_str());
-    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
-}
-
 int CTreeCtrl::Image(HTREEITEM item) const
 {
     TVITEMA query = {};
@@ -76,31 +67,12 @@ int CTreeCtrl::Image(HTREEITEM item) const
     return Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) ? query.iImage : -1;
 }
 
-void CTreeCtrl::SetImage(HTREEITEM item, int image) const
-{
-    TVITEMA change = {};
-    change.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    change.hItem = item;
-    change.iImage = image;
-    change.iSelectedImage = image;
-    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
-}
-
 LPARAM CTreeCtrl::Data(HTREEITEM item) const
 {
     TVITEMA query = {};
     query.mask = TVIF_PARAM;
     query.hItem = item;
     return Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) ? query.lParam : 0;
-}
-
-void CTreeCtrl::SetData(HTREEITEM item, LPARAM data) const
-{
-    TVITEMA change = {};
-    change.mask = TVIF_PARAM;
-    change.hItem = item;
-    change.lParam = data;
-    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
 }
 
 HTREEITEM CTreeCtrl::HitTest(POINT point, UINT* flags) const

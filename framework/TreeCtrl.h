@@ -8,7 +8,6 @@ public:
     HTREEITEM Root() const { return Next(nullptr, TVGN_ROOT); }
     HTREEITEM Child(HTREEITEM item) const { return Next(item, TVGN_CHILD); }
     HTREEITEM NextSibling(HTREEITEM item) const { return Next(item, TVGN_NEXT); }
-    HTREEITEM PrevSibling(HTREEITEM item) const { return Next(item, TVGN_PREVIOUS); }
     HTREEITEM Parent(HTREEITEM item) const { return Next(item, TVGN_PARENT); }
     HTREEITEM Selection() const { return Next(nullptr, TVGN_CARET); }
     HTREEITEM FirstVisible() const { return Next(nullptr, TVGN_FIRSTVISIBLE); }
@@ -26,13 +25,8 @@ public:
     bool Delete(HTREEITEM item) const { return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0; }
 
     std::string Label(HTREEITEM item) const;
-    void SetLabel(HTREEITEM item, const std::string& label) const;
-    // The label as read through a buffer of `capacity` characters.
-    std::string LabelUpTo(HTREEITEM item, int capacity) const;
     int Image(HTREEITEM item) const;
-    void SetImage(HTREEITEM item, int image) const;
     LPARAM Data(HTREEITEM item) const;
-    void SetData(HTREEITEM item, LPARAM data) const;
 
     void Expand(HTREEITEM item, UINT action) const { Send(TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)); }
     bool Select(HTREEITEM item) const { return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
@@ -44,6 +38,8 @@ public:
     void SetImageList(HIMAGELIST list) const { Send(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list)); }
 
 private:
+    // The label as read through a buffer of `capacity` characters.
+    std::string LabelUpTo(HTREEITEM item, int capacity) const;
     HTREEITEM Next(HTREEITEM item, UINT relation) const
     {
         return reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
