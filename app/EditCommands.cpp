@@ -1,5 +1,6 @@
 #include "app/QuipMarkDlg.h"
 #include "framework/AppMessageBox.h"
+#include "framework/CodePage.h"
 #include "framework/ScopedFlag.h"
 
 namespace {
@@ -23,7 +24,8 @@ std::string LimitMessage()
 
 void CQuipMarkDlg::OnAddCommand()
 {
-    if (AddEntry(m_newEntry.GetText())) {
+    const std::wstring typed = m_newEntry.GetUnicodeText();
+    if (AddEntry(ToSystemCodePageLossy(typed), typed)) {
         m_newEntry.SetText("");
         m_newEntry.SetFocus();
         RefreshButtons();
@@ -33,11 +35,11 @@ void CQuipMarkDlg::OnAddCommand()
     }
 }
 
-bool CQuipMarkDlg::AddEntry(const std::string& text)
+bool CQuipMarkDlg::AddEntry(const std::string& text, const std::wstring& unicode)
 {
     EntryChange change;
     EntryId added = kNoEntry;
-    switch (m_entries.Add(text, m_tree.SelectedEntry(), change, added)) {
+    switch (m_entries.Add(text, m_tree.SelectedEntry(), change, added, unicode)) {
     case AddOutcome::Full:
         AppMessageBox(LimitMessage(), MB_OK);
         return false;
@@ -82,7 +84,7 @@ void CQuipMarkDlg::OnRenameCommand()
     m_tree.EditLabel(item);
 }
 
-void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::string* text)
+void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::wstring* text)
 {
     // The tree may report the end of one edit twice, the second time while
     // the question below is open.
@@ -107,7 +109,7 @@ void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::string* text)
             AppMessageBox(kLongLabelQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
     }
     EntryChange change;
-    if (proceed && m_entries.Rename(id, *text, change))
+    if (proceed && m_entries.Rename(id, ToSystemCodePageLossy(*text), change, *text))
         Follow(change);
 }
 
@@ -124,12 +126,16 @@ void CQuipMarkDlg::OnTreeDoubleClick()
 void CQuipMarkDlg::DeliverEntry(EntryId id)
 {
     const std::string text = m_entries.Text(id);
-    m_newEntry.SetText(text);
-    CopyToClipboard(text, m_entries.UnicodeText(id));
+    const std::wstring& unicode = m_entries.UnicodeText(id);
+    if (unicode.empty())
+        m_newEntry.SetText(text);
+    else
+        m_newEntry.SetUnicodeText(unicode);
+    CopyToClipboard(text, unicode);
     RefreshButtons();
 }
 
-std::string CQuipMarkDlg::ReadClipboardText()
+ClipboardTexts CQuipMarkDlg::ReadClipboardText()
 {
-    return PasteFromClipboard();
+    return ::ReadClipboardTexts(m_copyEdit.Handle());
 }

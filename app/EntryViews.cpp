@@ -33,10 +33,10 @@ void CQuipMarkDlg::RefreshCount()
     SetDlgItemTextA(m_hWnd, IDC_ITEM_COUNT, std::to_string(count).c_str());
 }
 
-bool CQuipMarkDlg::DropOnEntry(EntryId target, EntryId dragged, const std::string& text)
+bool CQuipMarkDlg::DropOnEntry(EntryId target, EntryId dragged, const ClipboardTexts& texts)
 {
     EntryChange change;
-    const EntryId dropped = m_entries.Drop(target, dragged, text, change);
+    const EntryId dropped = m_entries.Drop(target, dragged, texts.text, change, texts.unicode);
     if (dropped == kNoEntry)
         return false;
     Follow(change);

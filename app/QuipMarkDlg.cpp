@@ -33,7 +33,7 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
-      m_entries(CodePageLineBreakMark(ToSystemCodePage)),
+      m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
     m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
@@ -192,7 +192,7 @@ void CQuipMarkDlg::OnPaint()
 
 void CQuipMarkDlg::OnSysCommand(WPARAM command, LPARAM lParam)
 {
-    DefWindowProcA(m_hWnd, WM_SYSCOMMAND, command, lParam);
+    DefWindowProcW(m_hWnd, WM_SYSCOMMAND, command, lParam);
     switch (command & 0xFFF0) {
     case SC_MINIMIZE:
         ShowWindow(m_hWnd, SW_HIDE);
@@ -301,7 +301,7 @@ bool CQuipMarkDlg::OnNotify(NMHDR* header, LRESULT& result)
         if (item.pszText == nullptr) {
             OnEndLabelEdit(id, nullptr);
         } else {
-            const std::string text = ToSystemCodePageLossy(item.pszText);
+            const std::wstring text = item.pszText;
             OnEndLabelEdit(id, &text);
         }
         result = FALSE;

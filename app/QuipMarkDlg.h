@@ -70,7 +70,7 @@ public:
     void Follow(const EntryChange& change);
     void RefreshButtons();
     void RefreshCount();
-    bool DropOnEntry(EntryId target, EntryId dragged, const std::string& text) override;
+    bool DropOnEntry(EntryId target, EntryId dragged, const ClipboardTexts& dropped) override;
     // Appends an entry of `text` to `parent`, as loading does, and lets the
     // views follow; kNoEntry when `parent` is unknown.
     EntryId AppendEntry(EntryId parent, const std::string& text);
@@ -80,11 +80,11 @@ public:
     bool SaveEntries();
 
     // Editing commands
-    bool AddEntry(const std::string& text) override;
+    bool AddEntry(const std::string& text, const std::wstring& unicode = std::wstring()) override;
     void RemoveSelectedEntry() override;
     void UndoRemove();
     void DeliverEntry(EntryId id) override;
-    std::string ReadClipboardText() override;
+    ClipboardTexts ReadClipboardText() override;
 
     // Search panel
     void ToggleSearchPanel();
@@ -134,7 +134,8 @@ private:
     void OnAbout();
     void OnAddCommand();
     void OnRenameCommand();
-    void OnEndLabelEdit(EntryId id, const std::string* text);
+    // `text` null: the edit was cancelled.
+    void OnEndLabelEdit(EntryId id, const std::wstring* text);
     void OnTreeDoubleClick();
     void OnFindTextChanged();
     void OnFind(bool forward);

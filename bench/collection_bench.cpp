@@ -64,7 +64,7 @@ double AddEntry(CQuipMarkDlg& dialog)
     tree.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
     const POINT onRoot = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     bool added = false;
-    const double seconds = Seconds([&] { added = tree.DropText("added entry", onRoot); });
+    const double seconds = Seconds([&] { added = tree.DropText({"added entry", L""}, onRoot); });
     return added ? seconds : 0.0;
 }
 

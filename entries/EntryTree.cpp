@@ -15,8 +15,8 @@ const std::wstring kNoUnicode;
 
 }  // namespace
 
-EntryTree::EntryTree(std::string lineBreakMark)
-    : m_lineBreakMark(std::move(lineBreakMark)), m_rootLabel(kRootLabel)
+EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits)
+    : m_lineBreakMark(std::move(lineBreakMark)), m_rootLabel(kRootLabel), m_fits(fits)
 {
     m_root = NewId();
     m_entries[m_root].text = kRootText;
@@ -142,7 +142,10 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
     Entry entry;
     entry.parent = parent;
     entry.text = std::move(text);
-    entry.unicode = std::move(unicode);
+    // The code page's text says it all; a file of such entries stays as
+    // every earlier version wrote it.
+    if (m_fits == nullptr || !m_fits(unicode))
+        entry.unicode = std::move(unicode);
     // The entry is complete before the tree names it, and the tree names it
     // only once it is in the table: should either step run short of memory,
     // nothing has changed.
@@ -160,13 +163,15 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
     return id;
 }
 
-EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change)
+EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change, std::wstring unicode)
 {
     const std::vector<EntryId>& siblings = Children(parent);
-    return Insert(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), change);
+    return Insert(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), change,
+                  std::move(unicode));
 }
 
-AddOutcome EntryTree::Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added)
+AddOutcome EntryTree::Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added,
+                          const std::wstring& unicode)
 {
     added = kNoEntry;
     if (Count() >= kMaxEntries)
@@ -181,7 +186,8 @@ AddOutcome EntryTree::Add(const std::string& text, EntryId selected, EntryChange
     if (Kind(parent) == EntryKind::Child)
         parent = Parent(parent);
     // The newest top-level entry comes first after the clipboard branch.
-    added = parent == m_root ? Insert(parent, m_branch, text, &change) : Append(parent, text, &change);
+    added = parent == m_root ? Insert(parent, m_branch, text, &change, unicode)
+                             : Append(parent, text, &change, unicode);
     m_modified = true;
     return AddOutcome::Added;
 }
@@ -210,11 +216,17 @@ EntryChange EntryTree::Remove(EntryId id)
     if (!IsUserEntry(id))
         return change;
     std::vector<std::string> undo;
+    std::vector<std::wstring> undoUnicode;
     undo.reserve(Children(id).size() + 1);
+    undoUnicode.reserve(Children(id).size() + 1);
     undo.push_back(Text(id));
-    for (EntryId child : Children(id))
+    undoUnicode.push_back(UnicodeText(id));
+    for (EntryId child : Children(id)) {
         undo.push_back(Text(child));
+        undoUnicode.push_back(UnicodeText(child));
+    }
     m_undo.swap(undo);
+    m_undoUnicode.swap(undoUnicode);
     Erase(id, change);
     m_modified = true;
     return change;
@@ -236,23 +248,26 @@ EntryChange EntryTree::Undo()
     EntryChange change;
     if (m_undo.empty())
         return change;
-    const EntryId restored = Append(m_root, m_undo.front(), &change);
+    const EntryId restored = Append(m_root, m_undo.front(), &change, m_undoUnicode.front());
     for (size_t i = 1; i < m_undo.size(); ++i)
-        Append(restored, m_undo[i], &change);
+        Append(restored, m_undo[i], &change, m_undoUnicode[i]);
     m_undo.clear();
+    m_undoUnicode.clear();
     // What came back is not in the data file: were the flag left as the
     // last save left it, leaving would lose the entry again.
     m_modified = true;
     return change;
 }
 
-bool EntryTree::Rename(EntryId id, std::string text, EntryChange& change)
+bool EntryTree::Rename(EntryId id, std::string text, EntryChange& change, std::wstring unicode)
 {
     if (!IsUserEntry(id) || text.empty())
         return false;
     Entry* entry = Find(id);
     entry->text = std::move(text);
-    entry->unicode.clear();
+    if (m_fits != nullptr && m_fits(unicode))
+        unicode.clear();
+    entry->unicode = std::move(unicode);
     NoteChanged(id, change);
     m_modified = true;
     return true;
@@ -272,7 +287,8 @@ bool EntryTree::CanDropOn(EntryId dragged, EntryId target) const
     return true;
 }
 
-EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change)
+EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change,
+                        const std::wstring& unicode)
 {
     // An empty text from elsewhere would make an entry the data file cannot keep.
     if (!CanDropOn(dragged, target) || (dragged == kNoEntry && text.empty()))
@@ -293,7 +309,7 @@ EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text
     case InsertAfter::TargetParent: after = Parent(target); break;
     }
     const EntryId dropped = dragged != kNoEntry ? CopyBranch(dragged, parent, after, change)
-                                                : Insert(parent, after, text, &change);
+                                                : Insert(parent, after, text, &change, unicode);
     if (dropped != kNoEntry)
         m_modified = true;
     return dropped;
@@ -301,10 +317,10 @@ EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text
 
 EntryId EntryTree::CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change)
 {
-    const EntryId copy = Insert(parent, after, Text(source), &change);
+    const EntryId copy = Insert(parent, after, Text(source), &change, UnicodeText(source));
     const std::vector<EntryId>& children = Children(source);
     for (EntryId child : children)
-        Insert(copy, kNoEntry, Text(child), &change);
+        Insert(copy, kNoEntry, Text(child), &change, UnicodeText(child));
     return copy;
 }
 

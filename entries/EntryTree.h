@@ -31,13 +31,17 @@ struct EntryChange {
     bool Empty() const { return inserted.empty() && removed.empty() && changed.empty(); }
 };
 
+// Whether the system's code page holds every character of a Unicode text.
+using FitsCodePage = bool (*)(const std::wstring& text);
+
 // What Add did.
 enum class AddOutcome { Added, Full, EmptyText };
 
 // The entries: the root entry, under it the clipboard branch with the
 // history's entries and the user's top-level entries and groups, each entry
-// with its full text (and, for a history entry, the Unicode text it was
-// copied as). Besides the tree it keeps the counts, the modified flag and the
+// with its full text in the code page and, where the code page lacks some of
+// its characters, its Unicode text (a history entry keeps the Unicode text
+// it was copied as in any case). Besides the tree it keeps the counts, the modified flag and the
 // undo store of the last removal, and it applies every rule of the editing
 // commands, drops and the clipboard history. It knows no window.
 class EntryTree {
@@ -48,8 +52,11 @@ public:
     // displays no more.
     static constexpr size_t kLongestLabel = 259;
 
-    // `lineBreakMark` is what 8-bit labels show for a run of line breaks.
-    explicit EntryTree(std::string lineBreakMark = " / ");
+    // `lineBreakMark` is what 8-bit labels show for a run of line breaks;
+    // `fits` tells the Unicode texts that the code page holds whole, which
+    // an entry of the user's needs no Unicode text for (none: every Unicode
+    // text is kept).
+    explicit EntryTree(std::string lineBreakMark = " / ", FitsCodePage fits = nullptr);
 
     EntryId Root() const { return m_root; }
     EntryId ClipboardBranch() const { return m_branch; }
@@ -71,13 +78,13 @@ public:
 
     // Empty for an unknown id.
     const std::string& Text(EntryId id) const;
-    // The Unicode text a history entry was copied as; empty for every
-    // other entry.
+    // The Unicode text of an entry whose characters the code page lacks,
+    // or that a history entry was copied as; empty for every other entry.
     const std::wstring& UnicodeText(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.
     std::string Label(EntryId id, size_t limit = kLongestLabel) const;
-    // The label of a history entry's Unicode text, at most `limit` units;
-    // empty for an entry without one.
+    // The label of an entry's Unicode text, at most `limit` units; empty
+    // for an entry without one.
     std::wstring UnicodeLabel(EntryId id, size_t limit = kLongestLabel) const;
     // Whether the label shows the whole text, so that renaming through it
     // loses nothing.
@@ -92,15 +99,18 @@ public:
     // A new entry for "Add": under the selected group, or beside the
     // selected entry of a group, or else first on the top level after the
     // clipboard branch. Refused when the tree is full or the text empty.
-    AddOutcome Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added);
+    // `text` is the code page's form of `unicode`, where there is one.
+    AddOutcome Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added,
+                   const std::wstring& unicode = std::wstring());
     // A new entry of `text` under `parent` after `after` (kNoEntry: first),
     // as loading, importing and undoing make them; no rule applies and the
     // modified flag stays. kNoEntry when `parent` is unknown or a child
-    // entry.
+    // entry. A `unicode` text that the code page holds whole is not kept.
     EntryId Insert(EntryId parent, EntryId after, std::string text, EntryChange* change = nullptr,
                    std::wstring unicode = std::wstring());
     // The same as the last child of `parent`.
-    EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr);
+    EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr,
+                   std::wstring unicode = std::wstring());
     // Removes a user entry with its children; their texts become the undo
     // store, the removed entry's first.
     EntryChange Remove(EntryId id);
@@ -114,7 +124,7 @@ public:
     EntryChange Undo();
     const std::vector<std::string>& UndoTexts() const { return m_undo; }
     // Gives a user entry a new text; false for an empty text or any other entry.
-    bool Rename(EntryId id, std::string text, EntryChange& change);
+    bool Rename(EntryId id, std::string text, EntryChange& change, std::wstring unicode = std::wstring());
 
     // Whether the entry `dragged` of this tree (kNoEntry: text from
     // elsewhere) may be dropped on `target`.
@@ -122,7 +132,8 @@ public:
     // Drops a copy of `dragged` with its children, or text from elsewhere
     // when `dragged` is kNoEntry, on `target`; the new entry is the first
     // inserted, kNoEntry when the drop was refused.
-    EntryId Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change);
+    EntryId Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change,
+                 const std::wstring& unicode = std::wstring());
 
     // Records a clipboard change in the history and its branch; should
     // anything fail on the way, both stay as they were. `listChange` is
@@ -162,5 +173,8 @@ private:
     std::string m_rootLabel;
     bool m_modified = false;
     std::vector<std::string> m_undo;
+    // The Unicode texts of the undo store, beside m_undo.
+    std::vector<std::wstring> m_undoUnicode;
+    FitsCodePage m_fits;
     HistoryState m_history;
 };

@@ -44,3 +44,8 @@ std::string ToSystemCodePageLossy(const std::wstring& text)
     WideCharToMultiByte(CP_ACP, 0, text.data(), length, &bytes[0], size, nullptr, nullptr);
     return bytes;
 }
+
+bool FitsSystemCodePage(const std::wstring& text)
+{
+    return text.empty() || !ToSystemCodePage(text).empty();
+}

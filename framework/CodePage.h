@@ -6,6 +6,9 @@
 // character the code page lacks is never replaced by a look-alike.
 std::string ToSystemCodePage(const std::wstring& text);
 
+// Whether the system's code page holds every character of `text`.
+bool FitsSystemCodePage(const std::wstring& text);
+
 // The 8-bit text as Unicode, as the system's code page turns it.
 std::wstring FromSystemCodePage(const std::string& text);
 

@@ -60,7 +60,9 @@ bool CDialog::Create()
     m_result = -1;
     CWinApp* app = CWinApp::Get();
     HINSTANCE instance = app != nullptr ? app->Instance() : GetModuleHandleA(nullptr);
-    HWND hwnd = CreateDialogParamA(instance, MAKEINTRESOURCEA(m_templateId), Owner(),
+    // A Unicode window, and so are its controls: text typed, pasted or set
+    // keeps every character, whatever the system's code page holds.
+    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(m_templateId), Owner(),
                                    DialogProc, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
@@ -80,17 +82,17 @@ INT_PTR CDialog::DoModal()
 
     MSG msg;
     while (!m_ending && IsWindow(m_hWnd)) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
         if (got < 0)
             break;
-        if (PreTranslate(&msg) || IsDialogMessageA(m_hWnd, &msg))
+        if (PreTranslate(&msg) || IsDialogMessageW(m_hWnd, &msg))
             continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 
     if (disableOwner) {

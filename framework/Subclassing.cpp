@@ -64,7 +64,7 @@ BOOL Remove(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id)
 LRESULT Default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return Functions().def != nullptr ? Functions().def(hwnd, msg, wParam, lParam)
-                                      : DefWindowProcA(hwnd, msg, wParam, lParam);
+                                      : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace Subclassing

@@ -125,3 +125,14 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         result = Subclassing::Default(hwnd, msg, wParam, lParam);
     return result;
 }
+
+std::wstring CWnd::GetUnicodeText() const
+{
+    const int length = GetWindowTextLengthW(m_hWnd);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(m_hWnd, &text[0], length + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}

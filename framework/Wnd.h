@@ -40,6 +40,10 @@ public:
     }
     std::string GetText() const;
     void SetText(const std::string& text) const { SetWindowTextA(m_hWnd, text.c_str()); }
+    // The window's text with every character, which the 8-bit text cannot
+    // hold where the code page lacks it.
+    std::wstring GetUnicodeText() const;
+    void SetUnicodeText(const std::wstring& text) const { SetWindowTextW(m_hWnd, text.c_str()); }
     void Enable(bool enable) const { EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
     bool IsEnabled() const { return IsWindowEnabled(m_hWnd) != FALSE; }
     void Show(int command) const { ShowWindow(m_hWnd, command); }

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/Clipboard.h"
 #include "framework/Controls.h"
 
 // The new-entry field: a stock multi-line edit that also takes dropped text
@@ -8,5 +9,5 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void OnDropText(const char* dropped);
+    void OnDropText(const ClipboardTexts* dropped);
 };

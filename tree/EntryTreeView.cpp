@@ -221,7 +221,7 @@ bool CEntryTreeView::PreTranslateMessage(MSG* msg)
         // dialog's buttons; Delete and Ctrl combinations are the edit's own.
         if (key == VK_RETURN || key == VK_ESCAPE || key == VK_DELETE || GetKeyState(VK_CONTROL) < 0) {
             TranslateMessage(msg);
-            DispatchMessageA(msg);
+            DispatchMessageW(msg);
             return true;
         }
         return CTreeCtrl::PreTranslateMessage(msg);
@@ -295,8 +295,8 @@ LRESULT CEntryTreeView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             OnDragTimer();
         break;
     case UM_DROP: {
-        const char* text = reinterpret_cast<const char*>(wParam);
-        return DropText(text != nullptr ? text : "", CursorPosInClient()) ? TRUE : FALSE;
+        const ClipboardTexts* dropped = reinterpret_cast<const ClipboardTexts*>(wParam);
+        return DropText(dropped != nullptr ? *dropped : ClipboardTexts(), CursorPosInClient()) ? TRUE : FALSE;
     }
     case UM_DRAGOVER:
         return OnDragOver(reinterpret_cast<const POINT*>(lParam));
@@ -460,15 +460,15 @@ EntryId CEntryTreeView::DroppedEntry() const
     return m_entries->Contains(m_dragEntry) ? m_dragEntry : kNoEntry;
 }
 
-bool CEntryTreeView::DropText(const std::string& text, POINT point)
+bool CEntryTreeView::DropText(const ClipboardTexts& dropped, POINT point)
 {
     UINT flags = 0;
     HTREEITEM target = HitTest(point, &flags);
-    const bool dropped = m_owner != nullptr && target != nullptr && (flags & TVHT_ONITEM) != 0 &&
-                         m_owner->DropOnEntry(EntryOf(target), DroppedEntry(), text);
+    const bool made = m_owner != nullptr && target != nullptr && (flags & TVHT_ONITEM) != 0 &&
+                      m_owner->DropOnEntry(EntryOf(target), DroppedEntry(), dropped);
     m_dragEntry = kNoEntry;
     SelectDropTarget(nullptr);
-    return dropped;
+    return made;
 }
 
 void CEntryTreeView::OnContextMenu()
@@ -483,8 +483,8 @@ void CEntryTreeView::OnContextMenu()
     const bool inBranch = m_entries->IsInHistory(EntryOf(hit));
     if (inBranch)
         AppendMenuA(menu.Get(), MF_STRING, IDC_TREE_CLEAR_HISTORY, "&Clear Clipboard History");
-    m_pasteText = m_owner != nullptr ? m_owner->ReadClipboardText() : std::string();
-    if (!m_pasteText.empty() && !inBranch)
+    m_pasteText = m_owner != nullptr ? m_owner->ReadClipboardText() : ClipboardTexts();
+    if (!m_pasteText.text.empty() && !inBranch)
         EnableMenuItem(menu.Get(), 0, MF_BYPOSITION | MF_ENABLED);
 
     ClientToScreen(m_hWnd, &point);
@@ -501,8 +501,8 @@ void CEntryTreeView::OnPasteCommand()
         return;
     // A copy: AddEntry may show a message box, during which the menu could
     // open again and replace the paste text.
-    const std::string text = m_pasteText;
-    m_owner->AddEntry(text);
+    const ClipboardTexts texts = m_pasteText;
+    m_owner->AddEntry(texts.text, texts.unicode);
 }
 
 void CEntryTreeView::OnKeyDown(WORD key)

@@ -40,7 +40,7 @@ public:
     bool IsDragging() const { return m_dragging; }
     // Drops the dragged entry, or `text` from elsewhere, on the item under
     // `point` (client coordinates); true when an entry was made.
-    bool DropText(const std::string& text, POINT point);
+    bool DropText(const ClipboardTexts& dropped, POINT point);
 
     bool PreTranslateMessage(MSG* msg) override;
     bool OnReflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -101,7 +101,7 @@ private:
     UINT_PTR m_dragTimer = 0;
     // Drag-timer ticks since construction; never reset.
     unsigned m_ticks = 0;
-    std::string m_pasteText;
+    ClipboardTexts m_pasteText;
     // Labels are handed to the control from here; it copies them at once.
     std::wstring m_labelBuffer;
 };

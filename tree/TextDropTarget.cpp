@@ -23,6 +23,29 @@ bool DroppedText(IDataObject* data, std::string& text)
     return ok;
 }
 
+// The text of the data's CF_UNICODETEXT block, up to its first zero; empty
+// when it has none.
+std::wstring DroppedUnicodeText(IDataObject* data)
+{
+    FORMATETC format = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (data->QueryGetData(&format) != S_OK || data->GetData(&format, &medium) != S_OK)
+        return std::wstring();
+    std::wstring text;
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+        const GlobalLockOf<const wchar_t> units(medium.hGlobal);
+        if (units.Get() != nullptr) {
+            const size_t count = units.Size() / sizeof(wchar_t);
+            size_t length = 0;
+            while (length < count && units.Get()[length] != L'\0')
+                ++length;
+            text.assign(units.Get(), length);
+        }
+    }
+    ReleaseStgMedium(&medium);
+    return text;
+}
+
 }  // namespace
 
 DWORD CTextDropTarget::OnDragEnter(HWND hwnd, IDataObject*, DWORD keyState, POINT)
@@ -40,10 +63,12 @@ DWORD CTextDropTarget::OnDragOver(HWND hwnd, IDataObject* data, DWORD keyState, 
 
 BOOL CTextDropTarget::OnDrop(HWND hwnd, IDataObject* data, DWORD effect, POINT)
 {
-    std::string text;
-    if (!OffersText(data) || !DroppedText(data, text))
+    ClipboardTexts dropped;
+    if (!OffersText(data) || !DroppedText(data, dropped.text))
         return FALSE;
-    SendMessageA(hwnd, UM_DROP, reinterpret_cast<WPARAM>(text.c_str()), static_cast<LPARAM>(effect));
+    // The Unicode form where offered: it keeps what the code page lacks.
+    dropped.unicode = DroppedUnicodeText(data);
+    SendMessageA(hwnd, UM_DROP, reinterpret_cast<WPARAM>(&dropped), static_cast<LPARAM>(effect));
     return TRUE;
 }
 

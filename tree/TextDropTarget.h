@@ -1,9 +1,12 @@
 #pragma once
+#include "framework/Clipboard.h"
 #include "framework/OleDropTarget.h"
 
 // The drop protocol between the drop target and its window. All four are
 // sent; pointers they carry are valid only during the call.
-//   UM_DROP      wParam: the dropped text (zero-terminated), lParam: the drop effect
+//   UM_DROP      wParam: the dropped text (const ClipboardTexts*: the 8-bit text
+//                and, where the data offers it, the Unicode text), lParam: the
+//                drop effect
 //   UM_DRAGOVER  wParam: MK_ key state, lParam: POINT* in client coordinates;
 //                answer: DROPEFFECT_NONE or DROPEFFECT_COPY
 //   UM_DRAGLEAVE wParam, lParam: 0

@@ -129,7 +129,8 @@ TEST_F(TreeDrop, ADropBesideTheRowsInsertsNothing)
     POINT below = {client.right / 2, client.bottom - 5};
     ClientToScreen(Tree().Handle(), &below);
     SetCursorPos(below.x, below.y);
-    EXPECT_EQ(Tree().Send(UM_DROP, reinterpret_cast<WPARAM>("nowhere"), DROPEFFECT_COPY), FALSE);
+    const ClipboardTexts nowhere = {"nowhere", L""};
+    EXPECT_EQ(Tree().Send(UM_DROP, reinterpret_cast<WPARAM>(&nowhere), DROPEFFECT_COPY), FALSE);
     EXPECT_EQ(TreeOutline(), outline);
 }
 

@@ -125,7 +125,7 @@ TEST_F(TreeView, FollowsEachKindOfChange)
 
     POINT point = LabelPoint(Find("renamed"));
     ScreenToClient(Tree().Handle(), &point);
-    ASSERT_TRUE(Tree().DropText("dropped", point));
+    ASSERT_TRUE(Tree().DropText({"dropped", L""}, point));
     ExpectViewFollows("a drop");
     HTREEITEM group = Find("group");
     PointAt(Root());

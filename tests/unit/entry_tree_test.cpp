@@ -386,7 +386,7 @@ TEST(EntryTree, ADroppedCopyIsAnOrdinaryEntryWithTheWholeText)
     EXPECT_EQ(tree.Text(copy), longText);
     const EntryId kept = tree.Drop(TopLevel(tree, 1), ChildOf(tree, tree.ClipboardBranch(), 0), "", change);
     EXPECT_EQ(tree.Text(kept), "caf\xE9 ?");
-    EXPECT_TRUE(tree.UnicodeText(kept).empty()) << "only the history keeps what was copied";
+    EXPECT_EQ(tree.UnicodeText(kept), L"caf\u00e9 \u263a") << "the copy keeps every character";
     EXPECT_TRUE(tree.IsUserEntry(kept));
     EXPECT_EQ(tree.History().Texts().size(), 1u);
 
