@@ -20,30 +20,31 @@ inline std::wstring Latin1ToUnicode(const std::string& text)
 
 inline const TextComparison kAsciiComparison = {FoldAsciiCase, FoldAsciiCaseWide, Latin1ToUnicode};
 
-// The entries under the root as plain nested lists: each top-level entry's
-// text and then its children's, the clipboard branch's text given as "^".
+// Top-level entries, each as its text and then its children's texts.
 using Lists = std::vector<std::vector<std::string>>;
 
-inline Lists ListsOf(const EntryTree& tree)
+// Such lists on one line: "^[copied] plain group[one two]".
+inline std::string Shape(const Lists& lists)
 {
-    Lists lists;
-    for (EntryId top : tree.Children(tree.Root())) {
-        lists.push_back({top == tree.ClipboardBranch() ? "^" : tree.Text(top)});
-        for (EntryId child : tree.Children(top))
-            lists.back().push_back(tree.Text(child));
+    std::string shape;
+    for (const std::vector<std::string>& top : lists) {
+        shape.append(shape.empty() ? "" : " ").append(top[0]);
+        for (size_t k = 1; k < top.size(); ++k)
+            shape.append(k == 1 ? "[" : " ").append(top[k]);
+        shape.append(top.size() > 1 ? "]" : "");
     }
-    return lists;
+    return shape;
 }
 
-// The same on one line: "^[copied] plain group[one two]".
+// The entries under the root so, the clipboard branch as "^".
 inline std::string Shape(const EntryTree& tree)
 {
     std::string shape;
-    for (const std::vector<std::string>& top : ListsOf(tree)) {
-        shape += (shape.empty() ? "" : " ") + top[0];
-        for (size_t k = 1; k < top.size(); ++k)
-            shape += (k == 1 ? "[" : " ") + top[k];
-        shape += top.size() > 1 ? "]" : "";
+    for (EntryId top : tree.Children(tree.Root())) {
+        shape.append(shape.empty() ? "" : " ").append(top == tree.ClipboardBranch() ? "^" : tree.Text(top));
+        for (EntryId child : tree.Children(top))
+            shape.append(child == tree.Children(top).front() ? "[" : " ").append(tree.Text(child));
+        shape.append(tree.HasChildren(top) ? "]" : "");
     }
     return shape;
 }

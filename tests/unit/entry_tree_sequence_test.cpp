@@ -82,6 +82,19 @@ private:
         return places[static_cast<size_t>(Uniform(places.size()))];
     }
 
+    // The texts of the entry at `place` and of its children.
+    Group TextsAt(const Place& place) const
+    {
+        Group branch = {"Last 15 Clipboard Entries"};
+        switch (place.kind) {
+        case Place::Branch: branch.insert(branch.end(), m_history.begin(), m_history.end()); return branch;
+        case Place::History: return {m_history[place.j]};
+        case Place::Top: return m_top[place.i];
+        case Place::Child: return {m_top[place.i][place.j]};
+        default: return {};
+        }
+    }
+
     void Follow(const EntryChange& change)
     {
         m_view.Follow(change);
@@ -113,15 +126,13 @@ private:
     {
         const Place place = RandomPlace();
         Follow(m_tree.Remove(place.id));
-        if (place.kind == Place::Top) {
-            m_undo = m_top[place.i];
-            m_top.erase(m_top.begin() + static_cast<std::ptrdiff_t>(place.i));
-        } else if (place.kind == Place::Child) {
-            m_undo = {m_top[place.i][place.j]};
-            m_top[place.i].erase(m_top[place.i].begin() + static_cast<std::ptrdiff_t>(place.j));
-        } else {
+        if (!place.IsUsers())
             return;
-        }
+        m_undo = TextsAt(place);
+        if (place.kind == Place::Top)
+            m_top.erase(m_top.begin() + static_cast<std::ptrdiff_t>(place.i));
+        else
+            m_top[place.i].erase(m_top[place.i].begin() + static_cast<std::ptrdiff_t>(place.j));
         m_modified = true;
     }
 
@@ -158,29 +169,13 @@ private:
         const EntryId dropped = m_tree.Drop(target.id, dragged.id, text, change);
         Follow(change);
 
-        // What is dropped: the text, or a copy of the dragged entry, never
-        // on itself nor into itself.
-        Group copy = {text};
-        bool allowed = target.kind == Place::Root || target.IsUsers();
-        switch (dragged.kind) {
-        case Place::Nothing: allowed = allowed && !text.empty(); break;
-        case Place::Branch:
-            copy = {"Last 15 Clipboard Entries"};
-            copy.insert(copy.end(), m_history.begin(), m_history.end());
-            break;
-        case Place::History: copy = {m_history[dragged.j]}; break;
-        case Place::Top:
-            copy = m_top[dragged.i];
-            allowed = allowed && !(target.IsUsers() && target.i == dragged.i);
-            break;
-        case Place::Child:
-            copy = {m_top[dragged.i][dragged.j]};
-            allowed = allowed && !(target.kind == Place::Child && target.i == dragged.i && target.j == dragged.j);
-            break;
-        default: allowed = false; break;
-        }
-        EXPECT_EQ(dropped != kNoEntry, allowed);
-        if (!allowed)
+        // The text, or a copy of the dragged entry, never on itself nor into itself.
+        Group copy = dragged.kind == Place::Nothing ? Group{text} : TextsAt(dragged);
+        const bool onItself = dragged.IsUsers() && target.IsUsers() && target.i == dragged.i &&
+                              (dragged.kind == Place::Top || target.j == dragged.j);
+        const bool allowed = (target.kind == Place::Root || target.IsUsers()) && !copy.empty() && !copy[0].empty();
+        EXPECT_EQ(dropped != kNoEntry, allowed && !onItself);
+        if (!allowed || onItself)
             return;
         // A copied group lists its children last to first and lands on the
         // top level: first, or after the target's group; an entry lands
@@ -251,12 +246,11 @@ private:
     void Check()
     {
         SCOPED_TRACE("step " + std::to_string(m_step));
-        Lists expected = {{"^"}};
-        expected[0].insert(expected[0].end(), m_history.begin(), m_history.end());
-        expected.insert(expected.end(), m_top.begin(), m_top.end());
-        ASSERT_EQ(ListsOf(m_tree), expected);
-        size_t count = 1;
-        for (const Group& group : expected)
+        Group branch = {"^"};
+        branch.insert(branch.end(), m_history.begin(), m_history.end());
+        ASSERT_EQ(Shape(m_tree), Shape(Lists{branch}) + (m_top.empty() ? "" : " " + Shape(m_top)));
+        size_t count = 1 + branch.size();
+        for (const Group& group : m_top)
             count += group.size();
         EXPECT_EQ(m_tree.Count(), count) << "no entry kept but those shown";
         EXPECT_EQ(m_tree.IsModified(), m_modified);
