@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
