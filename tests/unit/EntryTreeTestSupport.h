@@ -1,10 +1,12 @@
 #pragma once
+#include "entries/EntryFile.h"
 #include "entries/EntryTree.h"
 #include "entries/RecordCodec.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // The Latin-1 code page, where each byte is the character of that number.
@@ -18,26 +20,36 @@ inline std::wstring Latin1ToUnicode(const std::string& text)
 
 inline const TextComparison kAsciiComparison = {FoldAsciiCase, FoldAsciiCaseWide, Latin1ToUnicode};
 
-// The tree as its full texts, two spaces of indent a level, the root entry
-// first: "QuipMark Menu List\n  Last 15 Clipboard Entries\n  top\n    child\n".
-inline std::string Outline(const EntryTree& tree)
+// Top-level entries, each as its text and then its children's texts.
+using Lists = std::vector<std::vector<std::string>>;
+
+// Such lists on one line: "^[copied] plain group[one two]".
+inline std::string Shape(const Lists& lists)
 {
-    std::string outline;
-    for (EntryId id : tree.InPreOrder()) {
-        const EntryKind kind = tree.Kind(id);
-        outline.append(kind == EntryKind::Root ? 0 : kind == EntryKind::TopLevel ? 2 : 4, ' ');
-        outline.append(tree.Text(id)).append("\n");
+    std::string shape;
+    for (const std::vector<std::string>& top : lists) {
+        shape.append(shape.empty() ? "" : " ").append(top[0]);
+        for (size_t k = 1; k < top.size(); ++k)
+            shape.append(k == 1 ? "[" : " ").append(top[k]);
+        shape.append(top.size() > 1 ? "]" : "");
     }
-    return outline;
+    return shape;
 }
 
-// The outline of a tree whose top level after the clipboard branch is `rest`.
-inline std::string OutlineOf(const std::string& rest)
+// The entries under the root so, the clipboard branch as "^".
+inline std::string Shape(const EntryTree& tree)
 {
-    return "QuipMark Menu List\n  Last 15 Clipboard Entries\n" + rest;
+    std::string shape;
+    for (EntryId top : tree.Children(tree.Root())) {
+        shape.append(shape.empty() ? "" : " ").append(top == tree.ClipboardBranch() ? "^" : tree.Text(top));
+        for (EntryId child : tree.Children(top))
+            shape.append(child == tree.Children(top).front() ? "[" : " ").append(tree.Text(child));
+        shape.append(tree.HasChildren(top) ? "]" : "");
+    }
+    return shape;
 }
 
-// Data file records.
+// Data file records: a top-level entry, an entry of the group before it.
 inline std::string K(const std::string& text)
 {
     std::string bytes;
@@ -52,10 +64,11 @@ inline std::string E(const std::string& text)
     return bytes;
 }
 
-inline EntryId TopLevel(const EntryTree& tree, size_t index)
+inline EntryTree Loaded(const std::string& bytes, const std::string& lineBreakMark = " / ")
 {
-    const std::vector<EntryId>& top = tree.Children(tree.Root());
-    return index < top.size() ? top[index] : kNoEntry;
+    EntryTree tree(lineBreakMark);
+    EXPECT_TRUE(DecodeEntries(bytes, tree));
+    return tree;
 }
 
 inline EntryId ChildOf(const EntryTree& tree, EntryId parent, size_t index)
@@ -64,75 +77,70 @@ inline EntryId ChildOf(const EntryTree& tree, EntryId parent, size_t index)
     return index < children.size() ? children[index] : kNoEntry;
 }
 
+inline EntryId TopLevel(const EntryTree& tree, size_t index) { return ChildOf(tree, tree.Root(), index); }
+
+// "root", "branch", "" for no entry, or the first entry of that text.
+inline EntryId IdOf(const EntryTree& tree, const std::string& name)
+{
+    if (name.empty() || name == "root" || name == "branch")
+        return name.empty() ? kNoEntry : name == "root" ? tree.Root() : tree.ClipboardBranch();
+    for (EntryId id : tree.InPreOrder())
+        if (tree.Text(id) == name)
+            return id;
+    ADD_FAILURE() << "no entry " << name;
+    return kNoEntry;
+}
+
 inline void Copy(EntryTree& tree, const std::string& text, const std::wstring& unicode = std::wstring())
 {
     HistoryChange ignored;
     tree.RecordClipboard(text, unicode, kAsciiComparison, ignored);
 }
 
-// A view that knows the tree only from the change reports it was given:
-// each entry it shows with its parent, label and image. In step with the
-// tree after every report, it shows what a tree control following the
-// reports would show.
+// A view that knows the tree only from the change reports it was given, as
+// a tree control following them would: each entry with its parent, kind,
+// label and image.
 class FollowingView {
 public:
     explicit FollowingView(const EntryTree& tree) : m_tree(tree)
     {
-        for (EntryId id : tree.InPreOrder())
-            Show(id);
+        for (EntryId id : tree.InPreOrder()) {
+            m_shown[id] = Of(id);
+            m_ever.insert(id);
+        }
     }
 
     void Follow(const EntryChange& change)
     {
-        for (EntryId id : change.removed) {
-            EXPECT_EQ(m_shown.count(id), 1u) << "removed twice or never shown: " << id;
-            EXPECT_FALSE(m_tree.Contains(id)) << "reported removed but still there: " << id;
-            m_shown.erase(id);
-        }
+        for (EntryId id : change.removed)
+            EXPECT_TRUE(m_shown.erase(id) == 1 && !m_tree.Contains(id)) << "never shown or still there: " << id;
         for (EntryId id : change.inserted) {
-            EXPECT_EQ(m_ever.count(id), 0u) << "an id given twice: " << id;
+            EXPECT_TRUE(m_ever.insert(id).second) << "an id given twice: " << id;
             EXPECT_EQ(m_shown.count(m_tree.Parent(id)), 1u) << "inserted before its parent: " << id;
-            Show(id);
+            m_shown[id] = Of(id);
         }
         for (EntryId id : change.changed) {
             EXPECT_EQ(m_shown.count(id), 1u) << "changed but not shown: " << id;
             if (m_tree.Contains(id))
-                Show(id);
+                m_shown[id] = Of(id);
         }
     }
 
-    // Every entry of the tree is shown, with its parent, label and image,
-    // and nothing else is.
+    // Every entry of the tree is shown as it is, and nothing else is.
     void ExpectInStep() const
     {
-        const std::vector<EntryId> order = m_tree.InPreOrder();
-        EXPECT_EQ(m_shown.size(), order.size());
-        for (EntryId id : order) {
+        EXPECT_EQ(m_shown.size(), m_tree.Count());
+        for (EntryId id : m_tree.InPreOrder()) {
             const auto shown = m_shown.find(id);
-            if (shown == m_shown.end()) {
-                ADD_FAILURE() << "not shown: " << id << " " << m_tree.Label(id, 40);
-                continue;
-            }
-            EXPECT_EQ(shown->second.parent, m_tree.Parent(id)) << id;
-            EXPECT_EQ(shown->second.label, m_tree.Label(id)) << id;
-            EXPECT_EQ(shown->second.image, m_tree.Image(id)) << m_tree.Label(id, 40);
+            EXPECT_TRUE(shown != m_shown.end() && shown->second == Of(id)) << "shown otherwise: " << id;
         }
     }
 
     size_t ShownCount() const { return m_shown.size(); }
 
 private:
-    struct Shown {
-        EntryId parent;
-        std::string label;
-        EntryImage image;
-    };
-
-    void Show(EntryId id)
-    {
-        m_shown[id] = {m_tree.Parent(id), m_tree.Label(id), m_tree.Image(id)};
-        m_ever.insert(id);
-    }
+    using Shown = std::tuple<EntryId, EntryKind, std::string, EntryImage>;
+    Shown Of(EntryId id) const { return {m_tree.Parent(id), m_tree.Kind(id), m_tree.Label(id), m_tree.Image(id)}; }
 
     const EntryTree& m_tree;
     std::map<EntryId, Shown> m_shown;

@@ -1,5 +1,4 @@
 #include "tree/DragScroll.h"
-#include "entries/DropPlacement.h"
 #include "tree/TextBlock.h"
 #include <gtest/gtest.h>
 #include <vector>
@@ -86,32 +85,6 @@ TEST(DragScroll, TheTickCountIsNotResetSoLargeCountsWork)
 {
     EXPECT_EQ(At(4294967292u, 5, 150).horizontal, -1);  // a multiple of 4
     EXPECT_EQ(At(4294967295u, 5, 150).horizontal, 0);
-}
-
-TEST(DropPlacement, SingleEntries)
-{
-    DropPlacement p = PlaceDrop(DropTarget::RootEntry, false);
-    EXPECT_EQ(p.parent, NewParent::RootEntry);
-    EXPECT_EQ(p.after, InsertAfter::ClipboardBranch);
-    p = PlaceDrop(DropTarget::TopLevelEntry, false);
-    EXPECT_EQ(p.parent, NewParent::Target);
-    EXPECT_EQ(p.after, InsertAfter::FirstChild);
-    p = PlaceDrop(DropTarget::ChildEntry, false);
-    EXPECT_EQ(p.parent, NewParent::TargetParent);
-    EXPECT_EQ(p.after, InsertAfter::Target);
-}
-
-TEST(DropPlacement, GroupsAlwaysLandOnTheTopLevel)
-{
-    DropPlacement p = PlaceDrop(DropTarget::RootEntry, true);
-    EXPECT_EQ(p.parent, NewParent::RootEntry);
-    EXPECT_EQ(p.after, InsertAfter::ClipboardBranch);
-    p = PlaceDrop(DropTarget::TopLevelEntry, true);
-    EXPECT_EQ(p.parent, NewParent::RootEntry);
-    EXPECT_EQ(p.after, InsertAfter::Target);
-    p = PlaceDrop(DropTarget::ChildEntry, true);
-    EXPECT_EQ(p.parent, NewParent::RootEntry);
-    EXPECT_EQ(p.after, InsertAfter::TargetParent);
 }
 
 TEST(TextBlock, StopsAtTheFirstZeroByte)

@@ -1,17 +1,10 @@
 #include "EntryTreeTestSupport.h"
-#include "entries/EntryFile.h"
 #include "entries/EntrySearch.h"
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-// QuipMark Menu List
-//   Last 15 Clipboard Entries
-//     history one, history two
-//   First entry
-//   Apple group: green apple, red apple
-//   Last group: cherry
 class EntrySearch : public ::testing::Test {
 protected:
     void SetUp() override
@@ -21,25 +14,14 @@ protected:
                                   tree));
         Copy(tree, "history two");
         Copy(tree, "history one");
-        root = tree.Root();
-        branch = tree.ClipboardBranch();
-        historyOne = ChildOf(tree, branch, 0);
-        historyTwo = ChildOf(tree, branch, 1);
-        first = TopLevel(tree, 1);
-        appleGroup = TopLevel(tree, 2);
-        greenApple = ChildOf(tree, appleGroup, 0);
-        redApple = ChildOf(tree, appleGroup, 1);
-        cherry = ChildOf(tree, TopLevel(tree, 3), 0);
     }
 
-    EntryId Find(EntryId start, const std::string& text, bool forward) const
+    EntryId Find(const std::string& start, const std::string& text, bool forward) const
     {
-        return FindEntry(tree, start, text, forward, nullptr);
+        return FindEntry(tree, IdOf(tree, start), text, forward, nullptr);
     }
 
     EntryTree tree;
-    EntryId root = kNoEntry, branch = kNoEntry, historyOne = kNoEntry, historyTwo = kNoEntry, first = kNoEntry;
-    EntryId appleGroup = kNoEntry, greenApple = kNoEntry, redApple = kNoEntry, cherry = kNoEntry;
 };
 
 }  // namespace
@@ -47,40 +29,38 @@ protected:
 TEST_F(EntrySearch, WalksInPreOrderWrapsAroundAndNeverComparesTheStart)
 {
     struct Case {
-        EntryId start;
-        const char* text;
+        const char *start, *text;
         bool forward;
-        EntryId found;
-        const char* what;
+        const char *found, *what;
     };
     const Case cases[] = {
-        {root, "apple", true, appleGroup, "into the tree"},
-        {appleGroup, "apple", true, greenApple, "into a group"},
-        {redApple, "apple", true, appleGroup, "wraps past the end to the root"},
-        {root, "apple", false, redApple, "backward from the root to the last match"},
-        {cherry, "first", true, first, "forward past the end"},
-        {cherry, "history", true, historyOne, "history entries too"},
-        {historyOne, "history", false, historyTwo, "backward past the root"},
-        {first, "history", false, historyTwo, "backward visits the history last first"},
-        {first, "n", false, historyOne, "history two has no n"},
-        {historyOne, "n", false, branch, "the branch by its text"},
-        {branch, "n", false, root, "the root by its text"},
-        {root, "n", false, greenApple, "the last match before the end"},
-        {first, "QUIPMARK MENU LIST", true, root, "the root's text, not its label"},
-        {first, "first entry", true, kNoEntry, "the start is never compared"},
-        {first, "first entry", false, kNoEntry, "in either direction"},
-        {cherry, "cherry", true, kNoEntry, "the only match is the start"},
-        {kNoEntry, "e", true, branch, "no start: the root is the start"},
-        {kNoEntry, "quipmark menu", true, kNoEntry, "no start: the root is never compared"},
-        {root, "", true, kNoEntry, "an empty text finds nothing"},
-        {root, "banana", true, kNoEntry, "no match"},
+        {"root", "apple", true, "Apple group", "into the tree"},
+        {"Apple group", "apple", true, "green apple", "into a group"},
+        {"red apple", "apple", true, "Apple group", "wraps past the end to the root"},
+        {"root", "apple", false, "red apple", "backward from the root to the last match"},
+        {"cherry", "first", true, "First entry", "forward past the end"},
+        {"cherry", "history", true, "history one", "history entries too"},
+        {"history one", "history", false, "history two", "backward past the root"},
+        {"First entry", "history", false, "history two", "backward visits the history last first"},
+        {"First entry", "n", false, "history one", "history two has no n"},
+        {"history one", "n", false, "branch", "the branch by its text"},
+        {"branch", "n", false, "root", "the root by its text"},
+        {"root", "n", false, "green apple", "the last match before the end"},
+        {"First entry", "QUIPMARK MENU LIST", true, "root", "the root's text, not its label"},
+        {"First entry", "first entry", true, "", "the start is never compared"},
+        {"First entry", "first entry", false, "", "in either direction"},
+        {"cherry", "cherry", true, "", "the only match is the start"},
+        {"", "e", true, "branch", "no start: the root is the start"},
+        {"", "quipmark menu", true, "", "no start: the root is never compared"},
+        {"root", "", true, "", "an empty text finds nothing"},
+        {"root", "banana", true, "", "no match"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Find(c.start, c.text, c.forward), c.found) << c.what;
+        EXPECT_EQ(Find(c.start, c.text, c.forward), IdOf(tree, c.found)) << c.what;
 
     const EntryId gone = tree.Append(tree.Root(), "gone");
     tree.Remove(gone);
-    EXPECT_EQ(Find(gone, "e", true), branch) << "a start that went: from the root";
+    EXPECT_EQ(FindEntry(tree, gone, "e", true, nullptr), tree.ClipboardBranch()) << "a start that went: from the root";
 }
 
 TEST_F(EntrySearch, MatchesFullTextsFoldingOnlyCapitalsAToZ)
@@ -91,9 +71,9 @@ TEST_F(EntrySearch, MatchesFullTextsFoldingOnlyCapitalsAToZ)
     for (int value = 1; value < 256; ++value)
         everyByte += static_cast<char>(value);
     const EntryId bytes = tree.Append(tree.Root(), everyByte);
-    EXPECT_EQ(Find(first, "TAIL-Marker", true), lengthy) << "beyond the label";
-    EXPECT_EQ(Find(first, "MEETING AT", true), cafe);
-    EXPECT_EQ(Find(first, "CAF\xE9", true), cafe);
-    EXPECT_EQ(Find(first, "CAF\xC9", true), kNoEntry) << "accented capitals do not fold";
-    EXPECT_EQ(Find(first, everyByte.substr(200, 20), true), bytes);
+    EXPECT_EQ(Find("First entry", "TAIL-Marker", true), lengthy) << "beyond the label";
+    EXPECT_EQ(Find("First entry", "MEETING AT", true), cafe);
+    EXPECT_EQ(Find("First entry", "CAF\xE9", true), cafe);
+    EXPECT_EQ(Find("First entry", "CAF\xC9", true), kNoEntry) << "accented capitals do not fold";
+    EXPECT_EQ(Find("First entry", everyByte.substr(200, 20), true), bytes);
 }

@@ -1,5 +1,4 @@
 #include "EntryTreeTestSupport.h"
-#include "entries/EntryFile.h"
 #include "entries/MenuLabel.h"
 #include "entries/MenuPlan.h"
 #include <gtest/gtest.h>
@@ -8,24 +7,15 @@
 
 namespace {
 
-EntryTree Loaded(const std::string& bytes, const std::string& lineBreakMark = " / ")
-{
-    EntryTree tree(lineBreakMark);
-    EXPECT_TRUE(DecodeEntries(bytes, tree));
-    return tree;
-}
-
 // Each item as "caption #number", a group as "caption >", an item of a
 // submenu indented.
-std::vector<std::string> Shape(const MenuPlan& plan)
+std::vector<std::string> Items(const MenuPlan& plan)
 {
-    std::vector<std::string> shape;
-    for (const MenuPlanItem& item : plan.Items()) {
-        std::string line = (item.inSubmenu ? "  " : "") + item.caption;
-        line += item.opensSubmenu ? " >" : item.number != 0 ? " #" + std::to_string(item.number) : " -";
-        shape.push_back(line);
-    }
-    return shape;
+    std::vector<std::string> items;
+    for (const MenuPlanItem& item : plan.Items())
+        items.push_back((item.inSubmenu ? "  " : "") + item.caption +
+                        (item.opensSubmenu ? " >" : item.number != 0 ? " #" + std::to_string(item.number) : " -"));
+    return items;
 }
 
 }  // namespace
@@ -34,12 +24,11 @@ TEST(MenuPlan, GroupsOpenSubmenusAndNumbersRunInMenuOrder)
 {
     EntryTree tree = Loaded(K("A") + E("a1") + E("a2") + K("B") + E("b1") + K("C"));
     MenuPlan plan(tree, 40);
-    EXPECT_EQ(Shape(plan), (std::vector<std::string>{"Last 15 Clipboard Entries #1", "A >", "  a1 #2", "  a2 #3", "B >",
+    EXPECT_EQ(Items(plan), (std::vector<std::string>{"Last 15 Clipboard Entries #1", "A >", "  a1 #2", "  a2 #3", "B >",
                                                      "  b1 #4", "C #5"}));
-    const EntryId a = TopLevel(tree, 1);
     EXPECT_EQ(plan.Entry(1), tree.ClipboardBranch()) << "the empty branch hands out its own text";
-    EXPECT_EQ(plan.Entry(3), ChildOf(tree, a, 1));
-    EXPECT_EQ(plan.Entry(5), TopLevel(tree, 3));
+    EXPECT_EQ(plan.Entry(3), IdOf(tree, "a2"));
+    EXPECT_EQ(plan.Entry(5), IdOf(tree, "C"));
     EXPECT_EQ(plan.Entry(0), kNoEntry);
     EXPECT_EQ(plan.Entry(6), kNoEntry);
     EXPECT_EQ(MenuPlan().Entry(1), kNoEntry) << "no menu shown yet";
@@ -47,9 +36,9 @@ TEST(MenuPlan, GroupsOpenSubmenusAndNumbersRunInMenuOrder)
     // With a history the branch is a submenu too.
     Copy(tree, "older");
     Copy(tree, "newer");
-    EXPECT_EQ(Shape(MenuPlan(tree, 40)),
-              (std::vector<std::string>{"Last 15 Clipboard Entries >", "  newer #1", "  older #2", "A >", "  a1 #3",
-                                        "  a2 #4", "B >", "  b1 #5", "C #6"}));
+    EXPECT_EQ(Items(MenuPlan(tree, 40)), (std::vector<std::string>{"Last 15 Clipboard Entries >", "  newer #1",
+                                                                   "  older #2", "A >", "  a1 #3", "  a2 #4", "B >",
+                                                                   "  b1 #5", "C #6"}));
 
     // The plan keeps naming what it showed, whatever the tree does since.
     const EntryId second = plan.Entry(2);
@@ -61,26 +50,22 @@ TEST(MenuPlan, GroupsOpenSubmenusAndNumbersRunInMenuOrder)
 
 TEST(MenuPlan, CaptionsAreLabelsShortenedToTheWidth)
 {
-    const std::string huge = std::string(10 * 1024 * 1024, 'h') + "end";
-    EntryTree tree = Loaded(K("12345678901234567890") + K("123456789012345678901") +
-                            K("Group label longer than twenty") + E("child label longer than twenty") +
-                            K("two\r\nlines\tand a tab") + K(huge));
-    EXPECT_EQ(Shape(MenuPlan(tree, 20)),
+    const EntryTree tree = Loaded(K("12345678901234567890") + K("123456789012345678901") +
+                                  K("Group label longer than twenty") + E("child label longer than twenty") +
+                                  K("two\r\nlines\tand a tab") + K(std::string(10 * 1024 * 1024, 'h') + "end"));
+    EXPECT_EQ(Items(MenuPlan(tree, 20)),
               (std::vector<std::string>{"Last 15 Clipboard... #1", "12345678901234567890 #2", "12345678901234567... #3",
                                         "Group label longe... >", "  child label longe... #4",
                                         "two / lines and a... #5", "hhhhhhhhhhhhhhhhh... #6"}));
     EXPECT_EQ(MenuPlan(tree, 10).Items()[2].caption, "1234567...");
-}
 
-// A line break mark of more than one byte that does not fit whole within
-// the width still shows that the label goes on.
-TEST(MenuPlan, ALabelCutAtALineBreakStillEndsInDots)
-{
+    // A line break mark of more than one byte that does not fit whole within
+    // the width still shows that the label goes on.
     for (const std::string mark : {" / ", "\x81\xF7"}) {
-        EntryTree tree = Loaded(K("1234567890\r\nmore") + K("12345678\r\n"), mark);
-        const MenuPlan plan(tree, 10);
+        const EntryTree cut = Loaded(K("1234567890\r\nmore") + K("12345678\r\n"), mark);
+        const MenuPlan plan(cut, 10);
         EXPECT_EQ(plan.Items()[1].caption, "1234567...") << mark;
-        EXPECT_EQ(plan.Items()[2].caption, ShortenLabel(tree.Label(TopLevel(tree, 2)), 10)) << mark;
+        EXPECT_EQ(plan.Items()[2].caption, ShortenLabel(cut.Label(TopLevel(cut, 2)), 10)) << mark;
     }
 }
 
@@ -93,7 +78,7 @@ TEST(MenuPlan, OnlyTheFirstFiveHundredItemsAreNumbered)
     const MenuPlan plan(tree, 20);
     ASSERT_EQ(plan.Items().size(), 522u);
     EXPECT_EQ(plan.Items()[500].number, 500u);
-    EXPECT_EQ(plan.Entry(500), ChildOf(tree, TopLevel(tree, 1), 498));
+    EXPECT_EQ(plan.Entry(500), IdOf(tree, "child 498"));
     for (size_t i = 501; i < plan.Items().size(); ++i)
         EXPECT_EQ(plan.Items()[i].number, 0u) << i;
     EXPECT_EQ(plan.Entry(501), kNoEntry);
@@ -103,9 +88,9 @@ TEST(MenuPlan, HistoryItemsShowTheCharactersThatWereCopied)
 {
     EntryTree tree = Loaded(K("user entry"));
     const std::wstring tea = L"caf\u00e9 \u2615 \u65e5\u672c \U0001F642";
-    const std::wstring smile = L"caf\u00e9 \u263a\r\n\u65e5\u672c \U0001F642 and then a long tail";
     Copy(tree, "caf\xE9 ? ?? ??", tea);
-    Copy(tree, "caf\xE9 ? ?? ?? and then a long tail", smile);
+    Copy(tree, "caf\xE9 ? ?? ?? and then a long tail",
+         L"caf\u00e9 \u263a\r\n\u65e5\u672c \U0001F642 and then a long tail");
     const MenuPlan plan(tree, 20);
     ASSERT_EQ(plan.Items().size(), 4u);
     EXPECT_EQ(plan.Items()[1].unicodeCaption, L"caf\u00e9 \u263a\u00B6\u65e5\u672c \U0001F642 and t...")
