@@ -49,3 +49,16 @@ bool FitsSystemCodePage(const std::wstring& text)
 {
     return text.empty() || !ToSystemCodePage(text).empty();
 }
+
+std::wstring LowerCaseUnicode(const std::wstring& text)
+{
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return text;
+    const int length = static_cast<int>(text.size());
+    const int units = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, text.data(), length, nullptr, 0);
+    if (units <= 0)
+        return text;
+    std::wstring lowered(static_cast<size_t>(units), L'\0');
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, text.data(), length, &lowered[0], units);
+    return lowered;
+}

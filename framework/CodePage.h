@@ -15,3 +15,6 @@ std::wstring FromSystemCodePage(const std::string& text);
 // `text` in the system's code page with the code page's own stand-in for
 // each character it lacks, as an 8-bit window text would hold it.
 std::string ToSystemCodePageLossy(const std::wstring& text);
+
+// `text` in small letters, as the user's locale maps case in every script.
+std::wstring LowerCaseUnicode(const std::wstring& text);
