@@ -36,8 +36,8 @@ enum class AddOutcome { Added, Full, EmptyText };
 
 // The entries: the root entry, under it the clipboard branch with the
 // history's entries and the user's top-level entries and groups, each entry
-// with its full text (and, for a history entry, the Unicode text it was
-// copied as). Besides the tree it keeps the counts, the modified flag and the
+// with its full text (and, where its characters do not all fit the code
+// page, the Unicode text it stands for). Besides the tree it keeps the counts, the modified flag and the
 // undo store of the last removal, and it applies every rule of the editing
 // commands, drops and the clipboard history. It knows no window.
 class EntryTree {
@@ -71,8 +71,9 @@ public:
 
     // Empty for an unknown id.
     const std::string& Text(EntryId id) const;
-    // The Unicode text a history entry was copied as; empty for every
-    // other entry.
+    // The Unicode text an entry whose characters do not all fit the code
+    // page stands for (its 8-bit text is then their best form); empty for
+    // every other entry.
     const std::wstring& UnicodeText(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.
     std::string Label(EntryId id, size_t limit = kLongestLabel) const;
@@ -101,6 +102,11 @@ public:
                    std::wstring unicode = std::wstring());
     // The same as the last child of `parent`.
     EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr);
+    // Gives a loaded user entry the Unicode text the data file keeps for it,
+    // whose best form its 8-bit text is; no rule applies and the modified
+    // flag stays. False, and nothing changes, for an empty `unicode` or an
+    // entry without a text, unknown or not the user's.
+    bool SetLoadedUnicodeText(EntryId id, std::wstring unicode);
     // Removes a user entry with its children; their texts become the undo
     // store, the removed entry's first.
     EntryChange Remove(EntryId id);
