@@ -1,10 +1,24 @@
 #include "entries/EntryFile.h"
 #include "entries/RecordCodec.h"
+#include <limits>
+#include <utility>
+#include <vector>
 
 bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write)
 {
     std::string header;
-    auto record = [&](RecordKind kind, const std::string& text) {
+    // The ordinal the next non-empty record's entry has on loading, and the
+    // entries that carry a Unicode text with theirs.
+    size_t ordinal = 0;
+    std::vector<std::pair<size_t, EntryId>> unicodeEntries;
+    auto record = [&](RecordKind kind, EntryId id) {
+        const std::string& text = tree.Text(id);
+        // An empty record makes no entry on loading, so it has no ordinal.
+        if (!text.empty()) {
+            if (!tree.UnicodeText(id).empty())
+                unicodeEntries.emplace_back(ordinal, id);
+            ++ordinal;
+        }
         header.clear();
         AppendRecordHeader(header, kind, text.size());
         return write(header) && write(text);
@@ -12,11 +26,24 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     for (EntryId top : tree.Children(tree.Root())) {
         if (top == tree.ClipboardBranch())
             continue;
-        if (!record(RecordKind::TopLevel, tree.Text(top)))
+        if (!record(RecordKind::TopLevel, top))
             return false;
         for (EntryId child : tree.Children(top))
-            if (!record(RecordKind::Child, tree.Text(child)))
+            if (!record(RecordKind::Child, child))
                 return false;
+    }
+    // After every entry's record, so that a reader that knows only those
+    // loads every entry, in its 8-bit form, before it stops at these.
+    std::string piece;
+    for (const auto& [entryOrdinal, id] : unicodeEntries) {
+        // The file's ordinals are 32 bits; an entry beyond them (four
+        // thousand million entries) keeps its 8-bit form only.
+        if (entryOrdinal > std::numeric_limits<uint32_t>::max())
+            break;
+        piece.clear();
+        AppendUnicodeRecord(piece, static_cast<uint32_t>(entryOrdinal), tree.UnicodeText(id));
+        if (!write(piece))
+            return false;
     }
     return true;
 }
@@ -34,10 +61,17 @@ std::string EncodeEntries(const EntryTree& tree)
 bool DecodeEntries(std::string_view data, EntryTree& tree)
 {
     EntryId group = kNoEntry;
-    return DecodeEntries(data, [&](RecordKind kind, std::string_view text) {
-        if (kind == RecordKind::TopLevel)
-            group = tree.Append(tree.Root(), std::string(text));
-        else if (group != kNoEntry)
-            tree.Append(group, std::string(text));
-    });
+    // The entries in file order, for the "U" records that name them by ordinal.
+    std::vector<EntryId> loaded;
+    return DecodeEntries(
+        data,
+        [&](RecordKind kind, std::string_view text) {
+            EntryId id = kNoEntry;
+            if (kind == RecordKind::TopLevel)
+                id = group = tree.Append(tree.Root(), std::string(text));
+            else if (group != kNoEntry)
+                id = tree.Append(group, std::string(text));
+            loaded.push_back(id);
+        },
+        [&](size_t ordinal, std::wstring unicode) { tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode)); });
 }

@@ -5,15 +5,16 @@
 #include <string_view>
 
 // The data file's bytes for the user's entries (entries/RecordCodec.h): each
-// top-level entry and its children in tree order; the clipboard history is
-// never saved.
+// top-level entry and its children in tree order, then the Unicode texts of
+// those that carry one; the clipboard history is never saved. A collection
+// without Unicode texts is the entries' records alone.
 std::string EncodeEntries(const EntryTree& tree);
 // The same bytes handed to `write` piece by piece, in order, so that a large
 // collection needs no copy of itself in memory; `write` returns false to
 // stop, and so does this then.
 bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write);
 
-// Appends the entries the bytes hold to the top level of `tree`; false when
-// the data is corrupt, with the entries before the fault loaded. The
-// modified flag stays as it is.
+// Appends the entries the bytes hold, with their Unicode texts, to the top
+// level of `tree`; false when the data is corrupt, with the entries and
+// Unicode texts before the fault loaded. The modified flag stays as it is.
 bool DecodeEntries(std::string_view data, EntryTree& tree);

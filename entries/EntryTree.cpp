@@ -170,6 +170,16 @@ EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change,
                   std::move(unicode));
 }
 
+bool EntryTree::SetLoadedUnicodeText(EntryId id, std::wstring unicode)
+{
+    // A Unicode text goes with the 8-bit text that stands for it where the
+    // program shows or hands out 8-bit text.
+    if (unicode.empty() || !IsUserEntry(id) || Text(id).empty())
+        return false;
+    Find(id)->unicode = std::move(unicode);
+    return true;
+}
+
 AddOutcome EntryTree::Add(const std::string& text, EntryId selected, EntryChange& change, EntryId& added,
                           const std::wstring& unicode)
 {

@@ -111,6 +111,11 @@ public:
     // The same as the last child of `parent`.
     EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr,
                    std::wstring unicode = std::wstring());
+    // Gives a loaded user entry the Unicode text the data file keeps for it,
+    // whose best form its 8-bit text is; no rule applies and the modified
+    // flag stays. False, and nothing changes, for an empty `unicode` or an
+    // entry without a text, unknown or not the user's.
+    bool SetLoadedUnicodeText(EntryId id, std::wstring unicode);
     // Removes a user entry with its children; their texts become the undo
     // store, the removed entry's first.
     EntryChange Remove(EntryId id);

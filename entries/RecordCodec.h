@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -6,21 +8,44 @@
 // The data file is a plain sequence of records: a tag byte ("K" a top-level
 // entry, "e" a child of the nearest preceding top-level entry), the text's
 // length as 4 bytes least significant first, then the text itself.
+//
+// Entries whose characters do not all fit the code page keep their 8-bit
+// best form in those records, and after the last of them one "U" record
+// each: the length of what follows, then the entry's ordinal (0 for the
+// first entry the records above make, counting top-level entries and
+// children alike) as 4 bytes least significant first and the entry's
+// Unicode text as UTF-16LE. A reader that knows only "K" and "e" loads every
+// entry in its 8-bit form before it stops at the first "U".
 
 enum class RecordKind { TopLevel, Child };
 
 const char kTopLevelTag = 'K';
 const char kChildTag = 'e';
+const char kUnicodeTag = 'U';
 const size_t kRecordHeaderSize = 5;
+const size_t kOrdinalSize = 4;
 
 // Appends one record for `text` to `out`.
 void AppendRecord(std::string& out, RecordKind kind, std::string_view text);
 // Appends the header of a record whose text is `length` bytes long.
 void AppendRecordHeader(std::string& out, RecordKind kind, size_t length);
+// Appends the record giving the entry at `ordinal` the Unicode text
+// `unicode`, which must not be empty.
+void AppendUnicodeRecord(std::string& out, uint32_t ordinal, std::wstring_view unicode);
 
 // Reports each entry the bytes hold, in order. A record of length 0 creates
-// no entry. Returns false when the data is corrupt (an unknown tag, a child
-// before any non-empty top-level entry, or a record running past the end);
-// the entries before the fault have been reported, nothing after it.
+// no entry. Returns false when the data is corrupt (an unknown tag, "U"
+// included, a child before any non-empty top-level entry, or a record
+// running past the end); the entries before the fault have been reported,
+// nothing after it.
 bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry);
+
+// The same, and reports each "U" record with the ordinal of the entry it
+// names, which `onEntry` has reported before. Also corrupt: a "U" record
+// too short for its ordinal, with an odd number of text bytes or none,
+// naming no reported entry or one named before, and an entry's record
+// after a "U" record.
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode);
