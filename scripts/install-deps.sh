@@ -10,7 +10,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 pkgs=(cmake make g++ googletest nsis zip
       g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-      wine wine64 xvfb xclip xdotool x11-utils x11-xkb-utils xauth openbox imagemagick python3
+      wine wine64 xvfb xclip xdotool x11-utils x11-xkb-utils xauth openbox imagemagick python3 locales
       clang libclang-rt-14-dev)
 need=()
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done

@@ -205,6 +205,28 @@ int SetControlText(HWND main, int id, const char* text)
     return 0;
 }
 
+// The same with Unicode text, given as the hex digits of its UTF-8 bytes:
+// the command line reaches a program in the code page, which may lack the
+// characters.
+int SetControlUnicodeText(HWND main, int id, const std::string& hex)
+{
+    std::string utf8;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        utf8 += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], units);
+    HWND control = main ? GetDlgItem(main, id) : nullptr;
+    DWORD_PTR ignored = 0;
+    if (control == nullptr ||
+        !SendMessageTimeoutW(control, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 5000, &ignored) ||
+        !SendMessageTimeoutW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()),
+                             SMTO_ABORTIFHUNG, 5000, &ignored))
+        return 1;
+    return 0;
+}
+
 // Posted, so a message box that the command opens does not hold us; a
 // disabled button cannot be clicked.
 int ClickButton(HWND main, int id)
@@ -439,6 +461,8 @@ int main(int argc, char** argv)
     }
     if (verb == "settext" && argc >= 4)
         return SetControlText(main, static_cast<int>(Number(argv[2])), argv[3]);
+    if (verb == "setunicodetext" && argc >= 4)
+        return SetControlUnicodeText(main, static_cast<int>(Number(argv[2])), argv[3]);
     if (verb == "click" && argc >= 3)
         return ClickButton(main, static_cast<int>(Number(argv[2])));
     if (verb == "window" && argc >= 4)

@@ -1,4 +1,5 @@
 #include "TreeTestSupport.h"
+#include "framework/Clipboard.h"
 #include "framework/OleDataSource.h"
 #include <cstring>
 
@@ -60,7 +61,7 @@ POINT TreeTest::LabelPoint(HTREEITEM item)
     return point;
 }
 
-DWORD TreeTest::DropFromElsewhere(const std::string& text)
+DWORD TreeTest::DropFromElsewhere(const std::string& text, const std::wstring& unicode)
 {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
     char* bytes = static_cast<char*>(GlobalLock(block));
@@ -68,6 +69,8 @@ DWORD TreeTest::DropFromElsewhere(const std::string& text)
     GlobalUnlock(block);
     COleDataSource* source = new COleDataSource;
     source->CacheText(block);
+    if (!unicode.empty())
+        source->CacheUnicodeText(NewTextBlock(unicode));
     // No button is down, so the drag loop drops at once where the pointer is.
     const DWORD effect = source->DoDragDrop(DROPEFFECT_COPY);
     source->Release();

@@ -28,7 +28,8 @@ protected:
     POINT LabelPoint(HTREEITEM item);
     void PointAt(HTREEITEM item) { const POINT p = LabelPoint(item); SetCursorPos(p.x, p.y); }
     // A drag of text from elsewhere, dropped where the pointer is.
-    DWORD DropFromElsewhere(const std::string& text);
+    // With `unicode`, the drag offers the Unicode text beside the 8-bit one.
+    DWORD DropFromElsewhere(const std::string& text, const std::wstring& unicode = std::wstring());
     // The tree's own drag of `item`, dropped where the pointer is.
     void DragOwnItem(HTREEITEM item);
 
