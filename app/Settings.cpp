@@ -104,8 +104,8 @@ bool CQuipMarkDlg::ImportRegistryLists()
         const EntryId list = m_entries.Append(m_entries.Root(), name);
         bool complete = true;
         try {
-            for (const std::string& text : store.ReadList(name))
-                m_entries.Append(list, text);
+            for (const CSettingsStore::ListEntry& entry : store.ReadList(name))
+                m_entries.Append(list, entry.text, nullptr, entry.unicode);
         } catch (const std::bad_alloc&) {
             complete = false;
         }

@@ -1,5 +1,6 @@
 #include "settings/RegistryKey.h"
 #include "framework/Handles.h"
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -44,6 +45,27 @@ bool CRegistryKey::ReadString(const std::string& path, const char* valueName, st
 {
     CRegistryValue value;
     return QueryRaw(path, valueName, value) && value.AsString(text);
+}
+
+bool CRegistryKey::ReadUnicodeString(const std::string& path, const char* valueName, std::wstring& text) const
+{
+    ScopedKey key;
+    if (RegOpenKeyExA(m_root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+        return false;
+    const std::wstring name(valueName, valueName + std::strlen(valueName));
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    std::wstring units(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = static_cast<DWORD>((units.size()) * sizeof(wchar_t));
+    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&units[0]), &got) !=
+        ERROR_SUCCESS)
+        return false;
+    units.resize(got / sizeof(wchar_t));
+    text = units.substr(0, units.find(L'\0'));
+    return true;
 }
 
 bool CRegistryKey::WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const

@@ -17,6 +17,9 @@ public:
     // left as it was.
     bool ReadNumber(const std::string& path, const char* valueName, DWORD& number) const;
     bool ReadString(const std::string& path, const char* valueName, std::string& text) const;
+    // A text value with every character, up to its first zero; false for
+    // any other value. `valueName` is plain ASCII.
+    bool ReadUnicodeString(const std::string& path, const char* valueName, std::wstring& text) const;
 
     // Missing keys on the path are created.
     bool WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const;

@@ -29,14 +29,17 @@ bool CSettingsStore::ListName(DWORD index, std::string& name) const
     return m_registry.SubKeyName(kSettingsPath, index, kListNameCapacity, name);
 }
 
-std::vector<std::string> CSettingsStore::ReadList(const std::string& name) const
+std::vector<CSettingsStore::ListEntry> CSettingsStore::ReadList(const std::string& name) const
 {
     const std::string path = kSettingsPath + name;
-    std::vector<std::string> texts;
-    std::string text;
-    for (unsigned i = 0; m_registry.ReadString(path, std::to_string(i).c_str(), text); ++i)
-        texts.push_back(text);
-    return texts;
+    std::vector<ListEntry> entries;
+    ListEntry entry;
+    for (unsigned i = 0; m_registry.ReadString(path, std::to_string(i).c_str(), entry.text); ++i) {
+        if (!m_registry.ReadUnicodeString(path, std::to_string(i).c_str(), entry.unicode))
+            entry.unicode.clear();
+        entries.push_back(entry);
+    }
+    return entries;
 }
 
 bool CSettingsStore::MayDeleteList(const std::string& name) const

@@ -2,6 +2,7 @@
 // holds: each way text comes in (the field, renaming, a drop from elsewhere,
 // a history entry dragged in, the tree's own copy, the data file) and goes
 // out (the tray menu, handing out from the tree, the search).
+#include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
 #include "entries/RecordCodec.h"
 #include "framework/CodePage.h"
@@ -136,6 +137,22 @@ TEST_F(UnicodeEntries, TextsTheCodePageHoldsAreSavedAsEver)
     CloseDialog();
     ShowDialog();
     EXPECT_EQ(Whole(Tree().EntryOf(TopLevel(1))), kCyrillic);
+}
+
+TEST_F(UnicodeEntries, AListTakenInFromTheRegistryKeepsEveryCharacter)
+{
+    const std::string list = std::string(kSettingsPath) + "Replies";
+    SetText(list, "0", "made before its Unicode text replaces it");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, list.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExW(key, L"0", 0, REG_SZ, reinterpret_cast<const BYTE*>(kText.c_str()),
+                   static_cast<DWORD>((kText.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    MessageBoxAnswerer boxes(IDOK);
+    ShowDialog();
+    const std::vector<EntryId>& taken = Entries().Children(Tree().EntryOf(TopLevel(1)));
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(Whole(taken.front()), kText);
 }
 
 }  // namespace
