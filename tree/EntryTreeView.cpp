@@ -1,10 +1,10 @@
 #include "tree/EntryTreeView.h"
-#include "res/resource.h"
 #include "framework/Clipboard.h"
+#include "framework/CodePage.h"
 #include "framework/Handles.h"
 #include "framework/OleDataSource.h"
+#include "res/resource.h"
 #include "tree/DragScroll.h"
-#include "framework/CodePage.h"
 #include "tree/TextDropTarget.h"
 #include "tree/TextBlock.h"
 #include <algorithm>
@@ -111,7 +111,7 @@ HTREEITEM CEntryTreeView::ItemBefore(EntryId id) const
     return TVI_FIRST;
 }
 
-void CEntryTreeView::UpdateChildrenMark(EntryId id)
+void CEntryTreeView::RefreshItem(EntryId id)
 {
     HTREEITEM item = ItemOf(id);
     if (item == nullptr)
@@ -139,7 +139,7 @@ void CEntryTreeView::Follow(const EntryChange& change)
             InsertItem(id, ItemOf(parent), ItemBefore(id));
     }
     for (EntryId id : change.changed)
-        UpdateChildrenMark(id);
+        RefreshItem(id);
 }
 
 HTREEITEM CEntryTreeView::Reveal(EntryId id)

@@ -55,7 +55,9 @@ private:
     bool IsFilled(EntryId id) const;
     // The item after which `id` goes among its parent's items.
     HTREEITEM ItemBefore(EntryId id) const;
-    void UpdateChildrenMark(EntryId id);
+    // Makes the control ask again for the label and image of `id`, and tells
+    // it whether the entry has children.
+    void RefreshItem(EntryId id);
     void OnGetDispInfo(NMHDR* header);
     void OnItemExpanding(NMTREEVIEWW* info);
     LRESULT OnBeginDrag(HTREEITEM item);
