@@ -205,10 +205,9 @@ int SetControlText(HWND main, int id, const char* text)
     return 0;
 }
 
-// The same with Unicode text, given as the hex digits of its UTF-8 bytes:
-// the command line reaches a program in the code page, which may lack the
-// characters.
-int SetControlUnicodeText(HWND main, int id, const std::string& hex)
+// Unicode text comes as the hex digits of its UTF-8 bytes: the command line
+// reaches a program in the code page, which may lack the characters.
+std::wstring FromUtf8Hex(const std::string& hex)
 {
     std::string utf8;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
@@ -217,6 +216,12 @@ int SetControlUnicodeText(HWND main, int id, const std::string& hex)
     std::wstring text(static_cast<size_t>(units > 0 ? units : 0), L'\0');
     if (units > 0)
         MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], units);
+    return text;
+}
+
+int SetControlUnicodeText(HWND main, int id, const std::string& hex)
+{
+    const std::wstring text = FromUtf8Hex(hex);
     HWND control = main ? GetDlgItem(main, id) : nullptr;
     DWORD_PTR ignored = 0;
     if (control == nullptr ||
@@ -269,6 +274,8 @@ struct DragJob {
     POINT to;
     std::string text;
     DWORD effect;
+    // Offered beside the 8-bit text when not empty, as programs of today do.
+    std::wstring unicode;
 };
 DragJob* g_drag = nullptr;  // the one drag of this run
 
@@ -308,6 +315,13 @@ LRESULT CALLBACK DragSourceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         GlobalUnlock(block);
         COleDataSource* source = new COleDataSource;
         source->CacheText(block);
+        if (!g_drag->unicode.empty()) {
+            const size_t bytes = (g_drag->unicode.size() + 1) * sizeof(wchar_t);
+            HGLOBAL units = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+            std::memcpy(GlobalLock(units), g_drag->unicode.c_str(), bytes);
+            GlobalUnlock(units);
+            source->CacheUnicodeText(units);
+        }
         g_drag->effect = source->DoDragDrop(DROPEFFECT_COPY);
         source->Release();
         PostQuitMessage(0);
@@ -316,10 +330,10 @@ LRESULT CALLBACK DragSourceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-int Drag(int x, int y, const std::string& text)
+int Drag(int x, int y, const std::string& text, const std::wstring& unicode = std::wstring())
 {
     OleInitialize(nullptr);
-    DragJob job = {{50, 400}, {x, y}, text, DROPEFFECT_NONE};
+    DragJob job = {{50, 400}, {x, y}, text, DROPEFFECT_NONE, unicode};
     g_drag = &job;
     WNDCLASSA cls = {};
     cls.lpfnWndProc = DragSourceProc;
@@ -499,6 +513,15 @@ int main(int argc, char** argv)
     }
     if (verb == "drag" && argc >= 5)
         return Drag(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), argv[4]);
+    if (verb == "dragunicode" && argc >= 5) {
+        // The 8-bit text beside it is the code page's nearest form.
+        const std::wstring unicode = FromUtf8Hex(argv[4]);
+        std::string text(unicode.size() * 2 + 1, '\0');
+        const int size = WideCharToMultiByte(CP_ACP, 0, unicode.c_str(), -1, &text[0], static_cast<int>(text.size()),
+                                             nullptr, nullptr);
+        text.resize(size > 0 ? static_cast<size_t>(size) - 1 : 0);
+        return Drag(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), text, unicode);
+    }
     if (verb == "idle") {
         HWND window = CreateWindowA("STATIC", "qmprobe idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         NOTIFYICONDATAA icon = {};

@@ -45,6 +45,23 @@ class UnicodeEntries(QuipmarkTestCase):
         self.app.choose_from_menu('Down', 'Down', 'Return')
         self.assertTrue(wait_for(lambda: read_clipboard() == TEXT), repr(read_clipboard()))
 
+    def test_a_text_dropped_from_another_program_keeps_every_character(self):
+        self.app.start()
+        self.show_dialog()
+        code, out = probe('ctlrect', 1022)
+        left, top = [int(n) for n in out.split()[:2]]
+        # On the first row's label, the root entry.
+        code, out = probe('dragunicode', left + 70, top + 10, TEXT.encode('utf-8').hex())
+        self.assertEqual(code, 0, 'the drop was refused: effect ' + out)
+        self.assertTrue(wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '1'), 'the drop made no entry')
+        probe('click', IDC_SAVE)
+        self.assertTrue(wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '0'), 'Save did not run')
+        with open(self.app.data_file, 'rb') as saved:
+            self.assertIn(TEXT.encode('utf-16-le'), saved.read(), 'the data file keeps every character')
+
+        self.app.choose_from_menu('Down', 'Down', 'Return')
+        self.assertTrue(wait_for(lambda: read_clipboard() == TEXT), repr(read_clipboard()))
+
 
 if __name__ == '__main__':
     unittest.main()
