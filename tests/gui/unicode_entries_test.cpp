@@ -1,7 +1,8 @@
 // The user's entries keep every character whatever the system's code page
 // holds: each way text comes in (the field, renaming, a drop from elsewhere,
-// a history entry dragged in, the tree's own copy, the data file) and goes
-// out (the tray menu, handing out from the tree, the search).
+// a history entry dragged in, the tree's own copy and Paste, the registry,
+// the data file) and goes out (the tray menu, handing out from the tree, the
+// search).
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
 #include "entries/RecordCodec.h"
@@ -101,6 +102,17 @@ TEST_F(UnicodeEntries, EveryWayInKeepsEveryCharacterAndEveryWayOutGivesItBack)
     EXPECT_TRUE(Entries().IsUserEntry(fromHistory));
     EXPECT_EQ(Whole(fromHistory), kCyrillic + L" \U0001F642");
 
+    // In: the tree's Paste, of the text the clipboard held as its menu opened.
+    ASSERT_TRUE(other.PutUnicodeText(kText));
+    ASSERT_TRUE(PumpUntil([&] { return Entries().History().UnicodeTexts().front() == kText; }));
+    PointAt(Root());
+    NMHDR rightClick = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
+    ASSERT_FALSE(DriveMenu([&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&rightClick)); })
+                     .empty());
+    PointAt(Root());
+    Tree().Send(WM_COMMAND, IDC_TREE_PASTE, 0);
+    EXPECT_EQ(Whole(Tree().SelectedEntry()), kText);
+
     // The data file keeps them all, and a restart brings them back.
     ASSERT_TRUE(dialog->SaveEntries());
     CloseDialog();
@@ -109,8 +121,8 @@ TEST_F(UnicodeEntries, EveryWayInKeepsEveryCharacterAndEveryWayOutGivesItBack)
     for (EntryId id : Entries().Children(Entries().Root()))
         texts.push_back(Whole(id));
     // Drops on the root entry come first after the clipboard branch.
-    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Last 15 Clipboard Entries", kCyrillic + L" \U0001F642", renamed,
-                                                kText, renamed}));
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Last 15 Clipboard Entries", kText, kCyrillic + L" \U0001F642",
+                                                renamed, kText, renamed}));
 }
 
 TEST_F(UnicodeEntries, TextsTheCodePageHoldsAreSavedAsEver)
