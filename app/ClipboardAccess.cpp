@@ -23,8 +23,3 @@ bool CQuipMarkDlg::CopyToClipboard(const std::string& text, const std::wstring& 
     MessageBeep(MB_ICONEXCLAMATION);
     return false;
 }
-
-std::string CQuipMarkDlg::PasteFromClipboard()
-{
-    return ::ReadClipboardText(m_copyEdit.Handle());
-}

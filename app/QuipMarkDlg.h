@@ -52,13 +52,11 @@ public:
     // Hands out the entry of a popup menu's command; false when nothing was
     // handed out, with the warning sound where the item's entry had gone.
     bool OnMenuCmd(UINT id);
-    // Puts `text` on the clipboard, with `unicode` beside it when a history
-    // entry has one; false, with the warning sound, when it could not (an
-    // empty text included).
+    // Puts `text` on the clipboard, with `unicode` beside it when the entry
+    // has one; false, with the warning sound, when it could not (an empty
+    // text included). It waits briefly while another program holds the
+    // clipboard.
     bool CopyToClipboard(const std::string& text, const std::wstring& unicode = std::wstring());
-    // The clipboard's text; empty when it holds none. Both wait briefly
-    // while another program holds the clipboard.
-    std::string PasteFromClipboard();
 
     // Global hotkey
     LRESULT OnHotKey(UINT id, LONG keyData);
