@@ -209,8 +209,11 @@ void CQuipMarkDlg::OnTimer(UINT_PTR id)
 {
     if (id != kHideTimer)
         return;
-    HideConfiguration();
     KillTimer(m_hWnd, kHideTimer);
+    // Shown in its first moment, by a second start or from the tray, the
+    // dialog is no longer minimised and stays as the user asked.
+    if (IsIconic(m_hWnd))
+        HideConfiguration();
 }
 
 void CQuipMarkDlg::OnDestroy()

@@ -3,7 +3,10 @@
 // end-to-end tests run it under Wine beside the real quipmark.exe.
 //
 //   qmprobe state                         "visible iconic" flags of the "Quipmark" dialog
-//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, menu, nomenu
+//   qmprobe wait STATE MS                 waits until STATE: exists, gone, visible, hidden, shown,
+//                                         tray (hidden after the start's minimised moment), menu, nomenu
+//   qmprobe watch STATE MS                as wait, but first prints "watching": a state that lasts
+//                                         a moment is then caught by starting the program after that
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
 //   qmprobe menukeys VK...                posts key presses to the open popup menu
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
@@ -93,6 +96,8 @@ bool StateHolds(const std::string& state)
     if (state == "visible") return main != nullptr && IsWindowVisible(main);
     if (state == "hidden") return main != nullptr && !IsWindowVisible(main);
     if (state == "shown") return main != nullptr && IsWindowVisible(main) && !IsIconic(main);
+    // Before its first showing the dialog is hidden but not minimised.
+    if (state == "tray") return main != nullptr && !IsWindowVisible(main) && IsIconic(main);
     if (state == "menu") return OpenMenuWindow() != nullptr;
     if (state == "nomenu") return OpenMenuWindow() == nullptr;
     std::fprintf(stderr, "unknown state %s\n", state.c_str());
@@ -384,6 +389,11 @@ int main(int argc, char** argv)
     }
     if (verb == "wait" && argc >= 4)
         return Wait(argv[2], static_cast<DWORD>(Number(argv[3])));
+    if (verb == "watch" && argc >= 4) {
+        std::printf("watching\n");
+        std::fflush(stdout);
+        return Wait(argv[2], static_cast<DWORD>(Number(argv[3])));
+    }
     if (verb == "post" && argc >= 5) {
         if (main == nullptr)
             return 1;

@@ -11,7 +11,7 @@ from quipmark_e2e import QuipmarkTestCase, probe, record, wait_for
 # items must never refuse it.
 ENTRIES = 390
 TEXT_SIZE = 52 * 1024
-# Either outcome comes about every other round, so 30 rounds see both.
+# Either outcome comes about in a third of the rounds or more, so 30 rounds see both.
 ROUNDS = int(os.environ.get('QUIPMARK_CRASH_ROUNDS', '30'))
 
 
@@ -35,17 +35,21 @@ class CrashDuringSave(QuipmarkTestCase):
         outcomes = {'old': 0, 'new': 0}
         for round_ in range(ROUNDS):
             self.app.start(wait_hidden=False)
-            self.assertEqual(probe('wait', 'visible', 60000)[0], 0, 'round %d: no start' % round_)
+            self.assertEqual(probe('wait', 'tray', 60000)[0], 0, 'round %d: no start' % round_)
             text = 'change %d' % round_
             # New entries go first after the clipboard branch.
             expected_new = record('K', text) + current
             self.assertEqual(probe('settext', 1007, text)[0], 0)
+            self.assertTrue(wait_for(lambda: probe('enabled', 1006)[1].strip() == '1'), 'Add stayed disabled')
             self.assertEqual(probe('click', 1006)[0], 0)
             self.assertTrue(wait_for(lambda: probe('enabled', 1005)[1].strip() == '1', timeout=20))
             self.assertEqual(probe('click', 1005)[0], 0)
-            # Somewhere between before the save starts and after it ends.
-            delay = rng.uniform(0.0, 0.6)
-            wait_for(lambda: False, timeout=delay, interval=0.01)
+            # Somewhere between before the save starts and after it ends. The
+            # save takes tens of milliseconds here and more on a slower
+            # machine: kill moments spread evenly in scale, 1 ms to 0.5 s,
+            # land on both sides wherever its end lies.
+            delay = 10 ** rng.uniform(-3.0, -0.3)
+            wait_for(lambda: False, timeout=delay, interval=0.001)
             self.app.kill()
             with open(self.app.data_file, 'rb') as saved:
                 content = saved.read()

@@ -156,6 +156,14 @@ TEST_F(DialogLifecycle, StartsMinimisedThenHidesItselfOnce)
     EXPECT_TRUE(IsWindowVisible(Hwnd()));
 }
 
+TEST_F(DialogLifecycle, ShownInItsFirstMomentItIsNotHiddenAfterwards)
+{
+    StartDialog();
+    ShowWindow(Hwnd(), SW_RESTORE);  // as a second start does
+    PumpUntil([] { return false; }, 1200);
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+}
+
 TEST_F(DialogLifecycle, MinimiseHidesAndCloseRunsTheExitPath)
 {
     StartDialog();
