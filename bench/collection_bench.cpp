@@ -68,21 +68,6 @@ double AddEntry(CQuipMarkDlg& dialog)
     return added ? seconds : 0.0;
 }
 
-// The tree view's own part of that: a bare item inserted at the same place
-// (first after the clipboard branch) and selected, as a drop selects what it
-// inserted, then deleted again untimed.
-double BareInsertion(CQuipMarkDlg& dialog)
-{
-    CEntryTreeView& tree = dialog.Tree();
-    HTREEITEM item = nullptr;
-    const double seconds = Seconds([&] {
-        item = tree.Insert(tree.Root(), tree.ItemOf(dialog.Entries().ClipboardBranch()), "bare item", 2);
-        tree.Select(item);
-    });
-    tree.Delete(item);
-    return seconds;
-}
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -111,7 +96,7 @@ void BenchCollection(const std::string& folder)
     for (int i = 0; i < 15; ++i)  // a full history first: each change then drops one text
         PutClipboardText("history " + std::to_string(i));
 
-    std::vector<std::vector<double>> change(kinds), add(kinds), bare(kinds);
+    std::vector<std::vector<double>> change(kinds), add(kinds);
     int copied = 0;
     for (int round = 0; round < kRounds; ++round) {
         for (size_t i = 0; i < kinds; ++i) {
@@ -121,7 +106,6 @@ void BenchCollection(const std::string& folder)
             PutClipboardText("copied text " + std::to_string(copied++));
             change[i].push_back(Seconds([&] { dialogs[i]->RecordClipboard(); }));
             add[i].push_back(AddEntry(*dialogs[i]));
-            bare[i].push_back(BareInsertion(*dialogs[i]));
         }
     }
     for (size_t i = 0; i < kinds; ++i) {
@@ -135,6 +119,5 @@ void BenchCollection(const std::string& folder)
         const char* target = kSizes[i] == 2000 || kSizes[i] == 20000 ? "<= 1.5" : "report";
         ReportRow("one clipboard change, " + entries, Median(change[i]), Median(change[0]), target);
         ReportRow("one entry added, " + entries, Median(add[i]), Median(add[0]), target);
-        ReportRow("  of which the tree view's own insert and select", Median(bare[i]), Median(bare[0]), "report");
     }
 }

@@ -3,6 +3,7 @@
 #include "framework/CodePage.h"
 #include "framework/Handles.h"
 #include "framework/OleDataSource.h"
+#include "framework/RedrawPause.h"
 #include "res/resource.h"
 #include "tree/DragScroll.h"
 #include "tree/TextDropTarget.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -86,8 +88,7 @@ void CEntryTreeView::Fill(EntryId id)
 
 void CEntryTreeView::ShowAll()
 {
-    // Hundreds of insertions would each repaint the tree otherwise.
-    Send(WM_SETREDRAW, FALSE);
+    const RedrawPause pause(m_hWnd);
     Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     m_shown.clear();
     const EntryId root = m_entries->Root();
@@ -95,8 +96,6 @@ void CEntryTreeView::ShowAll()
         Fill(root);
         Expand(item, TVE_EXPAND);
     }
-    Send(WM_SETREDRAW, TRUE);
-    InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 HTREEITEM CEntryTreeView::ItemBefore(EntryId id) const
@@ -133,10 +132,14 @@ void CEntryTreeView::Follow(const EntryChange& change)
     for (EntryId id : change.removed)
         if (HTREEITEM item = ItemOf(id))
             Delete(item);  // its items go too, each reported deleted
+    std::optional<RedrawPause> pause;
     for (EntryId id : change.inserted) {
         const EntryId parent = m_entries->Parent(id);
-        if (m_entries->Contains(id) && ItemOf(id) == nullptr && IsFilled(parent))
-            InsertItem(id, ItemOf(parent), ItemBefore(id));
+        if (!m_entries->Contains(id) || ItemOf(id) != nullptr || !IsFilled(parent))
+            continue;
+        if (!pause)
+            pause.emplace(m_hWnd);
+        InsertItem(id, ItemOf(parent), ItemBefore(id));
     }
     for (EntryId id : change.changed)
         RefreshItem(id);
