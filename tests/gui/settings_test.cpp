@@ -48,56 +48,38 @@ TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
 
 // How stored numbers decode is tested natively; here, that the decoded
 // settings reach the controls and the window, and that showing them is no
-// change of the user's.
+// change of the user's: the exit neither asks nor saves.
 TEST_F(SettingsLoad, StoredValuesAreShownWithinTheControlsRangeAndApplied)
 {
     SetNumber(kSettingsPath, "MaxLength", 250);
-    SetNumber(kSettingsPath, "SaveOnExit", 7);
+    SetNumber(kSettingsPath, "SaveOnExit", 1);
     SetNumber(kSettingsPath, "AlwaysOnTop", 1);
     StartDialog();
     EXPECT_EQ(MenuWidth(), 99);
     EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
     EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
     EXPECT_TRUE(IsTopmost(Hwnd()));
-    EXPECT_FALSE(Enabled(IDC_SAVE)) << "showing the stored state is no change";
-    Click(IDC_SAVE);
-    EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 99), 1u) << "stored back as 1";
-    EXPECT_EQ(NumberOr(kSettingsPath, "MaxLength", 0), 99u);
-    CloseDialog();
+    EXPECT_FALSE(Enabled(IDC_SAVE));
 
-    SetNumber(kSettingsPath, "MaxLength", 5);
-    SetNumber(kSettingsPath, "AlwaysOnTop", 7);
-    StartDialog();
-    EXPECT_EQ(MenuWidth(), 10);
-    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
-    EXPECT_FALSE(IsTopmost(Hwnd()));
-}
-
-TEST_F(SettingsLoad, ValuesOfTheWrongTypeReadAsZero)
-{
-    SetText(kSettingsPath, "MaxLength", "50");
-    SetValue(kSettingsPath, "Hotkey", REG_BINARY, std::string("\x74\x06\0\0", 4));
-    SetText(kSettingsPath, "SaveOnExit", "1");
-    SetValue(kSettingsPath, "AlwaysOnTop", REG_DWORD, std::string("\x01", 1));
-    MessageBoxAnswerer answerer(IDOK);
-    StartDialog();
-    EXPECT_EQ(answerer.Count(), 0);
-    EXPECT_EQ(MenuWidth(), 10);
-    EXPECT_FALSE(Checked(IDC_SAVE_ON_EXIT));
-    EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
-    EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
-    EXPECT_TRUE(HotkeyIsFree(0x0674));
-}
-
-TEST_F(SettingsLoad, StartingOnTopThenExitingAsksNothing)
-{
-    SetNumber(kSettingsPath, "AlwaysOnTop", 1);
-    StartDialog();
     MessageBoxAnswerer answerer(IDYES);
     Click(IDC_EXIT);
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_EQ(answerer.Count(), 0);
     EXPECT_FALSE(FileExists(dataPath));
+}
+
+// The decoding of each type is tested natively; here, that a value that
+// does not read as a number loads as none.
+TEST_F(SettingsLoad, ValuesOfTheWrongTypeReadAsZero)
+{
+    SetValue(kSettingsPath, "Hotkey", REG_BINARY, std::string("\x74\x06\0\0", 4));
+    SetText(kSettingsPath, "SaveOnExit", "1");
+    MessageBoxAnswerer answerer(IDOK);
+    StartDialog();
+    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_FALSE(Checked(IDC_SAVE_ON_EXIT));
+    EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
+    EXPECT_TRUE(HotkeyIsFree(0x0674));
 }
 
 TEST_F(SettingsLoad, CheckBoxesMarkAChangeAndAlwaysOnTopAppliesAtOnce)
@@ -280,19 +262,6 @@ TEST_F(RegistryImport, ANameOf100CharactersOrMoreStopsTheImportThere)
     EXPECT_FALSE(KeyExists(ListPath(name99)));
     EXPECT_TRUE(KeyExists(ListPath(name100)));
     EXPECT_TRUE(KeyExists(ListPath(name255)));
-}
-
-TEST_F(RegistryImport, AMegabyteValueBecomesAWholeEntry)
-{
-    const std::string large(1 << 20, 'x');
-    SetText(ListPath("Big"), "0", large);
-    SetText(ListPath("Big"), "1", "after");
-    StartDialog();
-    const std::vector<EntryId>& entries = Entries().Children(Tree().EntryOf(TopLevel(1)));
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(Entries().Text(entries[0]), large);
-    EXPECT_EQ(Tree().Label(Tree().Reveal(entries[1])), "after");
-    EXPECT_EQ(ReadBytesOfFile(dataPath).size(), 3 * kRecordHeaderSize + 3 + large.size() + 5);
 }
 
 TEST_F(RegistryImport, AListThatCannotBeDeletedIsTakenOutAgainAndStopsTheImport)

@@ -322,8 +322,6 @@ TEST_F(LinkFallbackTest, ShellFailureFallsBackToTheWebPageCommand)
                           20000));
     const std::string written = ReadBytesOfFile(output);
     EXPECT_NE(written.find(kUnhandledUrl), std::string::npos) << written;
-    EXPECT_EQ(written.find("-ignored"), std::string::npos) << "the template is cut at its placeholder";
-    EXPECT_EQ(written.find('"'), std::string::npos) << "the address goes unquoted";
     EXPECT_TRUE(Link(IDC_ABOUT_WEB).IsVisited());
     EXPECT_EQ(answerer.Count(), 0);
 }
@@ -352,6 +350,7 @@ TEST_F(LinkFallbackTest, WithoutACommandTheShellsErrorIsReported)
     ClickLink(IDC_ABOUT_WEB);
     ASSERT_EQ(answerer.Count(), 1);
     EXPECT_EQ(answerer.Texts()[0], OpenErrorMessage(shell));
+    EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
     EXPECT_FALSE(Link(IDC_ABOUT_WEB).IsVisited()) << "a failed open clears the visited flag";
     EXPECT_FALSE(FileExists(output));
 }
@@ -384,21 +383,6 @@ TEST(AboutBoxModal, ShowsItselfAndClosesWithOk)
     EXPECT_TRUE(g_modalAbout.found);
     EXPECT_TRUE(g_modalAbout.visible) << "a modal dialog shows itself";
     EXPECT_EQ(FindWindowA(nullptr, "About Quipmark"), nullptr);
-}
-
-TEST(UrlStaticErrors, ReportTheTabledTextsUnderTheProgramsName)
-{
-    MessageBoxAnswerer answerer(IDOK);
-    CUrlStatic::ReportOpenError(26);
-    CUrlStatic::ReportOpenError(4);
-    CUrlStatic::ReportOpenError(31);
-    ASSERT_EQ(answerer.Count(), 3);
-    EXPECT_EQ(answerer.Texts()[0], "Unable to open hyperlink:\n\nA sharing violation occurred. ");
-    EXPECT_EQ(answerer.Texts()[1], "Unable to open hyperlink:\n\nUnknown Error (4) occurred.");
-    EXPECT_EQ(answerer.Texts()[2],
-              "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
-              "filename extension.");
-    EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
 }
 
 }  // namespace
