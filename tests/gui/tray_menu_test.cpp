@@ -27,7 +27,8 @@ protected:
 // What the entries' items are and which entry each number names is the menu
 // plan's own tests' business; here the real menu: groups as submenus, each
 // numbered item with its command, the program's commands after the entries,
-// and captions shortened to the width of the moment.
+// only the program itself in the hotkey's menu, and captions shortened to the
+// width of the moment.
 TEST_F(TrayMenu, ShowsTheEntriesWithTheirCommandsThenTheProgramCommands)
 {
     StartWith(K("A") + E("a1") + E("a2") + K("B") + E("b1") + K("C"));
@@ -53,19 +54,12 @@ TEST_F(TrayMenu, ShowsTheEntriesWithTheirCommandsThenTheProgramCommands)
     EXPECT_EQ(items[6].id, static_cast<UINT>(ID_EXIT));
 
     SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 10);
-    items = ShowMenu(0);
-    ASSERT_FALSE(items.empty());
+    items = ShowMenu(1);
+    ASSERT_EQ(items.size(), 6u) << "the hotkey's menu offers only the program itself";
     EXPECT_EQ(items[0].caption, "Last 15...") << "the width of the moment";
-}
-
-TEST_F(TrayMenu, TheHotkeyMenuOffersOnlyTheProgramItself)
-{
-    StartDialog();
-    const auto items = ShowMenu(1);
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[2].caption, "&Quipmark");
-    EXPECT_EQ(items[2].id, static_cast<UINT>(ID_SHOW_CONFIGURATION));
-    EXPECT_TRUE(items[2].isDefault);
+    EXPECT_EQ(items[5].caption, "&Quipmark");
+    EXPECT_EQ(items[5].id, static_cast<UINT>(ID_SHOW_CONFIGURATION));
+    EXPECT_TRUE(items[5].isDefault);
 }
 
 TEST_F(TrayMenu, ChoosingAnEntryHandsOutItsFullTextAndKeepsTheDialogHidden)
