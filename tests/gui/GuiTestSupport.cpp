@@ -53,7 +53,6 @@ BOOL CALLBACK MessageBoxAnswerer::AnswerBox(HWND hwnd, LPARAM)
     GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof(text));
     g_answerer->m_captions.push_back(caption);
     g_answerer->m_texts.push_back(text);
-    g_answerer->m_styles.push_back(static_cast<UINT>(GetWindowLongA(hwnd, GWL_STYLE)));
     PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(g_answerer->m_button), 0);
     return FALSE;
 }

@@ -28,7 +28,6 @@ public:
     int Count() const { return static_cast<int>(m_texts.size()); }
     const std::vector<std::string>& Texts() const { return m_texts; }
     const std::vector<std::string>& Captions() const { return m_captions; }
-    const std::vector<UINT>& Styles() const { return m_styles; }
     void SetButton(int button) { m_button = button; }
 
 private:
@@ -38,7 +37,6 @@ private:
     UINT_PTR m_timer;
     std::vector<std::string> m_texts;
     std::vector<std::string> m_captions;
-    std::vector<UINT> m_styles;
 };
 
 // Records of the data file: any kind, a top-level entry, a child entry.

@@ -28,20 +28,23 @@ std::vector<std::string> TreeTest::ChildLabels(HTREEITEM parent)
     return labels;
 }
 
+std::wstring TreeTest::UnicodeLabel(HTREEITEM item)
+{
+    wchar_t label[1024] = L"";
+    TVITEMW query = {};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = label;
+    query.cchTextMax = 1024;
+    Tree().Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return label;
+}
+
 std::vector<std::wstring> TreeTest::ChildUnicodeLabels(HTREEITEM parent)
 {
     std::vector<std::wstring> labels;
-    for (EntryId child : Entries().Children(Tree().EntryOf(parent))) {
-        HTREEITEM item = Tree().Reveal(child);
-        wchar_t label[1024] = L"";
-        TVITEMW query = {};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = label;
-        query.cchTextMax = 1024;
-        Tree().Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-        labels.push_back(label);
-    }
+    for (EntryId child : Entries().Children(Tree().EntryOf(parent)))
+        labels.push_back(UnicodeLabel(Tree().Reveal(child)));
     return labels;
 }
 
@@ -59,6 +62,15 @@ POINT TreeTest::LabelPoint(HTREEITEM item)
     POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     ClientToScreen(Tree().Handle(), &point);
     return point;
+}
+
+void TreeTest::PointBelowTheRows()
+{
+    RECT client;
+    GetClientRect(Tree().Handle(), &client);
+    POINT below = {client.right / 2, client.bottom - 5};
+    ClientToScreen(Tree().Handle(), &below);
+    SetCursorPos(below.x, below.y);
 }
 
 DWORD TreeTest::DropFromElsewhere(const std::string& text, const std::wstring& unicode)
@@ -100,6 +112,18 @@ std::vector<std::string> TreeTest::History()
         texts.push_back(list.GetString(i));
     list.Unsubclass();
     return texts;
+}
+
+HTREEITEM TreeTest::CopyIntoHistory(ClipboardWindow& writer, const std::string& text)
+{
+    const EntryId branch = Entries().ClipboardBranch();
+    const bool recorded = writer.PutText(text) && PumpUntil([&] {
+        return Entries().HasChildren(branch) && Entries().Text(Entries().Children(branch).front()) == text;
+    });
+    if (!recorded)
+        return nullptr;
+    Tree().ExpandEntry(branch);
+    return Tree().ItemOf(Entries().Children(branch).front());
 }
 
 ClipboardWindow::ClipboardWindow()
@@ -165,31 +189,22 @@ bool ClipboardWindow::Open()
 
 bool ClipboardWindow::PutText(const std::string& text, const std::vector<std::pair<std::string, DWORD>>& marks)
 {
-    return Put(CF_TEXT, text.c_str(), text.size() + 1, marks);
+    return Put(CF_TEXT, std::string(text.c_str(), text.size() + 1), marks);
 }
 
 bool ClipboardWindow::PutUnicodeText(const std::wstring& text, const std::vector<std::pair<std::string, DWORD>>& marks)
 {
-    return Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t), marks);
+    return Put(CF_UNICODETEXT,
+               std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t)), marks);
 }
 
-bool ClipboardWindow::Put(UINT format, const void* data, size_t size,
-                          const std::vector<std::pair<std::string, DWORD>>& marks)
+bool ClipboardWindow::Put(UINT format, std::string data, const std::vector<std::pair<std::string, DWORD>>& marks)
 {
-    if (!Open())
-        return false;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(block), data, size);
-    GlobalUnlock(block);
-    SetClipboardData(format, block);
-    for (const auto& mark : marks) {
-        HGLOBAL value = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
-        std::memcpy(GlobalLock(value), &mark.second, sizeof(DWORD));
-        GlobalUnlock(value);
-        SetClipboardData(RegisterClipboardFormatA(mark.first.c_str()), value);
-    }
-    return CloseClipboard() != FALSE;
+    std::vector<std::pair<UINT, std::string>> blocks = {{format, std::move(data)}};
+    for (const auto& mark : marks)
+        blocks.emplace_back(RegisterClipboardFormatA(mark.first.c_str()),
+                            std::string(reinterpret_cast<const char*>(&mark.second), sizeof(DWORD)));
+    return PutBlocks(blocks);
 }
 
 bool ClipboardWindow::PutBlocks(const std::vector<std::pair<UINT, std::string>>& blocks)

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+class ClipboardWindow;
+
 class TreeTest : public DialogTest {
 protected:
     // Starts the dialog and keeps it shown, so items have places on screen.
@@ -20,13 +22,16 @@ protected:
     std::string FullText(HTREEITEM item) { return Entries().Text(Tree().EntryOf(item)); }
     // The labels the tree shows for the entries of `parent`.
     std::vector<std::string> ChildLabels(HTREEITEM parent);
-    // The labels as Unicode, which keeps what the code page cannot.
+    // The label as Unicode, which keeps what the code page cannot.
+    std::wstring UnicodeLabel(HTREEITEM item);
     std::vector<std::wstring> ChildUnicodeLabels(HTREEITEM parent);
     bool IsExpanded(HTREEITEM item);
 
     // Screen point in the middle of an item's label.
     POINT LabelPoint(HTREEITEM item);
     void PointAt(HTREEITEM item) { const POINT p = LabelPoint(item); SetCursorPos(p.x, p.y); }
+    // The pointer on the tree's empty space below its last row.
+    void PointBelowTheRows();
     // A drag of text from elsewhere, dropped where the pointer is.
     // With `unicode`, the drag offers the Unicode text beside the 8-bit one.
     DWORD DropFromElsewhere(const std::string& text, const std::wstring& unicode = std::wstring());
@@ -35,6 +40,9 @@ protected:
 
     // The history list box, newest first.
     std::vector<std::string> History();
+    // A text copied by another program, recorded and shown in the expanded
+    // clipboard branch; the item of its history entry, null when it never came.
+    HTREEITEM CopyIntoHistory(ClipboardWindow& writer, const std::string& text);
 };
 
 // A hidden window of the test that writes to the clipboard as another
@@ -66,7 +74,7 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool Open();
-    bool Put(UINT format, const void* data, size_t size, const std::vector<std::pair<std::string, DWORD>>& marks);
+    bool Put(UINT format, std::string data, const std::vector<std::pair<std::string, DWORD>>& marks);
     HWND m_hwnd = nullptr;
     HWND m_next = nullptr;
     bool m_inChain = false;
