@@ -56,6 +56,13 @@ protected:
     }
 };
 
+bool IsOpenMessageBox(HWND hwnd)
+{
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    return std::string(cls) == "#32770" && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) != nullptr;
+}
+
 // Answers every message box with Yes; while the first one is open, Exit is
 // chosen once more, as from the tray menu.
 struct SecondExit {
@@ -66,9 +73,7 @@ SecondExit* g_secondExit = nullptr;
 
 BOOL CALLBACK AnswerWithSecondExit(HWND hwnd, LPARAM)
 {
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr)
+    if (!IsOpenMessageBox(hwnd))
         return TRUE;
     std::vector<HWND>& boxes = g_secondExit->boxes;
     if (std::find(boxes.begin(), boxes.end(), hwnd) != boxes.end())
@@ -97,10 +102,7 @@ SessionEnd* g_sessionEnd = nullptr;
 
 BOOL CALLBACK EndSessionUnderTheQuestion(HWND hwnd, LPARAM)
 {
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr ||
-        g_sessionEnd->box != nullptr)
+    if (!IsOpenMessageBox(hwnd) || g_sessionEnd->box != nullptr)
         return TRUE;
     g_sessionEnd->box = hwnd;
     g_sessionEnd->queryAnswer = SendMessageA(g_sessionEnd->dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
@@ -191,52 +193,47 @@ TEST_F(DialogLifecycle, HideButtonHidesAndEscapeDoesNothing)
     EXPECT_TRUE(IsIconic(Hwnd()));
 }
 
-TEST_F(DialogLifecycle, ExitWithNothingChangedAsksAndSavesNothing)
+// Leaving asks only about unsaved changes, and only when they are not saved
+// on exit anyway; Exit of the dialog and of the tray menu take the same path.
+TEST_F(DialogLifecycle, ExitAsksAboutUnsavedChangesOnlyAndSavesAsAnswered)
 {
-    StartDialog();
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
-    MessageBoxAnswerer answerer(IDYES);
-    Click(IDC_EXIT);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_EQ(answerer.Count(), 0);
-    EXPECT_FALSE(FileExists(dataPath));
-}
-
-TEST_F(DialogLifecycle, ExitWithChangesAndSaveOnExitSavesWithoutAsking)
-{
-    StartDialog();
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
-    dialog->SetModified(true);
-    MessageBoxAnswerer answerer(IDNO);
-    Click(IDC_EXIT);
-    EXPECT_EQ(answerer.Count(), 0);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_TRUE(FileExists(dataPath));
-    EXPECT_FALSE(Enabled(IDC_SAVE));
-}
-
-TEST_F(DialogLifecycle, ExitWithChangesAsksAndNoSavesNothing)
-{
-    StartDialog();
-    dialog->SetModified(true);
-    MessageBoxAnswerer answerer(IDNO);
-    Click(IDC_EXIT);
-    ASSERT_EQ(answerer.Count(), 1);
-    EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
-    EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_FALSE(FileExists(dataPath));
-}
-
-TEST_F(DialogLifecycle, ExitWithChangesAsksAndYesSaves)
-{
-    StartDialog();
-    dialog->SetModified(true);
-    MessageBoxAnswerer answerer(IDYES);
-    dialog->Send(WM_COMMAND, ID_EXIT, 0);  // "&Exit" of the tray menu
-    EXPECT_EQ(answerer.Count(), 1);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_TRUE(FileExists(dataPath));
+    const struct {
+        const char* name;
+        bool saveOnExit, modified;
+        int answer;
+        bool fromTray;
+        int questions;
+        bool saved;
+    } cases[] = {
+        {"nothing changed", true, false, IDYES, false, 0, false},
+        {"changes saved on exit", true, true, IDNO, false, 0, true},
+        {"changes, answered No", false, true, IDNO, false, 1, false},
+        {"changes, answered Yes, from the tray", false, true, IDYES, true, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CloseDialog();
+        DeleteSettingsKey();
+        DeleteFileA(dataPath.c_str());
+        StartDialog();
+        CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, c.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
+        dialog->SetModified(c.modified);
+        MessageBoxAnswerer answerer(c.answer);
+        if (c.fromTray)
+            dialog->Send(WM_COMMAND, ID_EXIT, 0);
+        else
+            Click(IDC_EXIT);
+        EXPECT_TRUE(dialog->IsEnding());
+        ASSERT_EQ(answerer.Count(), c.questions);
+        if (c.questions == 1) {
+            EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
+            EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
+        }
+        EXPECT_EQ(FileExists(dataPath), c.saved);
+        if (c.saved) {
+            EXPECT_FALSE(Enabled(IDC_SAVE));
+        }
+    }
 }
 
 TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSavesTwice)
