@@ -1,9 +1,8 @@
 """The clipboard history: texts copied in other programs appear newest first
 under the clipboard branch and in the tray menu, and can be handed out again."""
-import subprocess
 import unittest
 
-from quipmark_e2e import QuipmarkTestCase, probe, read_clipboard, wait_for
+from quipmark_e2e import QuipmarkTestCase, probe, read_clipboard, read_clipboard_bytes, wait_for
 
 
 def history():
@@ -54,12 +53,6 @@ class ClipboardHistory(QuipmarkTestCase):
             self.choose_from_history(2)
             expected = older.encode('utf-8')
             self.assertTrue(wait_for(lambda: read_clipboard_bytes() == expected), read_clipboard_bytes())
-
-
-def read_clipboard_bytes():
-    result = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], capture_output=True,
-                            timeout=10, stdin=subprocess.DEVNULL)
-    return result.stdout if result.returncode == 0 else None
 
 
 if __name__ == '__main__':
