@@ -45,17 +45,6 @@ const ExpectedControl kControls[] = {
     {-1, "Static", "Set Quipmark Hot&key", true, true},
 };
 
-class DialogLifecycle : public DialogTest {
-protected:
-    // Clicks Exit while `watch` looks at the boxes that open, every 30 ms.
-    void ClickExitWatching(TIMERPROC watch)
-    {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 30, watch);
-        Click(IDC_EXIT);
-        KillTimer(nullptr, timer);
-    }
-};
-
 bool IsOpenMessageBox(HWND hwnd)
 {
     char cls[32] = "";
@@ -63,59 +52,45 @@ bool IsOpenMessageBox(HWND hwnd)
     return std::string(cls) == "#32770" && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) != nullptr;
 }
 
-// Answers every message box with Yes; while the first one is open, Exit is
-// chosen once more, as from the tray menu.
-struct SecondExit {
-    HWND dialog = nullptr;
-    std::vector<HWND> boxes;
+// The message boxes of this thread seen so far, and what answers a new one.
+struct BoxWatch {
+    std::function<void(HWND box, size_t nth)> answer;
+    std::vector<HWND> seen;
 };
-SecondExit* g_secondExit = nullptr;
+BoxWatch* g_watch = nullptr;
 
-BOOL CALLBACK AnswerWithSecondExit(HWND hwnd, LPARAM)
+BOOL CALLBACK AnswerNewBox(HWND hwnd, LPARAM)
 {
-    if (!IsOpenMessageBox(hwnd))
-        return TRUE;
-    std::vector<HWND>& boxes = g_secondExit->boxes;
-    if (std::find(boxes.begin(), boxes.end(), hwnd) != boxes.end())
+    std::vector<HWND>& seen = g_watch->seen;
+    if (!IsOpenMessageBox(hwnd) || std::find(seen.begin(), seen.end(), hwnd) != seen.end())
         return TRUE;  // answered already, closing
-    boxes.push_back(hwnd);
-    if (boxes.size() == 1)
-        PostMessageA(g_secondExit->dialog, WM_COMMAND, ID_EXIT, 0);
-    PostMessageA(hwnd, WM_COMMAND, IDYES, 0);
+    seen.push_back(hwnd);
+    g_watch->answer(hwnd, seen.size());
     return FALSE;
 }
 
-void CALLBACK OnSecondExitTimer(HWND, UINT, UINT_PTR, DWORD)
+void CALLBACK OnWatchTimer(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (g_secondExit != nullptr)
-        EnumThreadWindows(GetCurrentThreadId(), AnswerWithSecondExit, 0);
+    if (g_watch != nullptr)
+        EnumThreadWindows(GetCurrentThreadId(), AnswerNewBox, 0);
 }
 
-// While the exit path's question is open, the session ends; the question
-// is answered No only afterwards, as it never would be at a real log-off.
-struct SessionEnd {
-    HWND dialog = nullptr;
-    HWND box = nullptr;
-    LRESULT queryAnswer = 0;
+class DialogLifecycle : public DialogTest {
+protected:
+    // Clicks Exit while every 30 ms `answer` is handed each message box that
+    // has opened since; returns how many opened.
+    size_t ClickExitAnswering(std::function<void(HWND box, size_t nth)> answer)
+    {
+        BoxWatch watch{std::move(answer), {}};
+        g_watch = &watch;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnWatchTimer);
+        Click(IDC_EXIT);
+        KillTimer(nullptr, timer);
+        g_watch = nullptr;
+        PumpMessages();
+        return watch.seen.size();
+    }
 };
-SessionEnd* g_sessionEnd = nullptr;
-
-BOOL CALLBACK EndSessionUnderTheQuestion(HWND hwnd, LPARAM)
-{
-    if (!IsOpenMessageBox(hwnd) || g_sessionEnd->box != nullptr)
-        return TRUE;
-    g_sessionEnd->box = hwnd;
-    g_sessionEnd->queryAnswer = SendMessageA(g_sessionEnd->dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    SendMessageA(g_sessionEnd->dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    PostMessageA(hwnd, WM_COMMAND, IDNO, 0);
-    return FALSE;
-}
-
-void CALLBACK OnSessionEndTimer(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (g_sessionEnd != nullptr)
-        EnumThreadWindows(GetCurrentThreadId(), EndSessionUnderTheQuestion, 0);
-}
 
 TEST_F(DialogLifecycle, HasEveryControlOfItsTemplateInOrder)
 {
@@ -240,13 +215,14 @@ TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSave
 {
     StartDialog();
     dialog->SetModified(true);
-    SecondExit second;
-    second.dialog = Hwnd();
-    g_secondExit = &second;
-    ClickExitWatching(OnSecondExitTimer);
-    g_secondExit = nullptr;
-    PumpMessages();
-    EXPECT_EQ(second.boxes.size(), 1u) << "one question at a time";
+    // Every box is answered Yes; while the first is open, Exit is chosen
+    // once more, as from the tray menu.
+    const size_t boxes = ClickExitAnswering([&](HWND box, size_t nth) {
+        if (nth == 1)
+            PostMessageA(Hwnd(), WM_COMMAND, ID_EXIT, 0);
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+    });
+    EXPECT_EQ(boxes, 1u) << "one question at a time";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_TRUE(FileExists(dataPath));
 }
@@ -291,14 +267,18 @@ TEST_F(DialogLifecycle, EndOfLogonWhileTheQuestionIsOpenSavesTheChanges)
     StartDialog();
     dialog->AppendEntry(Entries().Root(), "unsaved");
     dialog->SetModified(true);
-    SessionEnd end;
-    end.dialog = Hwnd();
-    g_sessionEnd = &end;
-    ClickExitWatching(OnSessionEndTimer);
-    g_sessionEnd = nullptr;
-    PumpMessages();
-    ASSERT_NE(end.box, nullptr) << "the question was asked";
-    EXPECT_NE(end.queryAnswer, 0) << "the session may end";
+    // While the question is open, the session ends; the question is
+    // answered No only afterwards, as it never would be at a real log-off.
+    LRESULT queryAnswer = 0;
+    const size_t boxes = ClickExitAnswering([&](HWND box, size_t nth) {
+        if (nth > 1)
+            return;
+        queryAnswer = SendMessageA(Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageA(Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+    });
+    ASSERT_GE(boxes, 1u) << "the question was asked";
+    EXPECT_NE(queryAnswer, 0) << "the session may end";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("unsaved")) << "the changes outlive the session";
 }
