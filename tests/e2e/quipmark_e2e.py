@@ -149,15 +149,11 @@ def set_text(control, text):
     assert probe('settext', control, text.encode('utf-8').hex())[0] == 0, 'no control %d' % control
 
 
-def read_clipboard_bytes():
+def read_clipboard():
+    """The X clipboard's text; bytes that are not UTF-8 read as U+FFFD."""
     result = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], capture_output=True,
                             timeout=10, stdin=subprocess.DEVNULL)
-    return result.stdout if result.returncode == 0 else None
-
-
-def read_clipboard():
-    data = read_clipboard_bytes()
-    return data.decode('utf-8', 'replace') if data is not None else None
+    return result.stdout.decode('utf-8', 'replace') if result.returncode == 0 else None
 
 
 class XClipboard:
@@ -277,3 +273,9 @@ class QuipmarkTestCase(unittest.TestCase):
         self.addCleanup(probe, 'regdel')
         self.addCleanup(self.app.cleanup)
         self.addCleanup(self.clipboard.release)
+
+    def assertHandsOut(self, expected, *keys):
+        """Chooses from the tray menu with the keys named; the clipboard then
+        holds `expected`."""
+        self.app.choose_from_menu(*keys)
+        self.assertTrue(wait_for(lambda: read_clipboard() == expected), repr(read_clipboard()))

@@ -2,7 +2,7 @@
 import unittest
 
 from quipmark_e2e import (IDC_ADD, IDC_NEW_ENTRY, IDC_SAVE, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase,
-                          control_value, probe, read_clipboard, record, wait_enabled, wait_for, xdotool)
+                          control_value, probe, record, wait_enabled, wait_for, xdotool)
 
 
 class Editing(QuipmarkTestCase):
@@ -27,8 +27,7 @@ class Editing(QuipmarkTestCase):
         self.assertEqual(self.app.exit(), 0)
 
         self.app.start()
-        self.app.choose_from_menu('Down', 'Down', 'Return')
-        self.assertTrue(wait_for(lambda: read_clipboard() == 'typed by hand'), read_clipboard())
+        self.assertHandsOut('typed by hand', 'Down', 'Down', 'Return')
 
 
 if __name__ == '__main__':

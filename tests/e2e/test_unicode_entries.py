@@ -4,7 +4,7 @@ restart and handed out whole from the tray menu."""
 import unittest
 
 from quipmark_e2e import (IDC_SAVE, IDC_TREE, QuipmarkTestCase, control_rect, control_value, probe,
-                          read_clipboard, set_text, wait_enabled, wait_for)
+                          set_text, wait_enabled)
 
 IDC_REMOVE, IDC_SEARCH_TOGGLE, IDC_FIND_TEXT, IDC_FIND_NEXT = 1008, 1035, 1037, 1038
 TEXT = 'Thanks! \U0001F642 \u2014 \u65E5\u672C \u041F\u0440\u0438\u0432\u0435\u0442 \u03A3\u03BF\u03C6\u03AF\u03B1'
@@ -28,11 +28,7 @@ class UnicodeEntries(QuipmarkTestCase):
         self.assertTrue(wait_enabled(IDC_FIND_NEXT))
         probe('click', IDC_FIND_NEXT)
         self.assertTrue(wait_enabled(IDC_REMOVE), 'the search in capitals did not find the entry')
-        self.assertHandedOutWhole()
-
-    def assertHandedOutWhole(self):
-        self.app.choose_from_menu('Down', 'Down', 'Return')
-        self.assertTrue(wait_for(lambda: read_clipboard() == TEXT), repr(read_clipboard()))
+        self.assertHandsOut(TEXT, 'Down', 'Down', 'Return')
 
     def test_a_text_dropped_from_another_program_keeps_every_character(self):
         self.app.start()
@@ -45,7 +41,7 @@ class UnicodeEntries(QuipmarkTestCase):
         self.app.save()
         with open(self.app.data_file, 'rb') as saved:
             self.assertIn(TEXT.encode('utf-16-le'), saved.read(), 'the data file keeps every character')
-        self.assertHandedOutWhole()
+        self.assertHandsOut(TEXT, 'Down', 'Down', 'Return')
 
 
 if __name__ == '__main__':
