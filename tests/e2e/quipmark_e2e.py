@@ -33,8 +33,7 @@ IDC_SAVE, IDC_ADD, IDC_NEW_ENTRY, IDC_MENU_WIDTH = 1005, 1006, 1007, 1015
 IDC_TREE, IDC_TOTAL_ITEMS = 1022, 1032
 IDYES = 6
 
-VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Left': 0x25, 'Up': 0x26, 'Right': 0x27,
-                'Down': 0x28, 'Home': 0x24, 'End': 0x23, 'Tab': 0x09, 'F2': 0x71, 'F5': 0x74}
+VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Up': 0x26, 'Right': 0x27, 'Down': 0x28}
 
 
 def why_the_32bit_program_cannot_run_beside():

@@ -9,7 +9,7 @@ from quipmark_e2e import (IDC_SAVE, VIRTUAL_KEYS, QuipmarkTestCase, control_rect
 
 CTRL_ALT_F5 = 0x0674   # as the hotkey control encodes it
 CTRL_ALT_F6 = 0x0675
-VK_CONTROL, VK_MENU, VK_F6 = 0x11, 0x12, 0x75
+VK_CONTROL, VK_MENU, VK_F5, VK_F6 = 0x11, 0x12, 0x74, 0x75
 IDC_MENU_WIDTH_SPIN = 1016
 IDC_SAVE_ON_EXIT, IDC_ALWAYS_ON_TOP, IDC_HOTKEY = 1044, 1047, 1049
 HKM_GETHOTKEY = 0x0402
@@ -124,7 +124,7 @@ class SaveAndReload(QuipmarkTestCase):
         self.assertEqual(control_value('send', IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), str(CTRL_ALT_F5))
         self.assertEqual(control_value('enabled', IDC_SAVE), '0', 'loading is no change')
         # The saved hotkey is registered again.
-        probe('chord', VK_CONTROL, VK_MENU, 0x74)
+        probe('chord', VK_CONTROL, VK_MENU, VK_F5)
         self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the saved hotkey did not open the menu')
         probe('menukeys', VIRTUAL_KEYS['Escape'])
         self.assertEqual(probe('wait', 'nomenu', 10000)[0], 0)
