@@ -13,6 +13,7 @@ class StartUp(QuipmarkTestCase):
         # It is visible for under a second: watch for it from before the start.
         watcher = subprocess.Popen(['wine', PROBE, 'watch', 'visible', '40000'], stdin=subprocess.DEVNULL,
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(watcher.stdout.close)
         self.addCleanup(watcher.kill)
         self.assertEqual(watcher.stdout.readline().strip(), 'watching')
         self.app.start(wait_hidden=False)
