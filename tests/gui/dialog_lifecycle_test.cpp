@@ -141,21 +141,7 @@ TEST_F(DialogLifecycle, ShownInItsFirstMomentItIsNotHiddenAfterwards)
     EXPECT_TRUE(IsWindowVisible(Hwnd()));
 }
 
-TEST_F(DialogLifecycle, MinimiseHidesAndCloseRunsTheExitPath)
-{
-    StartDialog();
-    dialog->ShowConfiguration();
-    SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_FALSE(IsWindowVisible(Hwnd()));
-    EXPECT_FALSE(dialog->IsEnding());
-
-    MessageBoxAnswerer answerer(IDNO);
-    SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_EQ(answerer.Count(), 0);
-}
-
-TEST_F(DialogLifecycle, HideButtonHidesAndEscapeDoesNothing)
+TEST_F(DialogLifecycle, HideAndMinimiseHideEscapeDoesNothingAndCloseRunsTheExitPath)
 {
     StartDialog();
     dialog->ShowConfiguration();
@@ -166,6 +152,16 @@ TEST_F(DialogLifecycle, HideButtonHidesAndEscapeDoesNothing)
     Click(IDC_HIDE);
     EXPECT_FALSE(IsWindowVisible(Hwnd()));
     EXPECT_TRUE(IsIconic(Hwnd()));
+
+    dialog->ShowConfiguration();
+    SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(dialog->IsEnding());
+
+    MessageBoxAnswerer answerer(IDNO);
+    SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(dialog->IsEnding());
+    EXPECT_EQ(answerer.Count(), 0);
 }
 
 // Leaving asks only about unsaved changes, and only when they are not saved
