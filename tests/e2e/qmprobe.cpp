@@ -17,7 +17,8 @@
 //   qmprobe ctlrect ID                    a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe history                       the clipboard history list, newest first, one per line
-//   qmprobe settext ID TEXT               replaces the text of a control of the dialog
+//   qmprobe settext ID HEX                replaces the text of a control of the dialog with
+//                                         the text whose UTF-8 bytes HEX spells
 //   qmprobe click ID                      clicks an enabled button of the dialog
 //   qmprobe regget NAME | regset NAME VALUE | regdel     the program's settings key
 //   qmprobe window CAPTION MS             waits for a visible window of that caption, then lists
@@ -26,6 +27,8 @@
 //   qmprobe rect CAPTION                  "x y width height" of that window on the screen
 //   qmprobe drag X Y TEXT                 drags TEXT (CF_TEXT) from a window of its own to the
 //                                         screen point X, Y and drops it there
+//   qmprobe dragunicode X Y HEX           as drag, offering the text of HEX (as settext) in
+//                                         both forms
 //   qmprobe foreign CAPTION               keeps a minimised window of another class with that
 //                                         caption until ended
 //   qmprobe foreignstate                  "iconic" or "normal" for that window
@@ -52,6 +55,15 @@ HWND MainWindow()
     return FindWindowA("#32770", "Quipmark");
 }
 
+// Runs until the process is ended, keeping its windows alive.
+int RunMessageLoop()
+{
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 const char kForeignClass[] = "QmProbeForeign";
 
 // A minimised top-level window of another class with the caption given, as
@@ -68,10 +80,7 @@ int Foreign(const char* caption)
     if (window == nullptr)
         return 1;
     ShowWindow(window, SW_SHOWMINNOACTIVE);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageA(&msg);
-    return 0;
+    return RunMessageLoop();
 }
 
 HWND OpenMenuWindow()
@@ -104,17 +113,26 @@ bool StateHolds(const std::string& state)
     std::exit(2);
 }
 
-int Wait(const std::string& state, DWORD timeoutMs)
+// Polls `found` until it returns something, or says "timeout".
+template <class T, class Find>
+T PollFor(Find found, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
-    while (!StateHolds(state)) {
+    T result = found();
+    while (!result) {
         if (GetTickCount() - start > timeoutMs) {
             std::printf("timeout\n");
-            return 1;
+            return result;
         }
         Sleep(20);
+        result = found();
     }
-    return 0;
+    return result;
+}
+
+int Wait(const std::string& state, DWORD timeoutMs)
+{
+    return PollFor<bool>([&] { return StateHolds(state); }, timeoutMs) ? 0 : 1;
 }
 
 void SendKey(WORD vk, bool up)
@@ -126,21 +144,13 @@ void SendKey(WORD vk, bool up)
     SendInput(1, &input, sizeof(input));
 }
 
-struct BoxSearch {
-    DWORD process;
-    HWND box;
-};
-
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
 {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof(cls));
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
     if (std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) != nullptr &&
         hwnd != MainWindow()) {
-        search->box = hwnd;
+        *reinterpret_cast<HWND*>(param) = hwnd;
         return FALSE;
     }
     return TRUE;
@@ -148,21 +158,19 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
 
 int MessageBoxCommand(DWORD timeoutMs, int button)
 {
-    const DWORD start = GetTickCount();
-    BoxSearch search = {0, nullptr};
-    while (EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search)), search.box == nullptr) {
-        if (GetTickCount() - start > timeoutMs) {
-            std::printf("timeout\n");
-            return 1;
-        }
-        Sleep(20);
-    }
+    HWND box = PollFor<HWND>([] {
+        HWND found = nullptr;
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }, timeoutMs);
+    if (box == nullptr)
+        return 1;
     char caption[256] = "", text[4096] = "";
-    GetWindowTextA(search.box, caption, sizeof(caption));
-    GetDlgItemTextA(search.box, 0xFFFF, text, sizeof(text));
+    GetWindowTextA(box, caption, sizeof(caption));
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     std::printf("%s\n%s\n", caption, text);
     if (button != 0)
-        PostMessageA(search.box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
     return 0;
 }
 
@@ -177,36 +185,15 @@ HWND VisibleWindow(const char* caption)
 
 int ListWindow(const char* caption, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    HWND window = nullptr;
-    while ((window = VisibleWindow(caption)) == nullptr) {
-        if (GetTickCount() - start > timeoutMs) {
-            std::printf("timeout\n");
-            return 1;
-        }
-        Sleep(20);
-    }
+    HWND window = PollFor<HWND>([&] { return VisibleWindow(caption); }, timeoutMs);
+    if (window == nullptr)
+        return 1;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[64] = "", text[1024] = "";
         GetClassNameA(child, cls, sizeof(cls));
         GetWindowTextA(child, text, sizeof(text));
         std::printf("%d|%s|%s\n", static_cast<short>(GetDlgCtrlID(child)), cls, text);
     }
-    return 0;
-}
-
-// Text set as a user's typing would set it: through the selection, so that
-// the edit control reports the change to the dialog (a multi-line edit
-// stays silent about WM_SETTEXT).
-int SetControlText(HWND main, int id, const char* text)
-{
-    HWND control = main ? GetDlgItem(main, id) : nullptr;
-    DWORD_PTR ignored = 0;
-    if (control == nullptr ||
-        !SendMessageTimeoutA(control, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 5000, &ignored) ||
-        !SendMessageTimeoutA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             5000, &ignored))
-        return 1;
     return 0;
 }
 
@@ -224,7 +211,10 @@ std::wstring FromUtf8Hex(const std::string& hex)
     return text;
 }
 
-int SetControlUnicodeText(HWND main, int id, const std::string& hex)
+// Text set as a user's typing would set it: through the selection, so that
+// the edit control reports the change to the dialog (a multi-line edit
+// stays silent about WM_SETTEXT).
+int SetControlText(HWND main, int id, const std::string& hex)
 {
     const std::wstring text = FromUtf8Hex(hex);
     HWND control = main ? GetDlgItem(main, id) : nullptr;
@@ -433,26 +423,18 @@ int main(int argc, char** argv)
     }
     if (verb == "msgbox" && argc >= 3)
         return MessageBoxCommand(static_cast<DWORD>(Number(argv[2])), argc >= 4 ? static_cast<int>(Number(argv[3])) : 0);
-    if ((verb == "ctlrect" && argc >= 3) || (verb == "send" && argc >= 6)) {
+    if ((verb == "text" || verb == "enabled" || verb == "checked" || verb == "ctlrect" ||
+         (verb == "send" && argc >= 6)) && argc >= 3) {
         HWND control = main ? GetDlgItem(main, static_cast<int>(Number(argv[2]))) : nullptr;
-        if (control == nullptr)
+        RECT rect = {};
+        if (control == nullptr || (verb == "ctlrect" && !GetWindowRect(control, &rect)))
             return 1;
         if (verb == "send") {
             std::printf("%ld\n", static_cast<long>(SendMessageA(control, static_cast<UINT>(Number(argv[3])),
                                                                 Number(argv[4]), static_cast<LPARAM>(Number(argv[5])))));
-            return 0;
-        }
-        RECT rect;
-        if (!GetWindowRect(control, &rect))
-            return 1;
-        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
-        return 0;
-    }
-    if ((verb == "text" || verb == "enabled" || verb == "checked") && argc >= 3) {
-        HWND control = main ? GetDlgItem(main, static_cast<int>(Number(argv[2]))) : nullptr;
-        if (control == nullptr)
-            return 1;
-        if (verb == "text") {
+        } else if (verb == "ctlrect") {
+            std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        } else if (verb == "text") {
             // Asked of the control itself: another process's GetWindowText
             // does not see what was typed into an edit control.
             char text[4096] = "";
@@ -485,8 +467,6 @@ int main(int argc, char** argv)
     }
     if (verb == "settext" && argc >= 4)
         return SetControlText(main, static_cast<int>(Number(argv[2])), argv[3]);
-    if (verb == "setunicodetext" && argc >= 4)
-        return SetControlUnicodeText(main, static_cast<int>(Number(argv[2])), argv[3]);
     if (verb == "click" && argc >= 3)
         return ClickButton(main, static_cast<int>(Number(argv[2])));
     if (verb == "window" && argc >= 4)
@@ -542,10 +522,7 @@ int main(int argc, char** argv)
         icon.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
         lstrcpynA(icon.szTip, "qmprobe", 64);
         Shell_NotifyIconA(NIM_ADD, &icon);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-            DispatchMessageA(&msg);
-        return 0;
+        return RunMessageLoop();
     }
     if (verb.compare(0, 3, "reg") == 0)
         return Registry(argc, argv);

@@ -30,10 +30,10 @@ WM_LBUTTONDBLCLK = 0x0203
 ID_SHOW_CONFIGURATION = 32773
 ID_EXIT = 32774
 IDC_SAVE, IDC_ADD, IDC_NEW_ENTRY, IDC_MENU_WIDTH = 1005, 1006, 1007, 1015
-IDYES, IDNO = 6, 7
+IDC_TREE, IDC_TOTAL_ITEMS = 1022, 1032
+IDYES = 6
 
-VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Left': 0x25, 'Up': 0x26, 'Right': 0x27,
-                'Down': 0x28, 'Home': 0x24, 'End': 0x23, 'Tab': 0x09, 'F2': 0x71, 'F5': 0x74}
+VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Up': 0x26, 'Right': 0x27, 'Down': 0x28}
 
 
 def why_the_32bit_program_cannot_run_beside():
@@ -57,10 +57,6 @@ def pe_machine(path):
     return struct.unpack_from('<H', header, offset + 4)[0]
 
 
-def windows_path(path):
-    return 'Z:' + os.path.abspath(path).replace('/', '\\')
-
-
 def wait_for(condition, timeout=15.0, interval=0.1):
     """Polls `condition` until it returns something true or `timeout` passes."""
     end = time.monotonic() + timeout
@@ -71,6 +67,17 @@ def wait_for(condition, timeout=15.0, interval=0.1):
         if time.monotonic() > end:
             return value
         time.sleep(interval)
+
+
+def xdotool(*args):
+    subprocess.run(['xdotool'] + [str(a) for a in args], check=True, timeout=30)
+
+
+def tray_window():
+    """The X window of Wine's system tray, or None."""
+    found = subprocess.run(['xdotool', 'search', '--name', 'Wine System Tray'],
+                           capture_output=True, text=True, timeout=10).stdout.split()
+    return found[0] if found else None
 
 
 def x_window_state(title):
@@ -119,7 +126,30 @@ def probe(*args, timeout=60):
     return result.returncode, result.stdout
 
 
+def control_value(*args):
+    """What qmprobe printed, stripped, or None when it failed."""
+    code, out = probe(*args)
+    return out.strip() if code == 0 else None
+
+
+def wait_enabled(control, enabled=True, timeout=15.0):
+    return wait_for(lambda: control_value('enabled', control) == ('1' if enabled else '0'), timeout=timeout)
+
+
+def control_rect(control):
+    """A control's left, top, right and bottom on the screen."""
+    rect = control_value('ctlrect', control)
+    assert rect, 'no control %d' % control
+    return [int(n) for n in rect.split()]
+
+
+def set_text(control, text):
+    """Replaces the text of a control of the dialog, as typing would."""
+    assert probe('settext', control, text.encode('utf-8').hex())[0] == 0, 'no control %d' % control
+
+
 def read_clipboard():
+    """The X clipboard's text; bytes that are not UTF-8 read as U+FFFD."""
     result = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], capture_output=True,
                             timeout=10, stdin=subprocess.DEVNULL)
     return result.stdout.decode('utf-8', 'replace') if result.returncode == 0 else None
@@ -171,23 +201,27 @@ class Quipmark:
             wait_until_withdrawn('Quipmark')
         return self.process
 
-    def add_and_save(self, text):
-        """Types a new entry, adds it and saves, through the dialog's controls."""
-        assert probe('settext', IDC_NEW_ENTRY, text)[0] == 0, 'no new-entry field'
-        assert wait_for(lambda: probe('enabled', IDC_ADD)[1].strip() == '1'), 'Add stayed disabled'
+    def show_dialog(self):
+        self.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
+        assert probe('wait', 'shown', 10000)[0] == 0, 'the dialog did not show'
+
+    def add(self, text):
+        """Types a new entry and adds it, through the dialog's controls."""
+        set_text(IDC_NEW_ENTRY, text)
+        assert wait_enabled(IDC_ADD), 'Add stayed disabled'
         assert probe('click', IDC_ADD)[0] == 0
-        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '1'), 'Add did not run'
-        assert probe('click', IDC_SAVE)[0] == 0
-        assert wait_for(lambda: probe('enabled', IDC_SAVE)[1].strip() == '0'), 'Save did not run'
+        assert wait_enabled(IDC_SAVE, timeout=20), 'Add did not run'
+
+    def save(self):
+        assert probe('click', IDC_SAVE)[0] == 0, 'Save is disabled'
+        assert wait_enabled(IDC_SAVE, False), 'Save did not run'
+
+    def add_and_save(self, text):
+        self.add(text)
+        self.save()
 
     def post(self, message, wparam=0, lparam=0):
         code, _ = probe('post', message, wparam, lparam)
-        return code == 0
-
-    def open_tray_menu(self):
-        """A right click on the tray icon, as the tray reports it."""
-        self.post(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
-        code, _ = probe('wait', 'menu', 10000)
         return code == 0
 
     def keys(self, *names):
@@ -196,8 +230,10 @@ class Quipmark:
         probe('keys', *[VIRTUAL_KEYS[name] for name in names])
 
     def choose_from_menu(self, *names):
-        """Opens the tray menu and walks it with the keys named."""
-        assert self.open_tray_menu(), 'the tray menu did not open'
+        """Opens the tray menu, as a right click on the icon does, and walks
+        it with the keys named."""
+        self.post(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
+        assert probe('wait', 'menu', 10000)[0] == 0, 'the tray menu did not open'
         probe('menukeys', *[VIRTUAL_KEYS[name] for name in names])
         probe('wait', 'nomenu', 10000)
 
@@ -232,12 +268,13 @@ class QuipmarkTestCase(unittest.TestCase):
         self.assertEqual(probe('wait', 'gone', 15000)[0], 0, 'another Quipmark is still running')
         self.app = Quipmark()
         self.clipboard = XClipboard()
+        # A cleanup, not a tearDown: it runs too when a subclass's setUp fails.
+        self.addCleanup(probe, 'regdel')
+        self.addCleanup(self.app.cleanup)
+        self.addCleanup(self.clipboard.release)
 
-    def tearDown(self):
-        self.clipboard.release()
-        self.app.cleanup()
-        probe('regdel')
-
-    def assertClipboardBecomes(self, expected, timeout=10):
-        got = wait_for(lambda: read_clipboard() == expected and expected, timeout=timeout)
-        self.assertEqual(read_clipboard() if not got else expected, expected)
+    def assertHandsOut(self, expected, *keys):
+        """Chooses from the tray menu with the keys named; the clipboard then
+        holds `expected`."""
+        self.app.choose_from_menu(*keys)
+        self.assertTrue(wait_for(lambda: read_clipboard() == expected), repr(read_clipboard()))

@@ -1,13 +1,8 @@
 """Building the entry tree by hand in the configuration dialog."""
-import subprocess
 import unittest
 
-from quipmark_e2e import (WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase, probe, read_clipboard,
-                          record, wait_for)
-
-
-def xdotool(*args):
-    subprocess.run(['xdotool'] + list(args), check=True, timeout=30)
+from quipmark_e2e import (IDC_ADD, IDC_NEW_ENTRY, IDC_SAVE, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase,
+                          control_value, probe, record, wait_enabled, wait_for, xdotool)
 
 
 class Editing(QuipmarkTestCase):
@@ -16,24 +11,23 @@ class Editing(QuipmarkTestCase):
         self.app.start()
         self.app.post(WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK)
         self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
-        self.assertTrue(wait_for(lambda: probe('enabled', 1006)[1].strip() == '0'))
+        self.assertTrue(wait_enabled(IDC_ADD, False))
 
         # The new-entry field has the focus when the dialog shows.
         xdotool('type', '--delay', '40', 'typed by hand')
-        self.assertTrue(wait_for(lambda: probe('text', 1007)[1].strip() == 'typed by hand'),
-                        probe('text', 1007)[1])
+        self.assertTrue(wait_for(lambda: control_value('text', IDC_NEW_ENTRY) == 'typed by hand'),
+                        control_value('text', IDC_NEW_ENTRY))
         xdotool('key', 'alt+a')
-        self.assertTrue(wait_for(lambda: probe('enabled', 1005)[1].strip() == '1'), 'Add did not run')
-        self.assertEqual(probe('text', 1007)[1].strip(), '')
+        self.assertTrue(wait_enabled(IDC_SAVE), 'Add did not run')
+        self.assertEqual(control_value('text', IDC_NEW_ENTRY), '')
         xdotool('key', 'alt+s')
-        self.assertTrue(wait_for(lambda: probe('enabled', 1005)[1].strip() == '0'), 'Save did not run')
+        self.assertTrue(wait_enabled(IDC_SAVE, False), 'Save did not run')
         with open(self.app.data_file, 'rb') as saved:
             self.assertEqual(saved.read(), record('K', 'typed by hand'))
         self.assertEqual(self.app.exit(), 0)
 
         self.app.start()
-        self.app.choose_from_menu('Down', 'Down', 'Return')
-        self.assertTrue(wait_for(lambda: read_clipboard() == 'typed by hand'), read_clipboard())
+        self.assertHandsOut('typed by hand', 'Down', 'Down', 'Return')
 
 
 if __name__ == '__main__':

@@ -19,8 +19,7 @@ class HandOut(QuipmarkTestCase):
         self.app.start()
 
         # Below the clipboard branch come Hi, then the group Sig.
-        self.app.choose_from_menu('Down', 'Down', 'Return')
-        self.assertTrue(wait_for(lambda: same_text(read_clipboard(), 'Hi')), read_clipboard())
+        self.assertHandsOut('Hi', 'Down', 'Down', 'Return')
 
         self.app.choose_from_menu('Down', 'Down', 'Down', 'Right', 'Down', 'Return')
         self.assertTrue(wait_for(lambda: same_text(read_clipboard(), long_text)), read_clipboard())
@@ -31,8 +30,7 @@ class HandOut(QuipmarkTestCase):
         self.app.start()
         self.clipboard.set('copied elsewhere')
         self.assertTrue(wait_for(lambda: read_clipboard() == 'copied elsewhere'))
-        self.app.choose_from_menu('Down', 'Down', 'Return')
-        self.assertTrue(wait_for(lambda: read_clipboard() == 'mine', timeout=10), read_clipboard())
+        self.assertHandsOut('mine', 'Down', 'Down', 'Return')
 
 
 if __name__ == '__main__':

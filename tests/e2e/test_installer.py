@@ -20,6 +20,8 @@ RUN_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 IDOK = 1
 # Each page of the uninstaller appends a blank to the window's caption.
 UNINSTALLER = 'Quipmark Uninstall '
+INSTALLED = ('quipmark.exe', 'README.txt', 'LICENSE.txt', 'Uninstall.exe')
+KEPT = record('K', 'kept across installs')
 
 
 def wine_env():
@@ -121,7 +123,7 @@ class Installer(DistTestCase):
         result = wine(self.setup_exe, '/S', *options)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.program = os.path.join(self.folder, 'quipmark.exe')
-        for name in ('quipmark.exe', 'README.txt', 'LICENSE.txt', 'Uninstall.exe'):
+        for name in INSTALLED:
             self.assertTrue(os.path.isfile(os.path.join(self.folder, name)), name + ' is not installed')
         self.assertTrue(os.path.isfile(self.shortcut), 'no Start menu shortcut')
         self.assertEqual(registry_value(UNINSTALL_KEY, 'DisplayName'), 'Quipmark')
@@ -139,11 +141,18 @@ class Installer(DistTestCase):
         self.assertEqual(started.returncode, 0)
         self.assertEqual(probe('wait', 'tray', 40000)[0], 0, 'the shortcut did not start Quipmark')
         app.add_and_save('kept across installs')
-        with open(app.data_file, 'rb') as saved:
-            self.assertEqual(saved.read(), record('K', 'kept across installs'))
+        self.assertEntriesKept(app)
         # A setting of the user's, as the program keeps them.
         self.assertEqual(probe('regset', 'MaxLength', 30)[0], 0)
         return app
+
+    def assertEntriesKept(self, app):
+        with open(app.data_file, 'rb') as kept:
+            self.assertEqual(kept.read(), KEPT)
+
+    def exit_program(self):
+        probe('post', WM_COMMAND, ID_EXIT, 0)
+        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
 
     def windows(self, path):
         return subprocess.run(['winepath', '-w', path], capture_output=True, text=True,
@@ -158,7 +167,7 @@ class Installer(DistTestCase):
                         'the uninstaller did not finish')
 
     def assertProgramRemoved(self):
-        for name in ('quipmark.exe', 'README.txt', 'LICENSE.txt', 'Uninstall.exe'):
+        for name in INSTALLED:
             self.assertFalse(os.path.exists(os.path.join(self.folder, name)), name + ' is left')
         self.assertFalse(os.path.exists(self.shortcut), 'the shortcut is left')
         self.assertIsNone(registry_value(RUN_KEY, 'Quipmark'), 'it would still start with Windows')
@@ -168,20 +177,17 @@ class Installer(DistTestCase):
         self.install()
         self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
         app = self.start_from_shortcut()
-        probe('post', WM_COMMAND, ID_EXIT, 0)
-        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
+        self.exit_program()
 
         self.uninstall()
         self.assertProgramRemoved()
-        with open(app.data_file, 'rb') as kept:
-            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+        self.assertEntriesKept(app)
         self.assertEqual(probe('regget', 'MaxLength'), (0, '30\n'), 'the settings were deleted')
 
         # A new installation finds them again.
         self.install('/NOAUTOSTART')
         self.assertIsNone(registry_value(RUN_KEY, 'Quipmark'), '/NOAUTOSTART was ignored')
-        with open(app.data_file, 'rb') as kept:
-            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+        self.assertEntriesKept(app)
 
         # Installing over a running Quipmark ends it first, or its program
         # file could not be replaced.
@@ -189,8 +195,7 @@ class Installer(DistTestCase):
         self.install()
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
-        with open(app.data_file, 'rb') as kept:
-            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+        self.assertEntriesKept(app)
 
     def test_the_32bit_and_the_64bit_installer_replace_each_other_and_keep_the_data(self):
         why = why_the_32bit_program_cannot_run_beside()
@@ -202,14 +207,12 @@ class Installer(DistTestCase):
         self.install()
         self.assertEqual(pe_machine(self.program), 0x14C)
         app = self.start_from_shortcut()
-        probe('post', WM_COMMAND, ID_EXIT, 0)
-        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
+        self.exit_program()
 
         self.setup_exe = this_setup
         self.install()
         self.assertEqual(pe_machine(self.program), 0x8664, 'the 64-bit program did not replace it')
-        with open(app.data_file, 'rb') as kept:
-            self.assertEqual(kept.read(), record('K', 'kept across installs'))
+        self.assertEntriesKept(app)
         self.assertEqual(probe('regget', 'MaxLength'), (0, '30\n'))
         # The uninstaller of either removes what is there.
         self.uninstall()
@@ -233,8 +236,7 @@ class Installer(DistTestCase):
     def test_uninstaller_asks_before_deleting_the_entries(self):
         self.install()
         app = self.start_from_shortcut()
-        probe('post', WM_COMMAND, ID_EXIT, 0)
-        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
+        self.exit_program()
 
         uninstaller = subprocess.Popen(['wine', os.path.join(self.folder, 'Uninstall.exe')],
                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

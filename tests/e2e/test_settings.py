@@ -4,20 +4,16 @@ registry and the data file and comes back at the next start."""
 import subprocess
 import unittest
 
-from quipmark_e2e import (ID_SHOW_CONFIGURATION, VIRTUAL_KEYS, WM_COMMAND, QuipmarkTestCase, probe,
-                          record, wait_for)
+from quipmark_e2e import (IDC_SAVE, VIRTUAL_KEYS, QuipmarkTestCase, control_rect, control_value, probe,
+                          record, tray_window, wait_for, xdotool)
 
 CTRL_ALT_F5 = 0x0674   # as the hotkey control encodes it
 CTRL_ALT_F6 = 0x0675
-VK_CONTROL, VK_MENU, VK_F6 = 0x11, 0x12, 0x75
-IDC_SAVE, IDC_MENU_WIDTH_SPIN = 1005, 1016
+VK_CONTROL, VK_MENU, VK_F5, VK_F6 = 0x11, 0x12, 0x74, 0x75
+IDC_MENU_WIDTH_SPIN = 1016
 IDC_SAVE_ON_EXIT, IDC_ALWAYS_ON_TOP, IDC_HOTKEY = 1044, 1047, 1049
 HKM_GETHOTKEY = 0x0402
 UDM_GETPOS = 0x0468
-
-
-def xdotool(*args):
-    subprocess.run(['xdotool'] + [str(a) for a in args], timeout=10, check=True)
 
 
 def window_position(window):
@@ -42,17 +38,6 @@ def point_at_tray():
     return wait_for(placed, timeout=10, interval=0.2)
 
 
-def tray_window():
-    found = subprocess.run(['xdotool', 'search', '--name', 'Wine System Tray'],
-                           capture_output=True, text=True, timeout=10).stdout.split()
-    return found[0] if found else None
-
-
-def control_value(*args):
-    code, out = probe(*args)
-    return out.strip() if code == 0 else None
-
-
 def menu_width():
     # The width field's text is not readable from another process; the
     # up-down control's position is what the program itself uses.
@@ -62,7 +47,7 @@ def menu_width():
 
 def click_control(control, where='centre'):
     """A real mouse click on a control of the dialog."""
-    left, top, right, bottom = (int(n) for n in control_value('ctlrect', control).split())
+    left, top, right, bottom = control_rect(control)
     y = top + (bottom - top) // 4 if where == 'upper' else (top + bottom) // 2
     xdotool('mousemove', (left + right) // 2, y, 'click', 1)
 
@@ -105,8 +90,7 @@ class SaveAndReload(QuipmarkTestCase):
     def test_the_dialogs_settings_are_saved_and_come_back_at_the_next_start(self):
         self.app.write_data([record('K', 'Hi')])
         self.app.start()
-        self.app.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
-        self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
+        self.app.show_dialog()
         self.assertEqual(menu_width(), 10, 'no width stored: the minimum')
 
         click_control(IDC_SAVE_ON_EXIT)
@@ -140,7 +124,7 @@ class SaveAndReload(QuipmarkTestCase):
         self.assertEqual(control_value('send', IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), str(CTRL_ALT_F5))
         self.assertEqual(control_value('enabled', IDC_SAVE), '0', 'loading is no change')
         # The saved hotkey is registered again.
-        probe('chord', VK_CONTROL, VK_MENU, 0x74)
+        probe('chord', VK_CONTROL, VK_MENU, VK_F5)
         self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the saved hotkey did not open the menu')
         probe('menukeys', VIRTUAL_KEYS['Escape'])
         self.assertEqual(probe('wait', 'nomenu', 10000)[0], 0)

@@ -3,14 +3,8 @@ import os
 import subprocess
 import unittest
 
-from quipmark_e2e import (ID_SHOW_CONFIGURATION, PROBE, WM_COMMAND, WM_LBUTTONDBLCLK,
-                          WM_TRAY_NOTIFY, QuipmarkTestCase, probe, wait_for)
-
-
-def tray_window():
-    result = subprocess.run(['xdotool', 'search', '--name', 'Wine System Tray'],
-                            capture_output=True, text=True, timeout=10)
-    return result.stdout.split()[0] if result.stdout.split() else None
+from quipmark_e2e import (PROBE, WM_COMMAND, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase, probe,
+                          tray_window, wait_for)
 
 
 class StartUp(QuipmarkTestCase):
@@ -19,6 +13,7 @@ class StartUp(QuipmarkTestCase):
         # It is visible for under a second: watch for it from before the start.
         watcher = subprocess.Popen(['wine', PROBE, 'watch', 'visible', '40000'], stdin=subprocess.DEVNULL,
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(watcher.stdout.close)
         self.addCleanup(watcher.kill)
         self.assertEqual(watcher.stdout.readline().strip(), 'watching')
         self.app.start(wait_hidden=False)
@@ -94,8 +89,7 @@ class StartUp(QuipmarkTestCase):
         self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
         self.app.post(WM_COMMAND, 1010, 0)  # "&Hide"
         self.assertEqual(probe('wait', 'hidden', 10000)[0], 0)
-        self.app.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
-        self.assertEqual(probe('wait', 'shown', 10000)[0], 0)
+        self.app.show_dialog()
 
 
 if __name__ == '__main__':

@@ -45,75 +45,52 @@ const ExpectedControl kControls[] = {
     {-1, "Static", "Set Quipmark Hot&key", true, true},
 };
 
+bool IsOpenMessageBox(HWND hwnd)
+{
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    return std::string(cls) == "#32770" && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) != nullptr;
+}
+
+// The message boxes of this thread seen so far, and what answers a new one.
+struct BoxWatch {
+    std::function<void(HWND box, size_t nth)> answer;
+    std::vector<HWND> seen;
+};
+BoxWatch* g_watch = nullptr;
+
+BOOL CALLBACK AnswerNewBox(HWND hwnd, LPARAM)
+{
+    std::vector<HWND>& seen = g_watch->seen;
+    if (!IsOpenMessageBox(hwnd) || std::find(seen.begin(), seen.end(), hwnd) != seen.end())
+        return TRUE;  // answered already, closing
+    seen.push_back(hwnd);
+    g_watch->answer(hwnd, seen.size());
+    return FALSE;
+}
+
+void CALLBACK OnWatchTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_watch != nullptr)
+        EnumThreadWindows(GetCurrentThreadId(), AnswerNewBox, 0);
+}
+
 class DialogLifecycle : public DialogTest {
 protected:
-    // Clicks Exit while `watch` looks at the boxes that open, every 30 ms.
-    void ClickExitWatching(TIMERPROC watch)
+    // Clicks Exit while every 30 ms `answer` is handed each message box that
+    // has opened since; returns how many opened.
+    size_t ClickExitAnswering(std::function<void(HWND box, size_t nth)> answer)
     {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 30, watch);
+        BoxWatch watch{std::move(answer), {}};
+        g_watch = &watch;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnWatchTimer);
         Click(IDC_EXIT);
         KillTimer(nullptr, timer);
+        g_watch = nullptr;
+        PumpMessages();
+        return watch.seen.size();
     }
 };
-
-// Answers every message box with Yes; while the first one is open, Exit is
-// chosen once more, as from the tray menu.
-struct SecondExit {
-    HWND dialog = nullptr;
-    std::vector<HWND> boxes;
-};
-SecondExit* g_secondExit = nullptr;
-
-BOOL CALLBACK AnswerWithSecondExit(HWND hwnd, LPARAM)
-{
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr)
-        return TRUE;
-    std::vector<HWND>& boxes = g_secondExit->boxes;
-    if (std::find(boxes.begin(), boxes.end(), hwnd) != boxes.end())
-        return TRUE;  // answered already, closing
-    boxes.push_back(hwnd);
-    if (boxes.size() == 1)
-        PostMessageA(g_secondExit->dialog, WM_COMMAND, ID_EXIT, 0);
-    PostMessageA(hwnd, WM_COMMAND, IDYES, 0);
-    return FALSE;
-}
-
-void CALLBACK OnSecondExitTimer(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (g_secondExit != nullptr)
-        EnumThreadWindows(GetCurrentThreadId(), AnswerWithSecondExit, 0);
-}
-
-// While the exit path's question is open, the session ends; the question
-// is answered No only afterwards, as it never would be at a real log-off.
-struct SessionEnd {
-    HWND dialog = nullptr;
-    HWND box = nullptr;
-    LRESULT queryAnswer = 0;
-};
-SessionEnd* g_sessionEnd = nullptr;
-
-BOOL CALLBACK EndSessionUnderTheQuestion(HWND hwnd, LPARAM)
-{
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || GetDlgItem(hwnd, 0xFFFF) == nullptr ||
-        g_sessionEnd->box != nullptr)
-        return TRUE;
-    g_sessionEnd->box = hwnd;
-    g_sessionEnd->queryAnswer = SendMessageA(g_sessionEnd->dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    SendMessageA(g_sessionEnd->dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    PostMessageA(hwnd, WM_COMMAND, IDNO, 0);
-    return FALSE;
-}
-
-void CALLBACK OnSessionEndTimer(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (g_sessionEnd != nullptr)
-        EnumThreadWindows(GetCurrentThreadId(), EndSessionUnderTheQuestion, 0);
-}
 
 TEST_F(DialogLifecycle, HasEveryControlOfItsTemplateInOrder)
 {
@@ -164,9 +141,18 @@ TEST_F(DialogLifecycle, ShownInItsFirstMomentItIsNotHiddenAfterwards)
     EXPECT_TRUE(IsWindowVisible(Hwnd()));
 }
 
-TEST_F(DialogLifecycle, MinimiseHidesAndCloseRunsTheExitPath)
+TEST_F(DialogLifecycle, HideAndMinimiseHideEscapeDoesNothingAndCloseRunsTheExitPath)
 {
     StartDialog();
+    dialog->ShowConfiguration();
+    SendMessageA(Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowVisible(Hwnd()));
+    EXPECT_FALSE(dialog->IsEnding());
+
+    Click(IDC_HIDE);
+    EXPECT_FALSE(IsWindowVisible(Hwnd()));
+    EXPECT_TRUE(IsIconic(Hwnd()));
+
     dialog->ShowConfiguration();
     SendMessageA(Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(IsWindowVisible(Hwnd()));
@@ -178,78 +164,61 @@ TEST_F(DialogLifecycle, MinimiseHidesAndCloseRunsTheExitPath)
     EXPECT_EQ(answerer.Count(), 0);
 }
 
-TEST_F(DialogLifecycle, HideButtonHidesAndEscapeDoesNothing)
+// Leaving asks only about unsaved changes, and only when they are not saved
+// on exit anyway; Exit of the dialog and of the tray menu take the same path.
+TEST_F(DialogLifecycle, ExitAsksAboutUnsavedChangesOnlyAndSavesAsAnswered)
 {
-    StartDialog();
-    dialog->ShowConfiguration();
-    SendMessageA(Hwnd(), WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(IsWindowVisible(Hwnd()));
-    EXPECT_FALSE(dialog->IsEnding());
-
-    Click(IDC_HIDE);
-    EXPECT_FALSE(IsWindowVisible(Hwnd()));
-    EXPECT_TRUE(IsIconic(Hwnd()));
-}
-
-TEST_F(DialogLifecycle, ExitWithNothingChangedAsksAndSavesNothing)
-{
-    StartDialog();
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
-    MessageBoxAnswerer answerer(IDYES);
-    Click(IDC_EXIT);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_EQ(answerer.Count(), 0);
-    EXPECT_FALSE(FileExists(dataPath));
-}
-
-TEST_F(DialogLifecycle, ExitWithChangesAndSaveOnExitSavesWithoutAsking)
-{
-    StartDialog();
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
-    dialog->SetModified(true);
-    MessageBoxAnswerer answerer(IDNO);
-    Click(IDC_EXIT);
-    EXPECT_EQ(answerer.Count(), 0);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_TRUE(FileExists(dataPath));
-    EXPECT_FALSE(Enabled(IDC_SAVE));
-}
-
-TEST_F(DialogLifecycle, ExitWithChangesAsksAndNoSavesNothing)
-{
-    StartDialog();
-    dialog->SetModified(true);
-    MessageBoxAnswerer answerer(IDNO);
-    Click(IDC_EXIT);
-    ASSERT_EQ(answerer.Count(), 1);
-    EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
-    EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_FALSE(FileExists(dataPath));
-}
-
-TEST_F(DialogLifecycle, ExitWithChangesAsksAndYesSaves)
-{
-    StartDialog();
-    dialog->SetModified(true);
-    MessageBoxAnswerer answerer(IDYES);
-    dialog->Send(WM_COMMAND, ID_EXIT, 0);  // "&Exit" of the tray menu
-    EXPECT_EQ(answerer.Count(), 1);
-    EXPECT_TRUE(dialog->IsEnding());
-    EXPECT_TRUE(FileExists(dataPath));
+    const struct {
+        const char* name;
+        bool saveOnExit, modified;
+        int answer;
+        bool fromTray;
+        int questions;
+        bool saved;
+    } cases[] = {
+        {"nothing changed", true, false, IDYES, false, 0, false},
+        {"changes saved on exit", true, true, IDNO, false, 0, true},
+        {"changes, answered No", false, true, IDNO, false, 1, false},
+        {"changes, answered Yes, from the tray", false, true, IDYES, true, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CloseDialog();
+        DeleteSettingsKey();
+        DeleteFileA(dataPath.c_str());
+        StartDialog();
+        CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, c.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
+        dialog->SetModified(c.modified);
+        MessageBoxAnswerer answerer(c.answer);
+        if (c.fromTray)
+            dialog->Send(WM_COMMAND, ID_EXIT, 0);
+        else
+            Click(IDC_EXIT);
+        EXPECT_TRUE(dialog->IsEnding());
+        ASSERT_EQ(answerer.Count(), c.questions);
+        if (c.questions == 1) {
+            EXPECT_EQ(answerer.Texts()[0], "Do you want to save changes?");
+            EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
+        }
+        EXPECT_EQ(FileExists(dataPath), c.saved);
+        if (c.saved) {
+            EXPECT_FALSE(Enabled(IDC_SAVE));
+        }
+    }
 }
 
 TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSavesTwice)
 {
     StartDialog();
     dialog->SetModified(true);
-    SecondExit second;
-    second.dialog = Hwnd();
-    g_secondExit = &second;
-    ClickExitWatching(OnSecondExitTimer);
-    g_secondExit = nullptr;
-    PumpMessages();
-    EXPECT_EQ(second.boxes.size(), 1u) << "one question at a time";
+    // Every box is answered Yes; while the first is open, Exit is chosen
+    // once more, as from the tray menu.
+    const size_t boxes = ClickExitAnswering([&](HWND box, size_t nth) {
+        if (nth == 1)
+            PostMessageA(Hwnd(), WM_COMMAND, ID_EXIT, 0);
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+    });
+    EXPECT_EQ(boxes, 1u) << "one question at a time";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_TRUE(FileExists(dataPath));
 }
@@ -294,14 +263,18 @@ TEST_F(DialogLifecycle, EndOfLogonWhileTheQuestionIsOpenSavesTheChanges)
     StartDialog();
     dialog->AppendEntry(Entries().Root(), "unsaved");
     dialog->SetModified(true);
-    SessionEnd end;
-    end.dialog = Hwnd();
-    g_sessionEnd = &end;
-    ClickExitWatching(OnSessionEndTimer);
-    g_sessionEnd = nullptr;
-    PumpMessages();
-    ASSERT_NE(end.box, nullptr) << "the question was asked";
-    EXPECT_NE(end.queryAnswer, 0) << "the session may end";
+    // While the question is open, the session ends; the question is
+    // answered No only afterwards, as it never would be at a real log-off.
+    LRESULT queryAnswer = 0;
+    const size_t boxes = ClickExitAnswering([&](HWND box, size_t nth) {
+        if (nth > 1)
+            return;
+        queryAnswer = SendMessageA(Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageA(Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+    });
+    ASSERT_GE(boxes, 1u) << "the question was asked";
+    EXPECT_NE(queryAnswer, 0) << "the session may end";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("unsaved")) << "the changes outlive the session";
 }

@@ -41,11 +41,17 @@ SIZE IconSize(HICON icon)
     return size;
 }
 
+// A window class's name, for a case-blind comparison.
+bool IsOfClass(HWND window, const char* name)
+{
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    return lstrcmpiA(cls, name) == 0;
+}
+
 bool IsGroupBox(HWND control)
 {
-    char cls[16] = "";
-    GetClassNameA(control, cls, sizeof(cls));
-    return lstrcmpiA(cls, "Button") == 0 &&
+    return IsOfClass(control, "Button") &&
            (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
@@ -53,9 +59,7 @@ bool IsGroupBox(HWND control)
 // that the two look like one control.
 bool IsUpDownOf(HWND upDown, HWND buddy)
 {
-    char cls[32] = "";
-    GetClassNameA(upDown, cls, sizeof(cls));
-    return lstrcmpiA(cls, UPDOWN_CLASSA) == 0 &&
+    return IsOfClass(upDown, UPDOWN_CLASSA) &&
            reinterpret_cast<HWND>(SendMessageA(upDown, UDM_GETBUDDY, 0, 0)) == buddy;
 }
 
@@ -89,20 +93,18 @@ std::string WithoutAccessKeyMarks(const std::string& caption)
 // in from its frame.
 int CaptionRoom(HWND control)
 {
-    char cls[32] = "";
-    GetClassNameA(control, cls, sizeof(cls));
     const LONG style = GetWindowLongA(control, GWL_STYLE);
     RECT client;
     GetClientRect(control, &client);
     const int width = client.right - client.left;
-    if (lstrcmpiA(cls, "Static") == 0) {
+    if (IsOfClass(control, "Static")) {
         const LONG type = style & SS_TYPEMASK;
         return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP ||
                        type == SS_SIMPLE
                    ? width
                    : -1;
     }
-    if (lstrcmpiA(cls, "Button") != 0)
+    if (!IsOfClass(control, "Button"))
         return -1;
     switch (style & BS_TYPEMASK) {
     case BS_PUSHBUTTON:
@@ -135,9 +137,7 @@ void ExpectCaptionsWhole(HWND window, const std::string& which, int dpi)
         // button) draws nothing.
         if (room < 0 || caption[0] == '\0' || (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) == 0)
             continue;
-        char cls[32] = "";
-        GetClassNameA(child, cls, sizeof(cls));
-        const bool noPrefix = lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_NOPREFIX) != 0;
+        const bool noPrefix = IsOfClass(child, "Static") && (GetWindowLongA(child, GWL_STYLE) & SS_NOPREFIX) != 0;
         const std::string drawn = noPrefix ? caption : WithoutAccessKeyMarks(caption);
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
         HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));

@@ -56,7 +56,31 @@ const size_t kHuge = 10 * 1024 * 1024;
 // program asks for meanwhile.
 const size_t kShortOfMemory = 8 * 1024 * 1024;
 
-class Exceptions : public TreeTest {};
+class Exceptions : public TreeTest {
+protected:
+    // The dialog, started after `viewer` joined the clipboard chain, so that
+    // the chain runs dialog -> viewer.
+    void StartAfter(ClipboardWindow& viewer)
+    {
+        viewer.JoinChain();
+        StartDialog();
+    }
+    void Copy(ClipboardWindow& writer, const std::string& text)
+    {
+        ASSERT_TRUE(writer.PutText(text));
+        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; })) << text;
+    }
+    // A huge text copied while the program is short of memory: the `granted`
+    // first large copies are still made. The next viewer must hear of it.
+    void CopyHugeShortOfMemory(ClipboardWindow& writer, const ClipboardWindow& viewer, int granted = 0)
+    {
+        const std::string huge(kHuge, 'c');
+        const int draws = viewer.Draws();
+        const LargeAllocationsFail shortOfMemory(kShortOfMemory, granted);
+        ASSERT_TRUE(writer.PutText(huge));
+        EXPECT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; })) << "the next viewer heard of the change";
+    }
+};
 
 TEST_F(Exceptions, AFailingWindowHandlerGetsDefaultProcessingExactlyOnce)
 {
@@ -125,59 +149,35 @@ TEST_F(Exceptions, ADragWhoseStartFailedLeavesNoDragBehind)
 
 TEST_F(Exceptions, AClipboardChangeThatCouldNotBeRecordedIsStillPassedOnAndTheHistoryStaysInStep)
 {
-    // Chain after start: dialog -> viewer.
-    ClipboardWindow viewer;
-    viewer.JoinChain();
-    StartDialog();
-    ClipboardWindow writer;
-    for (const char* text : {"one", "two"}) {
-        ASSERT_TRUE(writer.PutText(text));
-        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }));
-    }
-    const std::string huge(kHuge, 'c');
-    const int draws = viewer.Draws();
-    {
-        const LargeAllocationsFail shortOfMemory(kShortOfMemory);
-        ASSERT_TRUE(writer.PutText(huge));
-        EXPECT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; })) << "the next viewer heard of the change";
-    }
+    ClipboardWindow viewer, writer;
+    StartAfter(viewer);
+    Copy(writer, "one");
+    Copy(writer, "two");
+    CopyHugeShortOfMemory(writer, viewer);
     EXPECT_EQ(History(), (std::vector<std::string>{"two", "one"}));
-    ASSERT_TRUE(writer.PutText("one"));
-    ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "one"; }));
+    Copy(writer, "one");
     EXPECT_EQ(History(), (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(ChildLabels(Branch()), History());
 }
 
 TEST_F(Exceptions, AClipboardTextThatCannotBeKeptChangesNeitherTheHistoryNorTheBranch)
 {
-    // Chain after start: dialog -> viewer.
-    ClipboardWindow viewer;
-    viewer.JoinChain();
-    StartDialog();
-    ClipboardWindow writer;
+    ClipboardWindow viewer, writer;
+    StartAfter(viewer);
     std::vector<std::string> expected;
     for (int i = 1; i <= 15; ++i) {
-        const std::string text = "text " + std::to_string(i);
-        ASSERT_TRUE(writer.PutText(text));
-        ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == text; }));
-        expected.insert(expected.begin(), text);
+        expected.insert(expected.begin(), "text " + std::to_string(i));
+        Copy(writer, expected.front());
     }
     // The text is read, but one of the copies kept of it fails: that for the
     // branch, or that for the history.
-    const std::string huge(kHuge, 'c');
     for (int granted : {1, 2}) {
-        {
-            const int draws = viewer.Draws();
-            const LargeAllocationsFail shortOfMemory(kShortOfMemory, granted);
-            ASSERT_TRUE(writer.PutText(huge));
-            ASSERT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; }));
-        }
+        CopyHugeShortOfMemory(writer, viewer, granted);
         EXPECT_EQ(History(), expected) << granted;
         EXPECT_EQ(ChildLabels(Branch()), expected) << granted;
     }
     // Later changes remove by position the items the history removes.
-    ASSERT_TRUE(writer.PutText("text 3"));
-    ASSERT_TRUE(PumpUntil([&] { return !History().empty() && History()[0] == "text 3"; }));
+    Copy(writer, "text 3");
     expected.pop_back();  // "text 1", the oldest
     expected.erase(std::find(expected.begin(), expected.end(), "text 3"));
     expected.insert(expected.begin(), "text 3");
