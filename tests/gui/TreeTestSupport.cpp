@@ -189,22 +189,38 @@ bool ClipboardWindow::Open()
 
 bool ClipboardWindow::PutText(const std::string& text, const std::vector<std::pair<std::string, DWORD>>& marks)
 {
-    return Put(CF_TEXT, std::string(text.c_str(), text.size() + 1), marks);
+    return Put(CF_TEXT, text.c_str(), text.size() + 1, marks);
 }
 
 bool ClipboardWindow::PutUnicodeText(const std::wstring& text, const std::vector<std::pair<std::string, DWORD>>& marks)
 {
-    return Put(CF_UNICODETEXT,
-               std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t)), marks);
+    return Put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t), marks);
 }
 
-bool ClipboardWindow::Put(UINT format, std::string data, const std::vector<std::pair<std::string, DWORD>>& marks)
+namespace {
+
+// Copied straight into the clipboard's memory: a huge text put while the
+// test runs short of memory must not need a copy of its own first.
+void SetClipboardBlock(UINT format, const void* data, size_t size)
 {
-    std::vector<std::pair<UINT, std::string>> blocks = {{format, std::move(data)}};
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(block), data, size);
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+}
+
+}  // namespace
+
+bool ClipboardWindow::Put(UINT format, const void* data, size_t size,
+                          const std::vector<std::pair<std::string, DWORD>>& marks)
+{
+    if (!Open())
+        return false;
+    EmptyClipboard();
+    SetClipboardBlock(format, data, size);
     for (const auto& mark : marks)
-        blocks.emplace_back(RegisterClipboardFormatA(mark.first.c_str()),
-                            std::string(reinterpret_cast<const char*>(&mark.second), sizeof(DWORD)));
-    return PutBlocks(blocks);
+        SetClipboardBlock(RegisterClipboardFormatA(mark.first.c_str()), &mark.second, sizeof(DWORD));
+    return CloseClipboard() != FALSE;
 }
 
 bool ClipboardWindow::PutBlocks(const std::vector<std::pair<UINT, std::string>>& blocks)
@@ -212,12 +228,8 @@ bool ClipboardWindow::PutBlocks(const std::vector<std::pair<UINT, std::string>>&
     if (!Open())
         return false;
     EmptyClipboard();
-    for (const auto& block : blocks) {
-        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, block.second.size());
-        std::memcpy(GlobalLock(data), block.second.data(), block.second.size());
-        GlobalUnlock(data);
-        SetClipboardData(block.first, data);
-    }
+    for (const auto& block : blocks)
+        SetClipboardBlock(block.first, block.second.data(), block.second.size());
     return CloseClipboard() != FALSE;
 }
 

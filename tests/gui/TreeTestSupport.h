@@ -74,7 +74,7 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool Open();
-    bool Put(UINT format, std::string data, const std::vector<std::pair<std::string, DWORD>>& marks);
+    bool Put(UINT format, const void* data, size_t size, const std::vector<std::pair<std::string, DWORD>>& marks);
     HWND m_hwnd = nullptr;
     HWND m_next = nullptr;
     bool m_inChain = false;
