@@ -24,7 +24,6 @@ public:
 
     // The shell's or the fallback start's result: above 32 is success.
     static int OpenUrl(const std::string& url, int showCommand);
-    static void ReportOpenError(int code);
     // The default value of `path` under `root`; 0 or a registry error code.
     static LONG ReadClassDefault(HKEY root, const std::string& path, std::string& text);
 
@@ -36,6 +35,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    static void ReportOpenError(int code);
     void OnClicked();
     HBRUSH OnCtlColor(HDC dc) const;
     bool OnSetCursor();

@@ -17,14 +17,14 @@ public:
     // The name of the list at `index` of those left to take in; false when
     // there is none, or its name is too long to be one of ours.
     bool ListName(DWORD index, std::string& name) const;
-    // A list's texts, values "0", "1", ... up to the first one that is
-    // missing or not text; what comes after such a gap is not read.
     // An entry of a list: its 8-bit text and, where it could be read, its
     // text with every character.
     struct ListEntry {
         std::string text;
         std::wstring unicode;
     };
+    // A list's texts, values "0", "1", ... up to the first one that is
+    // missing or not text; what comes after such a gap is not read.
     std::vector<ListEntry> ReadList(const std::string& name) const;
     bool DeleteList(const std::string& name) const;
     bool MayDeleteList(const std::string& name) const;
