@@ -282,12 +282,11 @@ TEST(EntryTree, ADroppedCopyIsAnOrdinaryEntryWithTheWholeText)
 {
     const std::string longText = std::string(300, 'L') + "end";
     EntryTree tree = Loaded(K("plain") + K(longText));
-    Copy(tree, "caf\xE9 ?", L"caf\u00e9 \u263a");
+    Copy(tree, "copied");
     EntryChange change;
     EXPECT_EQ(tree.Text(tree.Drop(TopLevel(tree, 1), TopLevel(tree, 2), "", change)), longText);
     const EntryId kept = tree.Drop(TopLevel(tree, 1), ChildOf(tree, tree.ClipboardBranch(), 0), "", change);
-    EXPECT_EQ(tree.Text(kept), "caf\xE9 ?");
-    EXPECT_EQ(tree.UnicodeText(kept), L"caf\u00e9 \u263a") << "the copy keeps every character";
+    EXPECT_EQ(tree.Text(kept), "copied");
     EXPECT_TRUE(tree.IsUserEntry(kept));
     EXPECT_EQ(tree.History().Texts().size(), 1u);
 
