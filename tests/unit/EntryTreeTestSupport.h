@@ -39,30 +39,25 @@ inline std::string Shape(const Lists& lists)
 // The entries under the root so, the clipboard branch as "^".
 inline std::string Shape(const EntryTree& tree)
 {
-    std::string shape;
+    Lists lists;
     for (EntryId top : tree.Children(tree.Root())) {
-        shape.append(shape.empty() ? "" : " ").append(top == tree.ClipboardBranch() ? "^" : tree.Text(top));
+        lists.push_back({top == tree.ClipboardBranch() ? "^" : tree.Text(top)});
         for (EntryId child : tree.Children(top))
-            shape.append(child == tree.Children(top).front() ? "[" : " ").append(tree.Text(child));
-        shape.append(tree.HasChildren(top) ? "]" : "");
+            lists.back().push_back(tree.Text(child));
     }
-    return shape;
+    return Shape(lists);
 }
 
 // Data file records: a top-level entry, an entry of the group before it.
-inline std::string K(const std::string& text)
+inline std::string Encoded(RecordKind kind, const std::string& text)
 {
     std::string bytes;
-    AppendRecord(bytes, RecordKind::TopLevel, text);
+    AppendRecord(bytes, kind, text);
     return bytes;
 }
 
-inline std::string E(const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, RecordKind::Child, text);
-    return bytes;
-}
+inline std::string K(const std::string& text) { return Encoded(RecordKind::TopLevel, text); }
+inline std::string E(const std::string& text) { return Encoded(RecordKind::Child, text); }
 
 inline EntryTree Loaded(const std::string& bytes, const std::string& lineBreakMark = " / ")
 {

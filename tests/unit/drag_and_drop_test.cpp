@@ -27,14 +27,10 @@ std::vector<unsigned> StepTicks(unsigned count, int x, int y, bool vertical)
 
 TEST(DragScroll, IntervalShrinksByOneTickPerTwentyPixels)
 {
-    EXPECT_EQ(ScrollInterval(1, 6), 6);
-    EXPECT_EQ(ScrollInterval(19, 6), 6);
-    EXPECT_EQ(ScrollInterval(20, 6), 5);
-    EXPECT_EQ(ScrollInterval(99, 6), 2);
-    EXPECT_EQ(ScrollInterval(100, 6), 1);
-    EXPECT_EQ(ScrollInterval(5000, 6), 1);
-    EXPECT_EQ(ScrollInterval(59, 4), 2);
-    EXPECT_EQ(ScrollInterval(60, 4), 1);
+    // Pixels beyond the band's start, the slowest interval, the interval.
+    const int cases[][3] = {{1, 6, 6}, {19, 6, 6}, {20, 6, 5}, {99, 6, 2}, {100, 6, 1}, {5000, 6, 1}, {59, 4, 2}, {60, 4, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ScrollInterval(c[0], c[1]), c[2]) << c[0] << " beyond, slowest " << c[1];
 }
 
 TEST(DragScroll, NoStepWellInsideTheTree)

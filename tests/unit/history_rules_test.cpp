@@ -1,3 +1,4 @@
+#include "EntryTreeTestSupport.h"
 #include "history/HistoryState.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -5,24 +6,15 @@
 
 namespace {
 
-// The Latin-1 code page, where each byte is the character of that number.
-std::wstring Latin1ToUnicode(const std::string& text)
-{
-    std::wstring unicode;
-    for (char c : text)
-        unicode += static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return unicode;
-}
-
-const TextComparison kAscii = {FoldAsciiCase, FoldAsciiCaseWide, Latin1ToUnicode};
+using Texts = std::vector<std::string>;
 
 // Records `text` and checks that the change's steps, applied to the texts
 // as they were, give the texts as they are: that is all a list shown
 // beside the history gets.
-std::vector<std::string> Record(std::vector<std::string> history, const std::string& text)
+Texts Record(Texts history, const std::string& text)
 {
     HistoryState state(history);
-    const HistoryChange change = state.Record(text, std::wstring(), kAscii);
+    const HistoryChange change = state.Record(text, std::wstring(), kAsciiComparison);
     for (int position : change.removed) {
         EXPECT_LT(static_cast<size_t>(position), history.size());
         history.erase(history.begin() + position);
@@ -33,80 +25,56 @@ std::vector<std::string> Record(std::vector<std::string> history, const std::str
     return state.Texts();
 }
 
-std::vector<std::string> Numbered(int count)
+// "text newest" down to "text oldest", newest first.
+Texts Numbered(int newest, int oldest = 1)
 {
-    std::vector<std::string> history;
-    for (int i = count; i >= 1; --i)
-        history.push_back("text " + std::to_string(i));  // newest first
+    Texts history;
+    for (int i = newest; i >= oldest; --i)
+        history.push_back("text " + std::to_string(i));
     return history;
+}
+
+Texts Then(Texts first, const Texts& rest)
+{
+    first.insert(first.end(), rest.begin(), rest.end());
+    return first;
 }
 
 }  // namespace
 
-TEST(HistoryRules, NewestGoesToTheTop)
+TEST(HistoryRules, TheNewestComesFirstReplacingTheFirstTextItBeginsCaseIgnoredAndTheOldestGoesWhenFull)
 {
-    EXPECT_EQ(Record({}, "one"), (std::vector<std::string>{"one"}));
-    EXPECT_EQ(Record({"one"}, "two"), (std::vector<std::string>{"two", "one"}));
-}
-
-TEST(HistoryRules, TheSameTextTwiceIsKeptOnceAtTheTop)
-{
-    EXPECT_EQ(Record({"b", "a"}, "a"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(Record({"a", "b"}, "a"), (std::vector<std::string>{"a", "b"}));
-}
-
-TEST(HistoryRules, AShorterTextReplacesATextThatBeginsWithItIgnoringCase)
-{
-    EXPECT_EQ(Record({"hello world"}, "Hello"), (std::vector<std::string>{"Hello"}));
-    EXPECT_EQ(Record({"HELLO WORLD"}, "hello"), (std::vector<std::string>{"hello"}));
-}
-
-TEST(HistoryRules, ALongerTextKeepsTheShorterOne)
-{
-    EXPECT_EQ(Record({"Hello"}, "hello world"), (std::vector<std::string>{"hello world", "Hello"}));
-}
-
-TEST(HistoryRules, OnlyTheFirstMatchFromTheTopGoes)
-{
-    EXPECT_EQ(Record({"abc 2", "x", "ABC 1"}, "abc"), (std::vector<std::string>{"abc", "x", "ABC 1"}));
-}
-
-TEST(HistoryRules, TheSixteenthTextDropsTheOldest)
-{
-    std::vector<std::string> history = Numbered(15);
-    history = Record(history, "text 16");
-    ASSERT_EQ(history.size(), 15u);
-    EXPECT_EQ(history.front(), "text 16");
-    EXPECT_EQ(history.back(), "text 2");
-}
-
-TEST(HistoryRules, AFullHistoryDropsTheOldestAndAMatchingText)
-{
-    std::vector<std::string> history = Numbered(15);  // "text 15" .. "text 1"
-    history[3] = "shared start, newer";
-    history = Record(history, "SHARED start");
-    ASSERT_EQ(history.size(), 14u);
-    EXPECT_EQ(history.front(), "SHARED start");
-    EXPECT_EQ(history.back(), "text 2");
-}
-
-TEST(HistoryRules, NoTextDropsTheOldestOnlyWhenFull)
-{
-    std::vector<std::string> full = Numbered(15);
-    full = Record(full, "");
-    ASSERT_EQ(full.size(), 14u);
-    EXPECT_EQ(full.back(), "text 2");
-    EXPECT_EQ(Record({"a", "b"}, ""), (std::vector<std::string>{"a", "b"}));
-}
-
-TEST(HistoryRules, TextsWithLineBreaksAreKeptWhole)
-{
-    EXPECT_EQ(Record({}, "line 1\r\nline 2"), (std::vector<std::string>{"line 1\r\nline 2"}));
+    Texts sharing = Numbered(15);  // a full history
+    sharing[3] = "shared start, newer";
+    struct Case {
+        Texts before;
+        std::string text;
+        Texts after;
+        const char* what;
+    };
+    const Case cases[] = {
+        {{}, "one", {"one"}, "the first text"},
+        {{"one"}, "two", {"two", "one"}, "the newest goes to the top"},
+        {{"b", "a"}, "a", {"a", "b"}, "the same text twice is kept once at the top"},
+        {{"a", "b"}, "a", {"a", "b"}, "the same text again at the top"},
+        {{"hello world"}, "Hello", {"Hello"}, "a shorter text replaces one that begins with it"},
+        {{"HELLO WORLD"}, "hello", {"hello"}, "case ignored either way"},
+        {{"Hello"}, "hello world", {"hello world", "Hello"}, "a longer text keeps the shorter one"},
+        {{"abc 2", "x", "ABC 1"}, "abc", {"abc", "x", "ABC 1"}, "only the first match from the top goes"},
+        {{}, "line 1\r\nline 2", {"line 1\r\nline 2"}, "line breaks are kept"},
+        {Numbered(15), "text 16", Numbered(16, 2), "the sixteenth text drops the oldest"},
+        {sharing, "SHARED start", Then({"SHARED start"}, Then(Numbered(15, 13), Numbered(11, 2))),
+         "a full history drops the oldest and a matching text"},
+        {Numbered(15), "", Numbered(15, 2), "no text drops the oldest of a full history"},
+        {{"a", "b"}, "", {"a", "b"}, "and nothing else"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Record(c.before, c.text), c.after) << c.what;
 }
 
 TEST(HistoryRules, FindIgnoresCaseOnlyThroughTheFold)
 {
-    const std::vector<std::string> history = {"\xC9t\xE9", "Abc"};
+    const Texts history = {"\xC9t\xE9", "Abc"};
     EXPECT_EQ(FindTextBeginningWith(history, "aB", FoldAsciiCase), 1);
     EXPECT_EQ(FindTextBeginningWith(history, "\xE9", FoldAsciiCase), -1);
     auto latin1 = [](unsigned char c) -> unsigned char {
@@ -121,8 +89,8 @@ TEST(HistoryRules, UnicodeFormsAreComparedWhereBothTextsHaveOne)
 {
     // "caf\u00e9 \u2615" and "caf\u00e9 \u263a" are both "caf\xE9 ?" in the code page.
     HistoryState state;
-    state.Record("caf\xE9 ?", L"caf\u00e9 \u2615", kAscii);
-    state.Record("caf\xE9 ?", L"caf\u00e9 \u263a", kAscii);
+    state.Record("caf\xE9 ?", L"caf\u00e9 \u2615", kAsciiComparison);
+    state.Record("caf\xE9 ?", L"caf\u00e9 \u263a", kAsciiComparison);
     EXPECT_EQ(state.UnicodeTexts(), (std::vector<std::wstring>{L"caf\u00e9 \u263a", L"caf\u00e9 \u2615"}));
 
     // The rule itself holds for Unicode forms: an older text that begins
@@ -136,9 +104,9 @@ TEST(HistoryRules, UnicodeFormsAreComparedWhereBothTextsHaveOne)
     EXPECT_EQ(state.Texts()[1], "caf\xE9 ?") << "the 8-bit forms stay beside their Unicode ones";
 
     // Where neither has a Unicode form, the 8-bit forms decide.
-    state.Record("other", std::wstring(), kAscii);
-    state.Record("OTH", std::wstring(), kAscii);
-    EXPECT_EQ(state.Texts(), (std::vector<std::string>{"OTH", "CAF\xC9", "caf\xE9 ?"}));
+    state.Record("other", std::wstring(), kAsciiComparison);
+    state.Record("OTH", std::wstring(), kAsciiComparison);
+    EXPECT_EQ(state.Texts(), (Texts{"OTH", "CAF\xC9", "caf\xE9 ?"}));
 }
 
 TEST(HistoryRules, AnEightBitTextMeetsAUnicodeOneAsTheCodePageTurnsItIntoUnicode)
@@ -146,24 +114,24 @@ TEST(HistoryRules, AnEightBitTextMeetsAUnicodeOneAsTheCodePageTurnsItIntoUnicode
     // The code page's placeholders match nothing but themselves: "?" typed
     // in the code page is not the start of a text of characters it lacks.
     HistoryState state;
-    state.Record("???", L"\u65e5\u672c\u8a9e", kAscii);
-    state.Record("?", std::wstring(), kAscii);
+    state.Record("???", L"\u65e5\u672c\u8a9e", kAsciiComparison);
+    state.Record("?", std::wstring(), kAsciiComparison);
     EXPECT_EQ(state.UnicodeTexts(), (std::vector<std::wstring>{L"", L"\u65e5\u672c\u8a9e"}));
 
     // Nor does a Unicode text replace an 8-bit one that is only alike in
     // its placeholders...
-    state.Record("?", L"\u263a", kAscii);
-    EXPECT_EQ(state.Texts(), (std::vector<std::string>{"?", "?", "???"}));
+    state.Record("?", L"\u263a", kAsciiComparison);
+    EXPECT_EQ(state.Texts(), (Texts{"?", "?", "???"}));
 
     // ...but texts that are the same once converted still meet, either way,
     // with case ignored, through the conversion that was given.
     HistoryState latin;
-    latin.Record("caf\xE9 au lait", std::wstring(), kAscii);
-    latin.Record("CAF\xE9", L"CAF\u00e9", kAscii);
-    EXPECT_EQ(latin.Texts(), (std::vector<std::string>{"CAF\xE9"}));
-    latin.Record("caf\xE9 cr\xE8me", L"caf\u00e9 cr\u00e8me", kAscii);
-    latin.Record("Caf", std::wstring(), kAscii);
-    EXPECT_EQ(latin.Texts(), (std::vector<std::string>{"Caf", "CAF\xE9"}));
+    latin.Record("caf\xE9 au lait", std::wstring(), kAsciiComparison);
+    latin.Record("CAF\xE9", L"CAF\u00e9", kAsciiComparison);
+    EXPECT_EQ(latin.Texts(), (Texts{"CAF\xE9"}));
+    latin.Record("caf\xE9 cr\xE8me", L"caf\u00e9 cr\u00e8me", kAsciiComparison);
+    latin.Record("Caf", std::wstring(), kAsciiComparison);
+    EXPECT_EQ(latin.Texts(), (Texts{"Caf", "CAF\xE9"}));
 
     // Only the start of a long 8-bit text is converted to be compared.
     static size_t longestConverted;
@@ -175,7 +143,7 @@ TEST(HistoryRules, AnEightBitTextMeetsAUnicodeOneAsTheCodePageTurnsItIntoUnicode
     HistoryState big;
     big.Record(std::string(100000, 'x'), std::wstring(), counting);
     big.Record("xx", L"xx", counting);
-    EXPECT_EQ(big.Texts(), (std::vector<std::string>{"xx"}));
+    EXPECT_EQ(big.Texts(), (Texts{"xx"}));
     EXPECT_LE(longestConverted, 8u);
 }
 
@@ -185,7 +153,7 @@ TEST(HistoryRules, ARecordThatFailsLeavesTheHistoryAsItWas)
     // history would have given up its oldest text.
     const TextComparison failing = {
         [](unsigned char) -> unsigned char { throw std::bad_alloc(); }, FoldAsciiCaseWide, Latin1ToUnicode};
-    const std::vector<std::string> full = Numbered(15);
+    const Texts full = Numbered(15);
     HistoryState state(full);
     EXPECT_THROW(state.Record("text", std::wstring(), failing), std::bad_alloc);
     EXPECT_EQ(state.Texts(), full);

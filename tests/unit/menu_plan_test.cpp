@@ -52,12 +52,11 @@ TEST(MenuPlan, CaptionsAreLabelsShortenedToTheWidth)
 {
     const EntryTree tree = Loaded(K("12345678901234567890") + K("123456789012345678901") +
                                   K("Group label longer than twenty") + E("child label longer than twenty") +
-                                  K("two\r\nlines\tand a tab") + K(std::string(10 * 1024 * 1024, 'h') + "end"));
+                                  K("two\r\nlines\tand a tab"));
     EXPECT_EQ(Items(MenuPlan(tree, 20)),
               (std::vector<std::string>{"Last 15 Clipboard... #1", "12345678901234567890 #2", "12345678901234567... #3",
                                         "Group label longe... >", "  child label longe... #4",
-                                        "two / lines and a... #5", "hhhhhhhhhhhhhhhhh... #6"}));
-    EXPECT_EQ(MenuPlan(tree, 10).Items()[2].caption, "1234567...");
+                                        "two / lines and a... #5"}));
 
     // A line break mark of more than one byte that does not fit whole within
     // the width still shows that the label goes on.
