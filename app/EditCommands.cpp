@@ -65,8 +65,6 @@ void CQuipMarkDlg::RemoveSelectedEntry()
     if (m_entries.HasChildren(id) &&
         AppMessageBox(kRemoveGroupQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    // The tree selects a neighbour, which refreshes the buttons; when no
-    // neighbour is left to select, Undo must still become available.
     Follow(m_entries.Remove(id));
 }
 
