@@ -25,23 +25,20 @@ SIZE WindowSize(HWND hwnd)
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-RECT ToolRect(const CUrlStatic& link)
+// A question to the tooltip about the link's one tool.
+TTTOOLINFOA ToolQuery(const CUrlStatic& link)
 {
     TTTOOLINFOA info = {};
     info.cbSize = sizeof(info);
     info.hwnd = link.Handle();
     info.uId = 1;
-    SendMessageA(link.ToolTip(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info));
-    return info.rect;
+    return info;
 }
 
 std::string ToolText(const CUrlStatic& link)
 {
     char text[600] = "";
-    TTTOOLINFOA info = {};
-    info.cbSize = sizeof(info);
-    info.hwnd = link.Handle();
-    info.uId = 1;
+    TTTOOLINFOA info = ToolQuery(link);
     info.lpszText = text;
     SendMessageA(link.ToolTip(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&info));
     return text;
@@ -54,15 +51,17 @@ bool IsUnderlined(HWND hwnd)
     return font.lfUnderline != FALSE;
 }
 
-void ExpectToolCoversClient(const CUrlStatic& link)
+void ExpectOneToolCoveringClient(const CUrlStatic& link)
 {
+    EXPECT_EQ(SendMessageA(link.ToolTip(), TTM_GETTOOLCOUNT, 0, 0), 1);
+    TTTOOLINFOA info = ToolQuery(link);
+    SendMessageA(link.ToolTip(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&info));
     RECT client;
     GetClientRect(link.Handle(), &client);
-    const RECT tool = ToolRect(link);
-    EXPECT_EQ(tool.left, client.left);
-    EXPECT_EQ(tool.top, client.top);
-    EXPECT_EQ(tool.right, client.right);
-    EXPECT_EQ(tool.bottom, client.bottom);
+    EXPECT_EQ(info.rect.left, client.left);
+    EXPECT_EQ(info.rect.top, client.top);
+    EXPECT_EQ(info.rect.right, client.right);
+    EXPECT_EQ(info.rect.bottom, client.bottom);
 }
 
 // A modeless About box; its links are reached through their windows.
@@ -140,9 +139,8 @@ TEST_F(AboutBoxTest, LinksFitTheirTextAndTheirTooltipCoversThem)
         EXPECT_EQ(size.cx, extent.cx);
         EXPECT_EQ(size.cy, extent.cy);
         EXPECT_TRUE(IsUnderlined(Item(id)));
-        EXPECT_EQ(SendMessageA(Link(id).ToolTip(), TTM_GETTOOLCOUNT, 0, 0), 1);
         // Attached while empty, the links got their size only from SetUrl.
-        ExpectToolCoversClient(Link(id));
+        ExpectOneToolCoveringClient(Link(id));
     }
 }
 
@@ -159,10 +157,8 @@ TEST_F(AboutBoxTest, AttachAddsNotifyStyleFontFitAndTool)
     EXPECT_TRUE(IsUnderlined(label));
     EXPECT_EQ(WindowSize(label).cx, LinkTextExtent(label).cx);
     ASSERT_NE(link.ToolTip(), nullptr);
-    EXPECT_EQ(SendMessageA(link.ToolTip(), TTM_GETTOOLCOUNT, 0, 0), 1);
     EXPECT_EQ(ToolText(link), "Email:");
-    ExpectToolCoversClient(link);
-    link.Unsubclass();
+    ExpectOneToolCoveringClient(link);
 }
 
 TEST_F(AboutBoxTest, EmptyStaticShrinksToNothingAndGrowsWithItsText)
@@ -180,14 +176,12 @@ TEST_F(AboutBoxTest, EmptyStaticShrinksToNothingAndGrowsWithItsText)
     EXPECT_EQ(WindowSize(empty).cx, LinkTextExtent(empty).cx);
     EXPECT_GT(WindowSize(empty).cx, 0);
     EXPECT_EQ(ToolText(link), "http://www.example.com/page");
-    ExpectToolCoversClient(link);
+    ExpectOneToolCoveringClient(link);
 
     link.SetText("short");
     link.FitToText();
     EXPECT_EQ(WindowSize(empty).cx, LinkTextExtent(empty).cx);
-    ExpectToolCoversClient(link);
-    link.Unsubclass();
-    DestroyWindow(empty);
+    ExpectOneToolCoveringClient(link);
 }
 
 TEST_F(AboutBoxTest, RightAlignedAndCentredLinksKeepTheirAlignment)
@@ -206,7 +200,6 @@ TEST_F(AboutBoxTest, RightAlignedAndCentredLinksKeepTheirAlignment)
             EXPECT_EQ(rect.right, 210);
         else
             EXPECT_EQ(rect.left, 10 + (200 - width) / 2);
-        link.Unsubclass();
         DestroyWindow(host);
     }
 }
