@@ -282,10 +282,12 @@ protected:
         ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
                                static_cast<DWORD>(value.size())), ERROR_SUCCESS);
     }
-    void ClickLink(int id)
+    // Points the web link at `url` and clicks it.
+    void OpenWebLink(const std::string& url)
     {
-        SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
-                     reinterpret_cast<LPARAM>(Item(id)));
+        Link(IDC_ABOUT_WEB).SetUrl(url);
+        SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT_WEB, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(IDC_ABOUT_WEB)));
     }
 
     std::string output;
@@ -309,8 +311,7 @@ TEST_F(LinkFallbackTest, ShellFailureFallsBackToTheWebPageCommand)
     ASSERT_LE(shell, 32) << "the shell must not know the test's scheme";
 
     MessageBoxAnswerer answerer(IDOK);
-    Link(IDC_ABOUT_WEB).SetUrl(kUnhandledUrl);
-    ClickLink(IDC_ABOUT_WEB);
+    OpenWebLink(kUnhandledUrl);
     ASSERT_TRUE(PumpUntil([&] { return ReadBytesOfFile(output).find("\n") != std::string::npos; },
                           20000));
     const std::string written = ReadBytesOfFile(output);
@@ -322,8 +323,7 @@ TEST_F(LinkFallbackTest, ShellFailureFallsBackToTheWebPageCommand)
 TEST_F(LinkFallbackTest, OverlongCommandIsReportedNotStarted)
 {
     MessageBoxAnswerer answerer(IDOK);
-    Link(IDC_ABOUT_WEB).SetUrl(std::string(kUnhandledUrl) + "/" + std::string(600, 'x'));
-    ClickLink(IDC_ABOUT_WEB);
+    OpenWebLink(std::string(kUnhandledUrl) + "/" + std::string(600, 'x'));
     ASSERT_EQ(answerer.Count(), 1);
     EXPECT_EQ(answerer.Texts()[0], "Unable to open hyperlink:\n\nUnknown Error (24) occurred.");
     EXPECT_FALSE(Link(IDC_ABOUT_WEB).IsVisited());
@@ -339,8 +339,7 @@ TEST_F(LinkFallbackTest, WithoutACommandTheShellsErrorIsReported)
     Link(IDC_ABOUT_WEB).SetVisited(true);
 
     MessageBoxAnswerer answerer(IDOK);
-    Link(IDC_ABOUT_WEB).SetUrl(kUnhandledUrl);
-    ClickLink(IDC_ABOUT_WEB);
+    OpenWebLink(kUnhandledUrl);
     ASSERT_EQ(answerer.Count(), 1);
     EXPECT_EQ(answerer.Texts()[0], OpenErrorMessage(shell));
     EXPECT_EQ(answerer.Captions()[0], CWinApp::Get()->Name());
