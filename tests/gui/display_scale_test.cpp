@@ -186,23 +186,23 @@ protected:
     // control wholly inside it, and an up-down control and its buddy.
     void ExpectNoVisibleOverlap(const std::string& state) const
     {
-        std::vector<HWND> visible;
+        std::vector<std::pair<HWND, RECT>> visible;
         for (const auto& control : Controls())
             if (GetWindowLongA(control.first, GWL_STYLE) & WS_VISIBLE)
-                visible.push_back(control.first);
+                visible.push_back(control);
         for (size_t i = 0; i < visible.size(); ++i) {
             for (size_t j = i + 1; j < visible.size(); ++j) {
-                const RECT a = ControlRect(visible[i]), b = ControlRect(visible[j]);
+                const HWND first = visible[i].first, second = visible[j].first;
+                const RECT a = visible[i].second, b = visible[j].second;
                 RECT common;
                 if (!IntersectRect(&common, &a, &b))
                     continue;
-                if ((IsGroupBox(visible[i]) && Holds(a, b)) || (IsGroupBox(visible[j]) && Holds(b, a)))
+                if ((IsGroupBox(first) && Holds(a, b)) || (IsGroupBox(second) && Holds(b, a)))
                     continue;
-                if (IsUpDownOf(visible[i], visible[j]) || IsUpDownOf(visible[j], visible[i]))
+                if (IsUpDownOf(first, second) || IsUpDownOf(second, first))
                     continue;
-                ADD_FAILURE() << state << ": controls " << GetDlgCtrlID(visible[i]) << " at "
-                              << Show(a) << " and " << GetDlgCtrlID(visible[j]) << " at " << Show(b)
-                              << " overlap";
+                ADD_FAILURE() << state << ": controls " << GetDlgCtrlID(first) << " at " << Show(a) << " and "
+                              << GetDlgCtrlID(second) << " at " << Show(b) << " overlap";
             }
         }
     }
