@@ -14,7 +14,6 @@ protected:
         std::vector<WORD> keys(static_cast<size_t>(n) + 1, VK_DOWN);
         keys.push_back(VK_RETURN);
         DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP); }, keys);
-        PumpMessages();
     }
 };
 
