@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "entries/RecordCodec.h"
 #include <cstring>
 #include <fstream>
 #include <shellapi.h>
@@ -6,7 +7,14 @@
 
 namespace {
 MessageBoxAnswerer* g_answerer = nullptr;  // the one answerer alive, if any
+
+std::string Record(RecordKind kind, const std::string& text)
+{
+    std::string bytes;
+    AppendRecord(bytes, kind, text);
+    return bytes;
 }
+}  // namespace
 
 void PumpMessages()
 {
@@ -61,13 +69,6 @@ void CALLBACK MessageBoxAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_answerer != nullptr)
         EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
-}
-
-std::string Record(RecordKind kind, const std::string& text)
-{
-    std::string bytes;
-    AppendRecord(bytes, kind, text);
-    return bytes;
 }
 
 std::string K(const std::string& text)
@@ -279,9 +280,7 @@ bool OpenClipboardBriefly()
     }
     return false;
 }
-}  // namespace
 
-namespace {
 // The clipboard's text in `format`, or "<none>" ("<busy>") in `Char`s.
 template <typename Char>
 std::basic_string<Char> ClipboardTextOf(UINT format)

@@ -3,7 +3,6 @@
 // its own in a fresh folder, a clean settings key, bounded message pumping,
 // and an answerer for the message boxes the program shows.
 #include "app/QuipMarkDlg.h"
-#include "entries/RecordCodec.h"
 #include "framework/WinApp.h"
 #include <functional>
 #include <gtest/gtest.h>
@@ -39,8 +38,7 @@ private:
     std::vector<std::string> m_captions;
 };
 
-// Records of the data file: any kind, a top-level entry, a child entry.
-std::string Record(RecordKind kind, const std::string& text);
+// Records of the data file: a top-level entry, a child entry.
 std::string K(const std::string& text);
 std::string E(const std::string& text);
 

@@ -1,6 +1,5 @@
 #include "AllocationFailure.h"
 #include "GuiTestSupport.h"
-#include "entries/RecordCodec.h"
 #include <cstdlib>
 
 namespace {
@@ -32,6 +31,13 @@ protected:
         StartDialog();
     }
 
+    // `boxes` answered one message box, whose text begins with `start`.
+    static void ExpectOneBox(const MessageBoxAnswerer& boxes, const std::string& start)
+    {
+        ASSERT_EQ(boxes.Count(), 1);
+        EXPECT_EQ(boxes.Texts()[0].rfind(start, 0), 0u) << boxes.Texts()[0];
+    }
+
     // Saving must fail: the old bytes stay, Save stays enabled, the user is
     // told which file could not be written.
     void ExpectSaveFails(const std::string& oldBytes, const std::string& failedPath = std::string())
@@ -39,12 +45,8 @@ protected:
         dialog->SetModified(true);
         MessageBoxAnswerer boxes(IDOK);
         EXPECT_FALSE(dialog->SaveEntries());
-        EXPECT_EQ(boxes.Count(), 1);
-        if (boxes.Count() == 1) {
-            const std::string file = !failedPath.empty() ? failedPath : !dataPath.empty() ? dataPath : "the data file";
-            const std::string named = "Unable to save " + file + ".\n";
-            EXPECT_EQ(boxes.Texts()[0].rfind(named, 0), 0u) << boxes.Texts()[0];
-        }
+        const std::string file = !failedPath.empty() ? failedPath : !dataPath.empty() ? dataPath : "the data file";
+        ExpectOneBox(boxes, "Unable to save " + file + ".\n");
         EXPECT_TRUE(Enabled(IDC_SAVE));
         if (!oldBytes.empty()) {
             EXPECT_EQ(ReadBytesOfFile(dataPath), oldBytes);
@@ -62,24 +64,19 @@ protected:
         EXPECT_NE(held, INVALID_HANDLE_VALUE);
         MessageBoxAnswerer boxes(IDOK);
         StartDialog();
-        EXPECT_EQ(boxes.Count(), 1) << "an unreadable file is reported";
-        if (boxes.Count() == 1) {
-            EXPECT_NE(boxes.Texts()[0].find(dataPath), std::string::npos) << boxes.Texts()[0];
-        }
+        ExpectOneBox(boxes, "Unable to read " + dataPath + ".\n");
         return held;
     }
 
     int LeftoverTempFiles()
     {
         WIN32_FIND_DATAA found;
-        const std::string pattern = folder + "\\*.tmp";
-        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE)
             return 0;
-        int count = 0;
-        do
+        int count = 1;
+        while (FindNextFileA(search, &found))
             ++count;
-        while (FindNextFileA(search, &found));
         FindClose(search);
         return count;
     }
@@ -232,8 +229,8 @@ TEST_F(DataFile, RunningOutOfMemoryWhileLoadingIsAnUnreadableFileAndTheStartGoes
             const LargeAllocationsFail shortOfMemory(tooMuch.size(), 1);
             StartDialog();
         }
-        ASSERT_EQ(boxes.Count(), 1) << "reported like an unreadable file";
-        EXPECT_EQ(boxes.Texts()[0].rfind("Unable to read " + dataPath + ".\n", 0), 0u) << boxes.Texts()[0];
+        ASSERT_NO_FATAL_FAILURE(ExpectOneBox(boxes, "Unable to read " + dataPath + ".\n"))
+            << "reported like an unreadable file";
     }
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "3") << "the start went on past the load";
     EXPECT_NE(GetMenuState(GetSystemMenu(Hwnd(), FALSE), 4, MF_BYPOSITION) & MF_GRAYED, 0u);

@@ -5,10 +5,8 @@
 #include "TreeTestSupport.h"
 #include "framework/Clipboard.h"
 #include "framework/OleDataSource.h"
-#include "framework/OleDropTarget.h"
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <stdexcept>
 
 namespace {
@@ -79,6 +77,12 @@ protected:
         const LargeAllocationsFail shortOfMemory(kShortOfMemory, granted);
         ASSERT_TRUE(writer.PutText(huge));
         EXPECT_TRUE(PumpUntil([&] { return viewer.Draws() > draws; })) << "the next viewer heard of the change";
+    }
+    // The history list and the clipboard branch both hold `expected`.
+    void ExpectHistory(const std::vector<std::string>& expected)
+    {
+        EXPECT_EQ(History(), expected);
+        EXPECT_EQ(ChildLabels(Branch()), expected);
     }
 };
 
@@ -154,10 +158,9 @@ TEST_F(Exceptions, AClipboardChangeThatCouldNotBeRecordedIsStillPassedOnAndTheHi
     Copy(writer, "one");
     Copy(writer, "two");
     CopyHugeShortOfMemory(writer, viewer);
-    EXPECT_EQ(History(), (std::vector<std::string>{"two", "one"}));
+    ExpectHistory({"two", "one"});
     Copy(writer, "one");
-    EXPECT_EQ(History(), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(ChildLabels(Branch()), History());
+    ExpectHistory({"one", "two"});
 }
 
 TEST_F(Exceptions, AClipboardTextThatCannotBeKeptChangesNeitherTheHistoryNorTheBranch)
@@ -172,17 +175,16 @@ TEST_F(Exceptions, AClipboardTextThatCannotBeKeptChangesNeitherTheHistoryNorTheB
     // The text is read, but one of the copies kept of it fails: that for the
     // branch, or that for the history.
     for (int granted : {1, 2}) {
+        SCOPED_TRACE(granted);
         CopyHugeShortOfMemory(writer, viewer, granted);
-        EXPECT_EQ(History(), expected) << granted;
-        EXPECT_EQ(ChildLabels(Branch()), expected) << granted;
+        ExpectHistory(expected);
     }
     // Later changes remove by position the items the history removes.
     Copy(writer, "text 3");
     expected.pop_back();  // "text 1", the oldest
     expected.erase(std::find(expected.begin(), expected.end(), "text 3"));
     expected.insert(expected.begin(), "text 3");
-    EXPECT_EQ(History(), expected);
-    EXPECT_EQ(ChildLabels(Branch()), expected);
+    ExpectHistory(expected);
 }
 
 // Drives a modal run of the dialog from its own message loop.
@@ -204,9 +206,8 @@ void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
     ++run.ticks;
     CEntryTreeView& tree = run.dialog->Tree();
     if (run.ticks == 1) {
-        // The last top-level entry.
-        for (HTREEITEM item = tree.Child(tree.Root()); item != nullptr; item = tree.NextSibling(item))
-            run.huge = item;
+        const EntryTree& entries = run.dialog->Entries();
+        run.huge = tree.ItemOf(entries.Children(entries.Root()).back());
         tree.Select(run.huge);
         // Handing out the entry needs a copy of its text, which fails.
         run.shortOfMemory = std::make_unique<LargeAllocationsFail>(kShortOfMemory);
@@ -221,24 +222,17 @@ void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
 
 TEST_F(Exceptions, EnterThatFailsToHandOutAnEntryLeavesTheDialogRunning)
 {
-    WriteBytesToFile(dataPath, K("small") + Record(RecordKind::TopLevel, std::string(kHuge, 'h')));
-    CQuipMarkDlg modal;
-    modal.UseDataPath(dataPath);
-    CWinApp::Get()->SetMainWnd(&modal);
+    WriteBytesToFile(dataPath, K("small") + K(std::string(kHuge, 'h')));
+    dialog = std::make_unique<CQuipMarkDlg>();
+    dialog->UseDataPath(dataPath);
+    CWinApp::Get()->SetMainWnd(dialog.get());
     ModalRun run;
-    run.dialog = &modal;
+    run.dialog = dialog.get();
     g_run = &run;
     const UINT_PTR timer = SetTimer(nullptr, 0, 200, OnModalTick);
-    bool left = false;
-    try {
-        modal.DoModal();
-    } catch (...) {
-        left = true;
-    }
+    EXPECT_NO_THROW(dialog->DoModal()) << "the failure left the dialog's message loop";
     KillTimer(nullptr, timer);
     g_run = nullptr;
-    CWinApp::Get()->SetMainWnd(nullptr);
-    EXPECT_FALSE(left) << "the failure left the dialog's message loop";
     EXPECT_TRUE(run.runningAfterEnter);
     EXPECT_GE(run.ticks, 2);
 }
