@@ -69,25 +69,22 @@ bool KeyExists(const std::string& path)
 std::string ValueBytes(const std::string& path, const char* name, DWORD* type)
 {
     DWORD kind = 0;
-    if (type != nullptr)
-        *type = 0;
-    HKEY key = WalkPath(path, false, KEY_READ);
-    if (key == nullptr)
-        return std::string();
     DWORD size = 0;
     std::string bytes;
-    if (RegQueryValueExA(key, name, nullptr, &kind, nullptr, &size) == ERROR_SUCCESS) {
+    HKEY key = WalkPath(path, false, KEY_READ);
+    if (key != nullptr && RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
         bytes.resize(size);
-        if (RegQueryValueExA(key, name, nullptr, &kind, reinterpret_cast<BYTE*>(&bytes[0]), &size) ==
-            ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, name, nullptr, &kind, reinterpret_cast<BYTE*>(&bytes[0]), &size) == ERROR_SUCCESS) {
             bytes.resize(size);
-            if (type != nullptr)
-                *type = kind;
         } else {
             bytes.clear();
+            kind = 0;
         }
     }
-    RegCloseKey(key);
+    if (key != nullptr)
+        RegCloseKey(key);
+    if (type != nullptr)
+        *type = kind;
     return bytes;
 }
 
@@ -119,20 +116,19 @@ KeyLock::~KeyLock()
     SetAccess(false);
 }
 
-bool KeyLock::SetAccess(bool locked) const
+void KeyLock::SetAccess(bool locked) const
 {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
-        return false;
+        return;
     // An empty access list grants nothing; no list at all grants everything.
     SECURITY_DESCRIPTOR descriptor;
     ACL empty;
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, locked ? &empty : nullptr, FALSE);
-    const bool done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
     RegCloseKey(key);
-    return done;
 }
 
 bool KeyLock::Holds() const

@@ -29,7 +29,7 @@ public:
     bool Holds() const;
 
 private:
-    bool SetAccess(bool locked) const;
+    void SetAccess(bool locked) const;
     std::string m_path;
 };
 

@@ -1,5 +1,4 @@
 #include "GuiTestSupport.h"
-#include <algorithm>
 
 namespace {
 
@@ -52,43 +51,39 @@ bool IsOpenMessageBox(HWND hwnd)
     return std::string(cls) == "#32770" && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 0xFFFF) != nullptr;
 }
 
-// The message boxes of this thread seen so far, and what answers a new one.
-struct BoxWatch {
-    std::function<void(HWND box, size_t nth)> answer;
-    std::vector<HWND> seen;
-};
-BoxWatch* g_watch = nullptr;
+// What the test does while the first message box of this thread is open;
+// it answers the box too. Emptied once it ran.
+std::function<void(HWND box)> g_whileBoxOpen;
 
-BOOL CALLBACK AnswerNewBox(HWND hwnd, LPARAM)
+BOOL CALLBACK RunWhileBoxOpen(HWND hwnd, LPARAM)
 {
-    std::vector<HWND>& seen = g_watch->seen;
-    if (!IsOpenMessageBox(hwnd) || std::find(seen.begin(), seen.end(), hwnd) != seen.end())
-        return TRUE;  // answered already, closing
-    seen.push_back(hwnd);
-    g_watch->answer(hwnd, seen.size());
+    if (!g_whileBoxOpen || !IsOpenMessageBox(hwnd))
+        return TRUE;
+    const std::function<void(HWND box)> run = g_whileBoxOpen;
+    g_whileBoxOpen = nullptr;
+    run(hwnd);
     return FALSE;
 }
 
 void CALLBACK OnWatchTimer(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (g_watch != nullptr)
-        EnumThreadWindows(GetCurrentThreadId(), AnswerNewBox, 0);
+    EnumThreadWindows(GetCurrentThreadId(), RunWhileBoxOpen, 0);
 }
 
 class DialogLifecycle : public DialogTest {
 protected:
-    // Clicks Exit while every 30 ms `answer` is handed each message box that
-    // has opened since; returns how many opened.
-    size_t ClickExitAnswering(std::function<void(HWND box, size_t nth)> answer)
+    // Clicks Exit and, once the question is open, runs `whileOpen`, which
+    // answers it; false when no question came.
+    bool ClickExitAnswering(std::function<void(HWND box)> whileOpen)
     {
-        BoxWatch watch{std::move(answer), {}};
-        g_watch = &watch;
+        g_whileBoxOpen = std::move(whileOpen);
         const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnWatchTimer);
         Click(IDC_EXIT);
         KillTimer(nullptr, timer);
-        g_watch = nullptr;
+        const bool asked = !g_whileBoxOpen;
+        g_whileBoxOpen = nullptr;
         PumpMessages();
-        return watch.seen.size();
+        return asked;
     }
 };
 
@@ -211,14 +206,12 @@ TEST_F(DialogLifecycle, ASecondExitWhileTheQuestionIsOpenNeitherAsksAgainNorSave
 {
     StartDialog();
     dialog->SetModified(true);
-    // Every box is answered Yes; while the first is open, Exit is chosen
-    // once more, as from the tray menu.
-    const size_t boxes = ClickExitAnswering([&](HWND box, size_t nth) {
-        if (nth == 1)
-            PostMessageA(Hwnd(), WM_COMMAND, ID_EXIT, 0);
-        PostMessageA(box, WM_COMMAND, IDYES, 0);
-    });
-    EXPECT_EQ(boxes, 1u) << "one question at a time";
+    // Exit chosen once more, as from the tray menu, waits in the queue until
+    // the question's own message loop takes it.
+    PostMessageA(Hwnd(), WM_COMMAND, ID_EXIT, 0);
+    MessageBoxAnswerer answerer(IDYES);
+    Click(IDC_EXIT);
+    EXPECT_EQ(answerer.Count(), 1) << "one question at a time";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_TRUE(FileExists(dataPath));
 }
@@ -266,14 +259,12 @@ TEST_F(DialogLifecycle, EndOfLogonWhileTheQuestionIsOpenSavesTheChanges)
     // While the question is open, the session ends; the question is
     // answered No only afterwards, as it never would be at a real log-off.
     LRESULT queryAnswer = 0;
-    const size_t boxes = ClickExitAnswering([&](HWND box, size_t nth) {
-        if (nth > 1)
-            return;
+    const bool asked = ClickExitAnswering([&](HWND box) {
         queryAnswer = SendMessageA(Hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         SendMessageA(Hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         PostMessageA(box, WM_COMMAND, IDNO, 0);
     });
-    ASSERT_GE(boxes, 1u) << "the question was asked";
+    ASSERT_TRUE(asked) << "the question was asked";
     EXPECT_NE(queryAnswer, 0) << "the session may end";
     EXPECT_TRUE(dialog->IsEnding());
     EXPECT_EQ(ReadBytesOfFile(dataPath), K("unsaved")) << "the changes outlive the session";

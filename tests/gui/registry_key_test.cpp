@@ -11,6 +11,12 @@ class RegistryLayer : public ::testing::Test {
 protected:
     void SetUp() override { DeleteSettingsKey(); }
     void TearDown() override { DeleteSettingsKey(); }
+    // The text the layer reads, or "<unread>" when the read fails.
+    std::string TextAt(const std::string& path, const char* name) const
+    {
+        std::string text;
+        return registry.ReadString(path, name, text) ? text : "<unread>";
+    }
 
     CRegistryKey registry{HKEY_CURRENT_USER};
 };
@@ -21,17 +27,12 @@ TEST_F(RegistryLayer, NumbersAndStringsRoundTrip)
     DWORD number = 0;
     ASSERT_TRUE(registry.ReadNumber(kBase, "n", number));
     EXPECT_EQ(number, 0xDEADBEEFu);
-    DWORD type = 0;
-    EXPECT_EQ(ValueBytes(kBase, "n", &type).size(), 4u);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(NumberOr(kBase, "n", 0), 0xDEADBEEFu) << "stored as four bytes of REG_DWORD";
 
     SetText(kBase, "s", "hello");
-    std::string text;
-    ASSERT_TRUE(registry.ReadString(kBase, "s", text));
-    EXPECT_EQ(text, "hello");
+    EXPECT_EQ(TextAt(kBase, "s"), "hello");
     // A path written with a trailing backslash names the same key.
-    ASSERT_TRUE(registry.ReadString(kBase + "\\", "s", text));
-    EXPECT_EQ(text, "hello");
+    EXPECT_EQ(TextAt(kBase + "\\", "s"), "hello");
 }
 
 // Which types read as what is tested natively; here, that a read that
@@ -60,8 +61,7 @@ TEST_F(RegistryLayer, AMegabyteStringReadsWhole)
 {
     const std::string large(1 << 20, 'm');
     SetText(kBase, "large", large);
-    std::string text;
-    ASSERT_TRUE(registry.ReadString(kBase, "large", text));
+    const std::string text = TextAt(kBase, "large");
     EXPECT_EQ(text.size(), large.size());
     EXPECT_EQ(text, large);
     // The list import reads each text with every character too.
@@ -145,9 +145,7 @@ TEST_F(RegistryLayer, ADeletionThatFailsLeavesASmallerValidKey)
         EXPECT_FALSE(registry.Delete(kBase + "\\List", nullptr));
         EXPECT_FALSE(KeyExists(kBase + "\\List\\A")) << "sub-keys before the locked one are gone";
         EXPECT_TRUE(KeyExists(kBase + "\\List\\C")) << "the deletion stopped at the locked key";
-        std::string text;
-        EXPECT_TRUE(registry.ReadString(kBase + "\\List", "0", text));
-        EXPECT_EQ(text, "kept");
+        EXPECT_EQ(TextAt(kBase + "\\List", "0"), "kept");
     }
     EXPECT_TRUE(registry.Delete(kBase + "\\List", nullptr)) << "once unlocked it goes";
     EXPECT_FALSE(KeyExists(kBase + "\\List"));
