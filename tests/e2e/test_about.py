@@ -1,10 +1,9 @@
 """The About box, opened from the configuration dialog."""
 import unittest
 
-from quipmark_e2e import WM_COMMAND, QuipmarkTestCase, probe, wait_for
+from quipmark_e2e import IDOK, WM_COMMAND, QuipmarkTestCase, probe, wait_for
 
 IDC_ABOUT = 1013
-IDOK = 1
 ABOUT_CAPTION = 'About Quipmark'
 
 
