@@ -108,10 +108,8 @@ class SaveAndReload(QuipmarkTestCase):
 
         click_control(IDC_SAVE)
         self.assertTrue(wait_for(lambda: control_value('enabled', IDC_SAVE) == '0'), 'Save stays enabled')
-        self.assertEqual(control_value('regget', 'Hotkey'), str(CTRL_ALT_F5))
-        self.assertEqual(control_value('regget', 'MaxLength'), '11')
-        self.assertEqual(control_value('regget', 'SaveOnExit'), '1')
-        self.assertEqual(control_value('regget', 'AlwaysOnTop'), '1')
+        stored = {'Hotkey': str(CTRL_ALT_F5), 'MaxLength': '11', 'SaveOnExit': '1', 'AlwaysOnTop': '1'}
+        self.assertEqual({name: control_value('regget', name) for name in stored}, stored)
         self.assertEqual(self.app.saved_data(), record('K', 'Hi'))
 
         # Nothing is left unsaved: leaving asks nothing.
