@@ -1,7 +1,7 @@
 """Building the entry tree by hand in the configuration dialog."""
 import unittest
 
-from quipmark_e2e import (IDC_ADD, IDC_NEW_ENTRY, IDC_SAVE, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase,
+from quipmark_e2e import (IDC_NEW_ENTRY, IDC_SAVE, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase,
                           control_value, record, wait_enabled, wait_for, wait_state, xdotool)
 
 
@@ -11,7 +11,6 @@ class Editing(QuipmarkTestCase):
         self.app.start()
         self.app.post(WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK)
         self.assertTrue(wait_state('shown'))
-        self.assertTrue(wait_enabled(IDC_ADD, False))
 
         # The new-entry field has the focus when the dialog shows.
         xdotool('type', '--delay', '40', 'typed by hand')
@@ -19,7 +18,6 @@ class Editing(QuipmarkTestCase):
                         control_value('text', IDC_NEW_ENTRY))
         xdotool('key', 'alt+a')
         self.assertTrue(wait_enabled(IDC_SAVE), 'Add did not run')
-        self.assertEqual(control_value('text', IDC_NEW_ENTRY), '')
         xdotool('key', 'alt+s')
         self.assertTrue(wait_enabled(IDC_SAVE, False), 'Save did not run')
         self.assertEqual(self.app.saved_data(), record('K', 'typed by hand'))
