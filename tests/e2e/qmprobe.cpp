@@ -83,6 +83,17 @@ int Foreign(const char* caption)
     return RunMessageLoop();
 }
 
+// The icon `id` of `window`, described in the structure's first form, which
+// every version of the shell takes.
+NOTIFYICONDATAA TrayIcon(HWND window, UINT id)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = id;
+    return icon;
+}
+
 HWND OpenMenuWindow()
 {
     HWND menu = nullptr;
@@ -499,10 +510,7 @@ int main(int argc, char** argv)
     }
     if (verb == "trayicon") {
         // Only an icon that exists can be modified.
-        NOTIFYICONDATAA icon = {};
-        icon.cbSize = 88;
-        icon.hWnd = main;
-        icon.uID = 0;
+        NOTIFYICONDATAA icon = TrayIcon(main, 0);
         return main != nullptr && Shell_NotifyIconA(NIM_MODIFY, &icon) ? 0 : 1;
     }
     if (verb == "drag" && argc >= 5)
@@ -518,10 +526,7 @@ int main(int argc, char** argv)
     }
     if (verb == "idle") {
         HWND window = CreateWindowA("STATIC", "qmprobe idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-        NOTIFYICONDATAA icon = {};
-        icon.cbSize = 88;
-        icon.hWnd = window;
-        icon.uID = 7;
+        NOTIFYICONDATAA icon = TrayIcon(window, 7);
         icon.uFlags = NIF_ICON | NIF_TIP;
         icon.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
         lstrcpynA(icon.szTip, "qmprobe", 64);
