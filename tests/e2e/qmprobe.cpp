@@ -83,6 +83,17 @@ int Foreign(const char* caption)
     return RunMessageLoop();
 }
 
+// The icon `id` of `window`, described in the structure's first form, which
+// every version of the shell takes.
+NOTIFYICONDATAA TrayIcon(HWND window, UINT id)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = id;
+    return icon;
+}
+
 HWND OpenMenuWindow()
 {
     HWND menu = nullptr;
@@ -95,6 +106,13 @@ HWND OpenMenuWindow()
 unsigned long Number(const char* text)
 {
     return std::strtoul(text, nullptr, 0);
+}
+
+// Posts the message, WPARAM and LPARAM that three numbers of the command line spell.
+int PostNumbers(HWND window, char** numbers)
+{
+    return window != nullptr && PostMessageA(window, static_cast<UINT>(Number(numbers[0])), Number(numbers[1]),
+                                             static_cast<LPARAM>(Number(numbers[2]))) ? 0 : 1;
 }
 
 bool StateHolds(const std::string& state)
@@ -302,20 +320,24 @@ DWORD WINAPI MoveThePointer(LPVOID)
     return 0;
 }
 
+// A movable memory block holding a copy of `bytes` bytes at `data`, as the
+// clipboard formats want their data.
+HGLOBAL GlobalCopy(const void* data, size_t bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    std::memcpy(GlobalLock(block), data, bytes);
+    GlobalUnlock(block);
+    return block;
+}
+
 LRESULT CALLBACK DragSourceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_LBUTTONDOWN && g_drag != nullptr) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, g_drag->text.size() + 1);
-        std::memcpy(GlobalLock(block), g_drag->text.c_str(), g_drag->text.size() + 1);
-        GlobalUnlock(block);
         COleDataSource* source = new COleDataSource;
-        source->CacheText(block);
+        source->CacheText(GlobalCopy(g_drag->text.c_str(), g_drag->text.size() + 1));
         if (!g_drag->unicode.empty()) {
             const size_t bytes = (g_drag->unicode.size() + 1) * sizeof(wchar_t);
-            HGLOBAL units = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-            std::memcpy(GlobalLock(units), g_drag->unicode.c_str(), bytes);
-            GlobalUnlock(units);
-            source->CacheUnicodeText(units);
+            source->CacheUnicodeText(GlobalCopy(g_drag->unicode.c_str(), bytes));
         }
         g_drag->effect = source->DoDragDrop(DROPEFFECT_COPY);
         source->Release();
@@ -377,19 +399,15 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", IsWindowVisible(main) ? "visible" : "hidden", IsIconic(main) ? "iconic" : "normal");
         return 0;
     }
-    if (verb == "wait" && argc >= 4)
-        return Wait(argv[2], static_cast<DWORD>(Number(argv[3])));
-    if (verb == "watch" && argc >= 4) {
-        std::printf("watching\n");
-        std::fflush(stdout);
+    if ((verb == "wait" || verb == "watch") && argc >= 4) {
+        if (verb == "watch") {
+            std::printf("watching\n");
+            std::fflush(stdout);
+        }
         return Wait(argv[2], static_cast<DWORD>(Number(argv[3])));
     }
-    if (verb == "post" && argc >= 5) {
-        if (main == nullptr)
-            return 1;
-        return PostMessageA(main, static_cast<UINT>(Number(argv[2])), Number(argv[3]),
-                            static_cast<LPARAM>(Number(argv[4]))) ? 0 : 1;
-    }
+    if (verb == "post" && argc >= 5)
+        return PostNumbers(main, argv + 2);
     if (verb == "menukeys") {
         // Keys for the open popup menu, posted to it in order, so none is
         // lost while the menu is still coming up.
@@ -471,11 +489,8 @@ int main(int argc, char** argv)
         return ClickButton(main, static_cast<int>(Number(argv[2])));
     if (verb == "window" && argc >= 4)
         return ListWindow(argv[2], static_cast<DWORD>(Number(argv[3])));
-    if (verb == "windowpost" && argc >= 6) {
-        HWND window = VisibleWindow(argv[2]);
-        return window != nullptr && PostMessageA(window, static_cast<UINT>(Number(argv[3])), Number(argv[4]),
-                                                 static_cast<LPARAM>(Number(argv[5]))) ? 0 : 1;
-    }
+    if (verb == "windowpost" && argc >= 6)
+        return PostNumbers(VisibleWindow(argv[2]), argv + 3);
     if (verb == "rect" && argc >= 3) {
         HWND window = VisibleWindow(argv[2]);
         RECT rect;
@@ -495,10 +510,7 @@ int main(int argc, char** argv)
     }
     if (verb == "trayicon") {
         // Only an icon that exists can be modified.
-        NOTIFYICONDATAA icon = {};
-        icon.cbSize = 88;
-        icon.hWnd = main;
-        icon.uID = 0;
+        NOTIFYICONDATAA icon = TrayIcon(main, 0);
         return main != nullptr && Shell_NotifyIconA(NIM_MODIFY, &icon) ? 0 : 1;
     }
     if (verb == "drag" && argc >= 5)
@@ -514,10 +526,7 @@ int main(int argc, char** argv)
     }
     if (verb == "idle") {
         HWND window = CreateWindowA("STATIC", "qmprobe idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-        NOTIFYICONDATAA icon = {};
-        icon.cbSize = 88;
-        icon.hWnd = window;
-        icon.uID = 7;
+        NOTIFYICONDATAA icon = TrayIcon(window, 7);
         icon.uFlags = NIF_ICON | NIF_TIP;
         icon.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
         lstrcpynA(icon.szTip, "qmprobe", 64);

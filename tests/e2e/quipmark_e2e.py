@@ -31,7 +31,7 @@ ID_SHOW_CONFIGURATION = 32773
 ID_EXIT = 32774
 IDC_SAVE, IDC_ADD, IDC_NEW_ENTRY, IDC_MENU_WIDTH = 1005, 1006, 1007, 1015
 IDC_TREE, IDC_TOTAL_ITEMS = 1022, 1032
-IDYES = 6
+IDOK, IDYES = 1, 6
 
 VIRTUAL_KEYS = {'Return': 0x0D, 'Escape': 0x1B, 'Up': 0x26, 'Right': 0x27, 'Down': 0x28}
 
@@ -67,6 +67,19 @@ def wait_for(condition, timeout=15.0, interval=0.1):
         if time.monotonic() > end:
             return value
         time.sleep(interval)
+
+
+def start_wine(*args, **options):
+    """Starts a Windows program under Wine, off the test's input and errors."""
+    options.setdefault('stdout', subprocess.DEVNULL)
+    return subprocess.Popen(['wine'] + [str(a) for a in args], stdin=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, text=True, **options)
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+        process.wait()
 
 
 def xdotool(*args):
@@ -126,6 +139,11 @@ def probe(*args, timeout=60):
     return result.returncode, result.stdout
 
 
+def wait_state(state, timeout_ms=10000):
+    """Waits until the program's windows reach `state` (see qmprobe wait)."""
+    return probe('wait', state, timeout_ms)[0] == 0
+
+
 def control_value(*args):
     """What qmprobe printed, stripped, or None when it failed."""
     code, out = probe(*args)
@@ -143,6 +161,12 @@ def control_rect(control):
     return [int(n) for n in rect.split()]
 
 
+def root_entry_point():
+    """The screen point of the first row's label, the root entry "Quipmark Menu List"."""
+    left, top, _, _ = control_rect(IDC_TREE)
+    return left + 70, top + 10
+
+
 def set_text(control, text):
     """Replaces the text of a control of the dialog, as typing would."""
     assert probe('settext', control, text.encode('utf-8').hex())[0] == 0, 'no control %d' % control
@@ -153,6 +177,11 @@ def read_clipboard():
     result = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], capture_output=True,
                             timeout=10, stdin=subprocess.DEVNULL)
     return result.stdout.decode('utf-8', 'replace') if result.returncode == 0 else None
+
+
+def menu_keys(*names):
+    """Posts key presses to the open popup menu. Names as in VIRTUAL_KEYS."""
+    probe('menukeys', *[VIRTUAL_KEYS[name] for name in names])
 
 
 class XClipboard:
@@ -171,8 +200,7 @@ class XClipboard:
 
     def release(self):
         if self._owner is not None:
-            self._owner.kill()
-            self._owner.wait()
+            stop(self._owner)
             self._owner = None
 
 
@@ -190,9 +218,12 @@ class Quipmark:
         with open(self.data_file, 'wb') as out:
             out.write(b''.join(records))
 
+    def saved_data(self):
+        with open(self.data_file, 'rb') as saved:
+            return saved.read()
+
     def start(self, wait_hidden=True):
-        self.process = subprocess.Popen(['wine', self.exe], stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = start_wine(self.exe)
         if wait_hidden:
             # It shows minimised for a moment, which a probe started after it
             # can miss, then hides: wait for that last state alone.
@@ -203,7 +234,7 @@ class Quipmark:
 
     def show_dialog(self):
         self.post(WM_COMMAND, ID_SHOW_CONFIGURATION, 0)
-        assert probe('wait', 'shown', 10000)[0] == 0, 'the dialog did not show'
+        assert wait_state('shown'), 'the dialog did not show'
 
     def add(self, text):
         """Types a new entry and adds it, through the dialog's controls."""
@@ -233,9 +264,9 @@ class Quipmark:
         """Opens the tray menu, as a right click on the icon does, and walks
         it with the keys named."""
         self.post(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
-        assert probe('wait', 'menu', 10000)[0] == 0, 'the tray menu did not open'
-        probe('menukeys', *[VIRTUAL_KEYS[name] for name in names])
-        probe('wait', 'nomenu', 10000)
+        assert wait_state('menu'), 'the tray menu did not open'
+        menu_keys(*names)
+        wait_state('nomenu')
 
     def exit(self, timeout=20):
         self.post(WM_COMMAND, ID_EXIT, 0)
@@ -248,9 +279,8 @@ class Quipmark:
             return None
 
     def kill(self):
-        if self.process is not None and self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        if self.process is not None:
+            stop(self.process)
         wait_for(lambda: probe('state')[0] != 0, timeout=10)
 
     def cleanup(self):
@@ -265,7 +295,7 @@ class QuipmarkTestCase(unittest.TestCase):
         if not EXE or not PROBE:
             self.skipTest('QUIPMARK_EXE and QMPROBE_EXE are set by CTest')
         probe('regdel')
-        self.assertEqual(probe('wait', 'gone', 15000)[0], 0, 'another Quipmark is still running')
+        self.assertTrue(wait_state('gone', 15000), 'another Quipmark is still running')
         self.app = Quipmark()
         self.clipboard = XClipboard()
         # A cleanup, not a tearDown: it runs too when a subclass's setUp fails.
@@ -278,3 +308,9 @@ class QuipmarkTestCase(unittest.TestCase):
         holds `expected`."""
         self.app.choose_from_menu(*keys)
         self.assertTrue(wait_for(lambda: read_clipboard() == expected), repr(read_clipboard()))
+
+    def assertDrops(self, verb, point, text):
+        """Drags `text` from another program's window to the screen point
+        with qmprobe's `verb`: drag, or dragunicode with the text in hex."""
+        code, out = probe(verb, point[0], point[1], text)
+        self.assertEqual(code, 0, 'the drop was refused: effect ' + out)

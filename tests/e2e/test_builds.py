@@ -3,7 +3,7 @@ key: a user who moves from one to the other keeps every entry and setting."""
 import shutil
 import unittest
 
-from quipmark_e2e import (IDC_MENU_WIDTH, OTHER_EXE, QuipmarkTestCase, probe, record,
+from quipmark_e2e import (IDC_MENU_WIDTH, OTHER_EXE, QuipmarkTestCase, control_value, probe, record,
                           why_the_32bit_program_cannot_run_beside)
 
 
@@ -21,7 +21,7 @@ class BothBuilds(QuipmarkTestCase):
         shutil.copy(exe, self.app.exe)
         self.assertEqual(probe('regset', 'MaxLength', menu_width)[0], 0)
         self.app.start()
-        self.assertEqual(probe('text', IDC_MENU_WIDTH)[1].strip(), str(menu_width))
+        self.assertEqual(control_value('text', IDC_MENU_WIDTH), str(menu_width))
         self.app.add_and_save(text)
         self.assertEqual(self.app.exit(), 0)
 
@@ -37,8 +37,7 @@ class BothBuilds(QuipmarkTestCase):
             with self.subTest(exe=exe, text=text):
                 self.run_build(exe, text, width)
                 saved.insert(0, record('K', text))  # Add puts it first
-                with open(self.app.data_file, 'rb') as data:
-                    self.assertEqual(data.read(), b''.join(saved))
+                self.assertEqual(self.app.saved_data(), b''.join(saved))
 
 
 if __name__ == '__main__':

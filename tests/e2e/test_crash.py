@@ -5,7 +5,7 @@ import os
 import random
 import unittest
 
-from quipmark_e2e import IDC_SAVE, IDC_TOTAL_ITEMS, QuipmarkTestCase, probe, record, wait_for
+from quipmark_e2e import IDC_SAVE, IDC_TOTAL_ITEMS, QuipmarkTestCase, probe, record, wait_for, wait_state
 
 # 20 MiB in 390 entries: every round adds one, and the tree's limit of 500
 # items must never refuse it.
@@ -35,7 +35,7 @@ class CrashDuringSave(QuipmarkTestCase):
         outcomes = {'old': 0, 'new': 0}
         for round_ in range(ROUNDS):
             self.app.start(wait_hidden=False)
-            self.assertEqual(probe('wait', 'tray', 60000)[0], 0, 'round %d: no start' % round_)
+            self.assertTrue(wait_state('tray', 60000), 'round %d: no start' % round_)
             text = 'change %d' % round_
             # New entries go first after the clipboard branch.
             expected_new = record('K', text) + current
@@ -48,8 +48,7 @@ class CrashDuringSave(QuipmarkTestCase):
             delay = 10 ** rng.uniform(-3.0, -0.3)
             wait_for(lambda: False, timeout=delay, interval=0.001)
             self.app.kill()
-            with open(self.app.data_file, 'rb') as saved:
-                content = saved.read()
+            content = self.app.saved_data()
             if content == current:
                 outcomes['old'] += 1
             elif content == expected_new:

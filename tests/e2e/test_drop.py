@@ -2,8 +2,8 @@
 into the new-entry field, and onto the entry tree as a new entry."""
 import unittest
 
-from quipmark_e2e import (IDC_NEW_ENTRY, IDC_SAVE, IDC_TOTAL_ITEMS, IDC_TREE, QuipmarkTestCase, control_rect,
-                          control_value, probe, wait_enabled, wait_for)
+from quipmark_e2e import (IDC_NEW_ENTRY, IDC_SAVE, IDC_TOTAL_ITEMS, QuipmarkTestCase, control_rect, control_value,
+                          root_entry_point, wait_enabled, wait_for)
 
 
 class DropFromAnotherProgram(QuipmarkTestCase):
@@ -15,8 +15,7 @@ class DropFromAnotherProgram(QuipmarkTestCase):
 
     def test_text_dropped_on_the_new_entry_field_lands_in_it(self):
         left, top, right, bottom = control_rect(IDC_NEW_ENTRY)
-        code, out = probe('drag', (left + right) // 2, (top + bottom) // 2, 'dropped text')
-        self.assertEqual(code, 0, 'the drop was refused: effect ' + out)
+        self.assertDrops('drag', ((left + right) // 2, (top + bottom) // 2), 'dropped text')
         self.assertTrue(wait_for(lambda: control_value('text', IDC_NEW_ENTRY) == 'dropped text'),
                         control_value('text', IDC_NEW_ENTRY))
         # Only the user's Add makes an entry of it.
@@ -24,10 +23,7 @@ class DropFromAnotherProgram(QuipmarkTestCase):
 
     def test_text_dropped_on_the_root_entry_becomes_an_entry(self):
         count = int(control_value('text', IDC_TOTAL_ITEMS))
-        left, top, _, _ = control_rect(IDC_TREE)
-        # The first row's label, "Quipmark Menu List".
-        code, out = probe('drag', left + 70, top + 10, 'a new entry from elsewhere')
-        self.assertEqual(code, 0, 'the drop was refused: effect ' + out)
+        self.assertDrops('drag', root_entry_point(), 'a new entry from elsewhere')
         # Save is enabled by the drop alone (the clipboard history never
         # enables it); the count grows by the new entry at least.
         self.assertTrue(wait_enabled(IDC_SAVE), 'the drop was no change')

@@ -8,8 +8,8 @@ import tempfile
 import unittest
 import zipfile
 
-from quipmark_e2e import (ID_EXIT, IDYES, PROBE, WM_COMMAND, Quipmark, pe_machine, probe, record,
-                          wait_for, why_the_32bit_program_cannot_run_beside)
+from quipmark_e2e import (ID_EXIT, IDOK, IDYES, PROBE, WM_COMMAND, Quipmark, pe_machine, probe, record, start_wine,
+                          wait_for, wait_state, why_the_32bit_program_cannot_run_beside)
 
 DIST = os.environ.get('QUIPMARK_DIST', '')
 # "-x64" for the 64-bit build's files, nothing for the 32-bit build's.
@@ -17,7 +17,6 @@ SUFFIX = os.environ.get('QUIPMARK_DIST_SUFFIX', '')
 
 UNINSTALL_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quipmark'
 RUN_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-IDOK = 1
 # Each page of the uninstaller appends a blank to the window's caption.
 UNINSTALLER = 'Quipmark Uninstall '
 INSTALLED = ('quipmark.exe', 'README.txt', 'LICENSE.txt', 'Uninstall.exe')
@@ -37,11 +36,15 @@ def wine(*args, timeout=120):
                           stdin=subprocess.DEVNULL, env=wine_env())
 
 
+def winepath(option, path):
+    """A path translated by winepath: -u to Unix, -w to Windows."""
+    return subprocess.run(['winepath', option, path], capture_output=True, text=True,
+                          timeout=60).stdout.strip()
+
+
 def windows_folder(variable):
     """The Unix path of a folder named by a Windows environment variable."""
-    windows = wine('cmd', '/c', 'echo %' + variable + '%').stdout.strip()
-    return subprocess.run(['winepath', '-u', windows], capture_output=True, text=True,
-                          timeout=60).stdout.strip()
+    return winepath('-u', wine('cmd', '/c', 'echo %' + variable + '%').stdout.strip())
 
 
 def registry_value(key, name):
@@ -91,7 +94,7 @@ class DistTestCase(unittest.TestCase):
         if not PROBE:
             self.skipTest('QMPROBE_EXE is set by CTest')
         probe('regdel')
-        self.assertEqual(probe('wait', 'gone', 15000)[0], 0, 'another Quipmark is still running')
+        self.assertTrue(wait_state('gone', 15000), 'another Quipmark is still running')
 
     def tearDown(self):
         probe('post', WM_COMMAND, ID_EXIT, 0)
@@ -135,11 +138,11 @@ class Installer(DistTestCase):
         app = PlacedQuipmark(self.program)
         self.addCleanup(app.cleanup)
         # The program inherits the output of `start`: keep it off our pipes.
-        started = subprocess.run(['wine', 'start', self.windows(self.shortcut)], stdin=subprocess.DEVNULL,
+        started = subprocess.run(['wine', 'start', winepath('-w', self.shortcut)], stdin=subprocess.DEVNULL,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
                                  env=wine_env())
         self.assertEqual(started.returncode, 0)
-        self.assertEqual(probe('wait', 'tray', 40000)[0], 0, 'the shortcut did not start Quipmark')
+        self.assertTrue(wait_state('tray', 40000), 'the shortcut did not start Quipmark')
         app.add_and_save('kept across installs')
         self.assertEntriesKept(app)
         # A setting of the user's, as the program keeps them.
@@ -147,22 +150,20 @@ class Installer(DistTestCase):
         return app
 
     def assertEntriesKept(self, app):
-        with open(app.data_file, 'rb') as kept:
-            self.assertEqual(kept.read(), KEPT)
+        self.assertEqual(app.saved_data(), KEPT)
 
     def exit_program(self):
         probe('post', WM_COMMAND, ID_EXIT, 0)
-        self.assertEqual(probe('wait', 'gone', 15000)[0], 0)
-
-    def windows(self, path):
-        return subprocess.run(['winepath', '-w', path], capture_output=True, text=True,
-                              timeout=60).stdout.strip()
+        self.assertTrue(wait_state('gone', 15000))
 
     def uninstall(self, *options):
         # The uninstaller hands over to a copy of itself and returns at once;
         # removing its registry entry is the last thing the copy does.
         result = wine(os.path.join(self.folder, 'Uninstall.exe'), '/S', *options)
         self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertUninstallerFinishes()
+
+    def assertUninstallerFinishes(self):
         self.assertTrue(wait_for(lambda: not registry_key_exists(UNINSTALL_KEY), timeout=60),
                         'the uninstaller did not finish')
 
@@ -175,7 +176,7 @@ class Installer(DistTestCase):
 
     def test_uninstall_keeps_the_entries_and_settings_unless_asked(self):
         self.install()
-        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
+        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % winepath('-w', self.program))
         app = self.start_from_shortcut()
         self.exit_program()
 
@@ -194,7 +195,7 @@ class Installer(DistTestCase):
         app.start()
         self.install()
         self.assertEqual(app.wait_exit(), 0)
-        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % self.windows(self.program))
+        self.assertEqual(registry_value(RUN_KEY, 'Quipmark'), '"%s"' % winepath('-w', self.program))
         self.assertEntriesKept(app)
 
     def test_the_32bit_and_the_64bit_installer_replace_each_other_and_keep_the_data(self):
@@ -238,9 +239,7 @@ class Installer(DistTestCase):
         app = self.start_from_shortcut()
         self.exit_program()
 
-        uninstaller = subprocess.Popen(['wine', os.path.join(self.folder, 'Uninstall.exe')],
-                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL, env=wine_env())
+        uninstaller = start_wine(os.path.join(self.folder, 'Uninstall.exe'), env=wine_env())
         self.addCleanup(uninstaller.wait, 60)
         code, controls = probe('window', UNINSTALLER, 30000)
         self.assertEqual(code, 0, 'the uninstaller did not show')
@@ -249,8 +248,7 @@ class Installer(DistTestCase):
         code, box = probe('msgbox', 30000, IDYES)
         self.assertEqual(code, 0, 'the uninstaller did not ask')
         self.assertIn('delete your Quipmark entries (quipmark.dat) and settings', box)
-        self.assertTrue(wait_for(lambda: not registry_key_exists(UNINSTALL_KEY), timeout=60),
-                        'the uninstaller did not finish')
+        self.assertUninstallerFinishes()
         probe('windowpost', UNINSTALLER, WM_COMMAND, IDOK, 0)  # "&Close"
 
         self.assertProgramRemoved()
@@ -282,8 +280,7 @@ class PortableZip(DistTestCase):
         self.addCleanup(app.cleanup)
         app.start()
         app.add_and_save('from the zip')
-        with open(os.path.join(folder, 'quipmark.dat'), 'rb') as saved:
-            self.assertEqual(saved.read(), record('K', 'from the zip'))
+        self.assertEqual(app.saved_data(), record('K', 'from the zip'))
         self.assertEqual(app.exit(), 0)
 
 

@@ -4,8 +4,8 @@ registry and the data file and comes back at the next start."""
 import subprocess
 import unittest
 
-from quipmark_e2e import (IDC_SAVE, VIRTUAL_KEYS, QuipmarkTestCase, control_rect, control_value, probe,
-                          record, tray_window, wait_for, xdotool)
+from quipmark_e2e import (IDC_SAVE, QuipmarkTestCase, control_rect, control_value, menu_keys, probe, record,
+                          tray_window, wait_for, wait_state, xdotool)
 
 CTRL_ALT_F5 = 0x0674   # as the hotkey control encodes it
 CTRL_ALT_F6 = 0x0675
@@ -57,8 +57,8 @@ class GlobalHotkey(QuipmarkTestCase):
     def assertMenuHasOnlyQuipmark(self):
         # Its last item is the one program command. Were it "&Exit", as in
         # the tray's own menu, choosing it would end the program.
-        probe('menukeys', VIRTUAL_KEYS['Up'], VIRTUAL_KEYS['Return'])
-        self.assertEqual(probe('wait', 'shown', 10000)[0], 0, 'the last item must show the dialog')
+        menu_keys('Up', 'Return')
+        self.assertTrue(wait_state('shown'), 'the last item must show the dialog')
         self.assertIsNone(self.app.process.poll(), 'the program must keep running')
 
     def test_a_stored_hotkey_typed_on_the_x_keyboard_opens_the_menu(self):
@@ -70,7 +70,7 @@ class GlobalHotkey(QuipmarkTestCase):
         # tray window, which openbox then focuses.
         self.assertTrue(point_at_tray(), 'the pointer cannot be put on the tray window')
         xdotool('key', 'ctrl+alt+F5')
-        self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the hotkey did not open the menu')
+        self.assertTrue(wait_state('menu'), 'the hotkey did not open the menu')
         # What the menu offers is checked below, where the hotkey comes from
         # another program: keys posted to a menu opened from the X keyboard
         # were now and then not taken under Xvfb and openbox (about one run
@@ -81,7 +81,7 @@ class GlobalHotkey(QuipmarkTestCase):
         self.assertEqual(probe('regset', 'Hotkey', 0xFFFF0000 | CTRL_ALT_F6)[0], 0)
         self.app.start()
         probe('chord', VK_CONTROL, VK_MENU, VK_F6)
-        self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the hotkey did not open the menu')
+        self.assertTrue(wait_state('menu'), 'the hotkey did not open the menu')
         self.assertMenuHasOnlyQuipmark()
 
 
@@ -108,12 +108,9 @@ class SaveAndReload(QuipmarkTestCase):
 
         click_control(IDC_SAVE)
         self.assertTrue(wait_for(lambda: control_value('enabled', IDC_SAVE) == '0'), 'Save stays enabled')
-        self.assertEqual(control_value('regget', 'Hotkey'), str(CTRL_ALT_F5))
-        self.assertEqual(control_value('regget', 'MaxLength'), '11')
-        self.assertEqual(control_value('regget', 'SaveOnExit'), '1')
-        self.assertEqual(control_value('regget', 'AlwaysOnTop'), '1')
-        with open(self.app.data_file, 'rb') as data:
-            self.assertEqual(data.read(), record('K', 'Hi'))
+        stored = {'Hotkey': str(CTRL_ALT_F5), 'MaxLength': '11', 'SaveOnExit': '1', 'AlwaysOnTop': '1'}
+        self.assertEqual({name: control_value('regget', name) for name in stored}, stored)
+        self.assertEqual(self.app.saved_data(), record('K', 'Hi'))
 
         # Nothing is left unsaved: leaving asks nothing.
         self.assertEqual(self.app.exit(), 0)
@@ -125,9 +122,9 @@ class SaveAndReload(QuipmarkTestCase):
         self.assertEqual(control_value('enabled', IDC_SAVE), '0', 'loading is no change')
         # The saved hotkey is registered again.
         probe('chord', VK_CONTROL, VK_MENU, VK_F5)
-        self.assertEqual(probe('wait', 'menu', 10000)[0], 0, 'the saved hotkey did not open the menu')
-        probe('menukeys', VIRTUAL_KEYS['Escape'])
-        self.assertEqual(probe('wait', 'nomenu', 10000)[0], 0)
+        self.assertTrue(wait_state('menu'), 'the saved hotkey did not open the menu')
+        menu_keys('Escape')
+        self.assertTrue(wait_state('nomenu'))
         self.assertEqual(self.app.exit(), 0)
 
 

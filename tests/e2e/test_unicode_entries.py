@@ -3,8 +3,7 @@ system's code page: added through the field, saved, found in capitals after a
 restart and handed out whole from the tray menu."""
 import unittest
 
-from quipmark_e2e import (IDC_SAVE, IDC_TREE, QuipmarkTestCase, control_rect, control_value, probe,
-                          set_text, wait_enabled)
+from quipmark_e2e import IDC_SAVE, QuipmarkTestCase, control_value, probe, root_entry_point, set_text, wait_enabled
 
 IDC_REMOVE, IDC_SEARCH_TOGGLE, IDC_FIND_TEXT, IDC_FIND_NEXT = 1008, 1035, 1037, 1038
 TEXT = 'Thanks! \U0001F642 \u2014 \u65E5\u672C \u041F\u0440\u0438\u0432\u0435\u0442 \u03A3\u03BF\u03C6\u03AF\u03B1'
@@ -33,14 +32,10 @@ class UnicodeEntries(QuipmarkTestCase):
     def test_a_text_dropped_from_another_program_keeps_every_character(self):
         self.app.start()
         self.app.show_dialog()
-        left, top, _, _ = control_rect(IDC_TREE)
-        # On the first row's label, the root entry.
-        code, out = probe('dragunicode', left + 70, top + 10, TEXT.encode('utf-8').hex())
-        self.assertEqual(code, 0, 'the drop was refused: effect ' + out)
+        self.assertDrops('dragunicode', root_entry_point(), TEXT.encode('utf-8').hex())
         self.assertTrue(wait_enabled(IDC_SAVE), 'the drop made no entry')
         self.app.save()
-        with open(self.app.data_file, 'rb') as saved:
-            self.assertIn(TEXT.encode('utf-16-le'), saved.read(), 'the data file keeps every character')
+        self.assertIn(TEXT.encode('utf-16-le'), self.app.saved_data(), 'the data file keeps every character')
         self.assertHandsOut(TEXT, 'Down', 'Down', 'Return')
 
 
