@@ -25,7 +25,7 @@ class HandOut(QuipmarkTestCase):
         self.assertTrue(wait_for(lambda: same_text(read_clipboard(), long_text)), read_clipboard())
         self.assertEqual(probe('state')[1].split()[0], 'hidden', 'handing out leaves the dialog hidden')
 
-    def test_the_clipboard_text_of_another_program_can_be_handed_out_again(self):
+    def test_an_entry_replaces_the_text_another_program_put_on_the_clipboard(self):
         self.app.write_data([record('K', 'mine')])
         self.app.start()
         self.clipboard.set('copied elsewhere')
