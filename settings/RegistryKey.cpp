@@ -114,8 +114,6 @@ bool CRegistryKey::Delete(const std::string& path, const char* valueName) const
     return RegDeleteKeyA(m_root, path.c_str()) == ERROR_SUCCESS;
 }
 
-// Depth-first, always the sub-key at index 0: each deletion shifts the rest
-// down. A failure stops at once, or the same sub-key would come up again.
 bool CRegistryKey::MayDelete(const std::string& path) const
 {
     if (path.empty())
@@ -134,6 +132,8 @@ bool CRegistryKey::MayDelete(const std::string& path) const
     }
 }
 
+// Depth-first, always the sub-key at index 0: each deletion shifts the rest
+// down. A failure stops at once, or the same sub-key would come up again.
 bool CRegistryKey::DeleteSubKeys(HKEY key)
 {
     DWORD count = 0;
