@@ -35,11 +35,8 @@ TEST(DragScroll, IntervalShrinksByOneTickPerTwentyPixels)
 
 TEST(DragScroll, NoStepWellInsideTheTree)
 {
-    for (unsigned t = 1; t <= 24; ++t) {
-        const ScrollStep step = At(t, 100, 150);
-        EXPECT_EQ(step.vertical, 0);
-        EXPECT_EQ(step.horizontal, 0);
-    }
+    EXPECT_EQ(StepTicks(24, 100, 150, true), std::vector<unsigned>{});
+    EXPECT_EQ(StepTicks(24, 100, 150, false), std::vector<unsigned>{});
     EXPECT_EQ(At(12, 10, 10).vertical, 0) << "exactly 10 pixels inside is not yet the band";
 }
 
@@ -83,20 +80,16 @@ TEST(DragScroll, TheTickCountIsNotResetSoLargeCountsWork)
     EXPECT_EQ(At(4294967295u, 5, 150).horizontal, 0);
 }
 
-TEST(TextBlock, StopsAtTheFirstZeroByte)
+TEST(TextBlock, EndsAtTheFirstZeroByteOrElseTakesTheWholeBlock)
 {
-    const char block[] = {'a', 'b', 'c', '\0', 'd', 'e', 'f'};
-    EXPECT_EQ(TextOfBlock(block, sizeof(block)), "abc");
-    const char leading[] = {'\0', 'x'};
-    EXPECT_EQ(TextOfBlock(leading, sizeof(leading)), "");
-}
-
-TEST(TextBlock, ABlockWithoutZeroIsTakenWhole)
-{
-    const char block[] = {'a', 'b', 'c'};
-    EXPECT_EQ(TextOfBlock(block, sizeof(block)), "abc");
+    const char zeroInside[] = {'a', 'b', 'c', '\0', 'd', 'e', 'f'};
+    const char zeroFirst[] = {'\0', 'x'};
+    const char noZero[] = {'a', 'b', 'c'};
+    EXPECT_EQ(TextOfBlock(zeroInside, sizeof(zeroInside)), "abc");
+    EXPECT_EQ(TextOfBlock(zeroFirst, sizeof(zeroFirst)), "");
+    EXPECT_EQ(TextOfBlock(noZero, sizeof(noZero)), "abc");
     EXPECT_EQ(TextOfBlock(nullptr, 0), "");
-    EXPECT_EQ(TextOfBlock(block, 0), "");
+    EXPECT_EQ(TextOfBlock(noZero, 0), "");
 }
 
 TEST(TextBlock, DragBlocksGrowInWholeSteps)
