@@ -3,6 +3,20 @@
 #include "framework/OleDataSource.h"
 #include <cstring>
 
+void SendButton(DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+void TreeTest::StartWith(const std::string& bytes)
+{
+    WriteBytesToFile(dataPath, bytes);
+    StartDialog();
+}
+
 void TreeTest::ShowDialog()
 {
     StartDialog();
@@ -53,6 +67,16 @@ bool TreeTest::IsExpanded(HTREEITEM item)
     return (Tree().Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
+void TreeTest::Rename(HTREEITEM item, const std::string& text, bool commit)
+{
+    Tree().Select(item);
+    HWND edit = Tree().EditLabel(item);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, text.c_str());
+    Tree().Send(TVM_ENDEDITLABELNOW, commit ? FALSE : TRUE);
+    PumpMessages();
+}
+
 POINT TreeTest::LabelPoint(HTREEITEM item)
 {
     Tree().Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
@@ -101,6 +125,16 @@ void TreeTest::DragOwnItem(HTREEITEM item)
     info.itemNew.hItem = item;
     SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&info));
     PumpMessages();
+}
+
+std::vector<MenuItemSnapshot> TreeTest::RightClick(HTREEITEM item)
+{
+    if (item != nullptr)
+        PointAt(item);
+    else
+        PointBelowTheRows();
+    NMHDR header = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
+    return DriveMenu([&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&header)); });
 }
 
 std::vector<std::string> TreeTest::History()

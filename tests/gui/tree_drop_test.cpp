@@ -5,14 +5,6 @@ namespace {
 
 ClipboardWindow* g_changer = nullptr;
 
-void SendButton(DWORD flags)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof(input));
-}
-
 // Runs inside the drag loop while the left button is held: the clipboard
 // changes, then the button is released and the drop follows.
 void CALLBACK ChangeClipboardThenRelease(HWND, UINT, UINT_PTR id, DWORD)

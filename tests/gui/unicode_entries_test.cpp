@@ -90,10 +90,7 @@ TEST_F(UnicodeEntries, EveryWayInKeepsEveryCharacterAndEveryWayOutGivesItBack)
     // In: the tree's Paste, of the text the clipboard held as its menu opened.
     ASSERT_TRUE(other.PutUnicodeText(kText));
     ASSERT_TRUE(PumpUntil([&] { return Entries().History().UnicodeTexts().front() == kText; }));
-    PointAt(Root());
-    NMHDR rightClick = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
-    ASSERT_FALSE(DriveMenu([&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&rightClick)); })
-                     .empty());
+    ASSERT_FALSE(RightClick(Root()).empty());
     PointAt(Root());
     Tree().Send(WM_COMMAND, IDC_TREE_PASTE, 0);
     EXPECT_EQ(Whole(Tree().SelectedEntry()), kText);
