@@ -67,12 +67,12 @@ bool TreeTest::IsExpanded(HTREEITEM item)
     return (Tree().Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
-void TreeTest::Rename(HTREEITEM item, const std::string& text, bool commit)
+void TreeTest::Rename(HTREEITEM item, const std::wstring& text, bool commit)
 {
     Tree().Select(item);
     HWND edit = Tree().EditLabel(item);
     ASSERT_NE(edit, nullptr);
-    SetWindowTextA(edit, text.c_str());
+    SetWindowTextW(edit, text.c_str());
     Tree().Send(TVM_ENDEDITLABELNOW, commit ? FALSE : TRUE);
     PumpMessages();
 }
@@ -99,12 +99,8 @@ void TreeTest::PointBelowTheRows()
 
 DWORD TreeTest::DropFromElsewhere(const std::string& text, const std::wstring& unicode)
 {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
     COleDataSource* source = new COleDataSource;
-    source->CacheText(block);
+    source->CacheText(NewTextBlock(text));
     if (!unicode.empty())
         source->CacheUnicodeText(NewTextBlock(unicode));
     // No button is down, so the drag loop drops at once where the pointer is.

@@ -32,7 +32,7 @@ protected:
     std::vector<std::wstring> ChildUnicodeLabels(HTREEITEM parent);
     bool IsExpanded(HTREEITEM item);
     // Renames through the tree's own label editing; `commit` false cancels.
-    void Rename(HTREEITEM item, const std::string& text, bool commit = true);
+    void Rename(HTREEITEM item, const std::wstring& text, bool commit = true);
 
     // Screen point in the middle of an item's label.
     POINT LabelPoint(HTREEITEM item);

@@ -150,11 +150,11 @@ TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirstAndCancellingChang
     HTREEITEM item = TopLevel(1);
     const std::string label = Tree().Label(item);
     MessageBoxAnswerer boxes(IDNO);
-    Rename(item, "discarded", false);
+    Rename(item, L"discarded", false);
     EXPECT_EQ(boxes.Count(), 0) << "a cancelled edit asks nothing";
     EXPECT_EQ(Tree().Label(item), label);
 
-    Rename(item, "renamed");
+    Rename(item, L"renamed");
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Texts()[0],
               "The entry you are editing is longer than can be shown in the tree\n"
@@ -165,7 +165,7 @@ TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirstAndCancellingChang
     EXPECT_FALSE(Enabled(IDC_SAVE));
 
     boxes.SetButton(IDYES);
-    Rename(item, "renamed");
+    Rename(item, L"renamed");
     EXPECT_EQ(boxes.Count(), 2);
     EXPECT_EQ(Tree().Label(item), "renamed");
     EXPECT_EQ(FullText(item), "renamed");
@@ -178,10 +178,10 @@ TEST_F(EditCommands, ARenameThatFailedPartWayLeavesLaterRenamesWorking)
     {
         // Telling whether the label shows the whole text needs the label.
         const LargeAllocationsFail shortOfMemory(256);
-        Rename(TopLevel(1), "not taken");
+        Rename(TopLevel(1), L"not taken");
     }
     EXPECT_EQ(FullText(TopLevel(1)), std::string(300, 'h'));
-    Rename(TopLevel(2), "renamed");
+    Rename(TopLevel(2), L"renamed");
     EXPECT_EQ(Tree().Label(TopLevel(2)), "renamed");
     EXPECT_EQ(FullText(TopLevel(2)), "renamed");
 }

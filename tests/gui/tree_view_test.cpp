@@ -112,7 +112,7 @@ TEST_F(TreeView, FollowsEachKindOfChange)
     dialog->UndoRemove();
     ExpectViewFollows("undoing the removal");
 
-    Rename(Find("single"), "renamed");
+    Rename(Find("single"), L"renamed");
     ExpectViewFollows("renaming");
 
     POINT point = LabelPoint(Find("renamed"));

@@ -1,7 +1,7 @@
 // The user's entries keep every character whatever the system's code page
 // holds: each way text comes in (the field, renaming, a drop from elsewhere,
-// a history entry dragged in, the tree's Paste, the registry, the data file) and goes out (the tray menu, handing out from the tree, the
-// search).
+// a history entry dragged in, the tree's Paste, the registry, the data file)
+// and goes out (the tray menu, handing out from the tree, the search).
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
 #include "entries/RecordCodec.h"
@@ -61,12 +61,8 @@ TEST_F(UnicodeEntries, EveryWayInKeepsEveryCharacterAndEveryWayOutGivesItBack)
     EXPECT_EQ(Tree().SelectedEntry(), added);
 
     // In: renaming through the label.
-    HWND edit = Tree().EditLabel(Tree().Reveal(added));
-    ASSERT_NE(edit, nullptr);
     const std::wstring renamed = L"\u03A3\u03BF\u03C6\u03AF\u03B1 \U0001F642";
-    SetWindowTextW(edit, renamed.c_str());
-    Tree().Send(TVM_ENDEDITLABELNOW, FALSE);
-    PumpMessages();
+    Rename(Tree().Reveal(added), renamed);
     EXPECT_EQ(Whole(added), renamed);
 
     // In: a drop from another program offering Unicode text, on the root.
