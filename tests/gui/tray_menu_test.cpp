@@ -1,7 +1,6 @@
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
 #include <shellapi.h>
-#include "entries/RecordCodec.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 // and goes out (the tray menu, handing out from the tree, the search).
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
-#include "entries/RecordCodec.h"
 #include "framework/CodePage.h"
 #include <cstdlib>
 
