@@ -3,6 +3,20 @@
 #include "framework/OleDataSource.h"
 #include <cstring>
 
+void SendButton(DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+void TreeTest::StartWith(const std::string& bytes)
+{
+    WriteBytesToFile(dataPath, bytes);
+    StartDialog();
+}
+
 void TreeTest::ShowDialog()
 {
     StartDialog();
@@ -53,6 +67,16 @@ bool TreeTest::IsExpanded(HTREEITEM item)
     return (Tree().Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
+void TreeTest::Rename(HTREEITEM item, const std::wstring& text, bool commit)
+{
+    Tree().Select(item);
+    HWND edit = Tree().EditLabel(item);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, text.c_str());
+    Tree().Send(TVM_ENDEDITLABELNOW, commit ? FALSE : TRUE);
+    PumpMessages();
+}
+
 POINT TreeTest::LabelPoint(HTREEITEM item)
 {
     Tree().Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
@@ -75,12 +99,8 @@ void TreeTest::PointBelowTheRows()
 
 DWORD TreeTest::DropFromElsewhere(const std::string& text, const std::wstring& unicode)
 {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
     COleDataSource* source = new COleDataSource;
-    source->CacheText(block);
+    source->CacheText(NewTextBlock(text));
     if (!unicode.empty())
         source->CacheUnicodeText(NewTextBlock(unicode));
     // No button is down, so the drag loop drops at once where the pointer is.
@@ -101,6 +121,16 @@ void TreeTest::DragOwnItem(HTREEITEM item)
     info.itemNew.hItem = item;
     SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&info));
     PumpMessages();
+}
+
+std::vector<MenuItemSnapshot> TreeTest::RightClick(HTREEITEM item)
+{
+    if (item != nullptr)
+        PointAt(item);
+    else
+        PointBelowTheRows();
+    NMHDR header = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
+    return DriveMenu([&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&header)); });
 }
 
 std::vector<std::string> TreeTest::History()

@@ -1,8 +1,8 @@
 #pragma once
-// Helpers of the tests of the entry tree, its drops and the clipboard
-// history: a shown dialog with entries made directly in the model, pointer
-// placement over items, drags run through the platform's drag loop, and
-// clipboard writes as other programs make them.
+// Helpers of the tests of the entry tree, its drops, its menus and the
+// clipboard history: a shown dialog with entries made directly in the model,
+// pointer placement over items, drags run through the platform's drag loop,
+// and clipboard writes as other programs make them.
 #include "GuiTestSupport.h"
 #include <string>
 #include <utility>
@@ -10,8 +10,13 @@
 
 class ClipboardWindow;
 
+// Presses or releases a mouse button through the input queue.
+void SendButton(DWORD flags);
+
 class TreeTest : public DialogTest {
 protected:
+    // Starts the dialog on a data file of these bytes.
+    void StartWith(const std::string& bytes);
     // Starts the dialog and keeps it shown, so items have places on screen.
     void ShowDialog();
     HTREEITEM Root() { return Tree().Root(); }
@@ -26,6 +31,8 @@ protected:
     std::wstring UnicodeLabel(HTREEITEM item);
     std::vector<std::wstring> ChildUnicodeLabels(HTREEITEM parent);
     bool IsExpanded(HTREEITEM item);
+    // Renames through the tree's own label editing; `commit` false cancels.
+    void Rename(HTREEITEM item, const std::wstring& text, bool commit = true);
 
     // Screen point in the middle of an item's label.
     POINT LabelPoint(HTREEITEM item);
@@ -37,6 +44,9 @@ protected:
     DWORD DropFromElsewhere(const std::string& text, const std::wstring& unicode = std::wstring());
     // The tree's own drag of `item`, dropped where the pointer is.
     void DragOwnItem(HTREEITEM item);
+    // The tree's context menu as a right click on `item` opens it, or on the
+    // empty space below the rows for null; closed with no choice.
+    std::vector<MenuItemSnapshot> RightClick(HTREEITEM item);
 
     // The history list box, newest first.
     std::vector<std::string> History();

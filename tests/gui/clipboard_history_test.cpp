@@ -111,18 +111,17 @@ TEST_F(ClipboardHistory, AProgramsOwnUnicodeTextIsTakenWhetherItsLocaleComesFirs
     // The system derives the 8-bit text in the locale's code page, which is
     // not the one the history reads it in.
     for (const bool localeFirst : {true, false}) {
+        SCOPED_TRACE(localeFirst ? "locale first" : "locale last");
         const std::wstring text = localeFirst ? L"\u041f\u0440\u0438\u0432\u0435\u0442" : L"\u041f\u043e\u043a\u0430";
         const std::string unicode = bytesOf(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
         std::vector<std::pair<UINT, std::string>> blocks = {{CF_UNICODETEXT, unicode}};
         blocks.insert(localeFirst ? blocks.begin() : blocks.end(), {CF_LOCALE, locale});
         ASSERT_TRUE(writer.PutBlocks(blocks));
-        EXPECT_TRUE(PumpUntil([&] {
+        ASSERT_TRUE(PumpUntil([&] {
             const std::vector<std::wstring> labels = ChildUnicodeLabels(Branch());
             return !labels.empty() && labels[0] == text;
-        })) << (localeFirst ? "locale first" : "locale last");
-        HTREEITEM newest = Newest();
-        ASSERT_NE(newest, nullptr);
-        EXPECT_EQ(Entries().UnicodeText(Tree().EntryOf(newest)), text) << (localeFirst ? "locale first" : "locale last");
+        }));
+        EXPECT_EQ(Entries().UnicodeText(Tree().EntryOf(Newest())), text);
     }
     // 8-bit text with the locale first: the Unicode text is the system's
     // own, and the history keeps none.

@@ -5,11 +5,6 @@ namespace {
 
 class EditCommands : public TreeTest {
 protected:
-    void StartWith(const std::string& bytes)
-    {
-        WriteBytesToFile(dataPath, bytes);
-        StartDialog();
-    }
     // Replaces the field's text as typing does, with a change notification.
     void TypeNewEntry(const std::string& text)
     {
@@ -22,16 +17,6 @@ protected:
         TypeNewEntry(text);
         Click(IDC_ADD);
     }
-    // Renames through the tree's own label editing; `commit` false cancels.
-    void Rename(HTREEITEM item, const std::string& text, bool commit = true)
-    {
-        Tree().Select(item);
-        HWND edit = Tree().EditLabel(item);
-        ASSERT_NE(edit, nullptr);
-        SetWindowTextA(edit, text.c_str());
-        Tree().Send(TVM_ENDEDITLABELNOW, commit ? FALSE : TRUE);
-        PumpMessages();
-    }
     // A real double click, through the input queue, in the middle of an
     // item's label.
     void DoubleClick(HTREEITEM item)
@@ -39,27 +24,15 @@ protected:
         dialog->ShowConfiguration();
         // The window manager may still move the dialog after showing it: aim
         // until the pointer really rests on the wanted part of the item.
-        POINT point = {0, 0};
         const bool aimed = PumpUntil([&] {
-            RECT rect;
-            if (!TreeView_GetItemRect(Tree().Handle(), item, &rect, TRUE))
-                return false;
-            point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-            POINT screen = point;
-            ClientToScreen(Tree().Handle(), &screen);
-            SetCursorPos(screen.x, screen.y);
+            PointAt(item);
             PumpUntil([] { return false; }, 60);
             UINT flags = 0;
             return Tree().HitTest(Tree().CursorPosInClient(), &flags) == item && (flags & TVHT_ONITEMLABEL) != 0;
         }, 5000);
         ASSERT_TRUE(aimed);
-        INPUT clicks[4] = {};
-        const DWORD buttons[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-        for (int i = 0; i < 4; ++i) {
-            clicks[i].type = INPUT_MOUSE;
-            clicks[i].mi.dwFlags = buttons[i];
-        }
-        SendInput(4, clicks, sizeof(INPUT));
+        for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP})
+            SendButton(button);
     }
 };
 
@@ -81,12 +54,11 @@ TEST_F(EditCommands, ButtonsFollowTheSelectionTheNewTextAndTheUndoStore)
         bool editable;
         const char* what;
     };
-    HTREEITEM branch = Tree().Reveal(Entries().ClipboardBranch());
     Tree().ExpandEntry(Entries().ClipboardBranch());
     Tree().ExpandEntry(Tree().EntryOf(TopLevel(1)));
-    const Case cases[] = {{Tree().Root(), false, "root"},
-                          {branch, false, "clipboard branch"},
-                          {Tree().Child(branch), false, "history entry"},
+    const Case cases[] = {{Root(), false, "root"},
+                          {Branch(), false, "clipboard branch"},
+                          {Tree().Child(Branch()), false, "history entry"},
                           {TopLevel(1), true, "top-level entry"},
                           {Tree().Child(TopLevel(1)), true, "child entry"}};
     for (const Case& c : cases) {
@@ -178,11 +150,11 @@ TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirstAndCancellingChang
     HTREEITEM item = TopLevel(1);
     const std::string label = Tree().Label(item);
     MessageBoxAnswerer boxes(IDNO);
-    Rename(item, "discarded", false);
+    Rename(item, L"discarded", false);
     EXPECT_EQ(boxes.Count(), 0) << "a cancelled edit asks nothing";
     EXPECT_EQ(Tree().Label(item), label);
 
-    Rename(item, "renamed");
+    Rename(item, L"renamed");
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Texts()[0],
               "The entry you are editing is longer than can be shown in the tree\n"
@@ -193,7 +165,7 @@ TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirstAndCancellingChang
     EXPECT_FALSE(Enabled(IDC_SAVE));
 
     boxes.SetButton(IDYES);
-    Rename(item, "renamed");
+    Rename(item, L"renamed");
     EXPECT_EQ(boxes.Count(), 2);
     EXPECT_EQ(Tree().Label(item), "renamed");
     EXPECT_EQ(FullText(item), "renamed");
@@ -206,10 +178,10 @@ TEST_F(EditCommands, ARenameThatFailedPartWayLeavesLaterRenamesWorking)
     {
         // Telling whether the label shows the whole text needs the label.
         const LargeAllocationsFail shortOfMemory(256);
-        Rename(TopLevel(1), "not taken");
+        Rename(TopLevel(1), L"not taken");
     }
     EXPECT_EQ(FullText(TopLevel(1)), std::string(300, 'h'));
-    Rename(TopLevel(2), "renamed");
+    Rename(TopLevel(2), L"renamed");
     EXPECT_EQ(Tree().Label(TopLevel(2)), "renamed");
     EXPECT_EQ(FullText(TopLevel(2)), "renamed");
 }

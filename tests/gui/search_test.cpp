@@ -15,9 +15,8 @@ protected:
     void SetUp() override
     {
         TreeTest::SetUp();
-        WriteBytesToFile(dataPath, K("First entry") + K("Apple group") + E("green apple") + E("red apple") +
-                                       K("Last group") + E("cherry"));
-        StartDialog();
+        StartWith(K("First entry") + K("Apple group") + E("green apple") + E("red apple") + K("Last group") +
+                  E("cherry"));
         first = TopLevel(1);
         appleGroup = TopLevel(2);
         lastGroup = TopLevel(3);

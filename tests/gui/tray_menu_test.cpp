@@ -1,26 +1,20 @@
-#include "GuiTestSupport.h"
 #include "RegistryTestSupport.h"
+#include "TreeTestSupport.h"
 #include <shellapi.h>
-#include "entries/RecordCodec.h"
 
 namespace {
 
-class TrayMenu : public DialogTest {
+class TrayMenu : public TreeTest {
 protected:
     void SetUp() override
     {
-        DialogTest::SetUp();
+        TreeTest::SetUp();
         // Labels are measured against a stored menu width of 20 characters.
         SetNumber(kSettingsPath, "MaxLength", 20);
     }
     std::vector<MenuItemSnapshot> ShowMenu(UINT source, const std::vector<WORD>& keys = {})
     {
         return DriveMenu([&] { dialog->Send(WM_TRAY_NOTIFY, source, WM_RBUTTONUP); }, keys);
-    }
-    void StartWith(const std::string& bytes)
-    {
-        WriteBytesToFile(dataPath, bytes);
-        StartDialog();
     }
 };
 

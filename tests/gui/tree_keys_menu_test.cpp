@@ -35,18 +35,6 @@ protected:
         PumpMessages();
         return handled;
     }
-    std::vector<MenuItemSnapshot> RightClick(HTREEITEM item)
-    {
-        if (item != nullptr)
-            PointAt(item);
-        else
-            PointBelowTheRows();
-        NMHDR header = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
-        const auto menu = DriveMenu(
-            [&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&header)); });
-        EXPECT_FALSE(menu.empty()) << "no context menu showed";
-        return menu;
-    }
 
     ClipboardWindow writer;
     HTREEITEM history = nullptr, plain = nullptr, group = nullptr, child = nullptr, later = nullptr;
@@ -165,7 +153,7 @@ TEST_F(TreeKeysAndMenu, ContextMenuItemsAndStates)
 TEST_F(TreeKeysAndMenu, PasteAddsTheTextReadWhenTheMenuOpened)
 {
     ASSERT_NE(CopyIntoHistory(writer, "pasted entry"), nullptr);
-    RightClick(plain);
+    ASSERT_FALSE(RightClick(plain).empty());
     writer.PutText("changed since");
     PumpMessages();
     PointAt(plain);

@@ -3,7 +3,6 @@
 // items only once the group was expanded, the counter shows the count and
 // the history list the clipboard history.
 #include "TreeTestSupport.h"
-#include "entries/RecordCodec.h"
 
 namespace {
 
@@ -54,12 +53,11 @@ TEST_F(TreeView, HoldsWhatTheUserSeesAndShowsTheEntries)
 {
     std::string bytes;
     for (int group = 0; group < 30; ++group) {
-        AppendRecord(bytes, RecordKind::TopLevel, "group " + std::to_string(group));
+        bytes += K("group " + std::to_string(group));
         for (int entry = 0; entry < 50; ++entry)
-            AppendRecord(bytes, RecordKind::Child, "entry " + std::to_string(group) + "." + std::to_string(entry));
+            bytes += E("entry " + std::to_string(group) + "." + std::to_string(entry));
     }
-    const std::string longText = std::string(10 * 1024 * 1024, 'q') + "tail";
-    AppendRecord(bytes, RecordKind::TopLevel, longText);
+    bytes += K(std::string(10 * 1024 * 1024, 'q') + "tail");
     WriteBytesToFile(dataPath, bytes);
     ShowDialog();
     // The root, the clipboard branch and the 31 top-level entries; the
@@ -85,10 +83,7 @@ TEST_F(TreeView, HoldsWhatTheUserSeesAndShowsTheEntries)
 
 TEST_F(TreeView, FollowsEachKindOfChange)
 {
-    std::string bytes;
-    for (const char* record : {"Kplain", "Kgroup", "eone", "etwo", "Ksingle", "eonly child"})
-        AppendRecord(bytes, record[0] == 'K' ? RecordKind::TopLevel : RecordKind::Child, record + 1);
-    WriteBytesToFile(dataPath, bytes);
+    WriteBytesToFile(dataPath, K("plain") + K("group") + E("one") + E("two") + K("single") + E("only child"));
     ShowDialog();
     ClipboardWindow other;
     for (int i = 0; i < 17; ++i) {
@@ -117,11 +112,7 @@ TEST_F(TreeView, FollowsEachKindOfChange)
     dialog->UndoRemove();
     ExpectViewFollows("undoing the removal");
 
-    HWND edit = Tree().EditLabel(Find("single"));
-    ASSERT_NE(edit, nullptr);
-    SetWindowTextA(edit, "renamed");
-    Tree().Send(TVM_ENDEDITLABELNOW, FALSE);
-    PumpMessages();
+    Rename(Find("single"), L"renamed");
     ExpectViewFollows("renaming");
 
     POINT point = LabelPoint(Find("renamed"));

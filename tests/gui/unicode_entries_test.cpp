@@ -1,10 +1,9 @@
 // The user's entries keep every character whatever the system's code page
 // holds: each way text comes in (the field, renaming, a drop from elsewhere,
-// a history entry dragged in, the tree's Paste, the registry, the data file) and goes out (the tray menu, handing out from the tree, the
-// search).
+// a history entry dragged in, the tree's Paste, the registry, the data file)
+// and goes out (the tray menu, handing out from the tree, the search).
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
-#include "entries/RecordCodec.h"
 #include "framework/CodePage.h"
 #include <cstdlib>
 
@@ -61,12 +60,8 @@ TEST_F(UnicodeEntries, EveryWayInKeepsEveryCharacterAndEveryWayOutGivesItBack)
     EXPECT_EQ(Tree().SelectedEntry(), added);
 
     // In: renaming through the label.
-    HWND edit = Tree().EditLabel(Tree().Reveal(added));
-    ASSERT_NE(edit, nullptr);
     const std::wstring renamed = L"\u03A3\u03BF\u03C6\u03AF\u03B1 \U0001F642";
-    SetWindowTextW(edit, renamed.c_str());
-    Tree().Send(TVM_ENDEDITLABELNOW, FALSE);
-    PumpMessages();
+    Rename(Tree().Reveal(added), renamed);
     EXPECT_EQ(Whole(added), renamed);
 
     // In: a drop from another program offering Unicode text, on the root.
@@ -90,10 +85,7 @@ TEST_F(UnicodeEntries, EveryWayInKeepsEveryCharacterAndEveryWayOutGivesItBack)
     // In: the tree's Paste, of the text the clipboard held as its menu opened.
     ASSERT_TRUE(other.PutUnicodeText(kText));
     ASSERT_TRUE(PumpUntil([&] { return Entries().History().UnicodeTexts().front() == kText; }));
-    PointAt(Root());
-    NMHDR rightClick = {Tree().Handle(), IDC_TREE, static_cast<UINT>(NM_RCLICK)};
-    ASSERT_FALSE(DriveMenu([&] { SendMessageA(Hwnd(), WM_NOTIFY, IDC_TREE, reinterpret_cast<LPARAM>(&rightClick)); })
-                     .empty());
+    ASSERT_FALSE(RightClick(Root()).empty());
     PointAt(Root());
     Tree().Send(WM_COMMAND, IDC_TREE_PASTE, 0);
     EXPECT_EQ(Whole(Tree().SelectedEntry()), kText);
