@@ -36,9 +36,17 @@ SIZE_T HeapBytesInUse()
     return total;
 }
 
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count)
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
     ++*reinterpret_cast<size_t*>(count);
+    return TRUE;
+}
+
+// A top-level window and all its descendants, which EnumChildWindows visits
+// at every depth already.
+BOOL CALLBACK CountWindowTree(HWND hwnd, LPARAM count)
+{
+    CountWindow(hwnd, count);
     EnumChildWindows(hwnd, CountWindow, count);
     return TRUE;
 }
@@ -46,7 +54,7 @@ BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count)
 size_t ThreadWindows()
 {
     size_t count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), CountWindowTree, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
