@@ -134,6 +134,12 @@ void DialogTest::TearDown()
     SHFileOperationA(&remove);
 }
 
+void DialogTest::StartWith(const std::string& bytes)
+{
+    WriteBytesToFile(dataPath, bytes);
+    StartDialog();
+}
+
 void DialogTest::StartDialog(std::unique_ptr<CQuipMarkDlg> made)
 {
     dialog = made ? std::move(made) : std::make_unique<CQuipMarkDlg>();

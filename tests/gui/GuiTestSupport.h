@@ -56,6 +56,8 @@ protected:
     // Creates the dialog modeless and runs its initialisation; `made` stands
     // in for a plain dialog.
     void StartDialog(std::unique_ptr<CQuipMarkDlg> made = nullptr);
+    // Starts the dialog on a data file of these bytes.
+    void StartWith(const std::string& bytes);
     void CloseDialog();
     // Clicks a button of the dialog as the user would.
     void Click(int id);

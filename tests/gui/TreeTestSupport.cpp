@@ -11,12 +11,6 @@ void SendButton(DWORD flags)
     SendInput(1, &input, sizeof(input));
 }
 
-void TreeTest::StartWith(const std::string& bytes)
-{
-    WriteBytesToFile(dataPath, bytes);
-    StartDialog();
-}
-
 void TreeTest::ShowDialog()
 {
     StartDialog();

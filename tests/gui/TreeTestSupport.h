@@ -15,8 +15,6 @@ void SendButton(DWORD flags);
 
 class TreeTest : public DialogTest {
 protected:
-    // Starts the dialog on a data file of these bytes.
-    void StartWith(const std::string& bytes);
     // Starts the dialog and keeps it shown, so items have places on screen.
     void ShowDialog();
     HTREEITEM Root() { return Tree().Root(); }

@@ -24,11 +24,10 @@ std::string HostileFolder(const char* name)
 class DataFile : public DialogTest {
 protected:
     // Loads `bytes` as the data file, answering any message box.
-    void StartWith(const std::string& bytes)
+    void StartAnswering(const std::string& bytes)
     {
-        WriteBytesToFile(dataPath, bytes);
         MessageBoxAnswerer boxes(IDOK);
-        StartDialog();
+        StartWith(bytes);
     }
 
     // `boxes` answered one message box, whose text begins with `start`.
@@ -96,8 +95,7 @@ TEST_F(DataFile, CorruptFileLoadsWhatCameBeforeTellsOnceAndKeepsTheOriginal)
 {
     const std::string bytes = K("good") + E("child") + "k\x01\x00\x00\x00x"s + K("lost");
     MessageBoxAnswerer boxes(IDOK);
-    WriteBytesToFile(dataPath, bytes);
-    StartDialog();
+    StartWith(bytes);
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Texts()[0], "Corrupt quipmark.dat file, only partial data loaded");
     EXPECT_FALSE(Enabled(IDC_SAVE));
@@ -111,7 +109,7 @@ TEST_F(DataFile, CorruptFileLoadsWhatCameBeforeTellsOnceAndKeepsTheOriginal)
 TEST_F(DataFile, SaveWritesTheFileInPlaceOfALeftoverOfAnInterruptedSave)
 {
     WriteBytesToFile(dataPath + ".tmp", K("half-written"));
-    StartWith(kWorkedExample);
+    StartAnswering(kWorkedExample);
     dialog->SetModified(true);
     MessageBoxAnswerer boxes(IDOK);
     ASSERT_TRUE(dialog->SaveEntries()) << "the leftover is not in the way";
@@ -122,7 +120,7 @@ TEST_F(DataFile, SaveWritesTheFileInPlaceOfALeftoverOfAnInterruptedSave)
 
 TEST_F(DataFile, SaveIntoAFileHeldByAnotherProgramFailsAndKeepsIt)
 {
-    StartWith(kWorkedExample);
+    StartAnswering(kWorkedExample);
     HANDLE held = CreateFileA(dataPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ExpectSaveFails("");
@@ -158,7 +156,7 @@ TEST_F(DataFile, AWriteThatFailsPartWayLeavesTheOldFileWhole)
 
 TEST_F(DataFile, SaveIntoAReadOnlyFileFailsKeepsItAndStopsTheExit)
 {
-    StartWith(kWorkedExample);
+    StartAnswering(kWorkedExample);
     SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectSaveFails(kWorkedExample);
 
@@ -194,13 +192,13 @@ TEST_F(DataFile, ABackupNeverReplacesAnOlderOneOfOtherBytes)
     const std::string older = K("older backup");
     WriteBytesToFile(dataPath + ".bak", older);
     const std::string damaged = K("good") + "k\x01\x00\x00\x00x"s;
-    StartWith(damaged);
+    StartAnswering(damaged);
     EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), damaged) << "the newest backup has the name the messages give";
     EXPECT_EQ(ReadBytesOfFile(dataPath + ".1.bak"), older);
     CloseDialog();
 
     // The same damaged file again: its bytes are kept already.
-    StartWith(damaged);
+    StartAnswering(damaged);
     EXPECT_EQ(ReadBytesOfFile(dataPath + ".bak"), damaged);
     EXPECT_FALSE(FileExists(dataPath + ".2.bak"));
     CloseDialog();

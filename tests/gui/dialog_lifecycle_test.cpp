@@ -233,8 +233,7 @@ TEST_F(DialogLifecycle, EndOfLogonSavesWithoutAskingOnlyWhenItReallyEnds)
 
 TEST_F(DialogLifecycle, TheSessionMayEndOnlyOnceTheChangesAreSaved)
 {
-    WriteBytesToFile(dataPath, K("old"));
-    StartDialog();
+    StartWith(K("old"));
     dialog->AppendEntry(Entries().Root(), "unsaved");
     dialog->SetModified(true);
     SetFileAttributesA(dataPath.c_str(), FILE_ATTRIBUTE_READONLY);

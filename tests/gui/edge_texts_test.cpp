@@ -24,8 +24,7 @@ TEST_F(EdgeTexts, ATenMegabyteEntryAndOneOfEveryByteValueAreFoundHandedOutAndSav
     for (int value = 1; value < 256; ++value)
         everyByte += static_cast<char>(value);
     const std::string bytes = K(huge) + K(everyByte);
-    WriteBytesToFile(dataPath, bytes);
-    StartDialog();
+    StartWith(bytes);
 
     Tree().Select(Tree().Root());
     SetDlgItemTextA(Hwnd(), IDC_FIND_TEXT, everyByte.substr(200, 20).c_str());
