@@ -7,8 +7,9 @@ namespace {
 
 const char kTrayTip[] = "Quipmark - Right-Click for Contents && Options";
 const UINT kTrayIconId = 0;
-// The tray record in its first, 88-byte form, understood by every shell.
-const DWORD kTrayRecordSize = 88;
+// The tray record in its first form, understood by every shell: 88 bytes
+// in the 32-bit build, more where handles take eight bytes.
+const DWORD kTrayRecordSize = NOTIFYICONDATAA_V1_SIZE;
 
 }  // namespace
 
