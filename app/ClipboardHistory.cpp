@@ -71,10 +71,15 @@ void CQuipMarkDlg::RecordClipboard()
         return;
     // Both forms at one opening, so the Unicode text is the one the 8-bit
     // text came from.
-    const ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
+    ClipboardTexts texts = ::ReadClipboardTexts(m_copyEdit.Handle());
+    // The list box's form of the text is made before anything changes, so
+    // that running short of memory for it changes nothing.
+    FromSystemCodePageInto(texts.text, m_historyListText);
     const TextComparison comparison = {FoldSystemCase, FoldSystemCaseWide, FromSystemCodePage};
     HistoryChange listChange;
-    const EntryChange change = m_entries.RecordClipboard(texts.text, texts.unicode, comparison, listChange);
+    // The texts are handed on, not copied: they can be megabytes long.
+    const EntryChange change =
+        m_entries.RecordClipboard(std::move(texts.text), std::move(texts.unicode), comparison, listChange);
     FollowHistory(listChange);
     Follow(change);
 }
@@ -87,11 +92,12 @@ void CQuipMarkDlg::FollowHistory(const HistoryChange& change)
     for (int position : change.removed)
         m_history.DeleteString(position);
     if (change.added)
-        m_history.InsertString(0, m_entries.History().Texts().front());
+        m_history.InsertString(0, m_historyListText);
 }
 
 void CQuipMarkDlg::ClearClipboardHistory()
 {
+    std::wstring().swap(m_historyListText);
     m_history.ResetContent();
     Follow(m_entries.ClearHistory());
 }

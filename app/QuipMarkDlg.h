@@ -164,6 +164,11 @@ private:
     HWND m_nextViewer = nullptr;
     CNotifyHotKeyCtrl m_hotkey;
     CListBox m_history;
+    // The newest history text as the list box keeps it (in Unicode, as the
+    // code page turns it), in memory kept from one clipboard change to the
+    // next: under Wine each fresh page of a text of megabytes costs more
+    // than converting it.
+    std::wstring m_historyListText;
     CButton m_saveOnExit;
     CEdit m_findEdit;
     CSpinButtonCtrl m_itemCountSpin;

@@ -1,7 +1,10 @@
 // Runs every benchmark of the program and prints one table: each row is a
 // ratio to a baseline measured in the same run, beside its target.
 //
-//   quipmark_bench.exe QUIPMARK_EXE BASELINE_EXE
+//   quipmark_bench.exe QUIPMARK_EXE BASELINE_EXE [NAME]
+//
+// With NAME, only the benchmark of that name runs (startup, menu, datafile,
+// clipboard, collection, entrytree, size).
 #include "BenchSupport.h"
 #include "framework/WinApp.h"
 #include <commctrl.h>
@@ -26,7 +29,7 @@ void BenchSize(const std::string& quipmark, const std::string& baseline);
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: quipmark_bench QUIPMARK_EXE BASELINE_EXE\n");
+        std::fprintf(stderr, "usage: quipmark_bench QUIPMARK_EXE BASELINE_EXE [NAME]\n");
         return 2;
     }
     OleInitialize(nullptr);
@@ -37,14 +40,23 @@ int main(int argc, char** argv)
     const std::string folder = std::string(temp) + "qmbench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
 
+    const std::string only = argc > 3 ? argv[3] : "";
+    const auto runs = [&](const char* name) { return only.empty() || only == name; };
     ReportHeader();
-    BenchStartUp(folder, argv[1], argv[2]);
-    BenchMenu();
-    BenchDataFile(folder);
-    BenchClipboard();
-    BenchCollection(folder);
-    BenchEntryTree(folder);
-    BenchSize(argv[1], argv[2]);
+    if (runs("startup"))
+        BenchStartUp(folder, argv[1], argv[2]);
+    if (runs("menu"))
+        BenchMenu();
+    if (runs("datafile"))
+        BenchDataFile(folder);
+    if (runs("clipboard"))
+        BenchClipboard();
+    if (runs("collection"))
+        BenchCollection(folder);
+    if (runs("entrytree"))
+        BenchEntryTree(folder);
+    if (runs("size"))
+        BenchSize(argv[1], argv[2]);
 
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);

@@ -84,16 +84,30 @@ bool EntryTree::IsUserEntry(EntryId id) const
     return Contains(id) && id != m_root && !IsInHistory(id);
 }
 
+size_t EntryTree::HistoryPosition(const Entry& entry, EntryId id) const
+{
+    if (entry.parent == kNoEntry || entry.parent != m_branch)
+        return kHistoryCapacity;
+    const std::vector<EntryId>& history = Find(m_branch)->children;
+    return static_cast<size_t>(std::find(history.begin(), history.end(), id) - history.begin());
+}
+
 const std::string& EntryTree::Text(EntryId id) const
 {
     const Entry* entry = Find(id);
-    return entry != nullptr ? entry->text : kNoText;
+    if (entry == nullptr)
+        return kNoText;
+    const size_t position = HistoryPosition(*entry, id);
+    return position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text;
 }
 
 const std::wstring& EntryTree::UnicodeText(EntryId id) const
 {
     const Entry* entry = Find(id);
-    return entry != nullptr ? entry->unicode : kNoUnicode;
+    if (entry == nullptr)
+        return kNoUnicode;
+    const size_t position = HistoryPosition(*entry, id);
+    return position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode;
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const
@@ -334,24 +348,22 @@ EntryId EntryTree::CopyBranch(EntryId source, EntryId parent, EntryId after, Ent
     return copy;
 }
 
-EntryChange EntryTree::RecordClipboard(const std::string& text, const std::wstring& unicode,
-                                       const TextComparison& comparison, HistoryChange& listChange)
+EntryChange EntryTree::RecordClipboard(std::string text, std::wstring unicode, const TextComparison& comparison,
+                                       HistoryChange& listChange)
 {
     EntryChange change;
-    // The branch's copy of a new text is made before the history changes:
-    // it is the step most likely to run short of memory, and once the
-    // history has changed, the branch must follow it.
+    // The branch's entry of a new text is made before the history changes,
+    // so that running short of memory changes neither. It holds no copy of
+    // the text: its text is the history's, at its position.
     EntryId made = kNoEntry;
     if (!text.empty()) {
         made = NewId();
         Entry entry;
         entry.parent = m_branch;
-        entry.text = text;
-        entry.unicode = unicode;
         m_entries.emplace(made, std::move(entry));
     }
     try {
-        listChange = m_history.Record(text, unicode, comparison);
+        listChange = m_history.Record(std::move(text), std::move(unicode), comparison);
     } catch (...) {
         m_entries.erase(made);
         throw;

@@ -143,8 +143,8 @@ public:
     // Records a clipboard change in the history and its branch; should
     // anything fail on the way, both stay as they were. `listChange` is
     // what a list of the history's texts must do to follow.
-    EntryChange RecordClipboard(const std::string& text, const std::wstring& unicode,
-                                const TextComparison& comparison, HistoryChange& listChange);
+    EntryChange RecordClipboard(std::string text, std::wstring unicode, const TextComparison& comparison,
+                                HistoryChange& listChange);
     EntryChange ClearHistory();
     const HistoryState& History() const { return m_history; }
 
@@ -161,6 +161,9 @@ private:
     };
 
     const Entry* Find(EntryId id) const;
+    // The position in the history whose text a history entry shows;
+    // kHistoryCapacity for every other entry.
+    size_t HistoryPosition(const Entry& entry, EntryId id) const;
     Entry* Find(EntryId id);
     EntryId NewId();
     // Copies `source` with its children under `parent` after `after`; the

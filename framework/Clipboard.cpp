@@ -1,6 +1,7 @@
 #include "framework/Clipboard.h"
 #include "framework/Handles.h"
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -14,10 +15,8 @@ std::basic_string<Char> OpenClipboardText(UINT format)
         const GlobalLockOf<const Char> chars(data);
         if (chars.Get() != nullptr) {
             const size_t size = chars.Size() / sizeof(Char);
-            size_t length = 0;
-            while (length < size && chars.Get()[length] != Char())
-                ++length;
-            text.assign(chars.Get(), length);
+            const Char* end = std::char_traits<Char>::find(chars.Get(), size, Char());
+            text.assign(chars.Get(), end != nullptr ? static_cast<size_t>(end - chars.Get()) : size);
         }
     }
     return text;

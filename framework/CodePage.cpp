@@ -21,15 +21,31 @@ std::string ToSystemCodePage(const std::wstring& text)
 
 std::wstring FromSystemCodePage(const std::string& text)
 {
-    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
-        return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (units <= 0)
-        return std::wstring();
-    std::wstring unicode(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], units);
+    std::wstring unicode;
+    FromSystemCodePageInto(text, unicode);
     return unicode;
+}
+
+void FromSystemCodePageInto(const std::string& text, std::wstring& unicode)
+{
+    unicode.clear();
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return;
+    const int length = static_cast<int>(text.size());
+    // No code page makes more units than bytes, so one pass usually does;
+    // should one ever make more, it is measured first.
+    unicode.resize(text.size());
+    int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], length);
+    if (units <= 0) {
+        units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+        if (units <= 0) {
+            unicode.clear();
+            return;
+        }
+        unicode.resize(static_cast<size_t>(units));
+        units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, &unicode[0], units);
+    }
+    unicode.resize(static_cast<size_t>(units > 0 ? units : 0));
 }
 
 std::string ToSystemCodePageLossy(const std::wstring& text)

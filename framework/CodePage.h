@@ -11,6 +11,9 @@ bool FitsSystemCodePage(const std::wstring& text);
 
 // The 8-bit text as Unicode, as the system's code page turns it.
 std::wstring FromSystemCodePage(const std::string& text);
+// The same into `unicode`, whose memory is used again: a text of megabytes
+// then costs no fresh memory, which the system hands out a page at a time.
+void FromSystemCodePageInto(const std::string& text, std::wstring& unicode);
 
 // `text` in the system's code page with the code page's own stand-in for
 // each character it lacks, as an 8-bit window text would hold it.

@@ -30,10 +30,12 @@ public:
         return static_cast<int>(Send(LB_FINDSTRING, static_cast<WPARAM>(start),
                                      reinterpret_cast<LPARAM>(text.c_str())));
     }
-    int InsertString(int index, const std::string& text) const
+    // In the list box's own characters: an 8-bit text would be converted
+    // by the system into memory of its own on every call.
+    int InsertString(int index, const std::wstring& text) const
     {
-        return static_cast<int>(Send(LB_INSERTSTRING, static_cast<WPARAM>(index),
-                                     reinterpret_cast<LPARAM>(text.c_str())));
+        return static_cast<int>(SendMessageW(m_hWnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                                             reinterpret_cast<LPARAM>(text.c_str())));
     }
     void DeleteString(int index) const { Send(LB_DELETESTRING, static_cast<WPARAM>(index)); }
     void ResetContent() const { Send(LB_RESETCONTENT); }

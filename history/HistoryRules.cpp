@@ -1,4 +1,7 @@
 #include "history/HistoryRules.h"
+#include <algorithm>
+#include <cstring>
+#include <string_view>
 
 unsigned char FoldAsciiCase(unsigned char c)
 {
@@ -14,33 +17,104 @@ namespace {
 
 // No code page takes more than four bytes for one UTF-16 unit, so this
 // much of an 8-bit text gives at least the first `units` units of its
-// Unicode form: a history text of megabytes is not converted whole to be
-// compared with a short prefix.
+// Unicode form.
 const size_t kMostBytesPerUnit = 4;
 
-std::string StartOf(const std::string& text, size_t units)
+// How many units a comparison with the Unicode form of an 8-bit text first
+// converts; each further step converts twice as many.
+const size_t kFirstUnits = 256;
+
+// The length of the start that `a` and `b`, `length` units each, have in
+// common, compared a block at a time: a text copied again is megabytes of
+// equal units.
+template <typename Char>
+size_t CommonLength(const Char* a, const Char* b, size_t length)
 {
-    return units < text.size() / kMostBytesPerUnit ? text.substr(0, units * kMostBytesPerUnit) : text;
+    const size_t kBlock = 1024;
+    size_t i = 0;
+    while (length - i >= kBlock && std::memcmp(a + i, b + i, kBlock * sizeof(Char)) == 0)
+        i += kBlock;
+    while (i < length && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+// Whether `text` begins with `prefix` when case is ignored. Equal units
+// are equal folded too, so only units that differ are folded: the fold
+// asks the system, once per unit.
+template <typename Char, typename Fold>
+bool BeginsWith(std::basic_string_view<Char> text, std::basic_string_view<Char> prefix, Fold fold)
+{
+    if (prefix.size() > text.size())
+        return false;
+    for (size_t i = 0;; ++i) {
+        i += CommonLength(text.data() + i, prefix.data() + i, prefix.size() - i);
+        if (i == prefix.size())
+            return true;
+        if (fold(text[i]) != fold(prefix[i]))
+            return false;
+    }
 }
 
 bool BeginsWith(const std::string& text, const std::string& prefix, CaseFold fold)
 {
-    if (prefix.size() > text.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (fold(static_cast<unsigned char>(text[i])) != fold(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+    return BeginsWith<char>(text, prefix, [fold](char c) { return fold(static_cast<unsigned char>(c)); });
 }
 
-bool BeginsWith(const std::wstring& text, const std::wstring& prefix, WideCaseFold fold)
+// The Unicode form of a text: the one it has, or the one the code page
+// gives its 8-bit form, converted only as far as a comparison reaches.
+// History texts can be megabytes long, and most comparisons end within
+// their first characters.
+class UnicodeStart {
+public:
+    explicit UnicodeStart(const std::wstring& unicode) : m_unicode(&unicode), m_known(unicode.size()), m_all(true) {}
+    UnicodeStart(const std::string& text, CodePageToUnicode toUnicode) : m_text(&text), m_toUnicode(toUnicode) {}
+
+    // Makes the first `units` units known, or every unit of a shorter
+    // text; returns how many of them there are.
+    size_t Reach(size_t units)
+    {
+        if (!m_all && m_known < units) {
+            if (units < m_text->size() / kMostBytesPerUnit) {
+                m_converted = m_toUnicode(m_text->substr(0, units * kMostBytesPerUnit));
+                // What follows them may be a character cut in two.
+                m_known = std::min(units, m_converted.size());
+            } else {
+                m_converted = m_toUnicode(*m_text);
+                m_known = m_converted.size();
+                m_all = true;
+            }
+        }
+        return std::min(units, m_known);
+    }
+    std::wstring_view Units(size_t from, size_t to) const
+    {
+        return std::wstring_view(m_unicode != nullptr ? *m_unicode : m_converted).substr(from, to - from);
+    }
+
+private:
+    const std::wstring* m_unicode = nullptr;
+    const std::string* m_text = nullptr;
+    CodePageToUnicode m_toUnicode = nullptr;
+    std::wstring m_converted;
+    size_t m_known = 0;
+    bool m_all = false;
+};
+
+// Whether `text` begins with the non-empty `prefix` when case is ignored,
+// the two compared a step at a time.
+bool BeginsWith(UnicodeStart& text, UnicodeStart& prefix, WideCaseFold fold)
 {
-    if (prefix.size() > text.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (fold(text[i]) != fold(prefix[i]))
+    size_t compared = 0;
+    for (size_t step = kFirstUnits;; step *= 2) {
+        const size_t reached = prefix.Reach(step);
+        if (text.Reach(reached) < reached ||
+            !BeginsWith(text.Units(compared, reached), prefix.Units(compared, reached), fold))
             return false;
-    return true;
+        compared = reached;
+        if (reached < step)
+            return reached > 0;
+    }
 }
 
 }  // namespace
@@ -62,23 +136,18 @@ int FindTextBeginningWith(const std::vector<std::string>& history, const std::ve
 {
     if (prefix.empty() && unicodePrefix.empty())
         return -1;
-    // The 8-bit prefix as Unicode, made once and only when a text needs it.
-    std::wstring widenedPrefix;
-    bool widened = false;
+    // Made once, as far as the texts need it.
+    UnicodeStart prefixStart = unicodePrefix.empty() ? UnicodeStart(prefix, comparison.toUnicode)
+                                                     : UnicodeStart(unicodePrefix);
     for (size_t i = 0; i < history.size(); ++i) {
         const bool textHasUnicode = i < unicode.size() && !unicode[i].empty();
         bool begins = false;
-        if (textHasUnicode && !unicodePrefix.empty()) {
-            begins = BeginsWith(unicode[i], unicodePrefix, comparison.wideFold);
-        } else if (textHasUnicode) {
-            if (!widened) {
-                widenedPrefix = comparison.toUnicode(prefix);
-                widened = true;
-            }
-            begins = !widenedPrefix.empty() && BeginsWith(unicode[i], widenedPrefix, comparison.wideFold);
+        if (textHasUnicode) {
+            UnicodeStart text(unicode[i]);
+            begins = BeginsWith(text, prefixStart, comparison.wideFold);
         } else if (!unicodePrefix.empty()) {
-            begins = BeginsWith(comparison.toUnicode(StartOf(history[i], unicodePrefix.size())), unicodePrefix,
-                                comparison.wideFold);
+            UnicodeStart text(history[i], comparison.toUnicode);
+            begins = BeginsWith(text, prefixStart, comparison.wideFold);
         } else {
             begins = !prefix.empty() && BeginsWith(history[i], prefix, comparison.fold);
         }

@@ -1,22 +1,17 @@
 #include "history/HistoryState.h"
 
-HistoryChange HistoryState::Record(const std::string& text, const std::wstring& unicode,
-                                   const TextComparison& comparison)
+HistoryChange HistoryState::Record(std::string text, std::wstring unicode, const TextComparison& comparison)
 {
-    // Everything that can fail comes first: the search, the copies and room
-    // for one more text. Only then does the history change.
+    // Everything that can fail comes first: the search and room for one
+    // more text. Only then does the history change.
     const size_t kept = m_texts.size() >= kHistoryCapacity ? kHistoryCapacity - 1 : m_texts.size();
     int found = -1;
-    std::string textCopy;
-    std::wstring unicodeCopy;
     if (!text.empty()) {
         found = FindTextBeginningWith(m_texts, m_unicode, text, unicode, comparison);
         // The first match lay among the texts that go anyway: none of the
         // kept ones matches.
         if (found >= 0 && static_cast<size_t>(found) >= kept)
             found = -1;
-        textCopy = text;
-        unicodeCopy = unicode;
         m_texts.reserve(m_texts.size() + 1);
         m_unicode.reserve(m_unicode.size() + 1);
     }
@@ -36,8 +31,9 @@ HistoryChange HistoryState::Record(const std::string& text, const std::wstring& 
         m_texts.erase(m_texts.begin() + found);
         m_unicode.erase(m_unicode.begin() + found);
     }
-    m_texts.insert(m_texts.begin(), std::move(textCopy));
-    m_unicode.insert(m_unicode.begin(), std::move(unicodeCopy));
+    // Moving a string never allocates: the texts of megabytes are not copied.
+    m_texts.insert(m_texts.begin(), std::move(text));
+    m_unicode.insert(m_unicode.begin(), std::move(unicode));
     change.added = true;
     return change;
 }

@@ -30,8 +30,8 @@ public:
     // begins with it, compared as `comparison` says, and goes to the top.
     // Should anything fail on the way (memory, a comparison), the history
     // stays as it was: a list kept beside it must never be left a step
-    // behind.
-    HistoryChange Record(const std::string& text, const std::wstring& unicode, const TextComparison& comparison);
+    // behind. The texts are taken, not copied: they can be megabytes long.
+    HistoryChange Record(std::string text, std::wstring unicode, const TextComparison& comparison);
     void Clear()
     {
         m_texts.clear();

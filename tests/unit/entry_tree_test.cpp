@@ -341,15 +341,27 @@ TEST(EntryTree, TheClipboardBranchFollowsTheHistory)
     EXPECT_FALSE(tree.IsModified());
 }
 
+TEST(EntryTree, ARecordedTextIsTakenAndKeptOnceForTheHistoryAndItsBranch)
+{
+    EntryTree tree;
+    std::string text(100000, 'x');
+    const char* const bytes = text.data();
+    HistoryChange listChange;
+    tree.RecordClipboard(std::move(text), std::wstring(), kAsciiComparison, listChange);
+    EXPECT_EQ(tree.History().Texts().front().data(), bytes);
+    EXPECT_EQ(tree.Text(ChildOf(tree, tree.ClipboardBranch(), 0)).data(), bytes);
+}
+
 TEST(EntryTree, ARecordThatFailsLeavesTheHistoryAndTheBranchAsTheyWere)
 {
     EntryTree tree;
     Copy(tree, "first");
-    // A case fold that runs out of memory, as any step of a record can.
+    // A case fold that runs out of memory, as any step of a record can;
+    // only letters that differ are folded.
     const TextComparison failing = {[](unsigned char) -> unsigned char { throw std::bad_alloc(); },
                                     FoldAsciiCaseWide, Latin1ToUnicode};
     HistoryChange listChange;
-    EXPECT_THROW(tree.RecordClipboard("fir", std::wstring(), failing, listChange), std::bad_alloc);
+    EXPECT_THROW(tree.RecordClipboard("FIR", std::wstring(), failing, listChange), std::bad_alloc);
     EXPECT_EQ(Shape(tree), "^[first]");
     EXPECT_EQ(tree.Count(), 3u) << "no entry left behind";
     EXPECT_EQ(tree.History().Texts(), std::vector<std::string>{"first"});

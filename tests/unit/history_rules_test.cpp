@@ -150,12 +150,55 @@ TEST(HistoryRules, AnEightBitTextMeetsAUnicodeOneAsTheCodePageTurnsItIntoUnicode
 TEST(HistoryRules, ARecordThatFailsLeavesTheHistoryAsItWas)
 {
     // The comparison fails as running out of memory would, after the full
-    // history would have given up its oldest text.
+    // history would have given up its oldest text (only letters that
+    // differ are folded).
     const TextComparison failing = {
         [](unsigned char) -> unsigned char { throw std::bad_alloc(); }, FoldAsciiCaseWide, Latin1ToUnicode};
     const Texts full = Numbered(15);
     HistoryState state(full);
-    EXPECT_THROW(state.Record("text", std::wstring(), failing), std::bad_alloc);
+    EXPECT_THROW(state.Record("TEXT", std::wstring(), failing), std::bad_alloc);
     EXPECT_EQ(state.Texts(), full);
     EXPECT_EQ(state.UnicodeTexts().size(), full.size());
+}
+TEST(HistoryRules, LongTextsFollowTheSameRuleAndAreConvertedOnlyAsFarAsTheyAgree)
+{
+    // Compared a block and a step at a time: the rule holds at any distance
+    // from the start, in either form.
+    const std::string same(5000, 'a');
+    const std::wstring wideSame(same.begin(), same.end());
+    struct Case {
+        std::string kept;
+        std::wstring keptUnicode;
+        std::string text;
+        std::wstring unicode;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {same + "Tail", L"", same + "TAIL", L"", true},
+        {same + "tail", L"", same + "tall", L"", false},
+        {same + "?", wideSame + L"\u263a", same + "A", L"", false},
+        {same + "?", wideSame + L"End\u263a", same + "END", L"", true},
+        {same + "END", L"", same + "?", wideSame + L"e", true},
+        {same + "END", L"", same + "?", wideSame + L"\u263a", false},
+        {same, L"", same + "x", L"", false},
+    };
+    for (const Case& c : cases) {
+        HistoryState state;
+        state.Record(c.kept, c.keptUnicode, kAsciiComparison);
+        state.Record(c.text, c.unicode, kAsciiComparison);
+        EXPECT_EQ(state.Texts().size(), c.replaced ? 1u : 2u) << c.text.substr(same.size());
+    }
+
+    // A long 8-bit text meets a Unicode one that differs at once.
+    static size_t longestConverted;
+    longestConverted = 0;
+    const TextComparison counting = {FoldAsciiCase, FoldAsciiCaseWide, [](const std::string& text) {
+        longestConverted = std::max(longestConverted, text.size());
+        return Latin1ToUnicode(text);
+    }};
+    HistoryState state;
+    state.Record("b?", L"b\u263a", counting);
+    state.Record(std::string(100000, 'a'), std::wstring(), counting);
+    EXPECT_EQ(state.Texts().size(), 2u);
+    EXPECT_LE(longestConverted, 1024u);
 }
