@@ -32,7 +32,10 @@ void ReportHotkeyInUse()
 void CQuipMarkDlg::LoadSettings()
 {
     const StoredSettings stored = CSettingsStore().Load();
-    m_menuWidthSpin.SetPos(static_cast<int>(stored.menuWidth));
+    // Without a stored width, as at the first start, the control keeps the
+    // one the dialog gave it.
+    if (stored.menuWidth)
+        m_menuWidthSpin.SetPos(static_cast<int>(*stored.menuWidth));
     m_saveOnExit.SetCheck(stored.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
 
     // Showing the stored state is no change of the user's, so the modified

@@ -10,10 +10,11 @@ const DWORD kListNameCapacity = 100;
 
 StoredSettings CSettingsStore::Load() const
 {
-    return DecodeSettings([this](const char* name) {
-        // A missing, unreadable or non-number value reads as 0.
+    return DecodeSettings([this](const char* name) -> std::optional<std::uint32_t> {
+        // A missing, unreadable or non-number value is none.
         DWORD value = 0;
-        m_registry.ReadNumber(kSettingsPath, name, value);
+        if (!m_registry.ReadNumber(kSettingsPath, name, value))
+            return std::nullopt;
         return static_cast<std::uint32_t>(value);
     });
 }

@@ -7,13 +7,14 @@ const char kMaxLengthValue[] = "MaxLength";
 const char kSaveOnExitValue[] = "SaveOnExit";
 const char kAlwaysOnTopValue[] = "AlwaysOnTop";
 
-StoredSettings DecodeSettings(const std::function<std::uint32_t(const char* name)>& read)
+StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(const char* name)>& read)
 {
     StoredSettings settings;
-    settings.hotkey = HotkeyCombination(read(kHotkeyValue));
-    settings.menuWidth = static_cast<unsigned>(std::min<std::uint32_t>(read(kMaxLengthValue), kMaxMenuWidth));
-    settings.saveOnExit = read(kSaveOnExitValue) != 0;
-    settings.alwaysOnTop = read(kAlwaysOnTopValue) == 1;
+    settings.hotkey = HotkeyCombination(read(kHotkeyValue).value_or(0));
+    if (const std::optional<std::uint32_t> width = read(kMaxLengthValue))
+        settings.menuWidth = static_cast<unsigned>(std::min<std::uint32_t>(*width, kMaxMenuWidth));
+    settings.saveOnExit = read(kSaveOnExitValue).value_or(0) != 0;
+    settings.alwaysOnTop = read(kAlwaysOnTopValue).value_or(0) == 1;
     return settings;
 }
 
@@ -22,7 +23,8 @@ std::vector<StoredNumber> EncodeSettings(const StoredSettings& settings, bool wi
     std::vector<StoredNumber> numbers;
     if (withHotkey)
         numbers.push_back({kHotkeyValue, HotkeyCombination(settings.hotkey)});
-    numbers.push_back({kMaxLengthValue, std::min(settings.menuWidth, kMaxMenuWidth)});
+    if (settings.menuWidth)
+        numbers.push_back({kMaxLengthValue, std::min(*settings.menuWidth, kMaxMenuWidth)});
     numbers.push_back({kSaveOnExitValue, settings.saveOnExit ? 1u : 0u});
     numbers.push_back({kAlwaysOnTopValue, settings.alwaysOnTop ? 1u : 0u});
     return numbers;

@@ -91,13 +91,13 @@ class SaveAndReload(QuipmarkTestCase):
         self.app.write_data([record('K', 'Hi')])
         self.app.start()
         self.app.show_dialog()
-        self.assertEqual(menu_width(), 10, 'no width stored: the minimum')
+        self.assertEqual(menu_width(), 20, "no width stored: the dialog's own")
 
         click_control(IDC_SAVE_ON_EXIT)
         click_control(IDC_ALWAYS_ON_TOP)
         self.assertTrue(wait_for(lambda: control_value('checked', IDC_ALWAYS_ON_TOP) == '1'))
         click_control(IDC_MENU_WIDTH_SPIN, 'upper')
-        self.assertTrue(wait_for(lambda: menu_width() == 11))
+        self.assertTrue(wait_for(lambda: menu_width() == 21))
         # F5 alone in the hotkey field becomes Ctrl+Alt+F5.
         click_control(IDC_HOTKEY)
         xdotool('key', 'F5')
@@ -108,7 +108,7 @@ class SaveAndReload(QuipmarkTestCase):
 
         click_control(IDC_SAVE)
         self.assertTrue(wait_for(lambda: control_value('enabled', IDC_SAVE) == '0'), 'Save stays enabled')
-        stored = {'Hotkey': str(CTRL_ALT_F5), 'MaxLength': '11', 'SaveOnExit': '1', 'AlwaysOnTop': '1'}
+        stored = {'Hotkey': str(CTRL_ALT_F5), 'MaxLength': '21', 'SaveOnExit': '1', 'AlwaysOnTop': '1'}
         self.assertEqual({name: control_value('regget', name) for name in stored}, stored)
         self.assertEqual(self.app.saved_data(), record('K', 'Hi'))
 
@@ -117,7 +117,7 @@ class SaveAndReload(QuipmarkTestCase):
         self.app.start()
         self.assertEqual(control_value('checked', IDC_SAVE_ON_EXIT), '1')
         self.assertEqual(control_value('checked', IDC_ALWAYS_ON_TOP), '1')
-        self.assertEqual(menu_width(), 11)
+        self.assertEqual(menu_width(), 21)
         self.assertEqual(control_value('send', IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), str(CTRL_ALT_F5))
         self.assertEqual(control_value('enabled', IDC_SAVE), '0', 'loading is no change')
         # The saved hotkey is registered again.

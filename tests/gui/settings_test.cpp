@@ -41,8 +41,8 @@ TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
     EXPECT_FALSE(IsTopmost(Hwnd()));
     EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
     EXPECT_EQ(SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), 0);
-    // A stored width of 0 is held at the control's minimum.
-    EXPECT_EQ(MenuWidth(), 10);
+    // Without a stored width the dialog's own stays.
+    EXPECT_EQ(MenuWidth(), 20);
     EXPECT_FALSE(Enabled(IDC_SAVE));
     EXPECT_EQ(TreeOutline(), kNoEntries);
     EXPECT_FALSE(FileExists(dataPath)) << "nothing imported, nothing saved";

@@ -7,21 +7,25 @@ namespace {
 
 StoredSettings Decode(const std::map<std::string, std::uint32_t>& stored)
 {
-    return DecodeSettings([&](const char* name) {
+    return DecodeSettings([&](const char* name) -> std::optional<std::uint32_t> {
         const auto found = stored.find(name);
-        return found != stored.end() ? found->second : 0u;
+        if (found == stored.end())
+            return std::nullopt;
+        return found->second;
     });
 }
 
 }  // namespace
 
-TEST(StoredSettings, NothingStoredMeansEverythingOff)
+TEST(StoredSettings, NothingStoredMeansEverythingOffAndNoWidth)
 {
     const StoredSettings settings = Decode({});
     EXPECT_EQ(settings.hotkey, 0u);
-    EXPECT_EQ(settings.menuWidth, 0u);
+    EXPECT_FALSE(settings.menuWidth.has_value()) << "the dialog keeps its own";
     EXPECT_FALSE(settings.saveOnExit);
     EXPECT_FALSE(settings.alwaysOnTop);
+    EXPECT_EQ(Decode({{"MaxLength", 0}}).menuWidth, 0u) << "a stored 0 is a width";
+    EXPECT_EQ(EncodeSettings(settings, false).front().name, std::string("SaveOnExit")) << "no width, none stored";
 }
 
 TEST(StoredSettings, BadNumbersDecodeToSoundSettings)
