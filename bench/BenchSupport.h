@@ -39,7 +39,7 @@ inline double MedianOf(int runs, const std::function<double()>& measure)
 // ratio and the target it is held against.
 inline void ReportRow(const std::string& what, double seconds, double baseline, const std::string& target)
 {
-    std::printf("| %-52s | %10.2f ms | %10.2f ms | %7.2f | %-10s |\n", what.c_str(), seconds * 1000.0,
+    std::printf("| %-60s | %10.2f ms | %10.2f ms | %7.2f | %-10s |\n", what.c_str(), seconds * 1000.0,
                 baseline * 1000.0, baseline > 0 ? seconds / baseline : 0.0, target.c_str());
     std::fflush(stdout);
 }
@@ -47,7 +47,7 @@ inline void ReportRow(const std::string& what, double seconds, double baseline, 
 // A row of sizes instead of times.
 inline void ReportSizeRow(const std::string& what, double bytes, double baseline, const std::string& target)
 {
-    std::printf("| %-52s | %10.0f KB | %10.0f KB | %7.2f | %-10s |\n", what.c_str(), bytes / 1024.0,
+    std::printf("| %-60s | %10.0f KB | %10.0f KB | %7.2f | %-10s |\n", what.c_str(), bytes / 1024.0,
                 baseline / 1024.0, baseline > 0 ? bytes / baseline : 0.0, target.c_str());
     std::fflush(stdout);
 }
@@ -55,7 +55,7 @@ inline void ReportSizeRow(const std::string& what, double bytes, double baseline
 // A row of a count that has a target of its own.
 inline void ReportCountRow(const std::string& what, size_t count, const std::string& target)
 {
-    std::printf("| %-52s | %13zu | %13s | %7s | %-10s |\n", what.c_str(), count, "", "", target.c_str());
+    std::printf("| %-60s | %13zu | %13s | %7s | %-10s |\n", what.c_str(), count, "", "", target.c_str());
     std::fflush(stdout);
 }
 
@@ -87,7 +87,7 @@ inline void PutClipboardText(const std::string& text)
 
 inline void ReportHeader()
 {
-    std::printf("| %-52s | %13s | %13s | %7s | %-10s |\n", "measurement", "ours", "baseline", "ratio", "target");
-    std::printf("|%s|%s|%s|%s|%s|\n", std::string(54, '-').c_str(), std::string(15, '-').c_str(),
+    std::printf("| %-60s | %13s | %13s | %7s | %-10s |\n", "measurement", "ours", "baseline", "ratio", "target");
+    std::printf("|%s|%s|%s|%s|%s|\n", std::string(62, '-').c_str(), std::string(15, '-').c_str(),
                 std::string(15, '-').c_str(), std::string(9, '-').c_str(), std::string(12, '-').c_str());
 }

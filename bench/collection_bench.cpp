@@ -111,13 +111,13 @@ void BenchCollection(const std::string& folder)
     for (size_t i = 0; i < kinds; ++i) {
         if (kSizes[i] != 2000 && kSizes[i] != 20000)
             continue;
-        ReportRow("load " + std::to_string(kSizes[i]) + " entries (start-up with vs without)", Median(load[i]),
+        ReportRow("start-up with " + std::to_string(kSizes[i]) + " entries vs with none", Median(load[i]),
                   Median(load[0]), "report");
     }
     for (size_t i = 0; i < kinds; ++i) {
         const std::string entries = std::to_string(kSizes[i]) + " entries";
         const char* target = kSizes[i] == 2000 || kSizes[i] == 20000 ? "<= 1.5" : "report";
-        ReportRow("one clipboard change, " + entries, Median(change[i]), Median(change[0]), target);
-        ReportRow("one entry added, " + entries, Median(add[i]), Median(add[0]), target);
+        ReportRow("one clipboard change, " + entries + " vs none", Median(change[i]), Median(change[0]), target);
+        ReportRow("one entry added, " + entries + " vs none", Median(add[i]), Median(add[0]), target);
     }
 }

@@ -54,7 +54,7 @@ void Measure(const std::string& folder, size_t textSize)
         dialog.UseDataPath(folder + "\\missing.dat");
         dialog.Create();
     });
-    ReportRow("load " + label + " (start-up with vs without)", load - emptyStart, plainRead, "<= 2.0");
+    ReportRow("load " + label + ": start-up growth vs plain read", load - emptyStart, plainRead, "<= 2.0");
 
     CQuipMarkDlg dialog;
     dialog.UseDataPath(path);
@@ -65,7 +65,7 @@ void Measure(const std::string& folder, size_t textSize)
         MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     });
     const double save = MedianSeconds(7, [&] { dialog.SaveEntries(); });
-    ReportRow("save " + label, save, plainWrite, "<= 1.5");
+    ReportRow("save " + label + " vs plain write and replace", save, plainWrite, "<= 1.5");
     ReportCountRow("  tree-control messages while saving", TreeMessagesDuring(dialog, [&] { dialog.SaveEntries(); }), "0");
 }
 

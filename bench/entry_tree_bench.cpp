@@ -87,8 +87,8 @@ void BenchEntryTree(const std::string& folder)
         found |= FindEntry(dialog->Entries(), dialog->Tree().SelectedEntry(), missing, true,
                            CSystemDoubleByteCase::IsNeeded() ? &dbcs : nullptr) != kNoEntry;
     });
-    ReportRow(std::string("search finding nothing in 20,000 entries") + (found ? " (found!)" : ""), ours, plain,
-              "<= 2.0");
+    ReportRow(std::string("search finding nothing in 20,000 entries vs plain search") + (found ? " (found!)" : ""),
+              ours, plain, "<= 2.0");
     SetDlgItemTextA(dialog->Handle(), IDC_FIND_TEXT, missing.c_str());
     const size_t messages = TreeMessagesDuring(*dialog, [&] {
         SendMessageA(dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_FIND_NEXT, BN_CLICKED),

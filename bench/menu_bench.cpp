@@ -67,7 +67,7 @@ void BenchMenu()
     }
     const double base = MedianSeconds(9, [&] { AppendPrepared(prepared); });
     const double ours = MedianSeconds(9, [&] { dialog.BuildTrayMenu(0); });
-    ReportRow("menu of 500 entries built from the entries", ours, base, "<= 1.5");
+    ReportRow("menu of 500 entries vs bare menu calls of the same captions", ours, base, "<= 1.5");
     ReportCountRow("  tree-control messages while building it", TreeMessagesDuring(dialog, [&] { dialog.BuildTrayMenu(0); }),
                    "0");
 }
@@ -79,5 +79,6 @@ void BenchSize(const std::string& quipmark, const std::string& baseline)
         GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
         return static_cast<double>(data.nFileSizeLow);
     };
-    ReportSizeRow("size of the stripped quipmark.exe", sizeOf(quipmark), sizeOf(baseline), "report");
+    ReportSizeRow("size of the stripped quipmark.exe vs a minimal program", sizeOf(quipmark), sizeOf(baseline),
+                  "report");
 }
