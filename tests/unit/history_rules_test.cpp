@@ -40,6 +40,13 @@ Texts Then(Texts first, const Texts& rest)
     return first;
 }
 
+// The longest 8-bit text that `counting` converted.
+size_t longestConverted = 0;
+const TextComparison counting = {FoldAsciiCase, FoldAsciiCaseWide, [](const std::string& text) {
+    longestConverted = std::max(longestConverted, text.size());
+    return Latin1ToUnicode(text);
+}};
+
 }  // namespace
 
 TEST(HistoryRules, TheNewestComesFirstReplacingTheFirstTextItBeginsCaseIgnoredAndTheOldestGoesWhenFull)
@@ -134,12 +141,7 @@ TEST(HistoryRules, AnEightBitTextMeetsAUnicodeOneAsTheCodePageTurnsItIntoUnicode
     EXPECT_EQ(latin.Texts(), (Texts{"Caf", "CAF\xE9"}));
 
     // Only the start of a long 8-bit text is converted to be compared.
-    static size_t longestConverted;
     longestConverted = 0;
-    const TextComparison counting = {FoldAsciiCase, FoldAsciiCaseWide, [](const std::string& text) {
-        longestConverted = std::max(longestConverted, text.size());
-        return Latin1ToUnicode(text);
-    }};
     HistoryState big;
     big.Record(std::string(100000, 'x'), std::wstring(), counting);
     big.Record("xx", L"xx", counting);
@@ -190,12 +192,7 @@ TEST(HistoryRules, LongTextsFollowTheSameRuleAndAreConvertedOnlyAsFarAsTheyAgree
     }
 
     // A long 8-bit text meets a Unicode one that differs at once.
-    static size_t longestConverted;
     longestConverted = 0;
-    const TextComparison counting = {FoldAsciiCase, FoldAsciiCaseWide, [](const std::string& text) {
-        longestConverted = std::max(longestConverted, text.size());
-        return Latin1ToUnicode(text);
-    }};
     HistoryState state;
     state.Record("b?", L"b\u263a", counting);
     state.Record(std::string(100000, 'a'), std::wstring(), counting);
