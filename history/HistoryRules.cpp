@@ -101,8 +101,8 @@ private:
     bool m_all = false;
 };
 
-// Whether `text` begins with the non-empty `prefix` when case is ignored,
-// the two compared a step at a time.
+// Whether `text` begins with `prefix` when case is ignored, the two
+// compared a step at a time; an empty prefix begins nothing.
 bool BeginsWith(UnicodeStart& text, UnicodeStart& prefix, WideCaseFold fold)
 {
     size_t compared = 0;
