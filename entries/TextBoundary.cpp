@@ -60,6 +60,8 @@ Kind KindOf(char32_t c)
         return Kind::LF;
     if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029)
         return Kind::Control;
+    if (c < 0x0300)
+        return Kind::Other;  // Latin-1 and its extensions: most texts are these alone
     if (c == 0x200D)
         return Kind::Joiner;
     if (c >= 0x1F1E6 && c <= 0x1F1FF)

@@ -17,7 +17,7 @@ TEST(MenuLabel, LabelsLongerThanTheWidthBecomeExactlyTheWidthEndingInDots)
               "\x82\xa0\x82\xa2\x82\xa4...");
 }
 
-TEST(MenuLabel, UnicodeLabelsCountCharactersAndKeepSurrogatePairsWhole)
+TEST(MenuLabel, UnicodeLabelsCountCharactersAsTheUserSeesThem)
 {
     // U+1F642 is the surrogate pair D83D DE42: one character.
     const std::wstring smile = L"\xD83D\xDE42";
