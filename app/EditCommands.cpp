@@ -98,16 +98,19 @@ void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::wstring* text)
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
-    bool proceed = false;
-    {
+    std::string bytes = ToSystemCodePageLossy(*text);
+    const LabelEdit edit = m_entries.JudgeLabelEdit(id, bytes, *text);
+    if (edit == LabelEdit::Unchanged)
+        return;
+    if (edit == LabelEdit::LosesUnseenText) {
         // Cleared on every way out, so that one failure here does not make
         // every later rename be ignored.
         const ScopedFlag ending(m_endingLabelEdit);
-        proceed = m_entries.LabelShowsWholeText(id) ||
-            AppMessageBox(kLongLabelQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+        if (AppMessageBox(kLongLabelQuestion, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
     }
     EntryChange change;
-    if (proceed && m_entries.Rename(id, ToSystemCodePageLossy(*text), change, *text))
+    if (m_entries.Rename(id, std::move(bytes), change, *text))
         Follow(change);
 }
 

@@ -33,7 +33,7 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
-      m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage),
+      m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage, IsSystemLeadByte),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
     m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));

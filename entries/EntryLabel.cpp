@@ -26,34 +26,16 @@ bool IsControl(wchar_t c)
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-bool IsLeadSurrogate(char)
-{
-    return false;
-}
-
-bool IsLeadSurrogate(wchar_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsTrailSurrogate(char)
-{
-    return false;
-}
-
-bool IsTrailSurrogate(wchar_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 // Walks no further into the text than the label needs: history texts can
-// be megabytes long.
-template <typename Char>
-std::basic_string<Char> Label(std::basic_string_view<Char> text, std::basic_string_view<Char> mark, size_t limit)
+// be megabytes long. `characterEnd(text, i, room)` is the end of the
+// character at `i`, past i + room where it is longer than the room.
+template <typename Char, typename CharacterEndOf>
+std::basic_string<Char> Label(std::basic_string_view<Char> text, std::basic_string_view<Char> mark, size_t limit,
+                              size_t characters, CharacterEndOf characterEnd)
 {
     std::basic_string<Char> label;
     size_t i = 0;
-    while (i < text.size() && label.size() < limit) {
+    for (size_t shown = 0; i < text.size() && label.size() < limit && shown < characters; ++shown) {
         const Char c = text[i];
         if (IsLineBreak(c)) {
             while (i < text.size() && IsLineBreak(text[i]))
@@ -63,27 +45,32 @@ std::basic_string<Char> Label(std::basic_string_view<Char> text, std::basic_stri
             label.append(mark);
             continue;
         }
-        if (IsLeadSurrogate(c) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
-            if (label.size() + 2 > limit)
-                break;
-            label.append(text.substr(i, 2));
-            i += 2;
+        if (IsControl(c)) {
+            label.push_back(Char(' '));
+            ++i;
             continue;
         }
-        label.push_back(IsControl(c) ? Char(' ') : c);
-        ++i;
+        const size_t room = limit - label.size();
+        const size_t end = characterEnd(text, i, room);
+        if (end - i > room)
+            break;
+        label.append(text.substr(i, end - i));
+        i = end;
     }
     return label;
 }
 
 }  // namespace
 
-std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit)
+std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit, LeadByteTest isLeadByte)
 {
-    return Label(text, lineBreakMark, limit);
+    return Label(text, lineBreakMark, limit, SIZE_MAX, [isLeadByte](std::string_view whole, size_t i, size_t) {
+        return CharacterEnd(whole, i, isLeadByte);
+    });
 }
 
-std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark, size_t limit)
+std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark, size_t limit, size_t characters)
 {
-    return Label(text, lineBreakMark, limit);
+    return Label(text, lineBreakMark, limit, characters,
+                 [](std::wstring_view whole, size_t i, size_t room) { return CharacterEnd(whole, i, room); });
 }

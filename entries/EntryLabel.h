@@ -1,5 +1,7 @@
 #pragma once
+#include "entries/TextBoundary.h"
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,11 +10,16 @@
 // line and paragraph separators) becomes `lineBreakMark`, a tab or any other
 // control character a space. Everything else is kept, an ampersand with its
 // meaning as a menu's access key included. At most `limit` units are shown:
-// the limit counts the label, not the text, a mark that does not fit whole
-// is left off, and a surrogate pair is never split. The text itself is not
-// touched: only what is shown of it changes.
-std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit);
-std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark, size_t limit);
+// the limit counts the label, not the text, and the label ends between
+// whole characters: a mark that does not fit whole is left off, and so is a
+// character as the user sees it (TextBoundary.h), a double-byte character
+// of the code page `isLeadByte` tells included. The Unicode label shows at
+// most `characters` such characters besides, a mark counting as one. The
+// text itself is not touched: only what is shown of it changes.
+std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit,
+                       LeadByteTest isLeadByte = nullptr);
+std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark, size_t limit,
+                        size_t characters = SIZE_MAX);
 
 // The mark of line breaks in Unicode labels.
 inline constexpr wchar_t kUnicodeLineBreakMark[] = L"\u00B6";

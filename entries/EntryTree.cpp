@@ -15,8 +15,8 @@ const std::wstring kNoUnicode;
 
 }  // namespace
 
-EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits)
-    : m_lineBreakMark(std::move(lineBreakMark)), m_rootLabel(kRootLabel), m_fits(fits)
+EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits, LeadByteTest isLeadByte)
+    : m_lineBreakMark(std::move(lineBreakMark)), m_rootLabel(kRootLabel), m_fits(fits), m_isLeadByte(isLeadByte)
 {
     m_root = NewId();
     m_entries[m_root].text = kRootText;
@@ -114,20 +114,40 @@ std::string EntryTree::Label(EntryId id, size_t limit) const
 {
     if (id == m_root)
         return m_rootLabel.substr(0, limit);
-    return EntryLabel(Text(id), m_lineBreakMark, limit);
+    return EntryLabel(Text(id), m_lineBreakMark, limit, m_isLeadByte);
 }
 
-std::wstring EntryTree::UnicodeLabel(EntryId id, size_t limit) const
+std::wstring EntryTree::UnicodeLabel(EntryId id, size_t limit, size_t characters) const
 {
     const std::wstring& unicode = UnicodeText(id);
     if (unicode.empty())
         return std::wstring();
-    return EntryLabel(unicode, kUnicodeLineBreakMark, limit);
+    return EntryLabel(unicode, kUnicodeLineBreakMark, limit, characters);
 }
 
 bool EntryTree::LabelShowsWholeText(EntryId id) const
 {
+    const std::wstring& unicode = UnicodeText(id);
+    if (!unicode.empty())
+        return UnicodeLabel(id) == unicode;
     return Label(id) == Text(id);
+}
+
+LabelEdit EntryTree::JudgeLabelEdit(EntryId id, const std::string& text, const std::wstring& unicode) const
+{
+    // The field starts from the label the tree shows: the Unicode one, or
+    // the 8-bit one as the code page shows it, which a field holding only
+    // what the code page holds gives back byte for byte.
+    const bool unchanged = UnicodeText(id).empty() ? !KeepsUnicode(unicode) && text == Label(id)
+                                                   : unicode == UnicodeLabel(id);
+    if (unchanged)
+        return LabelEdit::Unchanged;
+    return LabelShowsWholeText(id) ? LabelEdit::Renames : LabelEdit::LosesUnseenText;
+}
+
+bool EntryTree::KeepsUnicode(const std::wstring& unicode) const
+{
+    return !unicode.empty() && (m_fits == nullptr || !m_fits(unicode));
 }
 
 void EntryTree::NoteChanged(EntryId id, EntryChange& change) const
@@ -289,7 +309,7 @@ bool EntryTree::Rename(EntryId id, std::string text, EntryChange& change, std::w
         return false;
     Entry* entry = Find(id);
     entry->text = std::move(text);
-    if (m_fits != nullptr && m_fits(unicode))
+    if (!KeepsUnicode(unicode))
         unicode.clear();
     entry->unicode = std::move(unicode);
     NoteChanged(id, change);

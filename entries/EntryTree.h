@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/TextBoundary.h"
 #include "history/HistoryState.h"
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +38,12 @@ using FitsCodePage = bool (*)(const std::wstring& text);
 // What Add did.
 enum class AddOutcome { Added, Full, EmptyText };
 
+// What renaming an entry through its label would do: nothing, when the
+// field is left as the label showed it; else give the entry the field's
+// text, losing what the label did not show when it did not show the whole
+// text.
+enum class LabelEdit { Unchanged, Renames, LosesUnseenText };
+
 // The entries: the root entry, under it the clipboard branch with the
 // history's entries and the user's top-level entries and groups, each entry
 // with its full text in the code page and, where the code page lacks some of
@@ -55,8 +62,10 @@ public:
     // `lineBreakMark` is what 8-bit labels show for a run of line breaks;
     // `fits` tells the Unicode texts that the code page holds whole, which
     // an entry of the user's needs no Unicode text for (none: every Unicode
-    // text is kept).
-    explicit EntryTree(std::string lineBreakMark = " / ", FitsCodePage fits = nullptr);
+    // text is kept); `isLeadByte` tells the code page's double-byte
+    // characters, which labels keep whole (none: every byte is one).
+    explicit EntryTree(std::string lineBreakMark = " / ", FitsCodePage fits = nullptr,
+                       LeadByteTest isLeadByte = nullptr);
 
     EntryId Root() const { return m_root; }
     EntryId ClipboardBranch() const { return m_branch; }
@@ -83,12 +92,18 @@ public:
     const std::wstring& UnicodeText(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.
     std::string Label(EntryId id, size_t limit = kLongestLabel) const;
-    // The label of an entry's Unicode text, at most `limit` units; empty
-    // for an entry without one.
-    std::wstring UnicodeLabel(EntryId id, size_t limit = kLongestLabel) const;
-    // Whether the label shows the whole text, so that renaming through it
-    // loses nothing.
+    // The label of an entry's Unicode text, at most `limit` units and
+    // `characters` characters as the user sees them; empty for an entry
+    // without one.
+    std::wstring UnicodeLabel(EntryId id, size_t limit = kLongestLabel, size_t characters = SIZE_MAX) const;
+    // Whether the label the tree shows (the Unicode one where the entry has
+    // a Unicode text) is the whole text, so that renaming through it loses
+    // nothing.
     bool LabelShowsWholeText(EntryId id) const;
+    // What renaming through the tree's label would do when the field holds
+    // `unicode`, whose code page form is `text`.
+    LabelEdit JudgeLabelEdit(EntryId id, const std::string& text, const std::wstring& unicode) const;
+    LeadByteTest LeadBytes() const { return m_isLeadByte; }
     // What 8-bit labels show for a run of line breaks.
     const std::string& LineBreakMark() const { return m_lineBreakMark; }
 
@@ -166,6 +181,8 @@ private:
     size_t HistoryPosition(const Entry& entry, EntryId id) const;
     Entry* Find(EntryId id);
     EntryId NewId();
+    // Whether an entry given `unicode` keeps it beside its 8-bit text.
+    bool KeepsUnicode(const std::wstring& unicode) const;
     // Copies `source` with its children under `parent` after `after`; the
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);
@@ -184,5 +201,6 @@ private:
     // The Unicode texts of the undo store, beside m_undo.
     std::vector<std::wstring> m_undoUnicode;
     FitsCodePage m_fits;
+    LeadByteTest m_isLeadByte;
     HistoryState m_history;
 };

@@ -1,24 +1,14 @@
 #include "entries/MenuLabel.h"
 
-namespace {
-
-bool IsLeadSurrogate(wchar_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsTrailSurrogate(wchar_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-}  // namespace
-
-std::string ShortenLabel(const std::string& label, int width)
+std::string ShortenLabel(const std::string& label, int width, LeadByteTest isLeadByte)
 {
     if (width < 3 || label.size() <= static_cast<size_t>(width))
         return label;
-    return label.substr(0, static_cast<size_t>(width) - 3) + "...";
+    const size_t room = static_cast<size_t>(width) - 3;
+    size_t kept = 0;
+    for (size_t end = CharacterEnd(label, 0, isLeadByte); end <= room; end = CharacterEnd(label, kept, isLeadByte))
+        kept = end;
+    return label.substr(0, kept) + "...";
 }
 
 std::wstring ShortenLabel(const std::wstring& label, int width)
@@ -35,7 +25,7 @@ std::wstring ShortenLabel(const std::wstring& label, int width)
             keptEnd = i;
         if (characters == static_cast<size_t>(width))
             return label.substr(0, keptEnd) + L"...";
-        i += IsLeadSurrogate(label[i]) && i + 1 < label.size() && IsTrailSurrogate(label[i + 1]) ? 2 : 1;
+        i = CharacterEnd(label, i, label.size());
     }
     return label;
 }

@@ -5,12 +5,24 @@
 namespace {
 
 // Enough of an 8-bit label to tell whether it is longer than `width`: a
-// line break mark that does not fit whole is left off a label, so a label
-// asked for only one byte past the width could end at the width although
-// the entry goes on.
+// line break mark or a double-byte character that does not fit whole is
+// left off a label, so a label asked for only one byte past the width could
+// end at the width although the entry goes on.
 size_t LabelToShorten(const EntryTree& tree, int width)
 {
-    return static_cast<size_t>(width) + std::max<size_t>(1, tree.LineBreakMark().size());
+    return static_cast<size_t>(width) + std::max<size_t>(2, tree.LineBreakMark().size());
+}
+
+// A character as the user sees it seldom takes more units than a family of
+// four joined people with their skin tones (19); the limit only keeps a
+// text of endless combining marks from making a caption of megabytes.
+const size_t kUnitsPerCharacter = 32;
+
+// Likewise enough of a Unicode label: one character past the width.
+std::wstring UnicodeLabelToShorten(const EntryTree& tree, EntryId id, int width)
+{
+    const size_t characters = static_cast<size_t>(width) + 1;
+    return tree.UnicodeLabel(id, kUnitsPerCharacter * characters, characters);
 }
 
 }  // namespace
@@ -25,7 +37,8 @@ MenuPlan::MenuPlan(const EntryTree& tree, int width)
         }
         MenuPlanItem group;
         group.entry = top;
-        group.caption = ShortenLabel(tree.Label(top, LabelToShorten(tree, width)), width);
+        group.caption = ShortenLabel(tree.Label(top, LabelToShorten(tree, width)), width, tree.LeadBytes());
+        group.unicodeCaption = ShortenLabel(UnicodeLabelToShorten(tree, top, width), width);
         group.opensSubmenu = true;
         m_items.push_back(std::move(group));
         for (EntryId child : children)
@@ -38,9 +51,8 @@ void MenuPlan::AddItem(const EntryTree& tree, EntryId id, int width, bool inSubm
     MenuPlanItem item;
     item.entry = id;
     item.inSubmenu = inSubmenu;
-    item.caption = ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width);
-    // Enough of the Unicode label likewise: a character takes at most two units.
-    item.unicodeCaption = ShortenLabel(tree.UnicodeLabel(id, 2 * static_cast<size_t>(width) + 2), width);
+    item.caption = ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width, tree.LeadBytes());
+    item.unicodeCaption = ShortenLabel(UnicodeLabelToShorten(tree, id, width), width);
     if (m_numbered.size() < kNumberedItems) {
         m_numbered.push_back(id);
         item.number = m_numbered.size();

@@ -9,8 +9,8 @@
 struct MenuPlanItem {
     EntryId entry = kNoEntry;
     std::string caption;
-    // A history entry shows the characters that were copied; empty for
-    // every other item.
+    // The caption with every character, for an entry or group that has a
+    // Unicode text; empty for every other item.
     std::wstring unicodeCaption;
     // From 1 in menu order; 0 for a group and for every item past the
     // numbered ones.

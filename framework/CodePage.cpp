@@ -78,3 +78,8 @@ std::wstring LowerCaseUnicode(const std::wstring& text)
     LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, text.data(), length, &lowered[0], units);
     return lowered;
 }
+
+bool IsSystemLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) != FALSE;
+}

@@ -9,6 +9,9 @@ std::string ToSystemCodePage(const std::wstring& text);
 // Whether the system's code page holds every character of `text`.
 bool FitsSystemCodePage(const std::wstring& text);
 
+// Whether `byte` starts a two-byte character of the system's code page.
+bool IsSystemLeadByte(unsigned char byte);
+
 // The 8-bit text as Unicode, as the system's code page turns it.
 std::wstring FromSystemCodePage(const std::string& text);
 // The same into `unicode`, whose memory is used again: a text of megabytes

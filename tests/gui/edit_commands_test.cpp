@@ -150,6 +150,8 @@ TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirstAndCancellingChang
     HTREEITEM item = TopLevel(1);
     const std::string label = Tree().Label(item);
     MessageBoxAnswerer boxes(IDNO);
+    Rename(item, UnicodeLabel(item));
+    EXPECT_EQ(boxes.Count(), 0) << "a field left as it was asks nothing";
     Rename(item, L"discarded", false);
     EXPECT_EQ(boxes.Count(), 0) << "a cancelled edit asks nothing";
     EXPECT_EQ(Tree().Label(item), label);

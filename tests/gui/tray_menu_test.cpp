@@ -1,8 +1,11 @@
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
+#include "entries/RecordCodec.h"
 #include <shellapi.h>
 
 namespace {
+
+const std::wstring kWork = L"\u0420\u0430\u0431\u043E\u0442\u0430";
 
 class TrayMenu : public TreeTest {
 protected:
@@ -25,7 +28,9 @@ protected:
 // width of the moment.
 TEST_F(TrayMenu, ShowsTheEntriesWithTheirCommandsThenTheProgramCommands)
 {
-    StartWith(K("A") + E("a1") + E("a2") + K("B") + E("b1") + K("C"));
+    std::string bytes = K("A") + E("a1") + E("a2") + K("B") + E("b1") + K("C");
+    AppendUnicodeRecord(bytes, 3, kWork);
+    StartWith(bytes);
     auto items = ShowMenu(0);
     ASSERT_EQ(items.size(), 7u);
     EXPECT_EQ(items[0].caption, "Last 15 Clipboard...") << "the stored width";
@@ -36,6 +41,7 @@ TEST_F(TrayMenu, ShowsTheEntriesWithTheirCommandsThenTheProgramCommands)
     EXPECT_EQ(items[1].submenu[0].id, 1326u);
     EXPECT_EQ(items[1].submenu[1].caption, "a2");
     EXPECT_EQ(items[1].submenu[1].id, 1327u);
+    EXPECT_EQ(items[2].unicodeCaption, kWork) << "a group shows every character of its name";
     ASSERT_EQ(items[2].submenu.size(), 1u);
     EXPECT_EQ(items[2].submenu[0].id, 1328u);
     EXPECT_EQ(items[3].caption, "C");

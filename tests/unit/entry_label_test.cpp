@@ -1,4 +1,5 @@
 #include "entries/EntryLabel.h"
+#include "TextSamples.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,6 +42,15 @@ TEST(EntryLabel, TheLimitCountsWhatIsShown)
     const std::wstring smile = L"\xD83D\xDE42";
     EXPECT_EQ(EntryLabel(L"ab" + smile, kWideMark, 3), L"ab");
     EXPECT_EQ(EntryLabel(L"ab" + smile, kWideMark, 4), L"ab" + smile);
+    // Nor a double-byte character, an accented letter, a joined emoji or a flag.
+    const auto shiftJisLead = [](unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; };
+    EXPECT_EQ(EntryLabel("ab\x82\xa0", kMark, 3, shiftJisLead), "ab");
+    EXPECT_EQ(EntryLabel(std::wstring(258, L'a') + L"e\u0301", kWideMark, 259), std::wstring(258, L'a'));
+    EXPECT_EQ(EntryLabel(L"ab" + kFamily, kWideMark, 9), L"ab");
+    EXPECT_EQ(EntryLabel(L"ab" + kFamily, kWideMark, 10), L"ab" + kFamily);
+    EXPECT_EQ(EntryLabel(kTwoFlags, kWideMark, 6), kTwoFlags.substr(0, 4));
+    // A limit in characters as the user sees them, a mark counting as one.
+    EXPECT_EQ(EntryLabel(L"e\u0301" + kFamily + L"\r\nxyz", kWideMark, 259, 4), L"e\u0301" + kFamily + L"\u00B6x");
     // A text of megabytes is read no further than the label needs.
     EXPECT_EQ(EntryLabel(std::string(5000000, '\n'), kMark, 259), kMark);
     EXPECT_EQ(EntryLabel(std::wstring(5000000, L'a'), kWideMark, 259).size(), 259u);

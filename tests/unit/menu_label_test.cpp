@@ -1,4 +1,5 @@
 #include "entries/MenuLabel.h"
+#include "TextSamples.h"
 #include <gtest/gtest.h>
 
 TEST(MenuLabel, LabelsLongerThanTheWidthBecomeExactlyTheWidthEndingInDots)
@@ -10,9 +11,13 @@ TEST(MenuLabel, LabelsLongerThanTheWidthBecomeExactlyTheWidthEndingInDots)
     // Bytes are counted, not characters: two double-byte characters of a Far
     // East code page are four bytes.
     EXPECT_EQ(ShortenLabel("\x82\xa0\x82\xa2x\x82\xa4\x82\xa6x\x82\xa8", 10), "\x82\xa0\x82\xa2x\x82\xa4...");
+    // A double-byte character that does not fit whole is left off.
+    const auto shiftJisLead = [](unsigned char byte) { return byte >= 0x81 && byte <= 0x9F; };
+    EXPECT_EQ(ShortenLabel("\x82\xa0\x82\xa2\x82\xa4\x82\xa6\x82\xa8\x82\xaa", 10, shiftJisLead),
+              "\x82\xa0\x82\xa2\x82\xa4...");
 }
 
-TEST(MenuLabel, UnicodeLabelsCountCharactersAndKeepSurrogatePairsWhole)
+TEST(MenuLabel, UnicodeLabelsCountCharactersAsTheUserSeesThem)
 {
     // U+1F642 is the surrogate pair D83D DE42: one character.
     const std::wstring smile = L"\xD83D\xDE42";
@@ -20,4 +25,7 @@ TEST(MenuLabel, UnicodeLabelsCountCharactersAndKeepSurrogatePairsWhole)
     EXPECT_EQ(ShortenLabel(smile + smile + smile + L"xyz", 5), smile + smile + L"...");
     EXPECT_EQ(ShortenLabel(L"123456789012345678901", 20), L"12345678901234567...");
     EXPECT_EQ(ShortenLabel(std::wstring(5000000, L'a'), 99).size(), 99u);
+    // A letter with its accent and three joined people are one character each.
+    EXPECT_EQ(ShortenLabel(L"Re\u0301sume\u0301" + kFamily + L"x", 8), L"Re\u0301sume\u0301" + kFamily + L"x");
+    EXPECT_EQ(ShortenLabel(L"Re\u0301sume\u0301" + kFamily + L"xy", 8), L"Re\u0301sum...");
 }

@@ -1,4 +1,5 @@
 #include "EntryTreeTestSupport.h"
+#include "TextSamples.h"
 #include "entries/MenuLabel.h"
 #include "entries/MenuPlan.h"
 #include <gtest/gtest.h>
@@ -97,4 +98,24 @@ TEST(MenuPlan, HistoryItemsShowTheCharactersThatWereCopied)
     EXPECT_EQ(plan.Items()[2].unicodeCaption, tea);
     EXPECT_EQ(plan.Items()[2].caption, "caf\xE9 ? ?? ??");
     EXPECT_EQ(plan.Items()[3].unicodeCaption, L"") << "a user entry has only its 8-bit caption";
+}
+
+TEST(MenuPlan, GroupsAndEntriesShowTheirUnicodeTextCutBetweenWholeCharacters)
+{
+    EntryTree tree;
+    const std::wstring work = L"\u0420\u0430\u0431\u043e\u0442\u0430";
+    const EntryId group = tree.Append(tree.Root(), "??????", nullptr, work);
+    tree.Append(group, "child");
+    std::wstring smiles, families;
+    for (int i = 0; i < 30; ++i) {
+        smiles += kSmile;
+        families += kFamily;
+    }
+    tree.Append(tree.Root(), "?", nullptr, smiles);
+    tree.Append(tree.Root(), "?", nullptr, families);
+    const MenuPlan plan(tree, 20);
+    ASSERT_EQ(plan.Items().size(), 5u);
+    EXPECT_EQ(plan.Items()[1].unicodeCaption, work) << "a group's caption";
+    EXPECT_EQ(plan.Items()[3].unicodeCaption, smiles.substr(0, 17 * 2) + L"...");
+    EXPECT_EQ(plan.Items()[4].unicodeCaption, families.substr(0, 17 * 8) + L"...");
 }

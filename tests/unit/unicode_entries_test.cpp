@@ -36,7 +36,43 @@ std::wstring Widen(const std::string& text)
 
 const std::wstring kGreek = L"\u03A3\u03BF\u03C6\u03AF\u03B1 \U0001F642";
 
+// The text as the stand-in code page holds it, "?" for what it lacks.
+std::string Lossy(const std::wstring& text)
+{
+    std::string bytes;
+    for (wchar_t unit : text)
+        bytes += unit < 0x80 ? static_cast<char>(unit) : '?';
+    return bytes;
+}
+
 }  // namespace
+
+TEST(UnicodeEntries, ARenameIsJudgedOnTheLabelShownAndAFieldLeftAsItWasChangesNothing)
+{
+    struct Case {
+        std::wstring text;
+        std::wstring field;
+        LabelEdit edit;
+    };
+    const std::wstring longText(300, L'\u2615');
+    const Case cases[] = {
+        {L"first\u2028second", L"first\u00B6second", LabelEdit::Unchanged},
+        {L"first\u2029second", L"first\u00B6seconds", LabelEdit::LosesUnseenText},
+        {L"Re\u0301sume\u0301 \u2615", L"Re\u0301sume\u0301 \u2615", LabelEdit::Unchanged},
+        {L"Re\u0301sume\u0301 \u2615", L"Resume", LabelEdit::Renames},
+        {longText, longText.substr(0, 259), LabelEdit::Unchanged},
+        {longText, longText.substr(0, 258), LabelEdit::LosesUnseenText},
+        {L"tab\there", L"tab here", LabelEdit::Unchanged},
+        {L"tab\there", L"tab there", LabelEdit::LosesUnseenText},
+        {L"a?b", L"a\u2615b", LabelEdit::Renames},  // "a?b" in the code page, but not what was shown
+        {L"plain", L"plain", LabelEdit::Unchanged},
+    };
+    for (const Case& c : cases) {
+        EntryTree tree(" / ", FitsAscii);
+        const EntryId id = tree.Append(tree.Root(), Lossy(c.text), nullptr, c.text);
+        EXPECT_EQ(tree.JudgeLabelEdit(id, Lossy(c.field), c.field), c.edit) << Lossy(c.field);
+    }
+}
 
 TEST(UnicodeEntries, TextsTheCodePageLacksStayWholeThroughEveryOperation)
 {
