@@ -5,17 +5,7 @@
 
 namespace {
 
-// The Latin-1 code page, whose capitals fold as the locale folds them.
-std::wstring FoldLatin1(const std::wstring& text)
-{
-    std::wstring folded = text;
-    for (wchar_t& unit : folded)
-        if ((unit >= L'A' && unit <= L'Z') || (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7))
-            unit = static_cast<wchar_t>(unit + 0x20);
-    return folded;
-}
-
-const SearchFolding kFolding = {FoldLatin1, Latin1ToUnicode};
+const SearchFolding kFolding = {FoldLikeALocale, Latin1ToUnicode};
 
 class EntrySearch : public ::testing::Test {
 protected:
