@@ -1,5 +1,6 @@
 #include "AllocationFailure.h"
 #include "GuiTestSupport.h"
+#include "tests/RecordBytes.h"
 #include <cstdlib>
 
 namespace {

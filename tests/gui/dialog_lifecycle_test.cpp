@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "tests/RecordBytes.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
 #include "framework/CodePage.h"
+#include "tests/RecordBytes.h"
 #include <cstdlib>
 
 namespace {
