@@ -84,23 +84,33 @@ bool DecodeEntries(std::string_view data, EntryTree& tree)
     // The entries in file order, for the "U" records that name them by ordinal.
     std::vector<EntryId> loaded;
     std::vector<EntryUid> stored;
+    // Each entry gets its derived identity as it comes, so that the entries
+    // loaded before running short of memory have theirs; the "I" record,
+    // when it comes, gives them the file's.
+    LoadedIdentities derived;
     const bool intact = DecodeEntries(
         data,
         [&](RecordKind kind, std::string_view text) {
             EntryId id = kNoEntry;
-            if (kind == RecordKind::TopLevel)
+            if (kind == RecordKind::TopLevel) {
+                const EntryUid uid = derived.Next(0, text);
                 id = group = tree.Append(tree.Root(), std::string(text));
-            else if (group != kNoEntry)
+                tree.SetLoadedUid(id, uid);
+            } else if (group != kNoEntry) {
+                const EntryUid uid = derived.Next(tree.Uid(group), text);
                 id = tree.Append(group, std::string(text));
+                tree.SetLoadedUid(id, uid);
+            }
             loaded.push_back(id);
         },
         [&](size_t ordinal, std::wstring unicode) { tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode)); },
         [&](std::vector<EntryUid> identities) { stored = std::move(identities); });
+    if (stored.empty())
+        return intact;
     LoadedIdentities identities(loaded.size());
     for (size_t ordinal = 0; ordinal < loaded.size(); ++ordinal) {
         const EntryId id = loaded[ordinal];
-        const EntryId parent = tree.Parent(id);
-        tree.SetLoadedUid(id, identities.Next(tree.Uid(parent), tree.Text(id), ordinal < stored.size() ? stored[ordinal] : 0));
+        tree.SetLoadedUid(id, identities.Next(tree.Uid(tree.Parent(id)), tree.Text(id), stored[ordinal]));
     }
     return intact;
 }
