@@ -1,8 +1,10 @@
 #pragma once
 #include "entries/TextBoundary.h"
+#include "entries/EntrySnapshot.h"
 #include "history/HistoryState.h"
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -170,12 +172,30 @@ public:
     // children.
     std::vector<EntryId> InPreOrder() const;
 
+    // The identity of a user's entry; 0 for the root entry, the clipboard
+    // branch, the history's entries and an unknown id. A new entry's is
+    // random; loading gives an entry the one its file gives it.
+    EntryUid Uid(EntryId id) const;
+    // Gives a loaded user entry the identity its data file gives it, which
+    // no other entry may have; false, and nothing changes, for 0 or an entry
+    // not the user's.
+    bool SetLoadedUid(EntryId id, EntryUid uid);
+    // Makes the identities of new entries follow from `seed`, for tests.
+    void SeedUids(std::uint64_t seed) { m_uidSource.seed(seed); }
+    // Makes the user's entries those of `snapshot` (the clipboard branch and
+    // history stay), keeping the EntryId of every entry whose uid stays (so
+    // the view keeps its selection and open groups), and reporting the
+    // change for the view; the modified flag and the undo store are left to
+    // the caller. All or nothing under bad_alloc.
+    EntryChange ReplaceUserEntries(const EntrySnapshot& snapshot);
+
 private:
     struct Entry {
         EntryId parent = kNoEntry;
         std::vector<EntryId> children;
         std::string text;
         std::wstring unicode;
+        EntryUid uid = 0;
     };
 
     const Entry* Find(EntryId id) const;
@@ -186,6 +206,7 @@ private:
     EntryId NewId();
     // Whether an entry given `unicode` keeps it beside its 8-bit text.
     bool KeepsUnicode(const std::wstring& unicode) const;
+    EntryUid NewUid();
     // Copies `source` with its children under `parent` after `after`; the
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);
@@ -209,4 +230,5 @@ private:
     FitsCodePage m_fits;
     LeadByteTest m_isLeadByte;
     HistoryState m_history;
+    std::mt19937_64 m_uidSource;
 };

@@ -3,6 +3,7 @@
 // prefix-consistent file, and what loads into a tree, Unicode texts
 // included, must save and load again as itself.
 #include "entries/EntryFile.h"
+#include "entries/EntrySnapshot.h"
 #include "entries/RecordCodec.h"
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +29,20 @@ void Check(bool condition)
 {
     if (!condition)
         std::abort();
+}
+
+bool SameUids(const EntrySnapshot& one, const EntrySnapshot& other)
+{
+    if (one.size() != other.size())
+        return false;
+    for (size_t i = 0; i < one.size(); ++i) {
+        if (one[i].uid != other[i].uid || one[i].children.size() != other[i].children.size())
+            return false;
+        for (size_t k = 0; k < one[i].children.size(); ++k)
+            if (one[i].children[k].uid != other[i].children[k].uid)
+                return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -72,6 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     EntryTree reloaded;
     Check(DecodeEntries(saved, reloaded));
     Check(EntriesOf(reloaded) == loaded);
+    // The identities come back, and reading the bytes alone gives the same.
+    const EntrySnapshot held = TakeSnapshot(tree);
+    EntrySnapshot read, readAgain;
+    Check(DecodeSnapshot(bytes, read) && DecodeSnapshot(saved, readAgain));
+    Check(SameUids(TakeSnapshot(reloaded), held) && SameUids(read, held) && SameUids(readAgain, held));
     size_t plainCount = 0;
     DecodeEntries(saved, [&](RecordKind, std::string_view) { ++plainCount; });
     Check(plainCount == loaded.size());

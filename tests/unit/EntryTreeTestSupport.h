@@ -2,6 +2,7 @@
 #include "entries/EntryFile.h"
 #include "entries/EntryTree.h"
 #include "entries/RecordCodec.h"
+#include "tests/RecordBytes.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
