@@ -400,3 +400,13 @@ std::vector<EntryId> EntryTree::InPreOrder() const
     }
     return order;
 }
+
+EntryUid EntryTree::Uid(EntryId) const
+{
+    return 0;
+}
+
+EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot&)
+{
+    return EntryChange();
+}

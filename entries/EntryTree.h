@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/EntrySnapshot.h"
 #include "history/HistoryState.h"
 #include <cstddef>
 #include <cstdint>
@@ -151,6 +152,16 @@ public:
     // Every entry in pre-order: the root entry first, a group before its
     // children.
     std::vector<EntryId> InPreOrder() const;
+
+    // The identity of a user's entry; 0 for the root entry, the clipboard
+    // branch, the history's entries and an unknown id.
+    EntryUid Uid(EntryId id) const;
+    // Makes the user's entries those of `snapshot` (the clipboard branch and
+    // history stay), keeping the EntryId of every entry whose uid stays (so
+    // the view keeps its selection and open groups), and reporting the
+    // change for the view; the modified flag and the undo store are left to
+    // the caller. All or nothing under bad_alloc.
+    EntryChange ReplaceUserEntries(const EntrySnapshot& snapshot);
 
 private:
     struct Entry {

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class EntryTree;
+
+// A stable identity of a user's entry, the same on every machine: it tells
+// an entry renamed elsewhere from one removed there and another added.
+using EntryUid = std::uint64_t;
+
+struct SnapshotEntry {
+    EntryUid uid = 0;
+    std::string text;        // the 8-bit text, as in the tree
+    std::wstring unicode;    // the Unicode text where the entry keeps one, else empty
+    std::vector<SnapshotEntry> children;  // a top-level entry's children; empty for a child
+};
+
+// The user's entries (top-level ones in tree order, each with its children);
+// never the clipboard branch or history.
+using EntrySnapshot = std::vector<SnapshotEntry>;
+
+EntrySnapshot TakeSnapshot(const EntryTree& tree);
+
+// A data file's bytes as a snapshot; false when corrupt (the entries before
+// the fault are in `out`). Entries of a file without identity records get
+// the identities that every machine derives alike from the file, the same
+// that loading such a file gives them in the tree.
+bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out);
