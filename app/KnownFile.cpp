@@ -61,7 +61,7 @@ FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, co
 {
     FollowOutcome outcome;
     const std::uint64_t hash = HashOf(bytes);
-    if (m_known && hash == m_hash && stamp.size == m_stamp.size) {
+    if (m_known && hash == m_hash) {
         // The same bytes under another time (copied back, touched): only
         // the stamp is new.
         m_stamp = stamp;
