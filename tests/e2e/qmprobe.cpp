@@ -32,8 +32,9 @@
 //   qmprobe foreign CAPTION               keeps a minimised window of another class with that
 //                                         caption until ended
 //   qmprobe foreignstate                  "iconic" or "normal" for that window
-//   qmprobe tree                          the tree's labels in pre-order as UTF-8, one a line,
-//                                         indented two spaces a level below the root
+//   qmprobe tree [open]                   the tree's labels in pre-order as UTF-8, one a line,
+//                                         indented two spaces a level below the root; with
+//                                         "open", every group is opened first
 //   qmprobe select HEX                    selects the first entry labelled with the text of HEX (as settext)
 //   qmprobe rename HEX NEWHEX             renames that entry through the tree's label edit
 //   qmprobe trayicon                      succeeds when the program's tray icon exists
@@ -481,12 +482,15 @@ std::string ToUtf8(const std::wstring& text)
     return utf8;
 }
 
-int PrintTree(HWND main)
+int PrintTree(HWND main, bool openGroups)
 {
     const RemoteTree tree(main);
     if (!tree.IsValid())
         return 1;
     tree.Walk(tree.Next(nullptr, TVGN_ROOT), 0, [&](HTREEITEM item, int depth) {
+        // A closed group's children are in the tree only once it opens.
+        if (openGroups)
+            SendMessageW(tree.Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
         std::printf("%s%s\n", std::string(static_cast<size_t>(depth) * 2, ' ').c_str(), ToUtf8(tree.Label(item)).c_str());
         return true;
     });
@@ -638,7 +642,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (verb == "tree")
-        return PrintTree(main);
+        return PrintTree(main, argc >= 3 && std::string(argv[2]) == "open");
     if (verb == "select" && argc >= 3)
         return SelectOrRename(main, argv[2], nullptr);
     if (verb == "rename" && argc >= 4)
