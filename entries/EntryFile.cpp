@@ -15,7 +15,7 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     // The entries' identities in ordinal order, and whether loading the file
     // without them would give every entry its own all the same.
     std::vector<EntryUid> uids;
-    LoadedIdentities derived;
+    LoadedIdentities derived(tree.Count());
     EntryUid derivedGroup = 0;
     bool derivable = true;
     auto record = [&](RecordKind kind, EntryId id) {
@@ -96,7 +96,7 @@ bool DecodeEntries(std::string_view data, EntryTree& tree)
         },
         [&](size_t ordinal, std::wstring unicode) { tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode)); },
         [&](std::vector<EntryUid> identities) { stored = std::move(identities); });
-    LoadedIdentities identities;
+    LoadedIdentities identities(loaded.size());
     for (size_t ordinal = 0; ordinal < loaded.size(); ++ordinal) {
         const EntryId id = loaded[ordinal];
         const EntryId parent = tree.Parent(id);

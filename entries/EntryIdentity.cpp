@@ -20,17 +20,19 @@ std::uint64_t HashNumber(std::uint64_t value, std::uint64_t hash)
 
 EntryUid LoadedIdentities::Next(EntryUid group, std::string_view text, EntryUid stored)
 {
-    // Every entry counts, a stored identity or not, so that an entry's
-    // derived identity depends on the texts before it only.
+    if (stored != 0 && m_given.Insert(stored, 1).second)
+        return stored;
+    // Entries that need an identity derived count among themselves, so
+    // that an entry's depends on such entries before it only.
     const std::uint64_t place = HashBytes(text, HashNumber(group, HashBytes("entry")));
-    const std::uint64_t occurrence = m_occurrences[place]++;
-    EntryUid uid = stored;
-    if (uid == 0 || m_given.count(uid) != 0)
-        uid = HashNumber(occurrence, place);
+    // (A place whose hash is 0 counts with the one whose hash is 1: its
+    // entries still get identities of their own.)
+    const std::uint64_t occurrence = (*m_occurrences.Insert(place != 0 ? place : 1, 0).first)++;
     // A clash of derived identities is one in thousands of millions of
     // millions; hashing on settles it alike on every machine.
-    while (uid == 0 || m_given.count(uid) != 0)
+    EntryUid uid = HashNumber(occurrence, place);
+    while (uid == 0 || m_given.Contains(uid))
         uid = HashNumber(uid, place);
-    m_given.insert(uid);
+    m_given.Insert(uid, 1);
     return uid;
 }

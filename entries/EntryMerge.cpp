@@ -1,13 +1,20 @@
 #include "entries/EntryMerge.h"
 #include "entries/EntryIdentity.h"
 #include "entries/SequenceMerge.h"
+#include "entries/UidTable.h"
+#include <algorithm>
 #include <tuple>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace {
 
-using Index = std::unordered_map<EntryUid, const SnapshotEntry*>;
+enum Version { kBase, kOurs, kTheirs };
+
+// An entry on each side, null where the side lacks it, and whether the
+// merge has placed it.
+struct Versions {
+    const SnapshotEntry* on[3] = {nullptr, nullptr, nullptr};
+    bool placed = false;
+};
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
 {
@@ -19,39 +26,12 @@ bool TextBefore(const SnapshotEntry& one, const SnapshotEntry& other)
     return std::tie(one.text, one.unicode) < std::tie(other.text, other.unicode);
 }
 
-// The snapshot itself where each of its identities names one entry, else a
-// copy in which an identity's later entries get ones of their own, derived
-// as loading a file derives them.
-const EntrySnapshot& Unique(const EntrySnapshot& snapshot, EntrySnapshot& copy)
+size_t CountOf(const EntrySnapshot& snapshot)
 {
-    std::unordered_set<EntryUid> seen;
-    bool unique = true;
-    for (const SnapshotEntry& top : snapshot) {
-        unique = unique && top.uid != 0 && seen.insert(top.uid).second;
-        for (const SnapshotEntry& child : top.children)
-            unique = unique && child.uid != 0 && seen.insert(child.uid).second;
-    }
-    if (unique)
-        return snapshot;
-    copy = snapshot;
-    LoadedIdentities identities;
-    for (SnapshotEntry& top : copy) {
-        top.uid = identities.Next(0, top.text, top.uid);
-        for (SnapshotEntry& child : top.children)
-            child.uid = identities.Next(top.uid, child.text, child.uid);
-    }
-    return copy;
-}
-
-Index IndexOf(const EntrySnapshot& snapshot)
-{
-    Index index;
-    for (const SnapshotEntry& top : snapshot) {
-        index.emplace(top.uid, &top);
-        for (const SnapshotEntry& child : top.children)
-            index.emplace(child.uid, &child);
-    }
-    return index;
+    size_t count = snapshot.size();
+    for (const SnapshotEntry& top : snapshot)
+        count += top.children.size();
+    return count;
 }
 
 std::vector<EntryUid> UidsOf(const std::vector<SnapshotEntry>& list)
@@ -73,31 +53,35 @@ struct Decision {
 class Merge {
 public:
     Merge(const EntrySnapshot& base, const EntrySnapshot& ours, const EntrySnapshot& theirs)
-        : m_base(IndexOf(base)), m_ours(IndexOf(ours)), m_theirs(IndexOf(theirs))
+        : m_sides{&base, &ours, &theirs}, m_versions(std::max({CountOf(base), CountOf(ours), CountOf(theirs)}))
     {
-        m_placed.reserve(m_ours.size() + m_theirs.size());
+        for (Version side : {kBase, kOurs, kTheirs})
+            Index(side);
     }
 
-    MergeOutcome Run(const EntrySnapshot& base, const EntrySnapshot& ours, const EntrySnapshot& theirs)
+    MergeOutcome Run()
     {
         MergeOutcome outcome;
-        outcome.merged.reserve(ours.size() + theirs.size());
-        for (EntryUid uid : MergeOrder(UidsOf(base), UidsOf(ours), UidsOf(theirs))) {
-            if (m_placed.count(uid) != 0)
+        outcome.merged.reserve(m_sides[kOurs]->size() + m_sides[kTheirs]->size());
+        for (EntryUid uid : MergeOrder(UidsOf(*m_sides[kBase]), UidsOf(*m_sides[kOurs]), UidsOf(*m_sides[kTheirs]))) {
+            Versions& versions = *m_versions.Insert(uid, Versions()).first;
+            if (versions.placed)
                 continue;
             SnapshotEntry merged;
             merged.uid = uid;
-            for (EntryUid child : MergeOrder(ChildUids(m_base, uid), ChildUids(m_ours, uid), ChildUids(m_theirs, uid)))
+            const std::vector<EntryUid> ours = ChildUids(versions.on[kOurs]), theirs = ChildUids(versions.on[kTheirs]);
+            merged.children.reserve(std::max(ours.size(), theirs.size()));
+            for (EntryUid child : MergeOrder(ChildUids(versions.on[kBase]), ours, theirs))
                 Place(child, merged.children, outcome.keptBoth);
-            const Decision decision = Decide(uid);
+            const Decision decision = Decide(versions);
             const SnapshotEntry* kept = decision.kept;
             // Children that stay keep their group, though one side removed
             // it: nothing typed in it is lost.
             if (kept == nullptr && !merged.children.empty())
-                kept = Present(uid);
+                kept = Present(versions);
             if (kept == nullptr)
                 continue;
-            m_placed.insert(uid);
+            versions.placed = true;
             merged.text = kept->text;
             merged.unicode = kept->unicode;
             outcome.merged.push_back(std::move(merged));
@@ -110,32 +94,68 @@ public:
     }
 
 private:
-    const SnapshotEntry* Find(const Index& index, EntryUid uid) const
+    // Where an identity names two entries of a side, or is 0, the side is
+    // a copy in which the later entries get identities of their own,
+    // derived as loading a file derives them.
+    void Index(Version side)
     {
-        const auto found = index.find(uid);
-        return found != index.end() ? found->second : nullptr;
+        if (Enter(side, *m_sides[side]))
+            return;
+        Enter(side, *m_sides[side], true);
+        m_copies[side] = *m_sides[side];
+        LoadedIdentities identities(CountOf(m_copies[side]));
+        for (SnapshotEntry& top : m_copies[side]) {
+            top.uid = identities.Next(0, top.text, top.uid);
+            for (SnapshotEntry& child : top.children)
+                child.uid = identities.Next(top.uid, child.text, child.uid);
+        }
+        m_sides[side] = &m_copies[side];
+        Enter(side, m_copies[side]);
     }
 
-    const SnapshotEntry* Present(EntryUid uid) const
+    // False where an identity is 0 or names two entries. `forget` takes the
+    // side's entries out again.
+    bool Enter(Version side, const EntrySnapshot& snapshot, bool forget = false)
     {
-        if (const SnapshotEntry* entry = Find(m_ours, uid))
-            return entry;
-        if (const SnapshotEntry* entry = Find(m_theirs, uid))
-            return entry;
-        return Find(m_base, uid);
+        auto enter = [&](const SnapshotEntry& entry) {
+            if (entry.uid == 0)
+                return false;
+            const SnapshotEntry*& slot = m_versions.Insert(entry.uid, Versions()).first->on[side];
+            if (forget || slot != nullptr) {
+                slot = forget ? nullptr : slot;
+                return forget;
+            }
+            slot = &entry;
+            return true;
+        };
+        for (const SnapshotEntry& top : snapshot) {
+            if (!enter(top))
+                return false;
+            for (const SnapshotEntry& child : top.children)
+                if (!enter(child))
+                    return false;
+        }
+        return true;
     }
 
-    std::vector<EntryUid> ChildUids(const Index& index, EntryUid uid) const
+    static std::vector<EntryUid> ChildUids(const SnapshotEntry* entry)
     {
-        const SnapshotEntry* entry = Find(index, uid);
         return entry != nullptr ? UidsOf(entry->children) : std::vector<EntryUid>();
     }
 
-    Decision Decide(EntryUid uid) const
+    static const SnapshotEntry* Present(const Versions& versions)
     {
-        const SnapshotEntry* base = Find(m_base, uid);
-        const SnapshotEntry* ours = Find(m_ours, uid);
-        const SnapshotEntry* theirs = Find(m_theirs, uid);
+        for (Version side : {kOurs, kTheirs, kBase})
+            if (versions.on[side] != nullptr)
+                return versions.on[side];
+        return nullptr;
+    }
+
+    static Decision Decide(const Versions& versions)
+    {
+        const SnapshotEntry* base = versions.on[kBase];
+        const SnapshotEntry* ours = versions.on[kOurs];
+        const SnapshotEntry* theirs = versions.on[kTheirs];
         if (ours != nullptr && theirs != nullptr) {
             if (SameText(*ours, *theirs) || (base != nullptr && SameText(*theirs, *base)))
                 return {ours, nullptr};
@@ -156,12 +176,13 @@ private:
 
     void Place(EntryUid uid, std::vector<SnapshotEntry>& children, size_t& keptBoth)
     {
-        if (m_placed.count(uid) != 0)
+        Versions& versions = *m_versions.Insert(uid, Versions()).first;
+        if (versions.placed)
             return;
-        const Decision decision = Decide(uid);
+        const Decision decision = Decide(versions);
         if (decision.kept == nullptr)
             return;
-        m_placed.insert(uid);
+        versions.placed = true;
         SnapshotEntry child;
         child.uid = uid;
         child.text = decision.kept->text;
@@ -180,10 +201,9 @@ private:
         std::uint64_t hash = HashBytes(source.text, HashNumber(uid, HashBytes("both kept")));
         for (wchar_t c : source.unicode)
             hash = HashNumber(static_cast<std::uint64_t>(c), hash);
-        while (hash == 0 || m_placed.count(hash) != 0 || Find(m_base, hash) != nullptr ||
-               Find(m_ours, hash) != nullptr || Find(m_theirs, hash) != nullptr)
+        while (hash == 0 || m_versions.Contains(hash))
             hash = HashNumber(hash, uid);
-        m_placed.insert(hash);
+        m_versions.Insert(hash, Versions()).first->placed = true;
         SnapshotEntry entry;
         entry.uid = hash;
         entry.text = source.text;
@@ -191,17 +211,14 @@ private:
         return entry;
     }
 
-    const Index m_base, m_ours, m_theirs;
-    std::unordered_set<EntryUid> m_placed;
+    const EntrySnapshot* m_sides[3];
+    EntrySnapshot m_copies[3];
+    UidTable<Versions> m_versions;
 };
 
 }  // namespace
 
 MergeOutcome MergeEntries(const EntrySnapshot& base, const EntrySnapshot& ours, const EntrySnapshot& theirs)
 {
-    EntrySnapshot baseCopy, oursCopy, theirsCopy;
-    const EntrySnapshot& uniqueBase = Unique(base, baseCopy);
-    const EntrySnapshot& uniqueOurs = Unique(ours, oursCopy);
-    const EntrySnapshot& uniqueTheirs = Unique(theirs, theirsCopy);
-    return Merge(uniqueBase, uniqueOurs, uniqueTheirs).Run(uniqueBase, uniqueOurs, uniqueTheirs);
+    return Merge(base, ours, theirs).Run();
 }

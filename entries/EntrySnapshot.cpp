@@ -61,7 +61,7 @@ bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out)
         [&](size_t ordinal, std::wstring unicode) { at(ordinal).unicode = std::move(unicode); },
         [&](std::vector<EntryUid> identities) { stored = std::move(identities); });
     // As loading gives them to the tree's entries (entries/EntryFile.cpp).
-    LoadedIdentities identities;
+    LoadedIdentities identities(places.size());
     for (size_t ordinal = 0; ordinal < places.size(); ++ordinal) {
         const EntryUid group = places[ordinal].second == kTop ? 0 : out[places[ordinal].first].uid;
         SnapshotEntry& entry = at(ordinal);

@@ -1,7 +1,6 @@
 #include "entries/SequenceMerge.h"
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
+#include "entries/UidTable.h"
 
 std::vector<size_t> LongestIncreasing(const std::vector<size_t>& values)
 {
@@ -29,38 +28,32 @@ std::vector<size_t> LongestIncreasing(const std::vector<size_t>& values)
 
 namespace {
 
-using Positions = std::unordered_map<EntryUid, size_t>;
+using Positions = UidTable<size_t>;
 
 Positions PositionsOf(const std::vector<EntryUid>& list)
 {
-    Positions positions;
-    positions.reserve(list.size());
+    Positions positions(list.size());
     for (size_t i = 0; i < list.size(); ++i)
-        positions.emplace(list[i], i);
+        positions.Insert(list[i], i);
     return positions;
 }
 
 // The identities of `base` that `side` keeps in base's order, as much of
 // them as can be.
-std::unordered_set<EntryUid> KeptInOrder(const std::vector<EntryUid>& side, const Positions& inBase)
+UidSet KeptInOrder(const std::vector<EntryUid>& side, const Positions& inBase)
 {
     std::vector<size_t> basePositions;
+    std::vector<EntryUid> inBoth;
     for (EntryUid uid : side) {
-        const auto found = inBase.find(uid);
-        if (found != inBase.end())
-            basePositions.push_back(found->second);
+        if (const size_t* found = inBase.Find(uid)) {
+            basePositions.push_back(*found);
+            inBoth.push_back(uid);
+        }
     }
-    std::unordered_set<EntryUid> kept;
-    std::vector<size_t> run = LongestIncreasing(basePositions);
-    kept.reserve(run.size());
-    size_t index = 0;
-    for (EntryUid uid : side) {
-        if (inBase.count(uid) == 0)
-            continue;
-        if (std::binary_search(run.begin(), run.end(), index))
-            kept.insert(uid);
-        ++index;
-    }
+    const std::vector<size_t> run = LongestIncreasing(basePositions);
+    UidSet kept(run.size());
+    for (size_t index : run)
+        kept.Insert(inBoth[index], true);
     return kept;
 }
 
@@ -71,14 +64,16 @@ using Stretch = std::vector<EntryUid>;
 // just before the first of them that `first` has, or else after `first`.
 void Interleave(const Stretch& first, const Stretch& second, Stretch& out)
 {
-    const std::unordered_set<EntryUid> inFirst(first.begin(), first.end());
-    std::unordered_map<EntryUid, Stretch> after;
+    UidSet inFirst(first.size());
+    for (EntryUid uid : first)
+        inFirst.Insert(uid, 1);
+    UidTable<Stretch> after;
     Stretch leading;
     Stretch* current = &leading;
     EntryUid firstShared = 0;
     for (EntryUid uid : second) {
-        if (inFirst.count(uid) != 0) {
-            current = &after[uid];
+        if (inFirst.Contains(uid)) {
+            current = after.Insert(uid, Stretch()).first;
             if (firstShared == 0)
                 firstShared = uid;
         } else {
@@ -89,9 +84,8 @@ void Interleave(const Stretch& first, const Stretch& second, Stretch& out)
         if (uid == firstShared)
             out.insert(out.end(), leading.begin(), leading.end());
         out.push_back(uid);
-        const auto found = after.find(uid);
-        if (found != after.end())
-            out.insert(out.end(), found->second.begin(), found->second.end());
+        if (const Stretch* following = after.Find(uid))
+            out.insert(out.end(), following->begin(), following->end());
     }
     if (firstShared == 0)
         out.insert(out.end(), leading.begin(), leading.end());
@@ -122,18 +116,18 @@ std::vector<EntryUid> MergeOrder(const std::vector<EntryUid>& base, const std::v
                                  const std::vector<EntryUid>& theirs)
 {
     const Positions inBase = PositionsOf(base);
-    const std::unordered_set<EntryUid> oursKept = KeptInOrder(ours, inBase);
-    const std::unordered_set<EntryUid> theirsKept = KeptInOrder(theirs, inBase);
+    const UidSet oursKept = KeptInOrder(ours, inBase);
+    const UidSet theirsKept = KeptInOrder(theirs, inBase);
     // The entries that stay in their order on both sides: those in both runs
     // are in base's order in each, so in the same order everywhere.
     std::vector<EntryUid> anchors;
     for (EntryUid uid : base)
-        if (oursKept.count(uid) != 0 && theirsKept.count(uid) != 0)
+        if (oursKept.Contains(uid) && theirsKept.Contains(uid))
             anchors.push_back(uid);
     anchors.push_back(0);  // the end of every list; no entry's identity
     const Positions oursAt = PositionsOf(ours), theirsAt = PositionsOf(theirs);
     auto positionIn = [](const Positions& positions, const std::vector<EntryUid>& list, EntryUid uid) {
-        return uid == 0 ? list.size() : positions.at(uid);
+        return uid == 0 ? list.size() : *positions.Find(uid);
     };
 
     std::vector<EntryUid> merged;
@@ -156,9 +150,8 @@ std::vector<EntryUid> MergeOrder(const std::vector<EntryUid>& base, const std::v
     }
     // An entry one side moved to another stretch came in twice: it stays
     // where it comes first.
-    std::unordered_set<EntryUid> seen;
-    seen.reserve(merged.size());
-    merged.erase(std::remove_if(merged.begin(), merged.end(), [&](EntryUid uid) { return !seen.insert(uid).second; }),
+    UidSet seen(merged.size());
+    merged.erase(std::remove_if(merged.begin(), merged.end(), [&](EntryUid uid) { return !seen.Insert(uid, 1).second; }),
                  merged.end());
     return merged;
 }

@@ -222,6 +222,14 @@ class Quipmark:
         with open(self.data_file, 'rb') as saved:
             return saved.read()
 
+    def saved_records(self):
+        """The data file up to its identity record, which comes last where there is one."""
+        data = self.saved_data()
+        position = 0
+        while position + 5 <= len(data) and data[position:position + 1] != b'I':
+            position += 5 + struct.unpack_from('<I', data, position + 1)[0]
+        return data[:position]
+
     def start(self, wait_hidden=True):
         self.process = start_wine(self.exe)
         if wait_hidden:

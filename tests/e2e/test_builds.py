@@ -37,7 +37,7 @@ class BothBuilds(QuipmarkTestCase):
             with self.subTest(exe=exe, text=text):
                 self.run_build(exe, text, width)
                 saved.insert(0, record('K', text))  # Add puts it first
-                self.assertEqual(self.app.saved_data(), b''.join(saved))
+                self.assertEqual(self.app.saved_records(), b''.join(saved))
 
 
 if __name__ == '__main__':

@@ -48,7 +48,7 @@ class CrashDuringSave(QuipmarkTestCase):
             delay = 10 ** rng.uniform(-3.0, -0.3)
             wait_for(lambda: False, timeout=delay, interval=0.001)
             self.app.kill()
-            content = self.app.saved_data()
+            content = self.app.saved_records()
             if content == current:
                 outcomes['old'] += 1
             elif content == expected_new:

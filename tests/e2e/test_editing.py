@@ -20,7 +20,7 @@ class Editing(QuipmarkTestCase):
         self.assertTrue(wait_enabled(IDC_SAVE), 'Add did not run')
         xdotool('key', 'alt+s')
         self.assertTrue(wait_enabled(IDC_SAVE, False), 'Save did not run')
-        self.assertEqual(self.app.saved_data(), record('K', 'typed by hand'))
+        self.assertEqual(self.app.saved_records(), record('K', 'typed by hand'))
         self.assertEqual(self.app.exit(), 0)
 
         self.app.start()

@@ -150,7 +150,7 @@ class Installer(DistTestCase):
         return app
 
     def assertEntriesKept(self, app):
-        self.assertEqual(app.saved_data(), KEPT)
+        self.assertEqual(app.saved_records(), KEPT)
 
     def exit_program(self):
         probe('post', WM_COMMAND, ID_EXIT, 0)
@@ -280,7 +280,7 @@ class PortableZip(DistTestCase):
         self.addCleanup(app.cleanup)
         app.start()
         app.add_and_save('from the zip')
-        self.assertEqual(app.saved_data(), record('K', 'from the zip'))
+        self.assertEqual(app.saved_records(), record('K', 'from the zip'))
         self.assertEqual(app.exit(), 0)
 
 

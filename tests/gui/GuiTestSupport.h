@@ -4,6 +4,7 @@
 // and an answerer for the message boxes the program shows.
 #include "app/QuipMarkDlg.h"
 #include "framework/WinApp.h"
+#include "tests/RecordBytes.h"
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
