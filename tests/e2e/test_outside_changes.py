@@ -46,7 +46,7 @@ class OutsideChanges(QuipmarkTestCase):
         self.app.add_and_save('third')
         # Copied back as a file manager does, keeping the backup's time.
         shutil.copy2(backup, self.app.data_file)
-        self.assertTrue(wait_for(lambda: '  second' in (tree_labels() or []), timeout=20), tree_labels())
+        self.assertTrue(wait_for(lambda: '  second' in (tree_labels() or []), timeout=40), tree_labels())
         self.app.add_and_save('after')
         saved = self.app.saved_data()
         for text in ('after', 'first', 'second'):
@@ -58,7 +58,7 @@ class OutsideChanges(QuipmarkTestCase):
         self.app.start()
         self.app.show_dialog()
         replace_file(self.app.data_file, record('K', 'one') + record('K', 'two') + record('e', 'child'))
-        self.assertTrue(wait_for(lambda: probe('text', IDC_TOTAL_ITEMS)[1].strip() == '5', timeout=20),
+        self.assertTrue(wait_for(lambda: probe('text', IDC_TOTAL_ITEMS)[1].strip() == '5', timeout=40),
                         probe('text', IDC_TOTAL_ITEMS)[1])
         self.assertIn('  two', tree_labels())
 
