@@ -34,13 +34,14 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage, IsSystemLeadByte),
+      m_sync(m_entries),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
     m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
     m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
-    m_dataPath = DataPathForModule(std::string(path, length < 511 ? length : 0));
+    m_sync.UsePath(DataPathForModule(std::string(path, length < 511 ? length : 0)));
 }
 
 CQuipMarkDlg::~CQuipMarkDlg() = default;
@@ -89,6 +90,7 @@ bool CQuipMarkDlg::OnInitDialog()
     LoadSettings();
     if (ImportRegistryLists())
         SaveEntries();
+    m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
 
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
     DrawMenuBar(m_hWnd);
@@ -207,6 +209,10 @@ void CQuipMarkDlg::OnSysCommand(WPARAM command, LPARAM lParam)
 
 void CQuipMarkDlg::OnTimer(UINT_PTR id)
 {
+    if (m_sync.OwnsTimer(id)) {
+        OnDataFileChanged(id == CDataFileSync::kCheckTimer);
+        return;
+    }
     if (id != kHideTimer)
         return;
     KillTimer(m_hWnd, kHideTimer);
@@ -218,6 +224,7 @@ void CQuipMarkDlg::OnTimer(UINT_PTR id)
 
 void CQuipMarkDlg::OnDestroy()
 {
+    m_sync.StopWatching();
     m_treeDropTarget.Revoke();
     m_editDropTarget.Revoke();
     ChangeClipboardChain(m_hWnd, m_nextViewer);
@@ -352,6 +359,9 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         return true;
     case WM_CHANGECBCHAIN:
         OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+        return true;
+    case WM_DATA_FILE_CHANGED:
+        OnDataFileChanged(false);
         return true;
     case WM_TRAY_NOTIFY:
         result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<LONG>(lParam));

@@ -16,6 +16,20 @@ protected:
     int InitInstance() override { return 0; }
 };
 CBenchApp theApp;
+
+// Removes a folder of the benchmarks' files.
+void RemoveFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
 }  // namespace
 
 void BenchStartUp(const std::string& folder, const std::string& quipmark, const std::string& baseline);
@@ -25,6 +39,7 @@ void BenchClipboard();
 void BenchCollection(const std::string& folder);
 void BenchEntryTree(const std::string& folder);
 void BenchSize(const std::string& quipmark, const std::string& baseline);
+void BenchWatch(const std::string& folder, const std::string& quipmark);
 
 int main(int argc, char** argv)
 {
@@ -57,16 +72,11 @@ int main(int argc, char** argv)
         BenchEntryTree(folder);
     if (runs("size"))
         BenchSize(argv[1], argv[2]);
+    if (runs("watch"))
+        BenchWatch(folder, argv[1]);
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    RemoveFolder(folder + "\\watch");
+    RemoveFolder(folder);
     OleUninitialize();
     return 0;
 }

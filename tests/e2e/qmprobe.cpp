@@ -32,13 +32,20 @@
 //   qmprobe foreign CAPTION               keeps a minimised window of another class with that
 //                                         caption until ended
 //   qmprobe foreignstate                  "iconic" or "normal" for that window
+//   qmprobe tree [open]                   the tree's labels in pre-order as UTF-8, one a line,
+//                                         indented two spaces a level below the root; with
+//                                         "open", every group is opened first
+//   qmprobe select HEX                    selects the first entry labelled with the text of HEX (as settext)
+//   qmprobe rename HEX NEWHEX             renames that entry through the tree's label edit
 //   qmprobe trayicon                      succeeds when the program's tray icon exists
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 #include "framework/OleDataSource.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,6 +137,9 @@ bool StateHolds(const std::string& state)
     std::fprintf(stderr, "unknown state %s\n", state.c_str());
     std::exit(2);
 }
+
+// The dialog's tree of entries.
+const int kTreeId = 1022;
 
 // Polls `found` until it returns something, or says "timeout".
 template <class T, class Find>
@@ -383,6 +393,129 @@ int Drag(int x, int y, const std::string& text, const std::wstring& unicode = st
     return job.effect == DROPEFFECT_COPY ? 0 : 1;
 }
 
+// The dialog's tree of entries, read and driven from outside. A tree view's
+// items can only be read in its own process: the item and its text are
+// passed through memory there.
+class RemoteTree {
+public:
+    explicit RemoteTree(HWND main) : m_tree(main != nullptr ? GetDlgItem(main, kTreeId) : nullptr)
+    {
+        DWORD processId = 0;
+        if (m_tree == nullptr || GetWindowThreadProcessId(m_tree, &processId) == 0)
+            return;
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (m_process != nullptr)
+            m_remote = static_cast<char*>(
+                VirtualAllocEx(m_process, nullptr, 8192, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteTree()
+    {
+        if (m_remote != nullptr)
+            VirtualFreeEx(m_process, m_remote, 0, MEM_RELEASE);
+        if (m_process != nullptr)
+            CloseHandle(m_process);
+    }
+    RemoteTree(const RemoteTree&) = delete;
+    RemoteTree& operator=(const RemoteTree&) = delete;
+
+    bool IsValid() const { return m_remote != nullptr; }
+    HWND Handle() const { return m_tree; }
+
+    HTREEITEM Next(HTREEITEM item, WPARAM which) const
+    {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(m_tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(item)));
+    }
+
+    std::wstring Label(HTREEITEM item) const
+    {
+        const int kLongest = 1024;
+        TVITEMW query = {};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = reinterpret_cast<wchar_t*>(m_remote + sizeof(TVITEMW));
+        query.cchTextMax = kLongest;
+        std::wstring label(kLongest, L'\0');
+        SIZE_T moved = 0;
+        if (!WriteProcessMemory(m_process, m_remote, &query, sizeof(query), &moved) ||
+            !SendMessageW(m_tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(m_remote)) ||
+            !ReadProcessMemory(m_process, m_remote + sizeof(TVITEMW), &label[0], kLongest * sizeof(wchar_t), &moved))
+            return std::wstring();
+        label.resize(std::min(label.find(L'\0'), label.size()));
+        return label;
+    }
+
+    // Calls `visit` with each item from `item` on in pre-order and its depth;
+    // stops when it returns false.
+    template <class Visit>
+    bool Walk(HTREEITEM item, int depth, const Visit& visit) const
+    {
+        for (; item != nullptr; item = Next(item, TVGN_NEXT)) {
+            if (!visit(item, depth) || !Walk(Next(item, TVGN_CHILD), depth + 1, visit))
+                return false;
+        }
+        return true;
+    }
+
+    // The first item labelled `label`, the root's own label excluded.
+    HTREEITEM Find(const std::wstring& label) const
+    {
+        HTREEITEM found = nullptr;
+        Walk(Next(nullptr, TVGN_ROOT), 0, [&](HTREEITEM item, int depth) {
+            if (depth > 0 && Label(item) == label)
+                found = item;
+            return found == nullptr;
+        });
+        return found;
+    }
+
+private:
+    HWND m_tree;
+    HANDLE m_process = nullptr;
+    char* m_remote = nullptr;
+};
+
+std::string ToUtf8(const std::wstring& text)
+{
+    std::string utf8(text.size() * 3 + 1, '\0');
+    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                                        &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr)));
+    return utf8;
+}
+
+int PrintTree(HWND main, bool openGroups)
+{
+    const RemoteTree tree(main);
+    if (!tree.IsValid())
+        return 1;
+    tree.Walk(tree.Next(nullptr, TVGN_ROOT), 0, [&](HTREEITEM item, int depth) {
+        // A closed group's children are in the tree only once it opens.
+        if (openGroups)
+            SendMessageW(tree.Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        std::printf("%s%s\n", std::string(static_cast<size_t>(depth) * 2, ' ').c_str(), ToUtf8(tree.Label(item)).c_str());
+        return true;
+    });
+    return 0;
+}
+
+// Selects the item labelled with the text of `labelHex`; with `newHex`,
+// renames it through the tree's own label edit to that text.
+int SelectOrRename(HWND main, const char* labelHex, const char* newHex)
+{
+    const RemoteTree tree(main);
+    HTREEITEM item = tree.IsValid() ? tree.Find(FromUtf8Hex(labelHex)) : nullptr;
+    if (item == nullptr || !SendMessageW(tree.Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)))
+        return 1;
+    if (newHex == nullptr)
+        return 0;
+    HWND edit = reinterpret_cast<HWND>(SendMessageW(tree.Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
+    if (edit == nullptr)
+        return 1;
+    const std::wstring text = FromUtf8Hex(newHex);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(tree.Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -508,6 +641,12 @@ int main(int argc, char** argv)
         std::printf("%s\n", IsIconic(window) ? "iconic" : "normal");
         return 0;
     }
+    if (verb == "tree")
+        return PrintTree(main, argc >= 3 && std::string(argv[2]) == "open");
+    if (verb == "select" && argc >= 3)
+        return SelectOrRename(main, argv[2], nullptr);
+    if (verb == "rename" && argc >= 4)
+        return SelectOrRename(main, argv[2], argv[3]);
     if (verb == "trayicon") {
         // Only an icon that exists can be modified.
         NOTIFYICONDATAA icon = TrayIcon(main, 0);
