@@ -1,4 +1,5 @@
 #include "entries/EntryFile.h"
+#include "entries/EntryIdentity.h"
 #include "entries/RecordCodec.h"
 #include <limits>
 #include <utility>
@@ -11,6 +12,12 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     // entries that carry a Unicode text with theirs.
     size_t ordinal = 0;
     std::vector<std::pair<size_t, EntryId>> unicodeEntries;
+    // The entries' identities in ordinal order, and whether loading the file
+    // without them would give every entry its own all the same.
+    std::vector<EntryUid> uids;
+    LoadedIdentities derived;
+    EntryUid derivedGroup = 0;
+    bool derivable = true;
     auto record = [&](RecordKind kind, EntryId id) {
         const std::string& text = tree.Text(id);
         // An empty record makes no entry on loading, so it has no ordinal.
@@ -18,6 +25,11 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
             if (!tree.UnicodeText(id).empty())
                 unicodeEntries.emplace_back(ordinal, id);
             ++ordinal;
+            const EntryUid uid = derived.Next(kind == RecordKind::TopLevel ? 0 : derivedGroup, text);
+            if (kind == RecordKind::TopLevel)
+                derivedGroup = uid;
+            derivable = derivable && uid == tree.Uid(id);
+            uids.push_back(tree.Uid(id));
         }
         header.clear();
         AppendRecordHeader(header, kind, text.size());
@@ -45,7 +57,15 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
         if (!write(piece))
             return false;
     }
-    return true;
+    if (derivable)
+        return true;
+    piece.clear();
+    if (!AppendIdentityRecordHeader(piece, uids.size()))
+        return true;  // beyond the record's length: loading derives them
+    piece.reserve(piece.size() + uids.size() * kIdentitySize);
+    for (EntryUid uid : uids)
+        AppendIdentity(piece, uid);
+    return write(piece);
 }
 
 std::string EncodeEntries(const EntryTree& tree)
@@ -63,7 +83,8 @@ bool DecodeEntries(std::string_view data, EntryTree& tree)
     EntryId group = kNoEntry;
     // The entries in file order, for the "U" records that name them by ordinal.
     std::vector<EntryId> loaded;
-    return DecodeEntries(
+    std::vector<EntryUid> stored;
+    const bool intact = DecodeEntries(
         data,
         [&](RecordKind kind, std::string_view text) {
             EntryId id = kNoEntry;
@@ -73,5 +94,13 @@ bool DecodeEntries(std::string_view data, EntryTree& tree)
                 id = tree.Append(group, std::string(text));
             loaded.push_back(id);
         },
-        [&](size_t ordinal, std::wstring unicode) { tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode)); });
+        [&](size_t ordinal, std::wstring unicode) { tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode)); },
+        [&](std::vector<EntryUid> identities) { stored = std::move(identities); });
+    LoadedIdentities identities;
+    for (size_t ordinal = 0; ordinal < loaded.size(); ++ordinal) {
+        const EntryId id = loaded[ordinal];
+        const EntryId parent = tree.Parent(id);
+        tree.SetLoadedUid(id, identities.Next(tree.Uid(parent), tree.Text(id), ordinal < stored.size() ? stored[ordinal] : 0));
+    }
+    return intact;
 }

@@ -1,7 +1,10 @@
 #include "entries/EntryTree.h"
 #include "entries/DropPlacement.h"
 #include "entries/EntryLabel.h"
+#include "entries/SequenceMerge.h"
 #include <algorithm>
+#include <chrono>
+#include <unordered_set>
 
 namespace {
 
@@ -18,6 +21,12 @@ const std::wstring kNoUnicode;
 EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits)
     : m_lineBreakMark(std::move(lineBreakMark)), m_rootLabel(kRootLabel), m_fits(fits)
 {
+    // Two machines that start at one moment still draw apart: the clock
+    // and the system's randomness both go in.
+    std::random_device device;
+    std::seed_seq seed{device(), device(),
+                       static_cast<unsigned>(std::chrono::high_resolution_clock::now().time_since_epoch().count())};
+    m_uidSource.seed(seed);
     m_root = NewId();
     m_entries[m_root].text = kRootText;
     m_branch = Append(m_root, kBranchText);
@@ -41,6 +50,14 @@ EntryTree::Entry* EntryTree::Find(EntryId id)
 EntryId EntryTree::NewId()
 {
     return ++m_lastId;
+}
+
+EntryUid EntryTree::NewUid()
+{
+    EntryUid uid = 0;
+    while (uid == 0)
+        uid = m_uidSource();
+    return uid;
 }
 
 EntryId EntryTree::Parent(EntryId id) const
@@ -142,6 +159,7 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
     Entry entry;
     entry.parent = parent;
     entry.text = std::move(text);
+    entry.uid = NewUid();
     // The code page's text says it all; a file of such entries stays as
     // every earlier version wrote it.
     if (m_fits == nullptr || !m_fits(unicode))
@@ -401,12 +419,140 @@ std::vector<EntryId> EntryTree::InPreOrder() const
     return order;
 }
 
-EntryUid EntryTree::Uid(EntryId) const
+EntryUid EntryTree::Uid(EntryId id) const
 {
-    return 0;
+    return IsUserEntry(id) ? Find(id)->uid : 0;
 }
 
-EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot&)
+bool EntryTree::SetLoadedUid(EntryId id, EntryUid uid)
 {
-    return EntryChange();
+    if (uid == 0 || !IsUserEntry(id))
+        return false;
+    Find(id)->uid = uid;
+    return true;
+}
+
+EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot)
+{
+    // Today's user entries by identity, with their places among their siblings.
+    std::unordered_map<EntryUid, EntryId> byUid;
+    std::unordered_map<EntryId, size_t> placeOf;
+    const std::vector<EntryId>& oldRoot = Children(m_root);
+    for (size_t index = 0; index < oldRoot.size(); ++index) {
+        const EntryId top = oldRoot[index];
+        placeOf.emplace(top, index);
+        if (top == m_branch)
+            continue;
+        byUid.emplace(Find(top)->uid, top);
+        const std::vector<EntryId>& children = Children(top);
+        for (size_t i = 0; i < children.size(); ++i) {
+            byUid.emplace(Find(children[i])->uid, children[i]);
+            placeOf.emplace(children[i], i);
+        }
+    }
+
+    // Everything is made aside first; the tree changes only once nothing is
+    // left that could run short of memory.
+    EntryChange change;
+    std::unordered_map<EntryId, Entry> made;
+    std::vector<std::pair<EntryId, std::vector<EntryId>>> newChildren;
+    std::vector<std::pair<Entry*, SnapshotEntry>> newTexts;
+    std::unordered_set<EntryId> keptIds;
+    std::unordered_set<EntryUid> seen;
+    EntryId lastId = m_lastId;
+    // The ids the entries of `list` keep under `parent` (kNoEntry where they
+    // are new): those that stay under it in their order, as the view moves
+    // no item; an entry that moved comes anew.
+    auto keep = [&](EntryId parent, const EntrySnapshot& list) {
+        std::vector<EntryId> ids(list.size(), kNoEntry);
+        std::vector<size_t> places, indexes;
+        for (size_t i = 0; i < list.size(); ++i) {
+            const auto found = byUid.find(list[i].uid);
+            if (found != byUid.end() && Parent(found->second) == parent && seen.count(list[i].uid) == 0) {
+                places.push_back(placeOf.at(found->second));
+                indexes.push_back(i);
+            }
+        }
+        for (size_t position : LongestIncreasing(places)) {
+            const EntryUid uid = list[indexes[position]].uid;
+            ids[indexes[position]] = byUid.at(uid);
+            seen.insert(uid);
+        }
+        return ids;
+    };
+    auto place = [&](EntryId parent, const SnapshotEntry& source, EntryId id) {
+        if (id != kNoEntry) {
+            keptIds.insert(id);
+            Entry* entry = Find(id);
+            if (entry->text != source.text || entry->unicode != source.unicode) {
+                SnapshotEntry texts;
+                texts.text = source.text;
+                texts.unicode = source.unicode;
+                newTexts.emplace_back(entry, std::move(texts));
+                NoteChanged(id, change);
+            }
+            return id;
+        }
+        id = ++lastId;
+        Entry entry;
+        entry.parent = parent;
+        entry.text = source.text;
+        entry.unicode = source.unicode;
+        // An identity the snapshot gives twice would make two entries one
+        // on the next merge: the second becomes an entry of its own.
+        entry.uid = source.uid != 0 && seen.insert(source.uid).second ? source.uid : NewUid();
+        made.emplace(id, std::move(entry));
+        change.inserted.push_back(id);
+        return id;
+    };
+    std::vector<EntryId> topIds = keep(m_root, snapshot);
+    std::vector<EntryId> rootChildren;
+    rootChildren.reserve(snapshot.size() + 1);
+    rootChildren.push_back(m_branch);
+    for (size_t i = 0; i < snapshot.size(); ++i) {
+        const SnapshotEntry& top = snapshot[i];
+        const EntryId id = place(m_root, top, topIds[i]);
+        rootChildren.push_back(id);
+        std::vector<EntryId> childIds = topIds[i] != kNoEntry ? keep(id, top.children)
+                                                              : std::vector<EntryId>(top.children.size(), kNoEntry);
+        for (size_t k = 0; k < top.children.size(); ++k)
+            childIds[k] = place(id, top.children[k], childIds[k]);
+        if (topIds[i] == kNoEntry)
+            made.at(id).children = std::move(childIds);
+        else if (childIds != Children(id))
+            newChildren.emplace_back(id, std::move(childIds));
+    }
+    for (const auto& [group, children] : newChildren)
+        NoteChanged(group, change);
+    // The branch stays where it is among the top-level entries.
+    const size_t branchPlace = std::min(placeOf.at(m_branch), rootChildren.size() - 1);
+    std::rotate(rootChildren.begin(), rootChildren.begin() + 1, rootChildren.begin() + static_cast<std::ptrdiff_t>(branchPlace) + 1);
+    if (rootChildren != oldRoot)
+        NoteChanged(m_root, change);
+    for (EntryId top : oldRoot) {
+        if (top == m_branch)
+            continue;
+        const bool topKept = keptIds.count(top) != 0;
+        if (!topKept)
+            change.removed.push_back(top);
+        for (EntryId child : Children(top))
+            if (!topKept || keptIds.count(child) == 0)
+                change.removed.push_back(child);
+    }
+    m_entries.reserve(m_entries.size() + made.size());
+
+    // Nothing from here on allocates.
+    for (EntryId gone : change.removed)
+        m_entries.erase(gone);
+    for (auto& [entry, texts] : newTexts) {
+        entry->text.swap(texts.text);
+        entry->unicode.swap(texts.unicode);
+    }
+    for (auto& [group, children] : newChildren)
+        Find(group)->children.swap(children);
+    Find(m_root)->children.swap(rootChildren);
+    while (!made.empty())
+        m_entries.insert(made.extract(made.begin()));
+    m_lastId = lastId;
+    return change;
 }

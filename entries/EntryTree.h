@@ -3,6 +3,7 @@
 #include "history/HistoryState.h"
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -154,8 +155,15 @@ public:
     std::vector<EntryId> InPreOrder() const;
 
     // The identity of a user's entry; 0 for the root entry, the clipboard
-    // branch, the history's entries and an unknown id.
+    // branch, the history's entries and an unknown id. A new entry's is
+    // random; loading gives an entry the one its file gives it.
     EntryUid Uid(EntryId id) const;
+    // Gives a loaded user entry the identity its data file gives it, which
+    // no other entry may have; false, and nothing changes, for 0 or an entry
+    // not the user's.
+    bool SetLoadedUid(EntryId id, EntryUid uid);
+    // Makes the identities of new entries follow from `seed`, for tests.
+    void SeedUids(std::uint64_t seed) { m_uidSource.seed(seed); }
     // Makes the user's entries those of `snapshot` (the clipboard branch and
     // history stay), keeping the EntryId of every entry whose uid stays (so
     // the view keeps its selection and open groups), and reporting the
@@ -169,11 +177,13 @@ private:
         std::vector<EntryId> children;
         std::string text;
         std::wstring unicode;
+        EntryUid uid = 0;
     };
 
     const Entry* Find(EntryId id) const;
     Entry* Find(EntryId id);
     EntryId NewId();
+    EntryUid NewUid();
     // Copies `source` with its children under `parent` after `after`; the
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);
@@ -193,4 +203,5 @@ private:
     std::vector<std::wstring> m_undoUnicode;
     FitsCodePage m_fits;
     HistoryState m_history;
+    std::mt19937_64 m_uidSource;
 };

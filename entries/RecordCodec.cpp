@@ -1,4 +1,6 @@
 #include "entries/RecordCodec.h"
+#include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -76,14 +78,23 @@ std::wstring FromUtf16LittleEndian(std::string_view bytes)
     return unicode;
 }
 
+// `bytes` holds at least 8 bytes.
+uint64_t ReadLittleEndian64(std::string_view bytes)
+{
+    return static_cast<uint64_t>(ReadLittleEndian32(bytes.substr(4))) << 32 | ReadLittleEndian32(bytes);
+}
+
 // Reads the records; `onUnicode` null reads them as a reader that knows
-// only the entries' records, to which a "U" is an unknown tag.
+// only the entries' records, to which a "U" is an unknown tag, and
+// `onIdentities` null as one that knows no "I".
 bool ReadRecords(std::string_view data,
                  const std::function<void(RecordKind, std::string_view)>& onEntry,
-                 const std::function<void(size_t, std::wstring)>* onUnicode)
+                 const std::function<void(size_t, std::wstring)>* onUnicode,
+                 const std::function<void(std::vector<uint64_t>)>* onIdentities)
 {
     bool haveGroup = false;
     bool inUnicodeRecords = false;
+    bool afterIdentities = false;
     // One flag per entry reported: whether a "U" record has named it.
     std::vector<bool> named;
     size_t position = 0;
@@ -93,6 +104,21 @@ bool ReadRecords(std::string_view data,
         const char tag = data[position];
         const uint32_t length = ReadLittleEndian32(data.substr(position + 1));
         position += kRecordHeaderSize;
+        // The identities come last of all.
+        if (afterIdentities)
+            return false;
+        if (tag == kIdentityTag && onIdentities != nullptr) {
+            if (length > data.size() - position || length / kIdentitySize != named.size() ||
+                length % kIdentitySize != 0)
+                return false;
+            std::vector<uint64_t> identities(named.size());
+            for (size_t i = 0; i < identities.size(); ++i)
+                identities[i] = ReadLittleEndian64(data.substr(position + i * kIdentitySize));
+            afterIdentities = true;
+            (*onIdentities)(std::move(identities));
+            position += length;
+            continue;
+        }
         if (tag == kUnicodeTag && onUnicode != nullptr) {
             if (length > data.size() - position || length <= kOrdinalSize || (length - kOrdinalSize) % 2 != 0)
                 return false;
@@ -115,7 +141,7 @@ bool ReadRecords(std::string_view data,
             return false;
         if (length != 0) {
             const std::string_view text = data.substr(position, length);
-            if (onUnicode != nullptr)
+            if (onUnicode != nullptr || onIdentities != nullptr)
                 named.push_back(false);
             if (tag == kTopLevelTag) {
                 haveGroup = true;
@@ -150,15 +176,37 @@ void AppendUnicodeRecord(std::string& out, uint32_t ordinal, std::wstring_view u
     out += text;
 }
 
+bool AppendIdentityRecordHeader(std::string& out, size_t count)
+{
+    if (count > std::numeric_limits<uint32_t>::max() / kIdentitySize)
+        return false;
+    AppendTaggedHeader(out, kIdentityTag, count * kIdentitySize);
+    return true;
+}
+
+void AppendIdentity(std::string& out, uint64_t identity)
+{
+    AppendLittleEndian32(out, static_cast<uint32_t>(identity & 0xFFFFFFFFu));
+    AppendLittleEndian32(out, static_cast<uint32_t>(identity >> 32));
+}
+
 bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry)
 {
-    return ReadRecords(data, onEntry, nullptr);
+    return ReadRecords(data, onEntry, nullptr, nullptr);
 }
 
 bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry,
                    const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode)
 {
-    return ReadRecords(data, onEntry, &onUnicode);
+    return ReadRecords(data, onEntry, &onUnicode, nullptr);
+}
+
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
+                   const std::function<void(std::vector<uint64_t> identities)>& onIdentities)
+{
+    return ReadRecords(data, onEntry, &onUnicode, &onIdentities);
 }

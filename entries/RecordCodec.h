@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The data file is a plain sequence of records: a tag byte ("K" a top-level
 // entry, "e" a child of the nearest preceding top-level entry), the text's
@@ -16,14 +17,27 @@
 // children alike) as 4 bytes least significant first and the entry's
 // Unicode text as UTF-16LE. A reader that knows only "K" and "e" loads every
 // entry in its 8-bit form before it stops at the first "U".
+//
+// Last, after the "U" records, one "I" record gives every entry its
+// identity, which tells on another machine an entry renamed here from one
+// removed and another added: the length of what follows (8 bytes for each
+// entry the records above make), then each entry's identity in ordinal order
+// as 8 bytes least significant first, none of them 0. A file whose every
+// entry has the identity that loading derives for an entry of a file
+// without the record (entries/EntryIdentity.h) leaves it out, so that a
+// collection nobody changed is saved as every earlier version wrote it. A
+// reader that knows only "K", "e" and "U" loads every entry, with its
+// Unicode text, before it stops at the "I" (and calls the file corrupt).
 
 enum class RecordKind { TopLevel, Child };
 
 const char kTopLevelTag = 'K';
 const char kChildTag = 'e';
 const char kUnicodeTag = 'U';
+const char kIdentityTag = 'I';
 const size_t kRecordHeaderSize = 5;
 const size_t kOrdinalSize = 4;
+const size_t kIdentitySize = 8;
 
 // Appends one record for `text` to `out`.
 void AppendRecord(std::string& out, RecordKind kind, std::string_view text);
@@ -32,6 +46,12 @@ void AppendRecordHeader(std::string& out, RecordKind kind, size_t length);
 // Appends the record giving the entry at `ordinal` the Unicode text
 // `unicode`, which must not be empty.
 void AppendUnicodeRecord(std::string& out, uint32_t ordinal, std::wstring_view unicode);
+
+// Appends the header of the "I" record for `count` entries, and one
+// entry's identity in it. False when the count is beyond what the record's
+// length can say.
+bool AppendIdentityRecordHeader(std::string& out, size_t count);
+void AppendIdentity(std::string& out, std::uint64_t identity);
 
 // Reports each entry the bytes hold, in order. A record of length 0 creates
 // no entry. Returns false when the data is corrupt (an unknown tag, "U"
@@ -49,3 +69,11 @@ bool DecodeEntries(std::string_view data,
 bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry,
                    const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode);
+
+// The same, and reports the "I" record's identities, in ordinal order. Also
+// corrupt: an "I" record whose length is not 8 bytes for each entry
+// reported, a second one, and any record after it.
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
+                   const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities);
