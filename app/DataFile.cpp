@@ -2,6 +2,7 @@
 #include "app/BackupPlan.h"
 #include "entries/EntryFile.h"
 #include "framework/AppMessageBox.h"
+#include "framework/FileBytes.h"
 #include "framework/Handles.h"
 #include <algorithm>
 #include <functional>
@@ -9,50 +10,6 @@
 #include <new>
 
 namespace {
-
-// Reads the whole file into `bytes`; the result is 0, or the system's
-// error code when the file could not be opened or read. After a read error
-// `bytes` holds what was read before it.
-DWORD ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    bytes.clear();
-    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return GetLastError();
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size))
-        return GetLastError();
-    if (size.QuadPart > 0x7FFFFFFF)
-        return ERROR_FILE_TOO_LARGE;
-    try {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    size_t done = 0;
-    DWORD error = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) {
-            error = GetLastError();
-            if (error == 0)
-                error = ERROR_READ_FAULT;
-            break;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    bytes.resize(done);
-    return error;
-}
-
-// The first start has no data file yet; that is no error.
-bool IsMissingFile(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
 
 bool WriteAll(HANDLE file, std::string_view bytes)
 {
@@ -222,6 +179,7 @@ bool CQuipMarkDlg::LoadEntries()
     }
     m_tree.ShowAll();
     RefreshCount();
+    m_lastRead = TakeSnapshot(m_entries);
     if (error != 0) {
         // The file is there but could not be read (another program holds
         // it, access is denied, it is too large): a save must not replace
@@ -288,6 +246,7 @@ bool CQuipMarkDlg::SaveEntries()
     }
     // The file now holds everything that was loaded or taken in.
     m_originalUnsaved = false;
+    m_lastRead = TakeSnapshot(m_entries);
     DeleteImportedLists();
     SetModified(false);
     return true;

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/ConflictCopies.h"
+#include "app/DataLocation.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
@@ -109,6 +111,14 @@ public:
     const std::string& DataPath() const { return m_dataPath; }
     // Points the data file elsewhere; takes effect for loads and saves after it.
     void UseDataPath(const std::string& path) { m_dataPath = path; }
+    // Where the entries live, and the choice of another folder for them.
+    CDataLocation& Location() { return m_location; }
+    // "Data fol&der...": the entries move to the folder the user chooses, or
+    // join those already there.
+    void OnDataFolder();
+    // Takes in the conflict copies that sync services left beside the data
+    // file: merged, saved, kept with the numbered backups, and told once.
+    void TakeInConflictCopies();
     DWORD RegisteredHotkey() const { return m_registeredHotkey; }
 
 protected:
@@ -160,6 +170,12 @@ private:
     CTextDropTarget m_treeDropTarget;
     CTextDropTarget m_editDropTarget;
     std::string m_dataPath;
+    CDataLocation m_location;
+    CConflictCopies m_conflictCopies;
+    // The entries as this program last read or wrote the data file.
+    EntrySnapshot m_lastRead;
+    // Conflict copies are being taken in; a message of it may be open.
+    bool m_takingInCopies = false;
     int m_searchPanel = 0;
     HWND m_nextViewer = nullptr;
     CNotifyHotKeyCtrl m_hotkey;

@@ -17,6 +17,10 @@
 //   qmprobe ctlrect ID                    a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe history                       the clipboard history list, newest first, one per line
+//   qmprobe entries                       the labels of the tree's top-level items (the clipboard
+//                                         branch among them), in UTF-8, one per line
+//   qmprobe select HEX                    selects the top-level item of that label (as settext)
+//   qmprobe relabel HEX                   types the label HEX into the open label edit and ends it
 //   qmprobe settext ID HEX                replaces the text of a control of the dialog with
 //                                         the text whose UTF-8 bytes HEX spells
 //   qmprobe click ID                      clicks an enabled button of the dialog
@@ -37,6 +41,7 @@
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include "framework/OleDataSource.h"
 #include <cstdio>
@@ -247,6 +252,96 @@ int SetControlText(HWND main, int id, const std::string& hex)
 
 // Posted, so a message box that the command opens does not hold us; a
 // disabled button cannot be clicked.
+// The label of an item of another process's tree, read through a buffer in
+// that process, as the tree control writes only into its own memory.
+std::wstring RemoteLabel(HWND tree, HTREEITEM item)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(tree, &process);
+    HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (target == nullptr)
+        return std::wstring();
+    const size_t capacity = 4096;
+    void* remote = VirtualAllocEx(target, nullptr, sizeof(TVITEMW) + capacity * sizeof(wchar_t),
+                                  MEM_COMMIT, PAGE_READWRITE);
+    std::wstring label;
+    if (remote != nullptr) {
+        TVITEMW request = {};
+        request.mask = TVIF_TEXT;
+        request.hItem = item;
+        request.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TVITEMW));
+        request.cchTextMax = static_cast<int>(capacity);
+        std::vector<wchar_t> text(capacity, L'\0');
+        SIZE_T moved = 0;
+        if (WriteProcessMemory(target, remote, &request, sizeof(request), &moved) &&
+            SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+            ReadProcessMemory(target, request.pszText, text.data(), capacity * sizeof(wchar_t), &moved)) {
+            text.back() = L'\0';
+            label = text.data();
+        }
+        VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(target);
+    return label;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+// The tree's top-level items: the root entry's children.
+std::vector<HTREEITEM> TopLevelItems(HWND tree)
+{
+    std::vector<HTREEITEM> items;
+    const HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM item = root ? reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                                     reinterpret_cast<LPARAM>(root)))
+                          : nullptr;
+    while (item != nullptr) {
+        items.push_back(item);
+        item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                        reinterpret_cast<LPARAM>(item)));
+    }
+    return items;
+}
+
+int TreeCommand(HWND main, const std::string& verb, const char* hex)
+{
+    HWND tree = main ? GetDlgItem(main, 1022) : nullptr;
+    if (tree == nullptr)
+        return 1;
+    if (verb == "entries") {
+        for (HTREEITEM item : TopLevelItems(tree))
+            std::printf("%s\n", Utf8(RemoteLabel(tree, item)).c_str());
+        return 0;
+    }
+    if (verb == "select") {
+        const std::wstring wanted = FromUtf8Hex(hex);
+        for (HTREEITEM item : TopLevelItems(tree)) {
+            if (RemoteLabel(tree, item) == wanted)
+                return SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) ? 0 : 1;
+        }
+        return 1;
+    }
+    // relabel: the label edit that "Rename" opened.
+    HWND edit = nullptr;
+    for (int tries = 0; tries < 100 && edit == nullptr; ++tries) {
+        edit = reinterpret_cast<HWND>(SendMessageA(tree, TVM_GETEDITCONTROL, 0, 0));
+        if (edit == nullptr)
+            Sleep(50);
+    }
+    if (edit == nullptr)
+        return 1;
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(FromUtf8Hex(hex).c_str()));
+    SendMessageA(tree, TVM_ENDEDITLABELNOW, FALSE, 0);
+    return 0;
+}
+
 int ClickButton(HWND main, int id)
 {
     HWND button = main ? GetDlgItem(main, id) : nullptr;
@@ -483,6 +578,8 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (verb == "entries" || ((verb == "select" || verb == "relabel") && argc >= 3))
+        return TreeCommand(main, verb, argc >= 3 ? argv[2] : "");
     if (verb == "settext" && argc >= 4)
         return SetControlText(main, static_cast<int>(Number(argv[2])), argv[3]);
     if (verb == "click" && argc >= 3)
