@@ -2,7 +2,7 @@
 #include "app/BackupPlan.h"
 #include "app/ConflictCopyName.h"
 #include "framework/AppMessageBox.h"
-#include "framework/FileBytes.h"
+#include "app/DataFileIo.h"
 #include "framework/ModulePath.h"
 #include <algorithm>
 #include <windows.h>

@@ -9,14 +9,14 @@
 void CQuipMarkDlg::OnDataFolder()
 {
     std::string folder;
-    if (!m_location.AskForFolder(m_hWnd, m_dataPath, folder))
+    if (!m_location.AskForFolder(m_hWnd, DataPath(), folder))
         return;
     bool holdsData = false;
     EntrySnapshot there;
     // A data file there that cannot be read whole was reported; nothing moves.
     if (!m_location.ReadFolder(folder, holdsData, there))
         return;
-    const FolderChoice choice = PlanFolderChoice(m_dataPath, folder, holdsData);
+    const FolderChoice choice = PlanFolderChoice(DataPath(), folder, holdsData);
     if (choice == FolderChoice::Stay)
         return;
     if (choice == FolderChoice::Merge) {
@@ -28,7 +28,7 @@ void CQuipMarkDlg::OnDataFolder()
     }
     // The file left behind stays as it was: nothing of it is lost, and it
     // is what another installation beside it still reads.
-    const std::string previous = m_dataPath;
+    const std::string previous = DataPath();
     UseDataPath(DataPathInFolder(folder));
     SetModified(true);
     if (!SaveEntries()) {
@@ -37,7 +37,7 @@ void CQuipMarkDlg::OnDataFolder()
         UseDataPath(previous);
         return;
     }
-    m_location.Remember(folder, m_dataPath);
+    m_location.Remember(folder, DataPath());
 }
 
 void CQuipMarkDlg::TakeInConflictCopies()
@@ -48,11 +48,11 @@ void CQuipMarkDlg::TakeInConflictCopies()
         return;
     const ScopedFlag taking(m_takingInCopies);
     std::vector<std::string> merged;
-    for (const std::string& path : m_conflictCopies.Find(m_dataPath)) {
+    for (const std::string& path : m_conflictCopies.Find(DataPath())) {
         EntrySnapshot copy;
         if (!m_conflictCopies.Read(path, copy))
             continue;
-        const MergeOutcome outcome = MergeConflictCopy(m_lastRead, TakeSnapshot(m_entries), copy);
+        const MergeOutcome outcome = MergeConflictCopy(m_sync.Base(), TakeSnapshot(m_entries), copy);
         Follow(m_entries.ReplaceUserEntries(outcome.merged));
         SetModified(true);
         merged.push_back(path);
@@ -64,11 +64,11 @@ void CQuipMarkDlg::TakeInConflictCopies()
     for (const std::string& path : merged) {
         std::string kept;
         const std::string name = path.substr(FolderOf(path).size());
-        told += "\n" + name + (m_conflictCopies.PutAside(m_dataPath, path, kept)
+        told += "\n" + name + (m_conflictCopies.PutAside(DataPath(), path, kept)
                                    ? ", now kept as " + kept.substr(FolderOf(kept).size())
                                    : ", which stays where it is (it could not be moved)");
     }
-    AppMessageBox("A sync service left a copy of your entries beside " + m_dataPath +
+    AppMessageBox("A sync service left a copy of your entries beside " + DataPath() +
                       " when two machines saved at once. Quipmark took it in; nothing of either is lost:\n" +
                       told,
                   MB_OK | MB_ICONINFORMATION);

@@ -1,7 +1,7 @@
 #include "app/DataLocation.h"
 #include "app/DataPath.h"
 #include "framework/AppMessageBox.h"
-#include "framework/FileBytes.h"
+#include "app/DataFileIo.h"
 #include "framework/ModulePath.h"
 #include "settings/SettingsStore.h"
 #include <commctrl.h>

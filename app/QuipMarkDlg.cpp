@@ -33,13 +33,14 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage),
+      m_sync(m_entries),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
     m_icon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXICON, SM_CYICON));
     m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
-    m_dataPath = m_location.Load(std::string(path, length < 511 ? length : 0));
+    m_sync.UsePath(m_location.Load(std::string(path, length < 511 ? length : 0)));
 }
 
 CQuipMarkDlg::~CQuipMarkDlg() = default;
@@ -84,7 +85,7 @@ bool CQuipMarkDlg::OnInitDialog()
     // A key alone or with one modifier becomes Ctrl+Alt with that key.
     m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
 
-    m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), m_dataPath);
+    m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), DataPath());
     // A chosen folder that is away (a share offline, a drive not mounted)
     // is said once; the entries stay in memory, and nothing is written
     // anywhere else.
@@ -98,6 +99,7 @@ bool CQuipMarkDlg::OnInitDialog()
     LoadSettings();
     if (ImportRegistryLists() && reachable)
         SaveEntries();
+    m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
 
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
     DrawMenuBar(m_hWnd);
@@ -216,6 +218,10 @@ void CQuipMarkDlg::OnSysCommand(WPARAM command, LPARAM lParam)
 
 void CQuipMarkDlg::OnTimer(UINT_PTR id)
 {
+    if (m_sync.OwnsTimer(id)) {
+        OnDataFileChanged(id == CDataFileSync::kCheckTimer);
+        return;
+    }
     if (id != kHideTimer)
         return;
     KillTimer(m_hWnd, kHideTimer);
@@ -227,6 +233,7 @@ void CQuipMarkDlg::OnTimer(UINT_PTR id)
 
 void CQuipMarkDlg::OnDestroy()
 {
+    m_sync.StopWatching();
     m_treeDropTarget.Revoke();
     m_editDropTarget.Revoke();
     ChangeClipboardChain(m_hWnd, m_nextViewer);
@@ -362,6 +369,9 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         return true;
     case WM_CHANGECBCHAIN:
         OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+        return true;
+    case WM_DATA_FILE_CHANGED:
+        OnDataFileChanged(false);
         return true;
     case WM_TRAY_NOTIFY:
         result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<LONG>(lParam));

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/ConflictCopies.h"
+#include "app/DataFileSync.h"
 #include "app/DataLocation.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -17,6 +18,8 @@
 
 // The tray icon's callback message.
 const UINT WM_TRAY_NOTIFY = WM_USER + 10;
+// The data file's folder changed (app/DataFileSync.h).
+const UINT WM_DATA_FILE_CHANGED = WM_USER + 11;
 // Commands of the popup menu's entry items, 1325 and up; the dialog takes
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
@@ -108,9 +111,12 @@ public:
     void SetModified(bool modified);
 
     CEntryTreeView& Tree() { return m_tree; }
-    const std::string& DataPath() const { return m_dataPath; }
+    const std::string& DataPath() const { return m_sync.Path(); }
     // Points the data file elsewhere; takes effect for loads and saves after it.
-    void UseDataPath(const std::string& path) { m_dataPath = path; }
+    void UseDataPath(const std::string& path) { m_sync.UsePath(path); }
+    // The data file changed, as the folder's notice (`slow` false) or the
+    // slow check (`slow` true) tells.
+    void OnDataFileChanged(bool slow);
     // Where the entries live, and the choice of another folder for them.
     CDataLocation& Location() { return m_location; }
     // "Data fol&der...": the entries move to the folder the user chooses, or
@@ -157,9 +163,8 @@ private:
     // before a save replaces it; 0, or the error that must stop the save,
     // with the backup that could not be written in `failedPath`.
     DWORD KeepUnloadedOriginal(std::string& failedPath) const;
-    // Writes the data file's bytes to `file`; false, with the system's
-    // error set, when that failed.
-    bool WriteEntries(HANDLE file) const;
+    // A save took an outside change into the entries before it writes them.
+    bool OnMergedBeforeSave(const FollowOutcome& outcome, const EntryChange& change, std::string& failedPath);
 
     DWORD m_registeredHotkey = 0;
     // The entries: the truth that the tree, the counter, the Save button
@@ -169,11 +174,10 @@ private:
     MenuPlan m_menu;
     CTextDropTarget m_treeDropTarget;
     CTextDropTarget m_editDropTarget;
-    std::string m_dataPath;
+    // The data file: what was last read or written, and the watch on it.
+    CDataFileSync m_sync;
     CDataLocation m_location;
     CConflictCopies m_conflictCopies;
-    // The entries as this program last read or wrote the data file.
-    EntrySnapshot m_lastRead;
     // Conflict copies are being taken in; a message of it may be open.
     bool m_takingInCopies = false;
     int m_searchPanel = 0;

@@ -67,26 +67,34 @@ std::unordered_set<EntryUid> KeptInOrder(const std::vector<EntryUid>& side, cons
 using Stretch = std::vector<EntryUid>;
 
 // `second`'s identities that `first` lacks, each after the nearest of
-// `second`'s earlier identities that `first` has (or first of all).
+// `second`'s earlier identities that `first` has; those before any such
+// just before the first of them that `first` has, or else after `first`.
 void Interleave(const Stretch& first, const Stretch& second, Stretch& out)
 {
     const std::unordered_set<EntryUid> inFirst(first.begin(), first.end());
     std::unordered_map<EntryUid, Stretch> after;
     Stretch leading;
     Stretch* current = &leading;
+    EntryUid firstShared = 0;
     for (EntryUid uid : second) {
-        if (inFirst.count(uid) != 0)
+        if (inFirst.count(uid) != 0) {
             current = &after[uid];
-        else
+            if (firstShared == 0)
+                firstShared = uid;
+        } else {
             current->push_back(uid);
+        }
     }
-    out.insert(out.end(), leading.begin(), leading.end());
     for (EntryUid uid : first) {
+        if (uid == firstShared)
+            out.insert(out.end(), leading.begin(), leading.end());
         out.push_back(uid);
         const auto found = after.find(uid);
         if (found != after.end())
             out.insert(out.end(), found->second.begin(), found->second.end());
     }
+    if (firstShared == 0)
+        out.insert(out.end(), leading.begin(), leading.end());
 }
 
 // The stretches of the three lists between two entries that all keep.

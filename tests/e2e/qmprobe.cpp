@@ -36,6 +36,8 @@
 //   qmprobe foreign CAPTION               keeps a minimised window of another class with that
 //                                         caption until ended
 //   qmprobe foreignstate                  "iconic" or "normal" for that window
+//   qmprobe tree                          the tree's labels in pre-order as UTF-8, one a line,
+//                                         indented two spaces a level below the root
 //   qmprobe trayicon                      succeeds when the program's tray icon exists
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
@@ -43,7 +45,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <commctrl.h>
 #include "framework/OleDataSource.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,6 +74,8 @@ int RunMessageLoop()
 }
 
 const char kForeignClass[] = "QmProbeForeign";
+// The dialog's tree of entries.
+const int kTreeId = 1022;
 
 // A minimised top-level window of another class with the caption given, as
 // a folder window on a folder of that name; it lives until ended.
@@ -478,6 +484,55 @@ int Drag(int x, int y, const std::string& text, const std::wstring& unicode = st
     return job.effect == DROPEFFECT_COPY ? 0 : 1;
 }
 
+// Prints the labels of `item` and the items after it on its level, with
+// their children. A tree view's items can only be read in its own process:
+// `remote` is memory there for the item and its text.
+void PrintTreeItems(HWND tree, HANDLE process, char* remote, HTREEITEM item, int depth)
+{
+    const int kLongest = 1024;
+    for (; item != nullptr;
+         item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        TVITEMW query = {};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+        query.cchTextMax = kLongest;
+        std::wstring label(kLongest, L'\0');
+        SIZE_T moved = 0;
+        if (!WriteProcessMemory(process, remote, &query, sizeof(query), &moved) ||
+            !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
+            !ReadProcessMemory(process, remote + sizeof(TVITEMW), &label[0], kLongest * sizeof(wchar_t), &moved))
+            label.clear();
+        label.resize(std::min(label.find(L'\0'), label.size()));
+        std::string utf8(label.size() * 3 + 1, '\0');
+        utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, label.c_str(), static_cast<int>(label.size()),
+                                                            &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr)));
+        std::printf("%s%s\n", std::string(static_cast<size_t>(depth) * 2, ' ').c_str(), utf8.c_str());
+        PrintTreeItems(tree, process, remote,
+                       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
+                       depth + 1);
+    }
+}
+
+int PrintTree(HWND main)
+{
+    HWND tree = main != nullptr ? GetDlgItem(main, kTreeId) : nullptr;
+    DWORD processId = 0;
+    if (tree == nullptr || GetWindowThreadProcessId(tree, &processId) == 0)
+        return 1;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr)
+        return 1;
+    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 8192, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (remote != nullptr) {
+        PrintTreeItems(tree, process, remote,
+                       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return remote != nullptr ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -605,6 +660,8 @@ int main(int argc, char** argv)
         std::printf("%s\n", IsIconic(window) ? "iconic" : "normal");
         return 0;
     }
+    if (verb == "tree")
+        return PrintTree(main);
     if (verb == "trayicon") {
         // Only an icon that exists can be modified.
         NOTIFYICONDATAA icon = TrayIcon(main, 0);

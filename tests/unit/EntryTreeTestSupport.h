@@ -3,6 +3,7 @@
 #include "entries/EntryTree.h"
 #include "entries/RecordCodec.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -58,6 +59,19 @@ inline std::string Encoded(RecordKind kind, const std::string& text)
 
 inline std::string K(const std::string& text) { return Encoded(RecordKind::TopLevel, text); }
 inline std::string E(const std::string& text) { return Encoded(RecordKind::Child, text); }
+
+// The bytes up to the identity record, which comes last where there is one.
+inline std::string WithoutIdentities(const std::string& bytes)
+{
+    size_t position = 0;
+    while (bytes.size() - position >= kRecordHeaderSize && bytes[position] != kIdentityTag) {
+        uint32_t length = 0;
+        for (size_t i = 4; i > 0; --i)
+            length = (length << 8) | static_cast<unsigned char>(bytes[position + i]);
+        position += kRecordHeaderSize + length;
+    }
+    return bytes.substr(0, std::min(position, bytes.size()));
+}
 
 inline EntryTree Loaded(const std::string& bytes, const std::string& lineBreakMark = " / ")
 {

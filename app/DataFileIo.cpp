@@ -1,0 +1,229 @@
+#include "app/DataFileIo.h"
+#include "framework/Handles.h"
+#include <new>
+
+namespace {
+
+// Another save's "<path>.tmp" that has not changed for this long is a
+// leftover: a save of the whole collection takes a fraction of it.
+const DWORD kLeftoverStillMs = 2000;
+const DWORD kRetryStepMs = 50;
+
+std::uint64_t Join(DWORD high, DWORD low)
+{
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+bool StampOf(HANDLE file, FileStamp& stamp)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return false;
+    stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+    stamp.writeTime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    return true;
+}
+
+DWORD ErrorOr(DWORD error, DWORD fallback)
+{
+    return error != 0 ? error : fallback;
+}
+
+// A clock of this wait alone, immune to the tick count's wrap.
+class Patience {
+public:
+    explicit Patience(DWORD ms) : m_start(GetTickCount()), m_ms(ms) {}
+    bool Left() const { return GetTickCount() - m_start < m_ms; }
+
+private:
+    DWORD m_start;
+    DWORD m_ms;
+};
+
+DWORD ReadOnce(const std::string& path, std::string& bytes, FileStamp* stamp)
+{
+    bytes.clear();
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return GetLastError();
+    FileStamp before;
+    if (!StampOf(file.Get(), before))
+        return ErrorOr(GetLastError(), ERROR_READ_FAULT);
+    if (before.size > 0x7FFFFFFF)
+        return ERROR_FILE_TOO_LARGE;
+    try {
+        bytes.resize(static_cast<size_t>(before.size));
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    size_t done = 0;
+    DWORD error = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) {
+            error = ErrorOr(GetLastError(), ERROR_READ_FAULT);
+            break;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes.resize(done);
+    if (stamp != nullptr) {
+        *stamp = before;
+        // What was read is the file's whole content only if it held still.
+        FileStamp after;
+        if (error == 0 && StampOf(file.Get(), after) && after != before)
+            error = ERROR_LOCK_VIOLATION;
+    }
+    return error;
+}
+
+// Makes "<path>.tmp" anew for this save, waiting while another save has
+// it. A leftover of a save that was cut short is told from a save at work
+// by staying still.
+DWORD CreateTemp(const std::string& tempPath, ScopedHandle& temp)
+{
+    const Patience patience(kHeldFilePatienceMs + kLeftoverStillMs);
+    FileStamp seen;
+    bool haveSeen = false;
+    DWORD stillSince = GetTickCount();
+    for (;;) {
+        temp.Reset(CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (temp.IsValid())
+            return 0;
+        const DWORD error = GetLastError();
+        const bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!exists && !IsHeldFileError(error))
+            return error;
+        FileStamp now;
+        if (exists && LookAtFile(tempPath, now)) {
+            if (!haveSeen || now != seen) {
+                seen = now;
+                haveSeen = true;
+                stillSince = GetTickCount();
+            } else if (GetTickCount() - stillSince >= kLeftoverStillMs) {
+                DeleteFileA(tempPath.c_str());
+                haveSeen = false;
+                continue;
+            }
+        }
+        if (!patience.Left())
+            return exists ? ERROR_SHARING_VIOLATION : error;
+        WaitHandlingMessages(kRetryStepMs);
+    }
+}
+
+// Gives a file that another program holds a few seconds to be let go.
+template <typename Attempt>
+DWORD TryPatiently(const Attempt& attempt)
+{
+    const Patience patience(kHeldFilePatienceMs);
+    for (;;) {
+        const DWORD error = attempt();
+        if (!IsHeldFileError(error) || !patience.Left())
+            return error;
+        WaitHandlingMessages(kRetryStepMs);
+    }
+}
+
+}  // namespace
+
+bool IsHeldFileError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool IsMissingFile(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+void WaitHandlingMessages(DWORD ms)
+{
+    const Patience patience(ms);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // The loop that waits for it must still see it.
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (!patience.Left())
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - (GetTickCount() - start), QS_ALLINPUT);
+    }
+}
+
+DWORD ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, DWORD patienceMs)
+{
+    const Patience patience(patienceMs);
+    for (;;) {
+        const DWORD error = ReadOnce(path, bytes, stamp);
+        if (!IsHeldFileError(error) || !patience.Left())
+            return error;
+        WaitHandlingMessages(kRetryStepMs);
+    }
+}
+
+DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE)>& write, FileStamp* written)
+{
+    if (path.empty())
+        return ERROR_PATH_NOT_FOUND;
+    // A read-only file is not ours to replace.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ERROR_ACCESS_DENIED;
+    const std::string tempPath = path + ".tmp";
+    ScopedHandle file;
+    DWORD error = CreateTemp(tempPath, file);
+    if (error != 0)
+        return error;
+    // A file that another program holds without letting others replace it
+    // is given a few seconds.
+    error = TryPatiently([&]() -> DWORD {
+        ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        return existing.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+    });
+    FileStamp stamp;
+    if (error == 0 && (!write(file.Get()) || !FlushFileBuffers(file.Get()) || !StampOf(file.Get(), stamp)))
+        error = ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
+    if (!file.Close() && error == 0)
+        error = ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
+    if (error == 0) {
+        error = TryPatiently([&]() -> DWORD {
+            return MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? 0
+                       : ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
+        });
+    }
+    if (error != 0) {
+        DeleteFileA(tempPath.c_str());
+        return error;
+    }
+    if (written != nullptr)
+        *written = stamp;
+    return 0;
+}
+
+bool LookAtFile(const std::string& path, FileStamp& stamp)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    stamp.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    return true;
+}

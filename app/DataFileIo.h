@@ -1,0 +1,47 @@
+#pragma once
+#include "app/KnownFile.h"
+#include <windows.h>
+#include <functional>
+#include <string>
+
+// Reading and replacing the data file where other programs may hold it for
+// a moment: a sync agent uploading it, a virus scanner, this program on
+// another machine saving into a shared folder.
+
+// How long a read or a save waits for a file another program holds before
+// it reports; the program's windows stay responsive meanwhile.
+const DWORD kHeldFilePatienceMs = 4000;
+
+// Another program has the file open in a way that keeps this one out, for
+// now.
+bool IsHeldFileError(DWORD error);
+// The first start has no data file yet; that is no error.
+bool IsMissingFile(DWORD error);
+
+// Handles the messages of this thread's windows for `ms` milliseconds: the
+// tray icon and the dialog answer while a save waits.
+void WaitHandlingMessages(DWORD ms);
+
+// Reads the whole file into `bytes`, sharing it with readers, writers and
+// renamers; `stamp`, when given, is the file's as read. The result is 0, or
+// the system's error code when the file could not be opened or read, after
+// `patienceMs` of trying again while another program held it. After a read
+// error `bytes` holds what was read before it.
+DWORD ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp = nullptr,
+                    DWORD patienceMs = 0);
+
+// The stamp of the file at `path`; false, with the system's error set, when
+// there is no such file or its attributes cannot be read.
+bool LookAtFile(const std::string& path, FileStamp& stamp);
+
+// Replaces the file at `path` with what `write` writes to the handle it is
+// given, in one step: the bytes go to "<path>.tmp" in the same folder
+// first, which then takes the file's place. "<path>.tmp" is made anew by
+// one save at a time, on this machine or another sharing the folder, so
+// whatever `write` reads of the file before it writes stays true until it
+// is replaced. A leftover of a save that was cut short is taken over once
+// it has stayed still for a while. On failure the old file is untouched, no
+// temporary file of this save is left, and the result is the system's
+// error code; 0 on success, with `written` the new file's stamp.
+DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE)>& write,
+                         FileStamp* written = nullptr);

@@ -1,0 +1,236 @@
+#include "app/DataFileSync.h"
+#include "app/DataFileIo.h"
+#include "entries/EntryFile.h"
+#include "framework/ScopedFlag.h"
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <string_view>
+
+namespace {
+
+// A file that stays held or half written for this many retries in a row is
+// left to the slow check.
+const unsigned kMostRetries = 25;
+// How long a save waits for a half-written file to be finished.
+const DWORD kHalfWrittenPatienceMs = 2000;
+
+bool WriteAll(HANDLE file, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        if (!WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0)
+            return false;
+        done += wrote;
+    }
+    return true;
+}
+
+// Gathers small pieces into writes of a useful size; large pieces go to the
+// file as they are.
+class BufferedWriter {
+public:
+    explicit BufferedWriter(HANDLE file) : m_file(file) { m_buffer.reserve(kSize); }
+
+    bool Write(std::string_view bytes)
+    {
+        if (m_buffer.size() + bytes.size() > kSize && !Flush())
+            return false;
+        if (bytes.size() >= kSize)
+            return WriteAll(m_file, bytes);
+        m_buffer.append(bytes.data(), bytes.size());
+        return true;
+    }
+
+    bool Flush()
+    {
+        const bool written = WriteAll(m_file, m_buffer);
+        m_buffer.clear();
+        return written;
+    }
+
+private:
+    static constexpr size_t kSize = 64 * 1024;
+    HANDLE m_file;
+    std::string m_buffer;
+};
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+void CDataFileSync::UsePath(const std::string& path)
+{
+    m_path = path;
+    m_known.Forget();
+    if (m_window != nullptr)
+        Watch(m_window, m_message);
+}
+
+DWORD CDataFileSync::Read(std::string& bytes)
+{
+    return ReadWholeFile(m_path, bytes, &m_readStamp, kHeldFilePatienceMs);
+}
+
+void CDataFileSync::Loaded(const std::string& bytes)
+{
+    m_known.Remember(TakeSnapshot(m_entries), m_readStamp, HashOf(bytes));
+}
+
+void CDataFileSync::Watch(HWND window, UINT message)
+{
+    StopWatching();
+    m_window = window;
+    m_message = message;
+    if (m_path.empty() || std::getenv("QUIPMARK_NO_FILE_WATCH") != nullptr)
+        return;
+    m_watch.Start(FolderOf(m_path), window, message);
+    SetTimer(window, kCheckTimer, kCheckMs, nullptr);
+}
+
+void CDataFileSync::StopWatching()
+{
+    m_watch.Stop();
+    if (m_window != nullptr) {
+        KillTimer(m_window, kCheckTimer);
+        KillTimer(m_window, kRetryTimer);
+    }
+}
+
+void CDataFileSync::RetrySoon()
+{
+    if (m_window != nullptr && ++m_retries <= kMostRetries)
+        SetTimer(m_window, kRetryTimer, kRetryMs, nullptr);
+}
+
+void CDataFileSync::FollowLater()
+{
+    if (m_window != nullptr)
+        SetTimer(m_window, kRetryTimer, kRetryMs, nullptr);
+}
+
+FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
+{
+    FollowOutcome outcome;
+    if (m_window != nullptr)
+        KillTimer(m_window, kRetryTimer);
+    if (m_path.empty())
+        return outcome;
+    if (m_saving) {
+        // The save takes the change in itself; what it writes is looked at after.
+        FollowLater();
+        return outcome;
+    }
+    FileStamp stamp;
+    // Gone: the entries stay, and the next save writes the file again.
+    if (slow && (!LookAtFile(m_path, stamp) || !m_known.MayHaveChanged(stamp)))
+        return outcome;
+    std::string bytes;
+    const DWORD error = ReadWholeFile(m_path, bytes, &stamp);
+    if (error != 0) {
+        // Held, or unreadable for now: never taken as empty.
+        if (!IsMissingFile(error))
+            RetrySoon();
+        return outcome;
+    }
+    try {
+        outcome = m_known.Take(bytes, stamp, TakeSnapshot(m_entries));
+        if (outcome.step == FollowStep::Show || outcome.step == FollowStep::Merge)
+            change = m_entries.ReplaceUserEntries(outcome.entries);
+    } catch (const std::bad_alloc&) {
+        // The file's entries are not shown: they must not count as seen.
+        // Nothing known, the next look merges both sides whole.
+        m_known.Forget();
+        outcome = FollowOutcome();
+        outcome.step = FollowStep::TryAgain;
+    }
+    if (outcome.step == FollowStep::TryAgain)
+        RetrySoon();
+    else
+        m_retries = 0;
+    return outcome;
+}
+
+bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
+{
+    std::string bytes;
+    FileStamp stamp;
+    DWORD error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
+    if (IsMissingFile(error))
+        return true;
+    if (error != 0) {
+        SetLastError(error);
+        return false;
+    }
+    const EntrySnapshot ours = TakeSnapshot(m_entries);
+    FollowOutcome outcome = m_known.Take(bytes, stamp, ours);
+    const DWORD start = GetTickCount();
+    while (outcome.step == FollowStep::TryAgain) {
+        // Half written by a program that writes in place: given a moment,
+        // then taken as far as it reads, its bytes kept beside it.
+        const bool lastLook = GetTickCount() - start >= kHalfWrittenPatienceMs;
+        if (!lastLook)
+            WaitHandlingMessages(CDataFileSync::kRetryMs / 4);
+        error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
+        if (IsMissingFile(error))
+            return true;
+        if (error != 0) {
+            SetLastError(error);
+            return false;
+        }
+        outcome = m_known.Take(bytes, stamp, ours, lastLook);
+    }
+    if (outcome.step == FollowStep::Nothing)
+        return true;
+    const EntryChange change = m_entries.ReplaceUserEntries(outcome.entries);
+    return merged(outcome, change);
+}
+
+bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash)
+{
+    // Running short of memory here is a failed write: the half-written
+    // temporary file must still go.
+    try {
+        if (!TakeOutsideChange(merged))
+            return false;
+        BufferedWriter writer(file);
+        return EncodeEntries(m_entries, [&](std::string_view piece) {
+                   hash.Add(piece);
+                   return writer.Write(piece);
+               }) &&
+               writer.Flush();
+    } catch (const std::bad_alloc&) {
+        // Whatever the file held may not be in the entries: the next save
+        // merges both sides whole.
+        m_known.Forget();
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+}
+
+DWORD CDataFileSync::Save(const MergedStep& merged)
+{
+    if (m_saving)
+        return ERROR_BUSY;
+    const ScopedFlag saving(m_saving);
+    ContentHash hash;
+    FileStamp written;
+    const DWORD error = ReplaceFileContent(
+        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash); }, &written);
+    if (error != 0)
+        return error;
+    try {
+        m_known.Remember(TakeSnapshot(m_entries), written, hash.Value());
+    } catch (const std::bad_alloc&) {
+        // The next look at the file merges both sides whole.
+        m_known.Forget();
+    }
+    m_retries = 0;
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "GuiTestSupport.h"
+#include "TreeTestSupport.h"
+#include <thread>
+
+namespace {
+
+const std::string kExample = K("Hi") + K("Sig") + E("Yours") + E("Best");
+
+// Another program holding the data file without sharing, as backup and
+// virus-scanning programs do, for `ms` milliseconds from now.
+class HeldFile {
+public:
+    HeldFile(const std::string& path, DWORD ms)
+        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)),
+          m_letGo([this, ms] {
+              Sleep(ms);
+              CloseHandle(m_handle);
+          })
+    {
+        EXPECT_NE(m_handle, INVALID_HANDLE_VALUE);
+    }
+    ~HeldFile() { m_letGo.join(); }
+
+private:
+    HANDLE m_handle;
+    std::thread m_letGo;
+};
+
+class OutsideChange : public TreeTest {
+protected:
+    // The first entry on the top level whose text is `text`.
+    EntryId Find(const std::string& text)
+    {
+        for (EntryId id : Entries().InPreOrder())
+            if (Entries().IsUserEntry(id) && Entries().Text(id) == text)
+                return id;
+        return kNoEntry;
+    }
+};
+
+TEST_F(OutsideChange, AFileHeldForAMomentAtStartIsReadOnceLetGo)
+{
+    WriteBytesToFile(dataPath, kExample);
+    const HeldFile held(dataPath, 800);
+    MessageBoxAnswerer boxes(IDOK);
+    StartDialog();
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "6");
+}
+
+TEST_F(OutsideChange, ASaveIntoAFileHeldForAMomentWaitsAndWrites)
+{
+    StartWith(kExample);
+    dialog->AppendEntry(Entries().Root(), "new");
+    dialog->SetModified(true);
+    const HeldFile held(dataPath, 800);
+    MessageBoxAnswerer boxes(IDOK);
+    EXPECT_TRUE(dialog->SaveEntries());
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(ReadBytesOfFile(dataPath), kExample + K("new"));
+}
+
+TEST_F(OutsideChange, TheTreeShowsTheFilesEntriesKeepingTheSelectionAndTheOpenGroups)
+{
+    WriteBytesToFile(dataPath, K("a") + K("g") + E("x"));
+    ShowDialog();
+    Tree().ExpandEntry(Find("g"));
+    const EntryId x = Find("x");
+    Tree().SelectEntry(x);
+
+    WriteBytesToFile(dataPath, K("new") + K("a") + K("g") + E("x") + E("y"));
+    // The folder's notice reaches the dialog by itself.
+    ASSERT_TRUE(PumpUntil([&] { return Find("y") != kNoEntry; }, 10000)) << TreeOutline();
+    EXPECT_EQ(Tree().SelectedEntry(), x);
+    EXPECT_TRUE(IsExpanded(Tree().ItemOf(Find("g"))));
+    EXPECT_NE(Tree().ItemOf(Find("new")), nullptr) << "the tree shows the new entry";
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "7");
+    EXPECT_FALSE(Enabled(IDC_SAVE)) << "nothing unsaved: the file holds it all";
+}
+
+TEST_F(OutsideChange, UnsavedChangesAreMergedWithTheFilesAndStayUnsaved)
+{
+    StartWith(K("a"));
+    dialog->AppendEntry(Entries().Root(), "here");
+    dialog->SetModified(true);
+    WriteBytesToFile(dataPath, K("a") + K("there"));
+    dialog->OnDataFileChanged(false);
+    EXPECT_NE(Find("here"), kNoEntry);
+    EXPECT_NE(Find("there"), kNoEntry);
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+    ASSERT_TRUE(dialog->SaveEntries());
+    const std::string saved = ReadBytesOfFile(dataPath);
+    EXPECT_NE(saved.find(K("here")), std::string::npos);
+    EXPECT_NE(saved.find(K("there")), std::string::npos);
+}
+
+TEST_F(OutsideChange, AHalfWrittenFileIsNeverTakenAsEmpty)
+{
+    StartWith(kExample);
+    WriteBytesToFile(dataPath, K("Hi") + std::string("K\x09\x00\x00\x00", 5));
+    dialog->OnDataFileChanged(false);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "6") << "the entries stay until the file is whole";
+    WriteBytesToFile(dataPath, K("Hi"));
+    ASSERT_TRUE(PumpUntil([&] { return ItemText(IDC_ITEM_COUNT) == "3"; }, 10000)) << TreeOutline();
+}
+
+}  // namespace

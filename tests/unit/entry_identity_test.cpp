@@ -1,0 +1,195 @@
+// Entries' identities: kept in the data file after every earlier record,
+// derived alike on every machine for a file without them, and kept by the
+// tree through a replacement of its entries.
+#include "EntryTreeTestSupport.h"
+#include "entries/EntrySnapshot.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+using Flat = std::vector<std::tuple<bool, EntryUid, std::string, std::wstring>>;
+
+Flat FlatOf(const EntrySnapshot& snapshot)
+{
+    Flat flat;
+    for (const SnapshotEntry& top : snapshot) {
+        flat.emplace_back(false, top.uid, top.text, top.unicode);
+        for (const SnapshotEntry& child : top.children)
+            flat.emplace_back(true, child.uid, child.text, child.unicode);
+    }
+    return flat;
+}
+
+Flat Decoded(const std::string& bytes, bool intact = true)
+{
+    EntrySnapshot snapshot;
+    EXPECT_EQ(DecodeSnapshot(bytes, snapshot), intact);
+    return FlatOf(snapshot);
+}
+
+std::string Record(char tag, const std::string& payload)
+{
+    std::string bytes(1, tag);
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes += static_cast<char>((payload.size() >> shift) & 0xFF);
+    return bytes + payload;
+}
+
+std::string I(const std::vector<EntryUid>& uids)
+{
+    std::string payload;
+    for (EntryUid uid : uids)
+        AppendIdentity(payload, uid);
+    return Record('I', payload);
+}
+
+// Entries added, renamed and dropped in a group, some with Unicode texts.
+EntryTree Edited()
+{
+    EntryTree tree;
+    EntryChange change;
+    EntryId group = kNoEntry, added = kNoEntry;
+    tree.Add("plain", kNoEntry, change, added);
+    tree.Add("group", kNoEntry, change, group);
+    tree.Add("?", group, change, added, L"\u0416");
+    tree.Add("child", group, change, added);
+    tree.Rename(added, "renamed", change);
+    tree.Drop(group, kNoEntry, "dropped", change);
+    return tree;
+}
+
+TEST(EntryIdentity, IdentitiesComeBackFromTheFileAfterEveryOtherRecord)
+{
+    const EntryTree tree = Edited();
+    const std::string bytes = EncodeEntries(tree);
+    const std::string records = WithoutIdentities(bytes);
+    ASSERT_EQ(bytes.size(), records.size() + kRecordHeaderSize + 5 * kIdentitySize) << "one for each entry";
+    EXPECT_EQ(bytes[records.size()], kIdentityTag);
+    EXPECT_EQ(Decoded(bytes), FlatOf(TakeSnapshot(tree)));
+    const EntryTree loaded = Loaded(bytes);
+    EXPECT_EQ(FlatOf(TakeSnapshot(loaded)), FlatOf(TakeSnapshot(tree)));
+    EXPECT_EQ(EncodeEntries(loaded), bytes);
+    EXPECT_FALSE(loaded.IsModified());
+    EXPECT_EQ(tree.Uid(tree.Root()) | tree.Uid(tree.ClipboardBranch()), 0u);
+}
+
+TEST(EntryIdentity, AFileWithoutIdentitiesGetsTheSameOnesWhereverItIsLoaded)
+{
+    // Same texts side by side and in two groups still make entries of their own.
+    const std::string bytes = K("a") + K("a") + K("g") + E("a") + E("a") + K("h") + E("a");
+    const Flat decoded = Decoded(bytes);
+    EXPECT_EQ(FlatOf(TakeSnapshot(Loaded(bytes))), decoded);
+    EXPECT_EQ(FlatOf(TakeSnapshot(Loaded(bytes))), decoded) << "another machine";
+    std::set<EntryUid> uids;
+    for (const auto& entry : decoded)
+        uids.insert(std::get<1>(entry));
+    EXPECT_EQ(uids.size(), decoded.size());
+    EXPECT_EQ(uids.count(0), 0u);
+
+    // Nobody changed it: saved as loaded. A rename writes the identities,
+    // and the other entries keep theirs.
+    EntryTree tree = Loaded(bytes);
+    EXPECT_EQ(EncodeEntries(tree), bytes);
+    EntryChange change;
+    tree.Rename(IdOf(tree, "h"), "H", change);
+    const std::string renamed = EncodeEntries(tree);
+    EXPECT_EQ(WithoutIdentities(renamed), K("a") + K("a") + K("g") + E("a") + E("a") + K("H") + E("a"));
+    EXPECT_EQ(Decoded(renamed), FlatOf(TakeSnapshot(tree)));
+    EXPECT_EQ(std::get<1>(Decoded(renamed)[5]), std::get<1>(decoded[5]));
+}
+
+TEST(EntryIdentity, AMalformedIdentityRecordIsCorruptButEveryEntryIsLoaded)
+{
+    const std::string entries = K("A") + K("B") + E("c") + Record('U', "\x00\x00\x00\x00\xB1\x03"s);
+    const Flat loaded = {{false, 11, "A", L"\u03B1"}, {false, 12, "B", L""}, {true, 13, "c", L""}};
+    struct Case {
+        std::string tail;
+        const char* what;
+    };
+    const Case cases[] = {
+        {I({11, 12}), "one identity short"},
+        {I({11, 12, 13, 14}), "one too many"},
+        {Record('I', std::string(23, '\x01')), "a length not of whole identities"},
+        {I({11, 12, 13}) + I({11, 12, 13}), "a second record"},
+        {I({11, 12, 13}) + K("late"), "an entry after it"},
+        {I({11, 12, 13}) + Record('U', "\x01\x00\x00\x00\xB2\x03"s), "a Unicode text after it"},
+        {I({11, 12, 13}).substr(0, 20), "cut short"},
+    };
+    for (const Case& c : cases) {
+        const Flat decoded = Decoded(entries + c.tail, false);
+        ASSERT_EQ(decoded.size(), 3u) << c.what;
+        EXPECT_EQ(std::get<2>(decoded[2]), "c") << c.what;
+        EntryTree tree;
+        EXPECT_FALSE(DecodeEntries(entries + c.tail, tree)) << c.what;
+        EXPECT_EQ(FlatOf(TakeSnapshot(tree)), decoded) << c.what;
+    }
+    EXPECT_EQ(Decoded(entries + I({11, 12, 13})), loaded);
+    // An identity of none, or one given twice, is replaced by a derived one.
+    const Flat repaired = Decoded(entries + I({11, 0, 11}));
+    EXPECT_EQ(std::get<1>(repaired[0]), 11u);
+    EXPECT_NE(std::get<1>(repaired[1]), 0u);
+    EXPECT_NE(std::get<1>(repaired[2]), 11u);
+}
+
+// What a reader that knows the entries' and the Unicode records but not the
+// identities does with a file that has them: every entry and Unicode text
+// is loaded before it stops at the identity record.
+TEST(EntryIdentity, AnEarlierReaderLoadsEveryEntryBeforeTheIdentities)
+{
+    const EntryTree tree = Edited();
+    const std::string bytes = EncodeEntries(tree);
+    std::vector<std::string> texts;
+    size_t unicodeTexts = 0;
+    const bool intact = DecodeEntries(
+        bytes, [&](RecordKind, std::string_view text) { texts.emplace_back(text); },
+        [&](size_t, std::wstring) { ++unicodeTexts; });
+    EXPECT_FALSE(intact);
+    EXPECT_EQ(texts, (std::vector<std::string>{"group", "dropped", "?", "renamed", "plain"}));
+    EXPECT_EQ(unicodeTexts, 1u);
+}
+
+TEST(EntryIdentity, ReplacingTheEntriesKeepsTheIdsOfThoseThatStay)
+{
+    EntryTree tree = Loaded(K("a") + K("g") + E("c") + E("d") + K("b") + K("h") + E("e"));
+    Copy(tree, "copied");
+    EntryChange change;
+    EntryId ignored = kNoEntry;
+    tree.Add("removed", kNoEntry, change, ignored);
+    tree.Remove(ignored);
+    tree.SetModified(false);
+    FollowingView view(tree);
+    const EntryId a = IdOf(tree, "a"), g = IdOf(tree, "g"), d = IdOf(tree, "d"), b = IdOf(tree, "b"),
+                  h = IdOf(tree, "h");
+    EntrySnapshot snapshot = TakeSnapshot(tree);
+    // b moves before a, g's c goes and x comes, a is renamed, h becomes an
+    // entry of its own and y a new group.
+    std::rotate(snapshot.begin(), snapshot.begin() + 2, snapshot.begin() + 3);
+    snapshot[1].text = "A";
+    snapshot[2].children.erase(snapshot[2].children.begin());
+    snapshot[2].children.push_back({77, "x", L"\u03B1", {}});
+    snapshot[3].children.clear();
+    snapshot.push_back({78, "y", L"", {{79, "z", L"", {}}}});
+
+    const EntryChange replaced = tree.ReplaceUserEntries(snapshot);
+    view.Follow(replaced);
+    view.ExpectInStep();
+    EXPECT_EQ(Shape(tree), "^[copied] b A g[d x] h y[z]");
+    EXPECT_EQ(FlatOf(TakeSnapshot(tree)), FlatOf(snapshot));
+    for (EntryId kept : {g, d, a, h})
+        EXPECT_TRUE(tree.Contains(kept));
+    EXPECT_FALSE(tree.Contains(b)) << "moved past entries that stay: shown anew";
+    EXPECT_EQ(replaced.inserted.size(), 4u) << "b, x, y, z";
+    EXPECT_EQ(replaced.removed.size(), 3u) << "b, c, e";
+    EXPECT_FALSE(tree.IsModified());
+    EXPECT_EQ(tree.UndoTexts(), std::vector<std::string>{"removed"});
+    EXPECT_TRUE(tree.ReplaceUserEntries(snapshot).Empty()) << "the same entries again";
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "app/KnownFile.h"
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A top-level entry's record ('K') or a child's ('e').
+std::string Record(char kind, const std::string& text)
+{
+    std::string bytes(1, kind);
+    const std::uint32_t size = static_cast<std::uint32_t>(text.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes += static_cast<char>((size >> shift) & 0xFF);
+    return bytes + text;
+}
+
+std::string K(const std::string& text) { return Record('K', text); }
+std::string E(const std::string& text) { return Record('e', text); }
+
+EntrySnapshot Snapshot(const std::string& bytes)
+{
+    EntrySnapshot snapshot;
+    EXPECT_TRUE(DecodeSnapshot(bytes, snapshot));
+    return snapshot;
+}
+
+// The entries' texts on one line, children in brackets: "a b[x y]".
+std::string Shape(const EntrySnapshot& entries)
+{
+    std::string shape;
+    for (const SnapshotEntry& top : entries) {
+        shape += (shape.empty() ? "" : " ") + top.text;
+        for (size_t k = 0; k < top.children.size(); ++k)
+            shape += (k == 0 ? "[" : " ") + top.children[k].text + (k + 1 == top.children.size() ? "]" : "");
+    }
+    return shape;
+}
+
+// A record whose text the file does not hold whole yet.
+const std::string kCutShort = std::string("K\x09\x00\x00\x00", 5) + "par";
+
+const FileStamp kRead = {10, 1000};
+const FileStamp kLater = {12, 2000};
+
+TEST(KnownFile, ContentHashOfPiecesIsTheHashOfTheWholeAndTellsOneByte)
+{
+    ContentHash pieces;
+    pieces.Add("quip");
+    pieces.Add("");
+    pieces.Add("mark");
+    EXPECT_EQ(pieces.Value(), HashOf("quipmark"));
+    EXPECT_NE(HashOf("quipmark"), HashOf("quipmarc"));
+    EXPECT_NE(HashOf(std::string(1, '\0')), HashOf(""));
+}
+
+TEST(KnownFile, TheSlowChecksLookTellsAnyOtherStampAndAnyFileAtAllWhenNothingIsKnown)
+{
+    KnownFile known;
+    EXPECT_TRUE(known.MayHaveChanged(kRead));
+    known.Remember(EntrySnapshot(), kRead, HashOf(""));
+    EXPECT_FALSE(known.MayHaveChanged(kRead));
+    EXPECT_TRUE(known.MayHaveChanged({kRead.size, kRead.writeTime + 1}));
+    EXPECT_TRUE(known.MayHaveChanged({kRead.size + 1, kRead.writeTime}));
+    known.Forget();
+    EXPECT_TRUE(known.MayHaveChanged(kRead));
+}
+
+// What the entries in memory do after a look at the file: the file that was
+// read, what it holds now, and the entries in memory.
+struct TakeCase {
+    const char* name;
+    std::string read;    // empty: nothing was read (the first start)
+    std::string now;
+    std::string ours;
+    FollowStep step;
+    std::string shown;   // after Show or Merge
+    bool unsaved;
+};
+
+TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
+{
+    const std::string ab = K("a") + K("b");
+    const TakeCase cases[] = {
+        {"the same bytes", ab, ab, ab, FollowStep::Nothing, "", false},
+        {"nothing unsaved: the file's entries", ab, K("a") + K("b") + K("c"), ab, FollowStep::Show, "a b c", false},
+        {"nothing read yet and nothing typed", "", ab, "", FollowStep::Show, "a b", false},
+        {"a group changed elsewhere", K("g") + E("x"), K("g") + E("x") + E("y"), K("g") + E("x"), FollowStep::Show,
+         "g[x y]", false},
+        {"an entry typed here and one added elsewhere", ab, ab + K("there"), K("here") + ab, FollowStep::Merge,
+         "here a b there", true},
+        {"the same removal on both sides", ab, K("a"), K("a"), FollowStep::Merge, "a", false},
+        {"typed before a file came from elsewhere", "", ab, K("here"), FollowStep::Merge, "", true},
+        {"half written", ab, ab + kCutShort, ab, FollowStep::TryAgain, "", false},
+    };
+    for (const TakeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        KnownFile known;
+        if (!c.read.empty())
+            known.Remember(Snapshot(c.read), kRead, HashOf(c.read));
+        const FollowOutcome outcome = known.Take(c.now, kLater, Snapshot(c.ours));
+        EXPECT_EQ(outcome.step, c.step);
+        if (c.step == FollowStep::TryAgain) {
+            EXPECT_FALSE(known.MayHaveChanged(kRead)) << "a half-written file is not taken as read";
+            continue;
+        }
+        if (!c.shown.empty()) {
+            EXPECT_EQ(Shape(outcome.entries), c.shown);
+        }
+        EXPECT_EQ(outcome.unsaved, c.unsaved);
+        EXPECT_FALSE(known.MayHaveChanged(kLater)) << "the file now is what was read";
+        if (c.step == FollowStep::Show || c.step == FollowStep::Merge) {
+            EXPECT_EQ(Shape(known.Base()), Shape(Snapshot(c.now))) << "the next merge builds on the file";
+        }
+    }
+}
+
+TEST(KnownFile, TypedBeforeAFileCameFromElsewhereKeepsBoth)
+{
+    KnownFile known;
+    const FollowOutcome outcome = known.Take(K("a") + K("b"), kLater, Snapshot(K("here")));
+    ASSERT_EQ(outcome.step, FollowStep::Merge);
+    const std::string shape = Shape(outcome.entries);
+    for (const char* text : {"here", "a", "b"})
+        EXPECT_NE((" " + shape + " ").find(std::string(" ") + text + " "), std::string::npos) << shape;
+}
+
+TEST(KnownFile, ACopyThatKeptTheStampIsStillToldByItsBytes)
+{
+    KnownFile known;
+    known.Remember(Snapshot(K("a")), kRead, HashOf(K("a")));
+    // Another file of the same size and time: a copy keeps its original's time.
+    const FollowOutcome outcome = known.Take(K("b"), kRead, Snapshot(K("a")));
+    EXPECT_EQ(outcome.step, FollowStep::Show);
+    EXPECT_EQ(Shape(outcome.entries), "b");
+}
+
+TEST(KnownFile, AFileDamagedForGoodIsTakenAsFarAsItReadsWhenASaveCanWaitNoLonger)
+{
+    const std::string damaged = K("a") + kCutShort;
+    KnownFile known;
+    known.Remember(Snapshot(K("a")), kRead, HashOf(K("a")));
+    const FollowOutcome outcome = known.Take(damaged, kLater, Snapshot(K("new") + K("a")), true);
+    EXPECT_TRUE(outcome.damaged);
+    EXPECT_EQ(outcome.step, FollowStep::Merge);
+    EXPECT_EQ(Shape(outcome.entries), "new a");
+    EXPECT_FALSE(known.MayHaveChanged(kLater));
+}
+
+TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
+{
+    const EntrySnapshot group = Snapshot(K("g") + E("x"));
+    EXPECT_TRUE(SameEntries(group, Snapshot(K("g") + E("x"))));
+    EXPECT_FALSE(SameEntries(group, Snapshot(K("g") + E("y"))));
+    EXPECT_FALSE(SameEntries(group, Snapshot(K("g"))));
+    EntrySnapshot other = group;
+    other[0].uid += 1;
+    EXPECT_FALSE(SameEntries(group, other));
+    other = group;
+    other[0].unicode = L"g";
+    EXPECT_FALSE(SameEntries(group, other));
+}
+
+}  // namespace
