@@ -17,8 +17,6 @@
 //   qmprobe ctlrect ID                    a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe history                       the clipboard history list, newest first, one per line
-//   qmprobe entries                       the labels of the tree's top-level items (the clipboard
-//                                         branch among them), in UTF-8, one per line
 //   qmprobe select HEX                    selects the top-level item of that label (as settext)
 //   qmprobe relabel HEX                   types the label HEX into the open label edit and ends it
 //   qmprobe settext ID HEX                replaces the text of a control of the dialog with
@@ -47,7 +45,6 @@
 #include <shellapi.h>
 #include <commctrl.h>
 #include "framework/OleDataSource.h"
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -256,10 +253,9 @@ int SetControlText(HWND main, int id, const std::string& hex)
     return 0;
 }
 
-// Posted, so a message box that the command opens does not hold us; a
-// disabled button cannot be clicked.
-// The label of an item of another process's tree, read through a buffer in
-// that process, as the tree control writes only into its own memory.
+// The label of an item of another process's tree. A tree view's items can
+// only be read in its own process: the item and its text go through memory
+// there.
 std::wstring RemoteLabel(HWND tree, HTREEITEM item)
 {
     DWORD process = 0;
@@ -300,6 +296,20 @@ std::string Utf8(const std::wstring& text)
     return bytes;
 }
 
+// Prints the labels of `item` and the items after it on its level, with
+// their children, indented two spaces a level.
+void PrintTreeItems(HWND tree, HTREEITEM item, int depth)
+{
+    for (; item != nullptr;
+         item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        std::printf("%s%s\n", std::string(static_cast<size_t>(depth) * 2, ' ').c_str(),
+                    Utf8(RemoteLabel(tree, item)).c_str());
+        PrintTreeItems(tree,
+                       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
+                       depth + 1);
+    }
+}
+
 // The tree's top-level items: the root entry's children.
 std::vector<HTREEITEM> TopLevelItems(HWND tree)
 {
@@ -318,12 +328,11 @@ std::vector<HTREEITEM> TopLevelItems(HWND tree)
 
 int TreeCommand(HWND main, const std::string& verb, const char* hex)
 {
-    HWND tree = main ? GetDlgItem(main, 1022) : nullptr;
+    HWND tree = main ? GetDlgItem(main, kTreeId) : nullptr;
     if (tree == nullptr)
         return 1;
-    if (verb == "entries") {
-        for (HTREEITEM item : TopLevelItems(tree))
-            std::printf("%s\n", Utf8(RemoteLabel(tree, item)).c_str());
+    if (verb == "tree") {
+        PrintTreeItems(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
         return 0;
     }
     if (verb == "select") {
@@ -348,6 +357,8 @@ int TreeCommand(HWND main, const std::string& verb, const char* hex)
     return 0;
 }
 
+// Posted, so a message box that the command opens does not hold us; a
+// disabled button cannot be clicked.
 int ClickButton(HWND main, int id)
 {
     HWND button = main ? GetDlgItem(main, id) : nullptr;
@@ -484,54 +495,6 @@ int Drag(int x, int y, const std::string& text, const std::wstring& unicode = st
     return job.effect == DROPEFFECT_COPY ? 0 : 1;
 }
 
-// Prints the labels of `item` and the items after it on its level, with
-// their children. A tree view's items can only be read in its own process:
-// `remote` is memory there for the item and its text.
-void PrintTreeItems(HWND tree, HANDLE process, char* remote, HTREEITEM item, int depth)
-{
-    const int kLongest = 1024;
-    for (; item != nullptr;
-         item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-        TVITEMW query = {};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
-        query.cchTextMax = kLongest;
-        std::wstring label(kLongest, L'\0');
-        SIZE_T moved = 0;
-        if (!WriteProcessMemory(process, remote, &query, sizeof(query), &moved) ||
-            !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
-            !ReadProcessMemory(process, remote + sizeof(TVITEMW), &label[0], kLongest * sizeof(wchar_t), &moved))
-            label.clear();
-        label.resize(std::min(label.find(L'\0'), label.size()));
-        std::string utf8(label.size() * 3 + 1, '\0');
-        utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, label.c_str(), static_cast<int>(label.size()),
-                                                            &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr)));
-        std::printf("%s%s\n", std::string(static_cast<size_t>(depth) * 2, ' ').c_str(), utf8.c_str());
-        PrintTreeItems(tree, process, remote,
-                       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
-                       depth + 1);
-    }
-}
-
-int PrintTree(HWND main)
-{
-    HWND tree = main != nullptr ? GetDlgItem(main, kTreeId) : nullptr;
-    DWORD processId = 0;
-    if (tree == nullptr || GetWindowThreadProcessId(tree, &processId) == 0)
-        return 1;
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (process == nullptr)
-        return 1;
-    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 8192, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (remote != nullptr) {
-        PrintTreeItems(tree, process, remote,
-                       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return remote != nullptr ? 0 : 1;
-}
 
 }  // namespace
 
@@ -633,7 +596,7 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (verb == "entries" || ((verb == "select" || verb == "relabel") && argc >= 3))
+    if (verb == "tree" || ((verb == "select" || verb == "relabel") && argc >= 3))
         return TreeCommand(main, verb, argc >= 3 ? argv[2] : "");
     if (verb == "settext" && argc >= 4)
         return SetControlText(main, static_cast<int>(Number(argv[2])), argv[3]);
@@ -660,8 +623,6 @@ int main(int argc, char** argv)
         std::printf("%s\n", IsIconic(window) ? "iconic" : "normal");
         return 0;
     }
-    if (verb == "tree")
-        return PrintTree(main);
     if (verb == "trayicon") {
         // Only an icon that exists can be modified.
         NOTIFYICONDATAA icon = TrayIcon(main, 0);

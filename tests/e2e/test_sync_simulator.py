@@ -159,8 +159,12 @@ class Machine:
         assert self.probe('wait', 'shown', 15000)[0] == 0, '%s: the dialog did not show' % self.name
 
     def entries(self):
-        code, out = self.probe('entries')
-        return None if code != 0 else [line for line in out.splitlines() if line and line != CLIPBOARD_BRANCH]
+        """The labels of the top-level entries as the tree shows them."""
+        code, out = self.probe('tree')
+        if code != 0:
+            return None
+        top = [line[2:] for line in out.splitlines() if line.startswith('  ') and not line.startswith('   ')]
+        return [label for label in top if label != CLIPBOARD_BRANCH]
 
     def enabled(self, control):
         code, out = self.probe('enabled', control)
