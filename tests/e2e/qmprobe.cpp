@@ -55,10 +55,15 @@ namespace {
 
 const char kSettingsKey[] = "Software\\Dorvalent\\QuipMark\\";
 
-// The program's dialog, never another program's window of that caption.
+// The program's dialog: the dialog of that caption that holds the tree, never
+// a message box of the program or another program's window of that caption.
 HWND MainWindow()
 {
-    return FindWindowA("#32770", "Quipmark");
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr)
+        if (GetDlgItem(window, 1022) != nullptr)
+            return window;
+    return nullptr;
 }
 
 // Runs until the process is ended, keeping its windows alive.

@@ -57,18 +57,21 @@ class SyncSimulator(threading.Thread):
         self.conflict_copies = []
         self.copies = 0
         self.error = None
-        self._stop = threading.Event()
+        self._halt = threading.Event()
+        # Offline: the machines save without the service copying anything.
+        self.offline = threading.Event()
         self._last = [None, None]
         self._since = [0.0, 0.0]
 
     def stop(self):
-        self._stop.set()
+        self._halt.set()
         self.join(10)
 
     def run(self):
         try:
-            while not self._stop.is_set():
-                self.step()
+            while not self._halt.is_set():
+                if not self.offline.is_set():
+                    self.step()
                 time.sleep(0.1)
         except Exception as error:  # reported by the test
             self.error = error
@@ -171,6 +174,9 @@ class Machine:
         return code == 0 and out.strip() == '1'
 
     def add(self, text):
+        """Adds a top-level entry: with the clipboard branch selected, as
+        with nothing selected, "Add" makes one."""
+        self.select(CLIPBOARD_BRANCH)
         assert self.probe('settext', qm.IDC_NEW_ENTRY, text.encode('utf-8').hex())[0] == 0
         assert qm.wait_for(lambda: self.enabled(qm.IDC_ADD)), '%s: Add stayed disabled' % self.name
         assert self.probe('click', qm.IDC_ADD)[0] == 0
@@ -265,22 +271,28 @@ class TwoMachinesThroughASyncService(unittest.TestCase):
         self.assertBothShow(['renamed on the laptop', 'from the desktop'], absent=['removed later'])
 
         # At the same moment: both change and save before the service has
-        # copied either, so it leaves a conflict copy beside the newer file.
+        # copied either (it is offline for that moment), so it leaves a
+        # conflict copy beside the newer file.
         laptop.add('typed on the laptop meanwhile')
         desktop.add('typed on the desktop meanwhile')
         desktop.rename('from the desktop', 'renamed on the desktop meanwhile')
+        self.service.offline.set()
         saves = [threading.Thread(target=m.click_save) for m in self.machines]
         for save in saves:
             save.start()
         for save in saves:
             save.join(60)
+        for machine in self.machines:
+            self.assertTrue(machine.saved(), '%s did not save' % machine.name)
+        self.service.offline.clear()
         self.assertTrue(qm.wait_for(lambda: self.service.conflict_copies, timeout=30),
                         'the service saw no conflict: %d copies made' % self.service.copies)
         copy = self.service.conflict_copies[0]
         # Each machine takes in the copy beside its file and says so once.
         for machine in self.machines:
             told = machine.answer_message(60000)
-            self.assertIsNotNone(told, '%s said nothing of the conflict copy' % machine.name)
+            self.assertIsNotNone(told, '%s said nothing of the conflict copy: its folder holds %r, its tree %r' %
+                                 (machine.name, machine.data_names(), machine.entries()))
             self.assertIn(copy, told)
 
         typed = ['renamed on the laptop', 'typed on the laptop meanwhile', 'typed on the desktop meanwhile',
