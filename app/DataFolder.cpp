@@ -1,10 +1,10 @@
 #include "app/QuipMarkDlg.h"
 #include "app/ConflictCopyMerge.h"
 #include "app/DataPath.h"
-#include "framework/AppMessageBox.h"
-#include "framework/ScopedFlag.h"
 #include "entries/EntryMerge.h"
+#include "framework/AppMessageBox.h"
 #include "framework/ModulePath.h"
+#include "framework/ScopedFlag.h"
 
 void CQuipMarkDlg::OnDataFolder()
 {
