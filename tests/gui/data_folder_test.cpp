@@ -45,17 +45,21 @@ private:
         }
         return FALSE;
     }
+    // A named callback: on 32-bit Windows a lambda has the wrong calling
+    // convention.
+    static BOOL CALLBACK TakeTree(HWND child, LPARAM result)
+    {
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof(cls));
+        if (lstrcmpiA(cls, WC_TREEVIEWA) != 0)
+            return TRUE;
+        *reinterpret_cast<HWND*>(result) = child;
+        return FALSE;
+    }
     static HWND FindTree(HWND window)
     {
         HWND found = nullptr;
-        EnumChildWindows(window, [](HWND child, LPARAM result) -> BOOL {
-            char cls[32] = "";
-            GetClassNameA(child, cls, sizeof(cls));
-            if (lstrcmpiA(cls, WC_TREEVIEWA) != 0)
-                return TRUE;
-            *reinterpret_cast<HWND*>(result) = child;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(&found));
+        EnumChildWindows(window, TakeTree, reinterpret_cast<LPARAM>(&found));
         return found;
     }
 
