@@ -177,12 +177,17 @@ void CQuipMarkDlg::OnDataFileChanged(bool slow)
     }
     EntryChange change;
     const FollowOutcome outcome = m_sync.Follow(slow, change);
-    if (outcome.step != FollowStep::Show && outcome.step != FollowStep::Merge)
-        return;
-    // The file's entries are all in memory now.
-    m_originalUnsaved = false;
-    Follow(change);
-    RefreshCount();
-    if (outcome.step == FollowStep::Merge)
-        SetModified(outcome.unsaved);
+    const bool followed = outcome.step == FollowStep::Show || outcome.step == FollowStep::Merge;
+    if (followed) {
+        // The file's entries are all in memory now.
+        m_originalUnsaved = false;
+        Follow(change);
+        RefreshCount();
+        if (outcome.step == FollowStep::Merge)
+            SetModified(outcome.unsaved);
+    }
+    // A conflict copy comes with a change in the folder; the slow check of
+    // a folder that sends no notices looks for one when the file changed.
+    if (!slow || followed)
+        TakeInConflictCopies();
 }

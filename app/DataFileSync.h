@@ -32,6 +32,9 @@ public:
     CDataFileSync& operator=(const CDataFileSync&) = delete;
 
     const std::string& Path() const { return m_path; }
+    // The entries as this program last read or wrote the file; none when
+    // nothing is known of it yet.
+    const EntrySnapshot& Base() const { return m_known.Base(); }
     // Points at another data file: nothing of it is known yet, and the
     // watch, if any, moves with it.
     void UsePath(const std::string& path);

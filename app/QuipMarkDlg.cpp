@@ -1,6 +1,5 @@
 #include "app/QuipMarkDlg.h"
 #include "about/AboutBox.h"
-#include "app/DataPath.h"
 #include "entries/EntryLabel.h"
 #include "framework/CodePage.h"
 #include "framework/AppMessageBox.h"
@@ -41,7 +40,7 @@ CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     m_smallIcon.Reset(LoadIconAtSystemSize(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON));
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
-    m_sync.UsePath(DataPathForModule(std::string(path, length < 511 ? length : 0)));
+    m_sync.UsePath(m_location.Load(std::string(path, length < 511 ? length : 0)));
 }
 
 CQuipMarkDlg::~CQuipMarkDlg() = default;
@@ -86,9 +85,19 @@ bool CQuipMarkDlg::OnInitDialog()
     // A key alone or with one modifier becomes Ctrl+Alt with that key.
     m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
 
-    LoadEntries();
+    m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), DataPath());
+    // A chosen folder that is away (a share offline, a drive not mounted)
+    // is said once; the entries stay in memory, and nothing is written
+    // anywhere else.
+    const bool reachable = m_location.Reachable();
+    if (reachable) {
+        LoadEntries();
+        TakeInConflictCopies();
+    } else {
+        m_location.ReportUnreachable();
+    }
     LoadSettings();
-    if (ImportRegistryLists())
+    if (ImportRegistryLists() && reachable)
         SaveEntries();
     m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
 
@@ -281,6 +290,7 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     case IDC_FIND_PREV: OnFind(false); return true;
     case IDC_ALWAYS_ON_TOP: OnAlwaysOnTop(); return true;
     case IDC_SAVE_ON_EXIT: OnSaveOnExit(); return true;
+    case IDC_DATA_FOLDER: OnDataFolder(); return true;
     case ID_SHOW_CONFIGURATION: ShowConfiguration(); return true;
     case ID_EXIT: OnOK(); return true;
     default: return false;

@@ -1,5 +1,7 @@
 #pragma once
+#include "app/ConflictCopies.h"
 #include "app/DataFileSync.h"
+#include "app/DataLocation.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
@@ -115,6 +117,14 @@ public:
     // The data file changed, as the folder's notice (`slow` false) or the
     // slow check (`slow` true) tells.
     void OnDataFileChanged(bool slow);
+    // Where the entries live, and the choice of another folder for them.
+    CDataLocation& Location() { return m_location; }
+    // "Data fol&der...": the entries move to the folder the user chooses, or
+    // join those already there.
+    void OnDataFolder();
+    // Takes in the conflict copies that sync services left beside the data
+    // file: merged, saved, kept with the numbered backups, and told once.
+    void TakeInConflictCopies();
     DWORD RegisteredHotkey() const { return m_registeredHotkey; }
 
 protected:
@@ -166,6 +176,10 @@ private:
     CTextDropTarget m_editDropTarget;
     // The data file: what was last read or written, and the watch on it.
     CDataFileSync m_sync;
+    CDataLocation m_location;
+    CConflictCopies m_conflictCopies;
+    // Conflict copies are being taken in; a message of it may be open.
+    bool m_takingInCopies = false;
     int m_searchPanel = 0;
     HWND m_nextViewer = nullptr;
     CNotifyHotKeyCtrl m_hotkey;

@@ -16,6 +16,8 @@ UINT WithDefaultIcon(UINT type)
     }
 }
 
+}  // namespace
+
 std::string SystemReason(DWORD error)
 {
     char* text = nullptr;
@@ -31,8 +33,6 @@ std::string SystemReason(DWORD error)
         reason = "System error " + std::to_string(error) + ".";
     return reason;
 }
-
-}  // namespace
 
 int AppMessageBox(const std::string& text, UINT type)
 {

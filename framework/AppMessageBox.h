@@ -7,6 +7,9 @@
 // Yes/No/Cancel buttons gets the exclamation icon.
 int AppMessageBox(const std::string& text, UINT type = MB_OK);
 
+// The system's text for `error`, without the line break at its end.
+std::string SystemReason(DWORD error);
+
 // Tells the user that a file could not be written: names the file and the
 // system's reason for `error`.
 void ReportFileError(const std::string& path, DWORD error);

@@ -40,6 +40,7 @@
 #define IDC_ALWAYS_ON_TOP       1047
 #define IDC_UNDO                1048
 #define IDC_HOTKEY              1049
+#define IDC_DATA_FOLDER         1050
 
 // About box controls
 #define IDC_ABOUT_VERSION       1014

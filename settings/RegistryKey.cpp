@@ -83,6 +83,17 @@ bool CRegistryKey::WriteNumber(const std::string& path, const char* valueName, D
     return value.SetNumber(number) && WriteRaw(path, valueName, value);
 }
 
+bool CRegistryKey::WriteString(const std::string& path, const char* valueName, const std::string& text) const
+{
+    CRegistryValue value;
+    const DWORD bytes = static_cast<DWORD>(text.size() + 1);
+    if (!value.Allocate(bytes))
+        return false;
+    std::memcpy(value.Data(), text.c_str(), bytes);
+    value.SetType(REG_SZ);
+    return WriteRaw(path, valueName, value);
+}
+
 bool CRegistryKey::SubKeyName(const std::string& path, DWORD index, unsigned long capacity, std::string& name) const
 {
     ScopedKey key;

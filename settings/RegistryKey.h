@@ -24,6 +24,8 @@ public:
     // Missing keys on the path are created.
     bool WriteRaw(const std::string& path, const char* valueName, const CRegistryValue& value) const;
     bool WriteNumber(const std::string& path, const char* valueName, DWORD number) const;
+    // A REG_SZ value of the 8-bit text.
+    bool WriteString(const std::string& path, const char* valueName, const std::string& text) const;
 
     // The name of the key's sub-key at `index` in the system's order, read
     // through a buffer of `capacity` characters; false when there is none

@@ -25,6 +25,21 @@ void CSettingsStore::Save(const StoredSettings& settings, bool withHotkey) const
         m_registry.WriteNumber(kSettingsPath, value.name, value.number);
 }
 
+std::string CSettingsStore::DataFolder() const
+{
+    std::string folder;
+    if (!m_registry.ReadString(kSettingsPath, kDataFolderValue, folder))
+        folder.clear();
+    return folder;
+}
+
+bool CSettingsStore::SaveDataFolder(const std::string& folder) const
+{
+    if (folder.empty())
+        return m_registry.Delete(kSettingsPath, kDataFolderValue) || DataFolder().empty();
+    return m_registry.WriteString(kSettingsPath, kDataFolderValue, folder);
+}
+
 bool CSettingsStore::ListName(DWORD index, std::string& name) const
 {
     return m_registry.SubKeyName(kSettingsPath, index, kListNameCapacity, name);

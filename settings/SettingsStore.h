@@ -14,6 +14,12 @@ public:
     StoredSettings Load() const;
     void Save(const StoredSettings& settings, bool withHotkey) const;
 
+    // The folder the user chose for the entries; empty when none was, or
+    // the value is no text.
+    std::string DataFolder() const;
+    // Empty: the entries live beside the program again, and the value goes.
+    bool SaveDataFolder(const std::string& folder) const;
+
     // The name of the list at `index` of those left to take in; false when
     // there is none, or its name is too long to be one of ours.
     bool ListName(DWORD index, std::string& name) const;

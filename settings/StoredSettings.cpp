@@ -6,6 +6,7 @@ const char kHotkeyValue[] = "Hotkey";
 const char kMaxLengthValue[] = "MaxLength";
 const char kSaveOnExitValue[] = "SaveOnExit";
 const char kAlwaysOnTopValue[] = "AlwaysOnTop";
+const char kDataFolderValue[] = "DataFolder";
 
 StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(const char* name)>& read)
 {

@@ -23,6 +23,8 @@ extern const char kHotkeyValue[];
 extern const char kMaxLengthValue[];
 extern const char kSaveOnExitValue[];
 extern const char kAlwaysOnTopValue[];
+// The folder the user chose for the entries (text); none for the program's own.
+extern const char kDataFolderValue[];
 
 struct StoredNumber {
     const char* name;

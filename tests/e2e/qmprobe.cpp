@@ -17,6 +17,8 @@
 //   qmprobe ctlrect ID                    a control's "left top right bottom" on the screen
 //   qmprobe send ID MSG WPARAM LPARAM     sends a message to a control, prints the result
 //   qmprobe history                       the clipboard history list, newest first, one per line
+//   qmprobe select HEX                    selects the top-level item of that label (as settext)
+//   qmprobe relabel HEX                   types the label HEX into the open label edit and ends it
 //   qmprobe settext ID HEX                replaces the text of a control of the dialog with
 //                                         the text whose UTF-8 bytes HEX spells
 //   qmprobe click ID                      clicks an enabled button of the dialog
@@ -42,10 +44,10 @@
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <commctrl.h>
 #include "framework/OleDataSource.h"
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -56,10 +58,15 @@ namespace {
 
 const char kSettingsKey[] = "Software\\Dorvalent\\QuipMark\\";
 
-// The program's dialog, never another program's window of that caption.
+// The program's dialog: the dialog of that caption that holds the tree, never
+// a message box of the program or another program's window of that caption.
 HWND MainWindow()
 {
-    return FindWindowA("#32770", "Quipmark");
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr)
+        if (GetDlgItem(window, 1022) != nullptr)
+            return window;
+    return nullptr;
 }
 
 // Runs until the process is ended, keeping its windows alive.

@@ -1,0 +1,75 @@
+#include "app/QuipMarkDlg.h"
+#include "app/ConflictCopyMerge.h"
+#include "app/DataPath.h"
+#include "entries/EntryMerge.h"
+#include "framework/AppMessageBox.h"
+#include "framework/ModulePath.h"
+#include "framework/ScopedFlag.h"
+
+void CQuipMarkDlg::OnDataFolder()
+{
+    std::string folder;
+    if (!m_location.AskForFolder(m_hWnd, DataPath(), folder))
+        return;
+    bool holdsData = false;
+    EntrySnapshot there;
+    // A data file there that cannot be read whole was reported; nothing moves.
+    if (!m_location.ReadFolder(folder, holdsData, there))
+        return;
+    const FolderChoice choice = PlanFolderChoice(DataPath(), folder, holdsData);
+    if (choice == FolderChoice::Stay)
+        return;
+    if (choice == FolderChoice::Merge) {
+        // Two collections with nothing in common as far as either knows:
+        // every entry of both is an addition, and an entry that both hold
+        // alike (the same one, synced before) is one.
+        const MergeOutcome merged = MergeEntries(EntrySnapshot(), TakeSnapshot(m_entries), there);
+        Follow(m_entries.ReplaceUserEntries(merged.merged));
+    }
+    // The file left behind stays as it was: nothing of it is lost, and it
+    // is what another installation beside it still reads.
+    const std::string previous = DataPath();
+    UseDataPath(DataPathInFolder(folder));
+    SetModified(true);
+    if (!SaveEntries()) {
+        // Reported; the entries stay where they were, with those of the
+        // chosen folder among them, to be saved there.
+        UseDataPath(previous);
+        return;
+    }
+    m_location.Remember(folder, DataPath());
+}
+
+void CQuipMarkDlg::TakeInConflictCopies()
+{
+    // A second notice while the first one's save error or message is open
+    // finds the copies of the first; the next notice after it sees the rest.
+    if (m_takingInCopies)
+        return;
+    const ScopedFlag taking(m_takingInCopies);
+    std::vector<std::string> merged;
+    for (const std::string& path : m_conflictCopies.Find(DataPath())) {
+        EntrySnapshot copy;
+        if (!m_conflictCopies.Read(path, copy))
+            continue;
+        const MergeOutcome outcome = MergeConflictCopy(m_sync.Base(), TakeSnapshot(m_entries), copy);
+        Follow(m_entries.ReplaceUserEntries(outcome.merged));
+        SetModified(true);
+        merged.push_back(path);
+    }
+    // A failed save was told; the copies stay and are taken in again later.
+    if (merged.empty() || !SaveEntries())
+        return;
+    std::string told;
+    for (const std::string& path : merged) {
+        std::string kept;
+        const std::string name = path.substr(FolderOf(path).size());
+        told += "\n" + name + (m_conflictCopies.PutAside(DataPath(), path, kept)
+                                   ? ", now kept as " + kept.substr(FolderOf(kept).size())
+                                   : ", which stays where it is (it could not be moved)");
+    }
+    AppMessageBox("A sync service left a copy of your entries beside " + DataPath() +
+                      " when two machines saved at once. Quipmark took it in; nothing of either is lost:\n" +
+                      told,
+                  MB_OK | MB_ICONINFORMATION);
+}

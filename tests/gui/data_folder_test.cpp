@@ -1,0 +1,199 @@
+#include "GuiTestSupport.h"
+#include "RegistryTestSupport.h"
+#include <shlobj.h>
+
+namespace {
+
+// Answers the system's folder picker when it opens on this thread: picks
+// `folder` in it (empty: cancels it) and notes that it was open.
+class FolderPickerAnswerer {
+public:
+    explicit FolderPickerAnswerer(const std::string& folder) : m_folder(folder)
+    {
+        s_answerer = this;
+        m_timer = SetTimer(nullptr, 0, 100, OnTimer);
+    }
+    ~FolderPickerAnswerer()
+    {
+        KillTimer(nullptr, m_timer);
+        s_answerer = nullptr;
+    }
+    FolderPickerAnswerer(const FolderPickerAnswerer&) = delete;
+    FolderPickerAnswerer& operator=(const FolderPickerAnswerer&) = delete;
+
+    int Shown() const { return m_shown; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (s_answerer != nullptr)
+            EnumThreadWindows(GetCurrentThreadId(), Answer, 0);
+    }
+    static BOOL CALLBACK Answer(HWND window, LPARAM)
+    {
+        char cls[32] = "";
+        GetClassNameA(window, cls, sizeof(cls));
+        // The picker is a dialog with a tree of folders; a message box has none.
+        if (std::string(cls) != "#32770" || !IsWindowVisible(window) || FindTree(window) == nullptr)
+            return TRUE;
+        ++s_answerer->m_shown;
+        if (s_answerer->m_folder.empty()) {
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        } else {
+            SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(s_answerer->m_folder.c_str()));
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        }
+        return FALSE;
+    }
+    // A named callback: on 32-bit Windows a lambda has the wrong calling
+    // convention.
+    static BOOL CALLBACK TakeTree(HWND child, LPARAM result)
+    {
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof(cls));
+        if (lstrcmpiA(cls, WC_TREEVIEWA) != 0)
+            return TRUE;
+        *reinterpret_cast<HWND*>(result) = child;
+        return FALSE;
+    }
+    static HWND FindTree(HWND window)
+    {
+        HWND found = nullptr;
+        EnumChildWindows(window, TakeTree, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    static FolderPickerAnswerer* s_answerer;
+    std::string m_folder;
+    UINT_PTR m_timer = 0;
+    int m_shown = 0;
+};
+
+FolderPickerAnswerer* FolderPickerAnswerer::s_answerer = nullptr;
+
+class DataFolder : public DialogTest {
+protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        chosen = folder + "\\synced";
+        CreateDirectoryA(chosen.c_str(), nullptr);
+    }
+
+    // Chooses `where` through "Data fol&der..." and the system's picker.
+    void ChooseFolder(const std::string& where)
+    {
+        FolderPickerAnswerer picker(where);
+        Click(IDC_DATA_FOLDER);
+        EXPECT_EQ(picker.Shown(), 1) << "the system's folder picker did not open";
+    }
+
+    std::string chosen;
+};
+
+TEST_F(DataFolder, AFolderWithEntriesJoinsThemWithOursAndKeepsTheEntriesThere)
+{
+    StartWith(K("here") + K("both"));
+    WriteBytesToFile(chosen + "\\quipmark.dat", K("there") + K("both"));
+    MessageBoxAnswerer answerer(IDOK);
+    ChooseFolder(chosen);
+    EXPECT_EQ(answerer.Count(), 0) << (answerer.Count() ? answerer.Texts()[0] : "");
+
+    const std::string outline = TreeOutline();
+    for (const char* text : {"  here\n", "  there\n"})
+        EXPECT_NE(outline.find(text), std::string::npos) << text << " missing from\n" << outline;
+    EXPECT_EQ(outline.find("  both\n"), outline.rfind("  both\n")) << "one \"both\" only:\n" << outline;
+    EXPECT_EQ(dialog->DataPath(), chosen + "\\quipmark.dat");
+    const std::string saved = ReadBytesOfFile(chosen + "\\quipmark.dat");
+    for (const char* text : {"here", "there", "both"})
+        EXPECT_NE(saved.find(text), std::string::npos) << text;
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("here") + K("both")) << "the old file stays as it was";
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+
+    DWORD type = 0;
+    EXPECT_EQ(ValueBytes(kSettingsPath, "DataFolder", &type), chosen + std::string(1, '\0'));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_TRUE(ValueExists(kSettingsPath, "DataFolder"));
+}
+
+TEST_F(DataFolder, AnEmptyFolderReceivesTheEntriesAndCancellingChangesNothing)
+{
+    StartWith(K("mine") + E("child"));
+    MessageBoxAnswerer answerer(IDOK);
+    ChooseFolder("");
+    EXPECT_EQ(dialog->DataPath(), dataPath);
+    EXPECT_FALSE(FileExists(chosen + "\\quipmark.dat"));
+    EXPECT_FALSE(ValueExists(kSettingsPath, "DataFolder"));
+
+    ChooseFolder(chosen);
+    EXPECT_EQ(answerer.Count(), 0) << (answerer.Count() ? answerer.Texts()[0] : "");
+    EXPECT_EQ(dialog->DataPath(), chosen + "\\quipmark.dat");
+    const std::string saved = ReadBytesOfFile(chosen + "\\quipmark.dat");
+    EXPECT_EQ(saved.substr(0, (K("mine") + E("child")).size()), K("mine") + E("child"));
+    EXPECT_EQ(ReadBytesOfFile(dataPath), K("mine") + E("child"));
+    EXPECT_EQ(ValueBytes(kSettingsPath, "DataFolder"), chosen + std::string(1, '\0'));
+
+    // The same folder again: nothing to do.
+    ChooseFolder(chosen);
+    EXPECT_EQ(answerer.Count(), 0);
+}
+
+TEST_F(DataFolder, AFolderAwayAtStartIsToldAndNothingIsWrittenUntilItIsBack)
+{
+    const std::string away = folder + "\\away";
+    SetText(kSettingsPath, "DataFolder", away);
+    dataPath = away + "\\quipmark.dat";
+    MessageBoxAnswerer answerer(IDOK);
+    auto made = std::make_unique<CQuipMarkDlg>();
+    EXPECT_EQ(made->DataPath(), dataPath) << "the stored folder names the data file";
+    StartDialog(std::move(made));
+    ASSERT_EQ(answerer.Count(), 1);
+    EXPECT_NE(answerer.Texts()[0].find(away), std::string::npos) << answerer.Texts()[0];
+
+    dialog->AddEntry("typed while away");
+    Click(IDC_SAVE);
+    EXPECT_EQ(answerer.Count(), 2) << "the failed save is told";
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+    EXPECT_FALSE(FileExists(away));
+    EXPECT_FALSE(FileExists(folder + "\\quipmark.dat")) << "nothing is written anywhere else";
+
+    CreateDirectoryA(away.c_str(), nullptr);
+    Click(IDC_SAVE);
+    EXPECT_EQ(answerer.Count(), 2);
+    EXPECT_NE(ReadBytesOfFile(dataPath).find("typed while away"), std::string::npos);
+}
+
+TEST_F(DataFolder, AConflictCopyAtStartIsTakenInSavedKeptAsABackupAndToldOnce)
+{
+    const std::string copy = folder + "\\quipmark-LAPTOP.dat";
+    const std::string damaged = folder + "\\quipmark (conflicted copy 2026-12-08 101512).dat";
+    WriteBytesToFile(dataPath, K("both") + K("only here"));
+    WriteBytesToFile(copy, K("both") + K("from the laptop") + E("its child"));
+    WriteBytesToFile(damaged, "not a data file");
+    WriteBytesToFile(dataPath + ".1.bak", "an older backup");
+    MessageBoxAnswerer answerer(IDOK);
+    StartDialog();
+
+    ASSERT_EQ(answerer.Count(), 2) << "the damaged copy and the merged one";
+    EXPECT_NE(answerer.Texts()[0].find(damaged), std::string::npos) << answerer.Texts()[0];
+    EXPECT_NE(answerer.Texts()[1].find("quipmark-LAPTOP.dat"), std::string::npos) << answerer.Texts()[1];
+    EXPECT_NE(answerer.Texts()[1].find("quipmark.dat.2.bak"), std::string::npos) << answerer.Texts()[1];
+    const std::string outline = TreeOutline();
+    for (const char* text : {"  both\n", "  only here\n", "  from the laptop\n"})
+        EXPECT_NE(outline.find(text), std::string::npos) << text << " missing from\n" << outline;
+    const std::string saved = ReadBytesOfFile(dataPath);
+    for (const char* text : {"both", "only here", "from the laptop", "its child"})
+        EXPECT_NE(saved.find(text), std::string::npos) << text;
+    EXPECT_FALSE(Enabled(IDC_SAVE));
+    EXPECT_FALSE(FileExists(copy));
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".2.bak"), K("both") + K("from the laptop") + E("its child"));
+    EXPECT_EQ(ReadBytesOfFile(dataPath + ".1.bak"), "an older backup");
+    EXPECT_EQ(ReadBytesOfFile(damaged), "not a data file") << "a damaged copy stays where it is";
+
+    // Looked for again (a change in the folder): the damaged copy is not
+    // told twice.
+    dialog->TakeInConflictCopies();
+    EXPECT_EQ(answerer.Count(), 2);
+}
+
+}  // namespace
