@@ -126,9 +126,11 @@ TEST_F(PopupFindTest, NarrowingAsTheQueryGrowsFindsWhatAFreshSearchFinds)
     const size_t before = typing.Matches().size();
     for (int i = 0; i < 15; ++i)
         Copy(tree, "newer copy " + std::to_string(i));
-    typing.SetQuery(L"si");
     typing.SetQuery(L"sig");
-    EXPECT_EQ(typing.Matches().size(), before - 1);
+    EXPECT_EQ(typing.Matches().size(), before - 1) << "the matches kept";
+    typing.SetQuery(L"sign");
+    typing.SetQuery(L"sig");
+    EXPECT_EQ(typing.Matches().size(), before - 1) << "the matches kept for Backspace";
 }
 
 TEST_F(PopupFindTest, EightBitTextsOfADoubleByteCodePageAreSearchedAsCharacters)
