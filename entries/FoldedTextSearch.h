@@ -37,6 +37,10 @@ public:
     // are searched in their Unicode form.
     bool BytesAreCharacters() const { return m_bytesAreCharacters; }
     bool CanSearchBytes(std::string_view text) const;
+    // Whether the fold keeps one unit for one unit, so that texts are
+    // folded as they are read. Otherwise it is applied to whole texts:
+    // right, but slower.
+    bool FoldsByUnit() const { return !m_units.empty(); }
 
     bool InUnicode(std::wstring_view text, const Word& word) const;
     // `text` is in the code page, and CanSearchBytes says it can be searched.
@@ -47,9 +51,6 @@ public:
 private:
     wchar_t FoldUnit(wchar_t unit) const;
     void Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const;
-    // Where the fold does not keep one unit for one unit, it is applied to
-    // whole texts instead: right, but slower.
-    bool FoldsByUnit() const { return !m_units.empty(); }
 
     Fold m_fold;
     ToUnicode m_toUnicode;

@@ -5,23 +5,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace {
-
-std::wstring FoldLatin(const std::wstring& text)
-{
-    std::wstring folded = text;
-    for (wchar_t& unit : folded)
-        if ((unit >= L'A' && unit <= L'Z') || (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7) ||
-            (unit >= 0x410 && unit <= 0x42F))
-            unit = static_cast<wchar_t>(unit + 0x20);
-    return folded;
-}
-
-}  // namespace
-
 TEST(FoldedTextSearch, FindsAWordAnywhereInALongTextAndNothingElse)
 {
-    const FoldedTextSearch search(FoldLatin, Latin1ToUnicode);
+    const FoldedTextSearch search(FoldSmallLetters, Latin1ToUnicode);
     ASSERT_TRUE(search.BytesAreCharacters());
     struct Case {
         size_t length, at;
