@@ -1,6 +1,5 @@
 #include "app/QuipMarkDlg.h"
 #include "entries/EntrySearch.h"
-#include "entries/SystemDoubleByteCase.h"
 #include "framework/CodePage.h"
 
 namespace {
@@ -42,11 +41,8 @@ void CQuipMarkDlg::OnFindTextChanged()
 
 void CQuipMarkDlg::OnFind(bool forward)
 {
-    const CSystemDoubleByteCase dbcs;
-    const std::wstring typed = m_findEdit.GetUnicodeText();
-    const UnicodeSearch unicode = {typed, FitsSystemCodePage(typed), LowerCaseUnicode, FromSystemCodePage};
-    const EntryId found = FindEntry(m_entries, m_tree.SelectedEntry(), ToSystemCodePageLossy(typed), forward,
-                                    CSystemDoubleByteCase::IsNeeded() ? &dbcs : nullptr, &unicode);
+    const SearchFolding folding = {LowerCaseUnicode, FromSystemCodePage};
+    const EntryId found = FindEntry(m_entries, m_tree.SelectedEntry(), m_findEdit.GetUnicodeText(), forward, folding);
     if (found == kNoEntry) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;

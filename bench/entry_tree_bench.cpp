@@ -5,7 +5,7 @@
 #include "TreeMessages.h"
 #include "entries/EntrySearch.h"
 #include "entries/RecordCodec.h"
-#include "entries/SystemDoubleByteCase.h"
+#include "framework/CodePage.h"
 #include "framework/WinApp.h"
 #include <memory>
 
@@ -80,12 +80,12 @@ void BenchEntryTree(const std::string& folder)
     for (EntryId id : dialog->Entries().InPreOrder())
         texts.push_back(dialog->Entries().Text(id));
     const std::string missing = "no entry holds this";
-    const CSystemDoubleByteCase dbcs;
+    const SearchFolding folding = {LowerCaseUnicode, FromSystemCodePage};
     bool found = false;
     const double plain = MedianSeconds(9, [&] { found |= PlainSearch(texts, missing); });
     const double ours = MedianSeconds(9, [&] {
-        found |= FindEntry(dialog->Entries(), dialog->Tree().SelectedEntry(), missing, true,
-                           CSystemDoubleByteCase::IsNeeded() ? &dbcs : nullptr) != kNoEntry;
+        found |= FindEntry(dialog->Entries(), dialog->Tree().SelectedEntry(), FromSystemCodePage(missing), true,
+                           folding) != kNoEntry;
     });
     ReportRow(std::string("search finding nothing in 20,000 entries") + (found ? " (found!)" : ""), ours, plain,
               "<= 2.0");

@@ -13,6 +13,19 @@ const std::vector<EntryId> kNoChildren;
 const std::string kNoText;
 const std::wstring kNoUnicode;
 
+// Grows as push_back would, but before anything else of the step has changed.
+void MakeRoomForOneMore(std::vector<EntryId>& ids)
+{
+    if (ids.size() == ids.capacity())
+        ids.reserve(ids.size() * 2 + 4);
+}
+
+// Takes the ids reported after the first `size` back out of a report.
+void TruncateTo(std::vector<EntryId>& ids, size_t size)
+{
+    ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(std::min(size, ids.size())), ids.end());
+}
+
 }  // namespace
 
 EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits)
@@ -138,6 +151,11 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
         position = std::find(siblings.begin(), siblings.end(), after);
         position = position == siblings.end() ? siblings.end() : position + 1;
     }
+    // Room in the report first, so that an entry that came is always reported.
+    if (change != nullptr) {
+        MakeRoomForOneMore(change->inserted);
+        MakeRoomForOneMore(change->changed);
+    }
     const EntryId id = NewId();
     Entry entry;
     entry.parent = parent;
@@ -259,8 +277,15 @@ EntryChange EntryTree::Undo()
     if (m_undo.empty())
         return change;
     const EntryId restored = Append(m_root, m_undo.front(), &change, m_undoUnicode.front());
-    for (size_t i = 1; i < m_undo.size(); ++i)
-        Append(restored, m_undo[i], &change, m_undoUnicode[i]);
+    try {
+        for (size_t i = 1; i < m_undo.size(); ++i)
+            Append(restored, m_undo[i], &change, m_undoUnicode[i]);
+    } catch (...) {
+        // Half a group back would be missing from the view, which hears of
+        // nothing, and a second Undo would bring its entries back twice.
+        Unmake(restored);
+        throw;
+    }
     m_undo.clear();
     m_undoUnicode.clear();
     // What came back is not in the data file: were the flag left as the
@@ -327,11 +352,33 @@ EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text
 
 EntryId EntryTree::CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change)
 {
+    const size_t inserted = change.inserted.size();
+    const size_t changed = change.changed.size();
     const EntryId copy = Insert(parent, after, Text(source), &change, UnicodeText(source));
-    const std::vector<EntryId>& children = Children(source);
-    for (EntryId child : children)
-        Insert(copy, kNoEntry, Text(child), &change, UnicodeText(child));
+    try {
+        for (EntryId child : Children(source))
+            Insert(copy, kNoEntry, Text(child), &change, UnicodeText(child));
+    } catch (...) {
+        Unmake(copy);
+        TruncateTo(change.inserted, inserted);
+        TruncateTo(change.changed, changed);
+        throw;
+    }
     return copy;
+}
+
+void EntryTree::Unmake(EntryId id)
+{
+    const Entry* entry = Find(id);
+    if (entry == nullptr)
+        return;
+    for (EntryId child : entry->children)
+        m_entries.erase(child);
+    if (Entry* parent = Find(entry->parent)) {
+        std::vector<EntryId>& siblings = parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
+    }
+    m_entries.erase(id);
 }
 
 EntryChange EntryTree::RecordClipboard(const std::string& text, const std::wstring& unicode,

@@ -125,7 +125,9 @@ public:
     // history changes those.
     EntryChange Discard(EntryId id);
     // Brings back the last removal as a new top-level entry at the end,
-    // with its children; the undo store empties.
+    // with its children; the undo store empties. Should any of them fail to
+    // come, none does and the tree, the undo store and the modified flag
+    // stay as they were.
     EntryChange Undo();
     const std::vector<std::string>& UndoTexts() const { return m_undo; }
     // Gives a user entry a new text; false for an empty text or any other entry.
@@ -136,7 +138,8 @@ public:
     bool CanDropOn(EntryId dragged, EntryId target) const;
     // Drops a copy of `dragged` with its children, or text from elsewhere
     // when `dragged` is kNoEntry, on `target`; the new entry is the first
-    // inserted, kNoEntry when the drop was refused.
+    // inserted, kNoEntry when the drop was refused. A group arrives whole or,
+    // should one of its entries fail to, not at all.
     EntryId Drop(EntryId target, EntryId dragged, const std::string& text, EntryChange& change,
                  const std::wstring& unicode = std::wstring());
 
@@ -167,6 +170,9 @@ private:
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);
     void Erase(EntryId id, EntryChange& change);
+    // Takes back an entry with its children that a step which then failed
+    // had made; nothing reports it, as no report of it went out. Never throws.
+    void Unmake(EntryId id);
     // `parent` and, for a change of its children, its image.
     void NoteChanged(EntryId id, EntryChange& change) const;
 

@@ -29,7 +29,12 @@ bool COleDropTarget::OffersText(IDataObject* data)
 {
     if (data == nullptr)
         return false;
+    // Many programs offer only the Unicode form, which a drag, unlike the
+    // clipboard, does not turn into the 8-bit one.
     FORMATETC format = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    if (data->QueryGetData(&format) == S_OK)
+        return true;
+    format.cfFormat = CF_UNICODETEXT;
     return data->QueryGetData(&format) == S_OK;
 }
 

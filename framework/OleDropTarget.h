@@ -17,7 +17,8 @@ public:
     void Revoke();
     HWND Window() const { return m_hWnd; }
 
-    // True when the data offers text as a block of global memory.
+    // True when the data offers text, 8-bit or Unicode, as a block of
+    // global memory.
     static bool OffersText(IDataObject* data);
 
     // IUnknown

@@ -1,4 +1,5 @@
 #include "tree/TextDropTarget.h"
+#include "framework/CodePage.h"
 #include "framework/Handles.h"
 #include "tree/TextBlock.h"
 
@@ -63,11 +64,18 @@ DWORD CTextDropTarget::OnDragOver(HWND hwnd, IDataObject* data, DWORD keyState, 
 
 BOOL CTextDropTarget::OnDrop(HWND hwnd, IDataObject* data, DWORD effect, POINT)
 {
-    ClipboardTexts dropped;
-    if (!OffersText(data) || !DroppedText(data, dropped.text))
+    if (!OffersText(data))
         return FALSE;
     // The Unicode form where offered: it keeps what the code page lacks.
+    ClipboardTexts dropped;
     dropped.unicode = DroppedUnicodeText(data);
+    if (!DroppedText(data, dropped.text)) {
+        // Offered in Unicode alone: the 8-bit text is its best form in the
+        // code page, as for a text typed into the dialog.
+        if (dropped.unicode.empty())
+            return FALSE;
+        dropped.text = ToSystemCodePageLossy(dropped.unicode);
+    }
     SendMessageA(hwnd, UM_DROP, reinterpret_cast<WPARAM>(&dropped), static_cast<LPARAM>(effect));
     return TRUE;
 }

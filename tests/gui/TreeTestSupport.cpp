@@ -94,7 +94,8 @@ void TreeTest::PointBelowTheRows()
 DWORD TreeTest::DropFromElsewhere(const std::string& text, const std::wstring& unicode)
 {
     COleDataSource* source = new COleDataSource;
-    source->CacheText(NewTextBlock(text));
+    if (!text.empty() || unicode.empty())
+        source->CacheText(NewTextBlock(text));
     if (!unicode.empty())
         source->CacheUnicodeText(NewTextBlock(unicode));
     // No button is down, so the drag loop drops at once where the pointer is.

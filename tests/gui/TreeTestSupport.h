@@ -38,7 +38,8 @@ protected:
     // The pointer on the tree's empty space below its last row.
     void PointBelowTheRows();
     // A drag of text from elsewhere, dropped where the pointer is.
-    // With `unicode`, the drag offers the Unicode text beside the 8-bit one.
+    // With `unicode`, the drag offers the Unicode text beside the 8-bit one,
+    // or alone when `text` is empty.
     DWORD DropFromElsewhere(const std::string& text, const std::wstring& unicode = std::wstring());
     // The tree's own drag of `item`, dropped where the pointer is.
     void DragOwnItem(HTREEITEM item);

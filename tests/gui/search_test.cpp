@@ -1,4 +1,5 @@
 #include "TreeTestSupport.h"
+#include "framework/CodePage.h"
 
 namespace {
 
@@ -109,6 +110,20 @@ TEST_F(SearchTest, FindButtonsSelectTheMatchFromTheSelectionOpeningItsGroup)
     }
     EXPECT_EQ(visited, (std::vector<HTREEITEM>{ChildItem(appleGroup, 1), ChildItem(appleGroup, 0),
                                                ChildItem(appleGroup, 1)}));
+}
+
+TEST_F(SearchTest, SmallLettersFindAnEntryOfTheCodePageWithCapitalsBeyondAToZ)
+{
+    // A word of the code page, Western or Cyrillic, kept as 8-bit text alone.
+    std::wstring word = L"\u00C9cole";
+    if (ToSystemCodePage(word).empty())
+        word = L"\u041F\u0440\u0438\u0432\u0435\u0442";
+    HTREEITEM item = AddItem(Root(), ToSystemCodePage(word));
+    ASSERT_TRUE(Entries().UnicodeText(Tree().EntryOf(item)).empty());
+    SetDlgItemTextW(Hwnd(), IDC_FIND_TEXT, LowerCaseUnicode(word).c_str());
+    Tree().Select(first);
+    Click(IDC_FIND_NEXT);
+    EXPECT_EQ(Tree().Selection(), item);
 }
 
 }  // namespace

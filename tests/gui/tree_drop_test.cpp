@@ -1,4 +1,5 @@
 #include "TreeTestSupport.h"
+#include "framework/CodePage.h"
 #include "tree/TextDropTarget.h"
 
 namespace {
@@ -71,6 +72,17 @@ TEST_F(TreeDrop, TextFromElsewhereBecomesTheSelectedEntryAndTheTreeShowsIt)
     EXPECT_EQ(Label(Tree().Selection()), "on a child");
     EXPECT_EQ(Tree().DragEntry(), kNoEntry);
     EXPECT_EQ(Tree().Send(TVM_GETNEXTITEM, TVGN_DROPHILITE, 0), 0) << "the drop highlight is gone";
+}
+
+TEST_F(TreeDrop, TextOfferedOnlyInUnicodeKeepsEveryCharacter)
+{
+    const std::wstring unicode = L"\u041F\u0440\u0438\u0432\u0435\u0442 caf\u00e9 \U0001F642";
+    PointAt(plain);
+    EXPECT_EQ(DropFromElsewhere("", unicode), static_cast<DWORD>(DROPEFFECT_COPY));
+    const EntryId dropped = Tree().EntryOf(Tree().Selection());
+    ASSERT_EQ(Entries().Parent(dropped), Tree().EntryOf(plain));
+    EXPECT_EQ(Entries().UnicodeText(dropped), unicode);
+    EXPECT_EQ(Entries().Text(dropped), ToSystemCodePageLossy(unicode)) << "the code page's best form";
 }
 
 TEST_F(TreeDrop, TheClipboardHistoryRefusesDrops)
@@ -190,6 +202,10 @@ TEST_F(DragEditDrop, TakesTheFullTextOfADraggedEntryAndIgnoresEmptyDrops)
 
     DropFromElsewhere("");
     EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full\r\ntextb");
+    DropFromElsewhere("", L"\U0001F642");
+    wchar_t field[64] = {};
+    GetWindowTextW(Edit(), field, 64);
+    EXPECT_STREQ(field, L"a\U0001F642the full\r\ntextb") << "offered only in Unicode";
     EXPECT_EQ(SendMessageA(Edit(), UM_DRAGOVER, MK_CONTROL, 0), DROPEFFECT_COPY);
 }
 

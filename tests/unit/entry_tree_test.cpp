@@ -16,6 +16,20 @@ std::string Numbered(int count)
     return bytes;
 }
 
+// The code page's test, which every insert asks first: here it runs out of
+// memory, as any step of an insert can, once it has let `g_insertsToPass`
+// inserts pass (-1: all).
+int g_insertsToPass = -1;
+
+bool FitsUntilMemoryRunsOut(const std::wstring&)
+{
+    if (g_insertsToPass == 0)
+        throw std::bad_alloc();
+    if (g_insertsToPass > 0)
+        --g_insertsToPass;
+    return true;
+}
+
 }  // namespace
 
 TEST(EntryTree, StartsWithTheRootAndAnEmptyClipboardBranch)
@@ -162,6 +176,45 @@ TEST(EntryTree, UndoBringsBackTheLastRemovalAtTheEndOfTheTopLevel)
     view.ExpectInStep();
     EXPECT_EQ(Shape(tree), "^ group[one] two") << "only the last removal comes back, a child as a plain entry";
     EXPECT_EQ(tree.Image(IdOf(tree, "two")), EntryImage::Entry);
+}
+
+TEST(EntryTree, UndoAndGroupDropsBringEveryEntryOrNone)
+{
+    for (bool undo : {true, false}) {
+        for (int passing : {1, 2}) {
+            SCOPED_TRACE(std::string(undo ? "undo" : "drop") + ", failing after " + std::to_string(passing));
+            g_insertsToPass = -1;
+            EntryTree tree(" / ", FitsUntilMemoryRunsOut);
+            ASSERT_TRUE(DecodeEntries(K("group") + E("one") + E("two") + K("plain"), tree));
+            if (undo)
+                tree.Remove(IdOf(tree, "group"));
+            tree.SetModified(false);
+            const std::string before = Shape(tree);
+            const size_t count = tree.Count();
+            FollowingView view(tree);
+            EntryChange change;
+            auto act = [&] {
+                change = EntryChange();
+                if (undo)
+                    change = tree.Undo();
+                else
+                    tree.Drop(IdOf(tree, "plain"), IdOf(tree, "group"), "", change);
+            };
+            g_insertsToPass = passing;
+            EXPECT_THROW(act(), std::bad_alloc);
+            EXPECT_EQ(Shape(tree), before);
+            EXPECT_EQ(tree.Count(), count) << "no entry left behind";
+            EXPECT_FALSE(tree.IsModified());
+            EXPECT_EQ(tree.UndoTexts().size(), undo ? 3u : 0u);
+
+            g_insertsToPass = -1;
+            act();
+            view.Follow(change);
+            view.ExpectInStep();
+            EXPECT_EQ(Shape(tree), undo ? "^ plain group[one two]" : "^ group[one two] plain group[two one]");
+            EXPECT_TRUE(tree.IsModified());
+        }
+    }
 }
 
 TEST(EntryTree, RenameGivesAUserEntryANewTextUnderTheSameId)
@@ -339,6 +392,27 @@ TEST(EntryTree, TheClipboardBranchFollowsTheHistory)
     EXPECT_TRUE(tree.History().Texts().empty());
     EXPECT_EQ(tree.Image(branch), EntryImage::Entry);
     EXPECT_FALSE(tree.IsModified());
+}
+
+TEST(EntryTree, ATextBeginningOnlyTheOldestOfAFullHistoryTakesItsPlaceOnce)
+{
+    EntryTree tree;
+    Copy(tree, "oldest");
+    for (int i = 1; i < 15; ++i)
+        Copy(tree, "text " + std::to_string(i));
+    FollowingView view(tree);
+    HistoryChange listChange;
+    view.Follow(tree.RecordClipboard("OLD", std::wstring(), kAsciiComparison, listChange));
+    view.ExpectInStep();
+    EXPECT_EQ(listChange.removed, std::vector<int>{14}) << "the oldest goes once, as the oldest";
+    const std::vector<std::string>& texts = tree.History().Texts();
+    ASSERT_EQ(texts.size(), 15u);
+    EXPECT_EQ(texts.front(), "OLD");
+    EXPECT_EQ(texts.back(), "text 1");
+    const std::vector<EntryId>& branch = tree.Children(tree.ClipboardBranch());
+    ASSERT_EQ(branch.size(), 15u);
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(tree.Text(branch[i]), texts[i]);
 }
 
 TEST(EntryTree, ARecordThatFailsLeavesTheHistoryAndTheBranchAsTheyWere)

@@ -4,6 +4,7 @@
 #include "EntryTreeTestSupport.h"
 #include "entries/EntrySearch.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -21,7 +22,8 @@ std::wstring Fold(const std::wstring& text)
 {
     std::wstring folded = text;
     for (wchar_t& unit : folded) {
-        if ((unit >= L'A' && unit <= L'Z') || (unit >= 0x410 && unit <= 0x42F) || (unit >= 0x391 && unit <= 0x3A9))
+        if ((unit >= L'A' && unit <= L'Z') || (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7) ||
+            (unit >= 0x410 && unit <= 0x42F) || (unit >= 0x391 && unit <= 0x3A9))
             unit = static_cast<wchar_t>(unit + 0x20);
         else if (unit == 0x38A)
             unit = 0x3AF;
@@ -32,6 +34,23 @@ std::wstring Fold(const std::wstring& text)
 std::wstring Widen(const std::string& text)
 {
     return std::wstring(text.begin(), text.end());
+}
+
+// The Cyrillic code page 1251 in miniature: its letters from 0xC0 on, in
+// the alphabet's order.
+std::wstring FromCyrillicCodePage(const std::string& text)
+{
+    std::wstring unicode;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        unicode += static_cast<wchar_t>(byte >= 0xC0 ? 0x410 + (byte - 0xC0) : byte);
+    }
+    return unicode;
+}
+
+EntryId FindTyped(const EntryTree& tree, const std::wstring& typed, CodePageToUnicode toUnicode)
+{
+    return FindEntry(tree, tree.Root(), typed, true, SearchFolding{Fold, toUnicode});
 }
 
 const std::wstring kGreek = L"\u03A3\u03BF\u03C6\u03AF\u03B1 \U0001F642";
@@ -78,13 +97,50 @@ TEST(UnicodeEntries, TheSearchFoldsCaseInAnyScript)
     tree.Append(tree.Root(), "Plain ASCII");
     const EntryId greek = tree.Append(tree.Root(), "????? ?", nullptr, kGreek);
     const EntryId cyrillic = tree.Append(tree.Root(), "??????", nullptr, L"\u043F\u0440\u0438\u0432\u0435\u0442");
-    auto find = [&](const std::wstring& text) {
-        const UnicodeSearch unicode = {text, FitsAscii(text), Fold, Widen};
-        return FindEntry(tree, tree.Root(), std::string(text.begin(), text.end()), true, nullptr, &unicode);
-    };
+    auto find = [&](const std::wstring& text) { return FindTyped(tree, text, Widen); };
     EXPECT_EQ(find(L"\u03A3\u039F\u03A6\u038A\u0391"), greek);
     EXPECT_EQ(find(L"\u041F\u0420\u0418\u0412\u0415\u0422"), cyrillic);
     EXPECT_EQ(find(L"PLAIN"), IdOf(tree, "Plain ASCII")) << "an entry of the code page, by its own rule";
     EXPECT_EQ(find(L"\U0001F642"), greek);
     EXPECT_EQ(find(L"?"), kNoEntry) << "the code page's stand-ins match nothing but themselves";
+}
+
+TEST(UnicodeEntries, TheSearchFoldsEveryEntryAlikeWhateverWasTyped)
+{
+    const std::string cyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Privet", capital P
+    struct Case {
+        CodePageToUnicode toUnicode;
+        std::string text;
+        std::wstring unicode, typed;
+        bool found;
+    };
+    const Case cases[] = {
+        {Latin1ToUnicode, "\xC9" "cole", L"", L"\u00E9cole", true},
+        {Latin1ToUnicode, "\xC9" "cole ?", L"\u00C9cole \u2615", L"\u00E9cole", true},
+        {Latin1ToUnicode, "caf\xE9", L"", L"CAF\u00C9", true},
+        {Latin1ToUnicode, "Plain ASCII", L"", L"ascii", true},
+        {Latin1ToUnicode, "Plain ASCII", L"", L"ascii\u00E9", false},
+        {Latin1ToUnicode, "?", L"\u263A", L"?", false},
+        {FromCyrillicCodePage, cyrillic, L"", L"\u043F\u0440\u0438\u0432\u0435\u0442", true},
+        {FromCyrillicCodePage, cyrillic + " ?", L"\u041F\u0440\u0438\u0432\u0435\u0442 \U0001F642",
+         L"\u043F\u0440\u0438\u0432\u0435\u0442", true},
+        {FromCyrillicCodePage, "\xEF\xF0\xE8", L"", L"\u041F\u0420\u0418", true},
+        {FromCyrillicCodePage, cyrillic, L"", L"\u0440\u0438\u0432\u0430", false},
+    };
+    for (const Case& c : cases) {
+        EntryTree tree;
+        const EntryId entry = tree.Append(tree.Root(), c.text, nullptr, c.unicode);
+        SCOPED_TRACE(testing::PrintToString(c.text) + " typed " + testing::PrintToString(c.typed));
+        EXPECT_EQ(FindTyped(tree, c.typed, c.toUnicode), c.found ? entry : kNoEntry);
+    }
+
+    // A locale that folds an ASCII capital out of ASCII, as a Turkish one folds I.
+    EntryTree tree;
+    const EntryId title = tree.Append(tree.Root(), "TITLE");
+    auto foldTurkish = [](const std::wstring& text) {
+        std::wstring folded = Fold(text);
+        std::replace(folded.begin(), folded.end(), L'i', L'\u0131');
+        return folded;
+    };
+    EXPECT_EQ(FindEntry(tree, tree.Root(), L"t\u0131t", true, SearchFolding{foldTurkish, Latin1ToUnicode}), title);
 }
