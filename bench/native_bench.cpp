@@ -136,7 +136,7 @@ Typing Type(const EntryTree& tree, const std::vector<std::wstring>& queries, int
         size_t key = 0;
         for (const std::wstring& query : queries) {
             double start = ProcessorSeconds();
-            PopupFind find(tree, FoldCase, Latin1);
+            PopupFind find(tree, {FoldCase, Latin1});
             for (size_t typed = 1; typed <= query.size(); ++typed, ++key) {
                 find.SetQuery(query.substr(0, typed));
                 shown += find.Lines(20, 40).size();
@@ -213,7 +213,7 @@ void ReportMemory(const EntryTree& tree, const std::wstring& query)
     for (EntryId id : tree.InPreOrder())
         texts += static_cast<double>(tree.Text(id).size() + tree.UnicodeText(id).size() * sizeof(wchar_t));
     const size_t before = mallinfo2().uordblks;
-    PopupFind find(tree, FoldCase, Latin1);
+    PopupFind find(tree, {FoldCase, Latin1});
     for (size_t typed = 1; typed <= query.size(); ++typed)
         find.SetQuery(query.substr(0, typed));
     const size_t after = mallinfo2().uordblks;

@@ -60,7 +60,7 @@ bool Holds(const Unit* text, size_t length, const std::wstring& word, const std:
 
 }  // namespace
 
-FoldedTextSearch::FoldedTextSearch(Fold fold, ToUnicode toUnicode) : m_fold(fold), m_toUnicode(toUnicode)
+FoldedTextSearch::FoldedTextSearch(const SearchFolding& folding) : m_folding(folding)
 {
     // The fold is asked once for every unit of the plane. A unit of a
     // surrogate pair is no character: it stands as a space and folds to
@@ -69,7 +69,7 @@ FoldedTextSearch::FoldedTextSearch(Fold fold, ToUnicode toUnicode) : m_fold(fold
     for (std::uint32_t unit = 1; unit < kPlaneUnits; ++unit)
         if (!IsSurrogate(unit))
             plane[unit] = static_cast<wchar_t>(unit);
-    const std::wstring folded = m_fold(plane);
+    const std::wstring folded = m_folding.fold(plane);
     if (folded.size() == plane.size()) {
         m_units.assign(folded.begin(), folded.end());
         for (std::uint32_t unit = 0; unit < kPlaneUnits; ++unit)
@@ -87,12 +87,12 @@ FoldedTextSearch::FoldedTextSearch(Fold fold, ToUnicode toUnicode) : m_fold(fold
     bool single = true;
     for (int value = 1; value < 256; ++value) {
         const char byte = static_cast<char>(value);
-        alone[value] = m_toUnicode(std::string(1, byte));
+        alone[value] = m_folding.toUnicode(std::string(1, byte));
         every += byte;
         everyAlone += alone[value];
-        single = single && alone[value].size() == 1 && m_toUnicode(std::string{byte, 'A'}) == alone[value] + L"A";
+        single = single && alone[value].size() == 1 && m_folding.toUnicode(std::string{byte, 'A'}) == alone[value] + L"A";
     }
-    single = single && m_toUnicode(every) == everyAlone;
+    single = single && m_folding.toUnicode(every) == everyAlone;
     m_asciiBytes = FoldsByUnit();
     for (int value = 1; value < 256; ++value) {
         const bool character = alone[value].size() == 1;
@@ -113,7 +113,7 @@ FoldedTextSearch::Word FoldedTextSearch::Prepare(const std::wstring& word) const
 {
     Word prepared;
     if (!FoldsByUnit()) {
-        prepared.folded = m_fold(word);
+        prepared.folded = m_folding.fold(word);
         return prepared;
     }
     prepared.folded = word;
@@ -155,7 +155,7 @@ bool FoldedTextSearch::CanSearchBytes(std::string_view text) const
 bool FoldedTextSearch::InUnicode(std::wstring_view text, const Word& word) const
 {
     if (!FoldsByUnit())
-        return m_fold(std::wstring(text)).find(word.folded) != std::wstring::npos;
+        return m_folding.fold(std::wstring(text)).find(word.folded) != std::wstring::npos;
     return Holds(text.data(), text.size(), word.folded, word.unitFirsts, word.unitLasts,
                  [this](wchar_t unit) { return FoldUnit(unit); });
 }
@@ -163,7 +163,7 @@ bool FoldedTextSearch::InUnicode(std::wstring_view text, const Word& word) const
 bool FoldedTextSearch::InBytes(std::string_view text, const Word& word) const
 {
     if (!FoldsByUnit())
-        return InUnicode(m_toUnicode(std::string(text)), word);
+        return InUnicode(m_folding.toUnicode(std::string(text)), word);
     return Holds(reinterpret_cast<const unsigned char*>(text.data()), text.size(), word.folded, word.byteFirsts, word.byteLasts,
                  [this](unsigned char byte) { return m_bytes[byte]; });
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/SearchFolding.h"
 #include <array>
 #include <cstddef>
 #include <string>
@@ -13,13 +14,7 @@
 // as fast as memory is read.
 class FoldedTextSearch {
 public:
-    // `fold` turns a text into small letters as the user's locale maps case
-    // in every script; `toUnicode` turns an 8-bit text into Unicode as the
-    // code page does.
-    using Fold = std::wstring (*)(const std::wstring&);
-    using ToUnicode = std::wstring (*)(const std::string&);
-
-    FoldedTextSearch(Fold fold, ToUnicode toUnicode);
+    explicit FoldedTextSearch(const SearchFolding& folding);
 
     // A word ready to be looked for.
     struct Word {
@@ -46,14 +41,13 @@ public:
     // `text` is in the code page, and CanSearchBytes says it can be searched.
     bool InBytes(std::string_view text, const Word& word) const;
 
-    std::wstring ToUnicodeText(const std::string& text) const { return m_toUnicode(text); }
+    std::wstring ToUnicodeText(const std::string& text) const { return m_folding.toUnicode(text); }
 
 private:
     wchar_t FoldUnit(wchar_t unit) const;
     void Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const;
 
-    Fold m_fold;
-    ToUnicode m_toUnicode;
+    SearchFolding m_folding;
     // Every unit of the first plane folded; empty when the fold does not
     // keep one unit for one unit.
     std::vector<wchar_t> m_units;

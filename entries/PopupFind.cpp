@@ -56,8 +56,7 @@ std::wstring MoreMatches(size_t count)
 
 }  // namespace
 
-PopupFind::PopupFind(const EntryTree& tree, Fold fold, ToUnicode toUnicode)
-    : m_tree(tree), m_search(fold, toUnicode)
+PopupFind::PopupFind(const EntryTree& tree, const SearchFolding& folding) : m_tree(tree), m_search(folding)
 {
     // The entries the menu hands out, in its order: a group opens a submenu
     // and is no match itself.

@@ -25,13 +25,13 @@ struct PopupFindLine {
 // an entry gone since matches nothing.
 class PopupFind {
 public:
-    // The folding of the entry search: `fold` turns a text into small
-    // letters as the user's locale maps case in every script, `toUnicode`
-    // turns an 8-bit text into Unicode as the code page does.
-    using Fold = FoldedTextSearch::Fold;
-    using ToUnicode = FoldedTextSearch::ToUnicode;
-
-    PopupFind(const EntryTree& tree, Fold fold, ToUnicode toUnicode);
+    // `folding` is the entry search's: the popup finds what the dialog's
+    // search finds.
+    PopupFind(const EntryTree& tree, const SearchFolding& folding);
+    PopupFind(const EntryTree& tree, UnicodeFold fold, CodePageToUnicode toUnicode)
+        : PopupFind(tree, SearchFolding{fold, toUnicode})
+    {
+    }
 
     // The query as typed; its words are what white space separates.
     void SetQuery(std::wstring query);

@@ -38,7 +38,7 @@ TEST(PopupFindSystem, TheLocalesFoldFindsEveryScriptAndIsReadUnitByUnit)
     }
     // Otherwise each keystroke would fold whole texts, or turn them into
     // Unicode, again and again.
-    const FoldedTextSearch search(LowerCaseUnicode, FromSystemCodePage);
+    const FoldedTextSearch search({LowerCaseUnicode, FromSystemCodePage});
     EXPECT_TRUE(search.FoldsByUnit());
     EXPECT_EQ(search.BytesAreCharacters(), GetACP() == 1252 || GetACP() == 1251) << GetACP();
 }

@@ -7,7 +7,7 @@
 
 TEST(FoldedTextSearch, FindsAWordAnywhereInALongTextAndNothingElse)
 {
-    const FoldedTextSearch search(FoldSmallLetters, Latin1ToUnicode);
+    const FoldedTextSearch search({FoldSmallLetters, Latin1ToUnicode});
     ASSERT_TRUE(search.BytesAreCharacters());
     struct Case {
         size_t length, at;

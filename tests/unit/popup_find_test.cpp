@@ -48,9 +48,9 @@ protected:
     }
 
     // The matches of `query` as their texts, "|" between them.
-    std::string Found(const std::wstring& query, PopupFind::Fold fold = FoldSmallLetters)
+    std::string Found(const std::wstring& query, UnicodeFold fold = FoldSmallLetters)
     {
-        PopupFind find(tree, fold, Latin1ToUnicode);
+        PopupFind find(tree, {fold, Latin1ToUnicode});
         find.SetQuery(query);
         std::string found;
         for (EntryId id : find.Matches())
@@ -101,12 +101,12 @@ TEST_F(PopupFindTest, NarrowingAsTheQueryGrowsFindsWhatAFreshSearchFinds)
 {
     for (int i = 0; i < 60; ++i)
         tree.Append(IdOf(tree, "Work"), "note " + std::to_string(i * 7919 % 1000) + (i % 3 ? " signed" : " plain"));
-    PopupFind typing(tree, FoldSmallLetters, Latin1ToUnicode);
+    PopupFind typing(tree, {FoldSmallLetters, Latin1ToUnicode});
     const std::wstring steps[] = {L"s", L"si", L"sig", L"sig ", L"sig 1", L"sig 13", L"sig 1", L"sig", L"sign",
                                   L"signe", L"s", L"", L"no", L"note 5", L"note 5 z", L"note 5", L"5 note"};
     for (const std::wstring& query : steps) {
         typing.SetQuery(query);
-        PopupFind fresh(tree, FoldSmallLetters, Latin1ToUnicode);
+        PopupFind fresh(tree, {FoldSmallLetters, Latin1ToUnicode});
         fresh.SetQuery(query);
         EXPECT_EQ(typing.Matches(), fresh.Matches()) << std::string(query.begin(), query.end());
     }
@@ -128,7 +128,7 @@ TEST_F(PopupFindTest, EightBitTextsOfADoubleByteCodePageAreSearchedAsCharacters)
     EntryTree doubleByte;
     const EntryId kanji = doubleByte.Append(doubleByte.Root(), "\x83Z\x83z top");
     const EntryId ascii = doubleByte.Append(doubleByte.Root(), "Zebra top");
-    PopupFind find(doubleByte, FoldSmallLetters, DoubleByteToUnicode);
+    PopupFind find(doubleByte, {FoldSmallLetters, DoubleByteToUnicode});
     const struct {
         std::wstring query;
         std::vector<EntryId> found;
@@ -178,7 +178,7 @@ TEST_F(PopupFindTest, LinesShowTheQueryEachMatchWithItsGroupAndTheCutAtTheScreen
         {L"zebra", 40, 10, {L"zebra", L"No entry matches"}, Kind::NothingMatches, "nothing matches"},
     };
     for (const Case& c : cases) {
-        PopupFind find(tree, FoldSmallLetters, Latin1ToUnicode);
+        PopupFind find(tree, {FoldSmallLetters, Latin1ToUnicode});
         find.SetQuery(c.query);
         const std::vector<PopupFindLine> lines = find.Lines(c.width, c.maxEntryLines);
         std::vector<std::wstring> texts;
