@@ -27,6 +27,16 @@ std::wstring UnicodeLabelToShorten(const EntryTree& tree, EntryId id, int width)
 
 }  // namespace
 
+std::string MenuCaption(const EntryTree& tree, EntryId id, int width)
+{
+    return ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width, tree.LeadBytes());
+}
+
+std::wstring UnicodeMenuCaption(const EntryTree& tree, EntryId id, int width)
+{
+    return ShortenLabel(UnicodeLabelToShorten(tree, id, width), width);
+}
+
 MenuPlan::MenuPlan(const EntryTree& tree, int width)
 {
     for (EntryId top : tree.Children(tree.Root())) {
@@ -37,8 +47,8 @@ MenuPlan::MenuPlan(const EntryTree& tree, int width)
         }
         MenuPlanItem group;
         group.entry = top;
-        group.caption = ShortenLabel(tree.Label(top, LabelToShorten(tree, width)), width, tree.LeadBytes());
-        group.unicodeCaption = ShortenLabel(UnicodeLabelToShorten(tree, top, width), width);
+        group.caption = MenuCaption(tree, top, width);
+        group.unicodeCaption = UnicodeMenuCaption(tree, top, width);
         group.opensSubmenu = true;
         m_items.push_back(std::move(group));
         for (EntryId child : children)
@@ -51,8 +61,8 @@ void MenuPlan::AddItem(const EntryTree& tree, EntryId id, int width, bool inSubm
     MenuPlanItem item;
     item.entry = id;
     item.inSubmenu = inSubmenu;
-    item.caption = ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width, tree.LeadBytes());
-    item.unicodeCaption = ShortenLabel(UnicodeLabelToShorten(tree, id, width), width);
+    item.caption = MenuCaption(tree, id, width);
+    item.unicodeCaption = UnicodeMenuCaption(tree, id, width);
     if (m_numbered.size() < kNumberedItems) {
         m_numbered.push_back(id);
         item.number = m_numbered.size();

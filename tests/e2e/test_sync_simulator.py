@@ -18,7 +18,7 @@ import unittest
 import quipmark_e2e as qm
 
 DATA = 'quipmark.dat'
-IDC_REMOVE, IDC_RENAME = 1008, 1025
+IDC_REMOVE = 1008
 CLIPBOARD_BRANCH = 'Last 15 Clipboard Entries'
 
 
