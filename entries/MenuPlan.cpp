@@ -15,6 +15,17 @@ size_t LabelToShorten(const EntryTree& tree, int width)
 
 }  // namespace
 
+std::string MenuCaption(const EntryTree& tree, EntryId id, int width)
+{
+    return ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width);
+}
+
+std::wstring UnicodeMenuCaption(const EntryTree& tree, EntryId id, int width)
+{
+    // Enough of the Unicode label likewise: a character takes at most two units.
+    return ShortenLabel(tree.UnicodeLabel(id, 2 * static_cast<size_t>(width) + 2), width);
+}
+
 MenuPlan::MenuPlan(const EntryTree& tree, int width)
 {
     for (EntryId top : tree.Children(tree.Root())) {
@@ -25,7 +36,7 @@ MenuPlan::MenuPlan(const EntryTree& tree, int width)
         }
         MenuPlanItem group;
         group.entry = top;
-        group.caption = ShortenLabel(tree.Label(top, LabelToShorten(tree, width)), width);
+        group.caption = MenuCaption(tree, top, width);
         group.opensSubmenu = true;
         m_items.push_back(std::move(group));
         for (EntryId child : children)
@@ -38,9 +49,8 @@ void MenuPlan::AddItem(const EntryTree& tree, EntryId id, int width, bool inSubm
     MenuPlanItem item;
     item.entry = id;
     item.inSubmenu = inSubmenu;
-    item.caption = ShortenLabel(tree.Label(id, LabelToShorten(tree, width)), width);
-    // Enough of the Unicode label likewise: a character takes at most two units.
-    item.unicodeCaption = ShortenLabel(tree.UnicodeLabel(id, 2 * static_cast<size_t>(width) + 2), width);
+    item.caption = MenuCaption(tree, id, width);
+    item.unicodeCaption = UnicodeMenuCaption(tree, id, width);
     if (m_numbered.size() < kNumberedItems) {
         m_numbered.push_back(id);
         item.number = m_numbered.size();

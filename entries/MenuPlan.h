@@ -4,6 +4,12 @@
 #include <string>
 #include <vector>
 
+// An entry's caption in the popup menu at menu width `width`: its label in
+// the code page, and in Unicode for an entry with a Unicode text (empty for
+// every other entry), each shortened to the width.
+std::string MenuCaption(const EntryTree& tree, EntryId id, int width);
+std::wstring UnicodeMenuCaption(const EntryTree& tree, EntryId id, int width);
+
 // One item of the popup menu's entry part: an entry to hand out, or a group
 // that opens a submenu of the items after it that are `inSubmenu`.
 struct MenuPlanItem {

@@ -1,19 +1,177 @@
 #include "entries/PopupFind.h"
+#include "entries/MenuPlan.h"
+#include <algorithm>
+
+namespace {
+
+// Between a group's name and its entry's label.
+const wchar_t kGroupSeparator[] = L" \u203A ";
+const wchar_t kNothingMatches[] = L"No entry matches";
+
+// So many queries are kept for Backspace; typing on past them only costs a
+// search from all entries once Backspace has gone back further.
+const size_t kKeptSteps = 64;
+
+// The white space of Unicode, the ideographic space that Asian input
+// methods type included.
+bool IsWhiteSpace(wchar_t unit)
+{
+    switch (unit) {
+    case L' ': case L'\t': case L'\n': case L'\v': case L'\f': case L'\r':
+    case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
+        return true;
+    default:
+        return unit >= 0x2000 && unit <= 0x200A;
+    }
+}
+
+std::vector<std::wstring> Words(const std::wstring& query)
+{
+    std::vector<std::wstring> words;
+    for (size_t i = 0; i < query.size();) {
+        while (i < query.size() && IsWhiteSpace(query[i]))
+            ++i;
+        const size_t start = i;
+        while (i < query.size() && !IsWhiteSpace(query[i]))
+            ++i;
+        if (i > start)
+            words.push_back(query.substr(start, i - start));
+    }
+    return words;
+}
+
+// Whether some of `words` holds `word`: every text that holds that one holds
+// this one too.
+bool Implied(const std::wstring& word, const std::vector<FoldedTextSearch::Word>& words)
+{
+    return std::any_of(words.begin(), words.end(), [&](const FoldedTextSearch::Word& other) {
+        return other.folded.find(word) != std::wstring::npos;
+    });
+}
+
+std::wstring MoreMatches(size_t count)
+{
+    return std::to_wstring(count) + (count == 1 ? L" more entry matches" : L" more entries match");
+}
+
+}  // namespace
 
 PopupFind::PopupFind(const EntryTree& tree, Fold fold, ToUnicode toUnicode)
-    : m_tree(tree), m_fold(fold), m_toUnicode(toUnicode)
+    : m_tree(tree), m_search(fold, toUnicode)
 {
+    // The entries the menu hands out, in its order: a group opens a submenu
+    // and is no match itself.
+    for (EntryId top : tree.Children(tree.Root())) {
+        const std::vector<EntryId>& children = tree.Children(top);
+        if (children.empty())
+            m_candidates.push_back(top);
+        m_candidates.insert(m_candidates.end(), children.begin(), children.end());
+    }
+    if (!m_search.BytesAreCharacters())
+        m_forms.assign(m_candidates.size(), Form::Unknown);
+    SetQuery(std::wstring());
 }
 
 void PopupFind::SetQuery(std::wstring query)
 {
+    while (!m_steps.empty() && query.compare(0, m_steps.back().query.size(), m_steps.back().query) != 0)
+        m_steps.pop_back();
+    if (m_steps.empty() || m_steps.back().query != query) {
+        Step step = Narrowed(m_steps.empty() ? nullptr : &m_steps.back(), query);
+        if (m_steps.size() == kKeptSteps)
+            m_steps.erase(m_steps.begin());
+        m_steps.push_back(std::move(step));
+    }
     m_query = std::move(query);
+    // An entry that went while the popup was open (the oldest of the
+    // history, pushed out by a copy) is no match any more.
+    m_matches.clear();
+    for (std::uint32_t index : m_steps.back().matches)
+        if (m_tree.Contains(m_candidates[index]))
+            m_matches.push_back(m_candidates[index]);
 }
 
-std::vector<PopupFindLine> PopupFind::Lines(int, size_t) const
+PopupFind::Step PopupFind::Narrowed(const Step* previous, std::wstring query)
 {
-    PopupFindLine query;
-    query.kind = PopupFindLine::Kind::Query;
-    query.text = m_query;
-    return {query};
+    // Every entry that holds the longer query's words held the shorter
+    // one's: only the words the shorter query did not imply are looked for,
+    // and only among its matches.
+    std::vector<FoldedTextSearch::Word> known;
+    if (previous != nullptr)
+        for (const std::wstring& word : Words(previous->query))
+            known.push_back(m_search.Prepare(word));
+    // The longest words first: they are the likeliest to rule an entry out,
+    // and a word within a longer one need not be looked for at all.
+    std::vector<std::wstring> typed = Words(query);
+    std::stable_sort(typed.begin(), typed.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    std::vector<FoldedTextSearch::Word> words;
+    for (const std::wstring& word : typed) {
+        FoldedTextSearch::Word prepared = m_search.Prepare(word);
+        if (!Implied(prepared.folded, known) && !Implied(prepared.folded, words))
+            words.push_back(std::move(prepared));
+    }
+    Step step;
+    step.query = std::move(query);
+    auto holdsAll = [&](std::uint32_t index) {
+        return std::all_of(words.begin(), words.end(), [&](const FoldedTextSearch::Word& word) {
+            return Holds(index, word);
+        });
+    };
+    if (previous != nullptr) {
+        for (std::uint32_t index : previous->matches)
+            if (holdsAll(index))
+                step.matches.push_back(index);
+        return step;
+    }
+    for (std::uint32_t index = 0; index < m_candidates.size(); ++index)
+        if (holdsAll(index))
+            step.matches.push_back(index);
+    return step;
+}
+
+bool PopupFind::Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word)
+{
+    const EntryId id = m_candidates[candidate];
+    const std::wstring& unicode = m_tree.UnicodeText(id);
+    if (!unicode.empty())
+        return m_search.InUnicode(unicode, word);
+    const std::string& text = m_tree.Text(id);
+    if (m_search.BytesAreCharacters())
+        return m_search.InBytes(text, word);
+    Form& form = m_forms[candidate];
+    if (form == Form::Unknown) {
+        form = m_search.CanSearchBytes(text) ? Form::Bytes : Form::Unicode;
+        if (form == Form::Unicode)
+            m_unicodeForms[candidate] = m_search.ToUnicodeText(text);
+    }
+    return form == Form::Bytes ? m_search.InBytes(text, word) : m_search.InUnicode(m_unicodeForms[candidate], word);
+}
+
+std::wstring PopupFind::Caption(EntryId id, int width) const
+{
+    std::wstring caption = UnicodeMenuCaption(m_tree, id, width);
+    return caption.empty() ? m_search.ToUnicodeText(MenuCaption(m_tree, id, width)) : caption;
+}
+
+std::vector<PopupFindLine> PopupFind::Lines(int width, size_t maxEntryLines) const
+{
+    std::vector<PopupFindLine> lines;
+    lines.push_back({PopupFindLine::Kind::Query, kNoEntry, m_query});
+    if (m_matches.empty()) {
+        lines.push_back({PopupFindLine::Kind::NothingMatches, kNoEntry, kNothingMatches});
+        return lines;
+    }
+    const size_t shown = std::min(m_matches.size(), maxEntryLines);
+    for (size_t i = 0; i < shown; ++i) {
+        const EntryId id = m_matches[i];
+        const EntryId group = m_tree.Parent(id);
+        std::wstring text = Caption(id, width);
+        if (group != kNoEntry && group != m_tree.Root())
+            text = Caption(group, width) + kGroupSeparator + text;
+        lines.push_back({PopupFindLine::Kind::Entry, id, std::move(text)});
+    }
+    if (m_matches.size() > shown)
+        lines.push_back({PopupFindLine::Kind::MoreMatches, kNoEntry, MoreMatches(m_matches.size() - shown)});
+    return lines;
 }

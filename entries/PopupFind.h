@@ -1,7 +1,10 @@
 #pragma once
 #include "entries/EntryTree.h"
+#include "entries/FoldedTextSearch.h"
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One line of the popup narrowed by typing.
@@ -25,8 +28,8 @@ public:
     // The folding of the entry search: `fold` turns a text into small
     // letters as the user's locale maps case in every script, `toUnicode`
     // turns an 8-bit text into Unicode as the code page does.
-    using Fold = std::wstring (*)(const std::wstring&);
-    using ToUnicode = std::wstring (*)(const std::string&);
+    using Fold = FoldedTextSearch::Fold;
+    using ToUnicode = FoldedTextSearch::ToUnicode;
 
     PopupFind(const EntryTree& tree, Fold fold, ToUnicode toUnicode);
 
@@ -46,9 +49,28 @@ public:
     std::vector<PopupFindLine> Lines(int width, size_t maxEntryLines) const;
 
 private:
+    // The matches of a query, by their places among the candidates. Each
+    // query kept is the start of the next one, so that typing on only
+    // narrows the last matches and Backspace finds its matches kept.
+    struct Step {
+        std::wstring query;
+        std::vector<std::uint32_t> matches;
+    };
+    // An 8-bit text of a double-byte code page that is not ASCII alone is
+    // searched in its Unicode form, made once.
+    enum class Form : unsigned char { Unknown, Bytes, Unicode };
+
+    Step Narrowed(const Step* previous, std::wstring query);
+    bool Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word);
+    std::wstring Caption(EntryId id, int width) const;
+
     const EntryTree& m_tree;
-    Fold m_fold;
-    ToUnicode m_toUnicode;
+    FoldedTextSearch m_search;
+    // The entries the popup hands out.
+    std::vector<EntryId> m_candidates;
+    std::vector<Form> m_forms;
+    std::unordered_map<std::uint32_t, std::wstring> m_unicodeForms;
+    std::vector<Step> m_steps;
     std::wstring m_query;
     std::vector<EntryId> m_matches;
 };
