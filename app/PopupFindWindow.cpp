@@ -58,12 +58,10 @@ bool CPopupFindWindow::Open(HWND ownerWindow, POINT anchor, std::unique_ptr<Popu
     if (!CreatePopup(ownerWindow, start))
         return false;
     OnChar(first);
-    ShowWindow(m_hWnd, SW_SHOW);
-    // In the same turn as the menu closed: the keys typed meanwhile wait
-    // in this thread's queue and reach the window with the focus when they
-    // are read, which is this one now.
-    SetForegroundWindow(m_hWnd);
-    ::SetFocus(m_hWnd);
+    // Never active, as a menu: the owner keeps the foreground and the keys,
+    // which its message loop hands to this window. Typed while the menu
+    // closed, they wait in this thread's queue and come here in order.
+    ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     // As a menu, it sees the clicks elsewhere that close it.
     SetCapture(m_hWnd);
     GetCursorPos(&m_lastMouse);
@@ -284,10 +282,10 @@ void CPopupFindWindow::OnButtonUp(POINT point)
     Choose(LineAt(point));
 }
 
-void CPopupFindWindow::OnDeactivated()
+void CPopupFindWindow::OnOwnerDeactivated()
 {
     // Closed once the switch is over, not in the middle of it.
-    if (!m_closing)
+    if (IsOpen() && !m_closing)
         PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
 }
 
@@ -303,13 +301,10 @@ LRESULT CPopupFindWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: OnButtonDown(PointOf(lParam)); return 0;
     case WM_LBUTTONUP: OnButtonUp(PointOf(lParam)); return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE)
-            OnDeactivated();
-        return Default(msg, wParam, lParam);
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != m_hWnd)
-            OnDeactivated();
+            OnOwnerDeactivated();
         return 0;
     case WM_CANCELMODE:
     case WM_CLOSE: Close(); return 0;

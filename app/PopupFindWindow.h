@@ -28,11 +28,14 @@ public:
     explicit CPopupFindWindow(IPopupFindOwner& owner) : m_owner(owner) {}
 
     // Opens where the menu opened (`anchor`, on the screen), within that
-    // screen, in the foreground, with the query `first`, the character that
-    // was typed in the menu. `width` is the menu width.
+    // screen, with the query `first`, the character that was typed in the
+    // menu. `width` is the menu width. Keys reach it through the owner's
+    // message loop.
     bool Open(HWND ownerWindow, POINT anchor, std::unique_ptr<PopupFind> find, int width, wchar_t first);
     // Closes without a choice.
     void Close();
+    // The owner is no longer in the foreground: the user switched away.
+    void OnOwnerDeactivated();
 
     const std::vector<PopupFindLine>& Lines() const { return m_lines; }
     // The highlighted line's index in Lines(); -1 when none is.
@@ -50,7 +53,6 @@ private:
     void OnMouseMove(POINT point);
     void OnButtonDown(POINT point);
     void OnButtonUp(POINT point);
-    void OnDeactivated();
     void Backspace();
     void Clear();
     void Choose(int index);

@@ -365,6 +365,14 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             return false;
         result = OnMenuChar(static_cast<wchar_t>(LOWORD(wParam)));
         return true;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            m_popupFind.OnOwnerDeactivated();
+        return false;
+    case WM_ACTIVATEAPP:
+        if (wParam == FALSE)
+            m_popupFind.OnOwnerDeactivated();
+        return false;
     case WM_POPUP_MENU_AGAIN:
         OnPopupMenuAgain();
         return true;

@@ -88,10 +88,8 @@ void CQuipMarkDlg::OnPopupFindChoice(EntryId entry)
 
 void CQuipMarkDlg::OnPopupFindCleared(POINT anchor)
 {
-    // Taken to the foreground while the popup still is, so that the menu can
-    // be; the menu opens once the popup has gone.
+    // The menu opens once the popup has gone.
     m_popupAnchor = anchor;
-    SetForegroundWindow(m_hWnd);
     PostMessageA(m_hWnd, WM_POPUP_MENU_AGAIN, 0, 0);
 }
 
@@ -103,8 +101,8 @@ void CQuipMarkDlg::OnPopupMenuAgain()
 
 void CQuipMarkDlg::RedirectMessage(MSG& msg)
 {
-    // Keys read while the popup narrowed by typing is open are the query's,
-    // whichever window had the focus when they were typed.
+    // Keys read while the popup narrowed by typing is open are the query's:
+    // the dialog keeps the foreground and the focus, as for a menu.
     if (m_popupFind.IsOpen() && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
         msg.hwnd = m_popupFind.Handle();
 }
