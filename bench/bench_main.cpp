@@ -17,6 +17,7 @@ CBenchApp theApp;
 
 void BenchStartUp(const std::string& folder, const std::string& quipmark, const std::string& baseline);
 void BenchMenu();
+void BenchPopupFind();
 void BenchDataFile(const std::string& folder);
 void BenchClipboard();
 void BenchCollection(const std::string& folder);
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
     ReportHeader();
     BenchStartUp(folder, argv[1], argv[2]);
     BenchMenu();
+    BenchPopupFind();
     BenchDataFile(folder);
     BenchClipboard();
     BenchCollection(folder);
