@@ -11,55 +11,50 @@ bool IsSurrogate(std::uint32_t unit)
     return unit >= 0xD800 && unit <= 0xDFFF;
 }
 
-// The first of `starts` in text[from, end), or `end`. One or two starts
-// (a letter and its capital) are looked for block by block: a block without
-// either is passed over in one step the compiler makes of vector compares.
-template <typename Unit>
-size_t FindStart(const Unit* text, size_t from, size_t end, const std::vector<Unit>& starts)
-{
-    if (starts.size() > 2) {
-        for (size_t i = from; i < end; ++i)
-            if (std::find(starts.begin(), starts.end(), text[i]) != starts.end())
-                return i;
-        return end;
-    }
-    const Unit a = starts.front();
-    const Unit b = starts.back();
-    const size_t kBlock = 64;
-    size_t i = from;
-    for (; i + kBlock <= end; i += kBlock) {
-        unsigned char seen = 0;
-        for (size_t k = 0; k < kBlock; ++k)
-            seen |= static_cast<unsigned char>((text[i + k] == a) | (text[i + k] == b));
-        if (seen != 0)
-            break;
-    }
-    for (; i < end; ++i)
-        if (text[i] == a || text[i] == b)
-            return i;
-    return end;
-}
-
 // Whether `word` (folded) occurs in `text`, each unit of which `fold`
-// folds; `starts` are the units that fold to the word's first. Stops at the
-// first occurrence.
+// folds; `firsts` and `lasts` are the units that fold to the word's first and
+// last units. Stops at the first occurrence. Where one or two units (a letter
+// and its capital) fold to each, a block of the text is ruled out in one step
+// the compiler makes of vector compares: no place in it starts with the first
+// unit and ends with the last. Only the places that do are compared whole.
 template <typename Unit, typename FoldUnit>
-bool Holds(const Unit* text, size_t length, const std::wstring& word, const std::vector<Unit>& starts,
-           FoldUnit fold)
+bool Holds(const Unit* text, size_t length, const std::wstring& word, const std::vector<Unit>& firsts,
+           const std::vector<Unit>& lasts, FoldUnit fold)
 {
     const size_t size = word.size();
     if (size == 0)
         return true;
-    if (size > length || starts.empty())
+    if (size > length || firsts.empty() || lasts.empty())
         return false;
     const size_t end = length - size + 1;
-    for (size_t at = FindStart(text, 0, end, starts); at < end; at = FindStart(text, at + 1, end, starts)) {
-        size_t k = 1;
-        while (k < size && fold(text[at + k]) == word[k])
+    const size_t back = size - 1;
+    auto at = [&](size_t place) {
+        size_t k = 0;
+        while (k < size && fold(text[place + k]) == word[k])
             ++k;
-        if (k == size)
-            return true;
+        return k == size;
+    };
+    size_t place = 0;
+    if (firsts.size() <= 2 && lasts.size() <= 2) {
+        const Unit a = firsts.front(), b = firsts.back(), c = lasts.front(), d = lasts.back();
+        const size_t kBlock = 64;
+        for (; place + kBlock <= end; place += kBlock) {
+            unsigned char seen = 0;
+            for (size_t k = 0; k < kBlock; ++k) {
+                const Unit first = text[place + k];
+                const Unit last = text[place + k + back];
+                seen |= static_cast<unsigned char>(((first == a) | (first == b)) & ((last == c) | (last == d)));
+            }
+            if (seen == 0)
+                continue;
+            for (size_t k = 0; k < kBlock; ++k)
+                if (at(place + k))
+                    return true;
+        }
     }
+    for (; place < end; ++place)
+        if (fold(text[place + back]) == word[back] && at(place))
+            return true;
     return false;
 }
 
@@ -126,18 +121,23 @@ FoldedTextSearch::Word FoldedTextSearch::Prepare(const std::wstring& word) const
         unit = FoldUnit(unit);
     if (prepared.folded.empty())
         return prepared;
-    const wchar_t first = prepared.folded[0];
+    Preimages(prepared.folded.front(), prepared.byteFirsts, prepared.unitFirsts);
+    Preimages(prepared.folded.back(), prepared.byteLasts, prepared.unitLasts);
+    return prepared;
+}
+
+void FoldedTextSearch::Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const
+{
     for (int value = 1; value < 256; ++value)
-        if (m_bytes[value] == first)
-            prepared.byteStarts.push_back(static_cast<unsigned char>(value));
+        if (m_bytes[value] == folded)
+            bytes.push_back(static_cast<unsigned char>(value));
     for (std::uint32_t unit = 1; unit < kPlaneUnits; ++unit)
-        if (m_units[unit] == first)
-            prepared.unitStarts.push_back(static_cast<wchar_t>(unit));
+        if (m_units[unit] == folded)
+            units.push_back(static_cast<wchar_t>(unit));
     // Beyond the plane (where a unit holds a whole character) a character
     // folds to itself.
-    if (static_cast<std::uint32_t>(first) >= kPlaneUnits)
-        prepared.unitStarts.push_back(first);
-    return prepared;
+    if (static_cast<std::uint32_t>(folded) >= kPlaneUnits)
+        units.push_back(folded);
 }
 
 bool FoldedTextSearch::CanSearchBytes(std::string_view text) const
@@ -156,7 +156,7 @@ bool FoldedTextSearch::InUnicode(std::wstring_view text, const Word& word) const
 {
     if (!FoldsByUnit())
         return m_fold(std::wstring(text)).find(word.folded) != std::wstring::npos;
-    return Holds(text.data(), text.size(), word.folded, word.unitStarts,
+    return Holds(text.data(), text.size(), word.folded, word.unitFirsts, word.unitLasts,
                  [this](wchar_t unit) { return FoldUnit(unit); });
 }
 
@@ -164,6 +164,6 @@ bool FoldedTextSearch::InBytes(std::string_view text, const Word& word) const
 {
     if (!FoldsByUnit())
         return InUnicode(m_toUnicode(std::string(text)), word);
-    return Holds(reinterpret_cast<const unsigned char*>(text.data()), text.size(), word.folded, word.byteStarts,
+    return Holds(reinterpret_cast<const unsigned char*>(text.data()), text.size(), word.folded, word.byteFirsts, word.byteLasts,
                  [this](unsigned char byte) { return m_bytes[byte]; });
 }

@@ -24,10 +24,10 @@ public:
     // A word ready to be looked for.
     struct Word {
         std::wstring folded;
-        // The units that fold to the word's first unit, in 8-bit texts and
-        // in Unicode texts: where a word can start.
-        std::vector<unsigned char> byteStarts;
-        std::vector<wchar_t> unitStarts;
+        // The units that fold to the word's first and to its last unit, in
+        // 8-bit texts and in Unicode texts: where it can start and end.
+        std::vector<unsigned char> byteFirsts, byteLasts;
+        std::vector<wchar_t> unitFirsts, unitLasts;
     };
     Word Prepare(const std::wstring& word) const;
 
@@ -37,6 +37,10 @@ public:
     // are searched in their Unicode form.
     bool BytesAreCharacters() const { return m_bytesAreCharacters; }
     bool CanSearchBytes(std::string_view text) const;
+    // Whether the fold keeps one unit for one unit, so that texts are
+    // folded as they are read. Otherwise it is applied to whole texts:
+    // right, but slower.
+    bool FoldsByUnit() const { return !m_units.empty(); }
 
     bool InUnicode(std::wstring_view text, const Word& word) const;
     // `text` is in the code page, and CanSearchBytes says it can be searched.
@@ -46,9 +50,7 @@ public:
 
 private:
     wchar_t FoldUnit(wchar_t unit) const;
-    // Where the fold does not keep one unit for one unit, it is applied to
-    // whole texts instead: right, but slower.
-    bool FoldsByUnit() const { return !m_units.empty(); }
+    void Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const;
 
     Fold m_fold;
     ToUnicode m_toUnicode;

@@ -18,6 +18,18 @@ inline std::wstring Latin1ToUnicode(const std::string& text)
     return unicode;
 }
 
+// Small letters of Latin-1, Cyrillic and Greek, as a locale folds them, one
+// unit for one unit.
+inline std::wstring FoldSmallLetters(const std::wstring& text)
+{
+    std::wstring folded = text;
+    for (wchar_t& unit : folded)
+        if ((unit >= L'A' && unit <= L'Z') || (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7) ||
+            (unit >= 0x410 && unit <= 0x42F) || (unit >= 0x391 && unit <= 0x3A9))
+            unit = static_cast<wchar_t>(unit + 0x20);
+    return folded;
+}
+
 inline const TextComparison kAsciiComparison = {FoldAsciiCase, FoldAsciiCaseWide, Latin1ToUnicode};
 
 // Top-level entries, each as its text and then its children's texts.
