@@ -58,6 +58,9 @@ bool CPopupFindWindow::Open(HWND ownerWindow, POINT anchor, std::unique_ptr<Popu
     if (!CreatePopup(ownerWindow, start))
         return false;
     OnChar(first);
+    // A character's first half alone: every entry until its second half.
+    if (m_lines.empty())
+        Requery();
     // Never active, as a menu: the owner keeps the foreground and the keys,
     // which its message loop hands to this window. Typed while the menu
     // closed, they wait in this thread's queue and come here in order.
@@ -84,6 +87,8 @@ void CPopupFindWindow::Close()
 RECT CPopupFindWindow::LineRect(size_t index) const
 {
     RECT client = {0, 0, 0, 0};
+    if (!m_look)
+        return client;
     GetClientRect(m_hWnd, &client);
     const int border = m_look->Border();
     const int height = m_look->LineHeight();
