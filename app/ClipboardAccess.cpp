@@ -11,7 +11,12 @@ bool CQuipMarkDlg::OnMenuCmd(UINT id)
     const EntryId entry = m_menu.Entry(id - kFirstMenuCommand);
     if (entry == kNoEntry)
         return false;  // no item of the menu shown last carried this id
-    // Empty when the item's entry went while the menu was open (a clipboard
+    return HandOutEntry(entry);
+}
+
+bool CQuipMarkDlg::HandOutEntry(EntryId entry)
+{
+    // Empty when the entry went while the popup was open (a clipboard
     // change replaced it): nothing is handed out, and the user hears so.
     return CopyToClipboard(m_entries.Text(entry), m_entries.UnicodeText(entry));
 }

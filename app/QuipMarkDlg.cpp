@@ -379,6 +379,23 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_HOTKEY:
         result = OnHotKey(static_cast<UINT>(wParam), static_cast<LONG>(lParam));
         return true;
+    case WM_MENUCHAR:
+        // The system menu's characters are the system's.
+        if (!m_menuOpen)
+            return false;
+        result = OnMenuChar(static_cast<wchar_t>(LOWORD(wParam)));
+        return true;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            m_popupFind.OnOwnerDeactivated();
+        return false;
+    case WM_ACTIVATEAPP:
+        if (wParam == FALSE)
+            m_popupFind.OnOwnerDeactivated();
+        return false;
+    case WM_POPUP_MENU_AGAIN:
+        OnPopupMenuAgain();
+        return true;
     default:
         return false;
     }

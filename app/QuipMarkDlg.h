@@ -2,6 +2,7 @@
 #include "app/ConflictCopies.h"
 #include "app/DataFileSync.h"
 #include "app/DataLocation.h"
+#include "app/PopupFindWindow.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
@@ -20,6 +21,8 @@
 const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 // The data file's folder changed (app/DataFileSync.h).
 const UINT WM_DATA_FILE_CHANGED = WM_USER + 11;
+// Shows the popup menu again where the popup narrowed by typing was.
+const UINT WM_POPUP_MENU_AGAIN = WM_USER + 12;
 // Commands of the popup menu's entry items, 1325 and up; the dialog takes
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
@@ -37,7 +40,7 @@ static_assert(kLastMenuCommand - kFirstMenuCommand == MenuPlan::kNumberedItems,
 // settings. Each handler asks the entries (entries/EntryTree.h) and lets the
 // views follow; the rules live there, in the history (history/) and in the
 // stored settings (settings/).
-class CQuipMarkDlg : public CDialog, public IEntryTreeOwner {
+class CQuipMarkDlg : public CDialog, public IEntryTreeOwner, public IPopupFindOwner {
 public:
     explicit CQuipMarkDlg(HWND parent = nullptr);
     ~CQuipMarkDlg() override;
@@ -52,11 +55,19 @@ public:
     // The popup menu of the tree as it is now: entries, then the program's
     // commands for `source` (0 the tray icon, 1 the hotkey).
     ScopedMenu BuildTrayMenu(UINT source);
+    // The popup menu for `source` at `at` on the screen; a printable key
+    // typed in it that is no access key turns it into the popup narrowed by
+    // typing.
+    void ShowTrayMenu(UINT source, POINT at);
+    // The popup narrowed by typing, while it is open.
+    const CPopupFindWindow& PopupFindWindow() const { return m_popupFind; }
 
     // Handing out an entry
     // Hands out the entry of a popup menu's command; false when nothing was
     // handed out, with the warning sound where the item's entry had gone.
     bool OnMenuCmd(UINT id);
+    // Hands out `entry` as a popup menu's item does.
+    bool HandOutEntry(EntryId entry);
     // Puts `text` on the clipboard, with `unicode` beside it when the entry
     // has one; false, with the warning sound, when it could not (an empty
     // text included). It waits briefly while another program holds the
@@ -137,9 +148,14 @@ protected:
     void OnOK() override;
     // Escape and close requests through the dialog manager do nothing.
     void OnCancel() override {}
+    void RedirectMessage(MSG& msg) override;
 
 private:
     void OnPaint();
+    LRESULT OnMenuChar(wchar_t typed);
+    void OnPopupFindChoice(EntryId entry) override;
+    void OnPopupFindCleared(POINT anchor) override;
+    void OnPopupMenuAgain();
     void OnSysCommand(WPARAM command, LPARAM lParam);
     LRESULT OnQueryEndSession();
     void OnEndSession();
@@ -216,4 +232,11 @@ private:
     bool m_inExitPath = false;
     // A popup menu of entries is open; its ids name m_menu's items.
     bool m_menuOpen = false;
+    // The source of the popup menu shown last, and the character typed in
+    // it that starts a query (0 while none was).
+    UINT m_menuSource = 0;
+    wchar_t m_typedInMenu = 0;
+    // Where the popup opened, for it to show again there.
+    POINT m_popupAnchor = {0, 0};
+    CPopupFindWindow m_popupFind{*this};
 };

@@ -1,7 +1,9 @@
 #include "app/QuipMarkDlg.h"
 #include "framework/Handles.h"
+#include "framework/CodePage.h"
 #include "framework/ScopedFlag.h"
 #include <shellapi.h>
+#include <memory>
 
 namespace {
 
@@ -35,21 +37,74 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     }
     // A second request while a menu is open (the hotkey pressed again) is
     // left alone: building another menu would renumber the open one's
-    // items, which must hand out exactly what they show.
-    if (mouseMessage != WM_RBUTTONUP || m_menuOpen)
-        return 0;
-    const ScopedMenu menu = BuildTrayMenu(source);
-    if (!menu)
+    // items, which must hand out exactly what they show. The popup narrowed
+    // by typing stays as it is too.
+    if (mouseMessage != WM_RBUTTONUP || m_menuOpen || m_popupFind.IsOpen())
         return 0;
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
+    ShowTrayMenu(source, cursor);
+    return 0;
+}
+
+void CQuipMarkDlg::ShowTrayMenu(UINT source, POINT at)
+{
+    const ScopedMenu menu = BuildTrayMenu(source);
+    if (!menu)
+        return;
+    m_menuSource = source;
+    m_typedInMenu = 0;
     // The window must be in the foreground, or the menu does not close when
     // the user clicks elsewhere; this holds while the dialog is hidden too.
     SetForegroundWindow(m_hWnd);
-    const ScopedFlag open(m_menuOpen);
-    TrackPopupMenu(menu.Get(), 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+    {
+        const ScopedFlag open(m_menuOpen);
+        TrackPopupMenu(menu.Get(), 0, at.x, at.y, 0, m_hWnd, nullptr);
+    }
     PostMessageA(m_hWnd, WM_NULL, 0, 0);
-    return 0;
+    if (m_typedInMenu == 0)
+        return;
+    // The menu closed on a typed character: the query starts with it, in a
+    // window of our own at the menu's place, before any later key is read.
+    m_popupAnchor = at;
+    m_popupFind.Open(m_hWnd, at, std::make_unique<PopupFind>(m_entries, LowerCaseUnicode, FromSystemCodePage),
+                     LOWORD(m_menuWidthSpin.GetPos()), m_typedInMenu);
+}
+
+LRESULT CQuipMarkDlg::OnMenuChar(wchar_t typed)
+{
+    // A printable character that no item of the open menu takes as its
+    // access key; white space starts no query. Anything else beeps, as ever.
+    if (typed <= L' ' || typed == 0x7F)
+        return MAKELRESULT(0, MNC_IGNORE);
+    m_typedInMenu = typed;
+    return MAKELRESULT(0, MNC_CLOSE);
+}
+
+void CQuipMarkDlg::OnPopupFindChoice(EntryId entry)
+{
+    HandOutEntry(entry);
+}
+
+void CQuipMarkDlg::OnPopupFindCleared(POINT anchor)
+{
+    // The menu opens once the popup has gone.
+    m_popupAnchor = anchor;
+    PostMessageA(m_hWnd, WM_POPUP_MENU_AGAIN, 0, 0);
+}
+
+void CQuipMarkDlg::OnPopupMenuAgain()
+{
+    if (!m_menuOpen && !m_popupFind.IsOpen())
+        ShowTrayMenu(m_menuSource, m_popupAnchor);
+}
+
+void CQuipMarkDlg::RedirectMessage(MSG& msg)
+{
+    // Keys read while the popup narrowed by typing is open are the query's:
+    // the dialog keeps the foreground and the focus, as for a menu.
+    if (m_popupFind.IsOpen() && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
+        msg.hwnd = m_popupFind.Handle();
 }
 
 ScopedMenu CQuipMarkDlg::BuildTrayMenu(UINT source)

@@ -34,6 +34,7 @@ void RemoveFolder(const std::string& folder)
 
 void BenchStartUp(const std::string& folder, const std::string& quipmark, const std::string& baseline);
 void BenchMenu();
+void BenchPopupFind();
 void BenchDataFile(const std::string& folder);
 void BenchClipboard();
 void BenchCollection(const std::string& folder);
@@ -62,6 +63,8 @@ int main(int argc, char** argv)
         BenchStartUp(folder, argv[1], argv[2]);
     if (runs("menu"))
         BenchMenu();
+    if (runs("popupfind"))
+        BenchPopupFind();
     if (runs("datafile"))
         BenchDataFile(folder);
     if (runs("clipboard"))

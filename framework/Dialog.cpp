@@ -111,6 +111,7 @@ bool CDialog::PreTranslate(MSG* msg)
     // the program would end without its exit path. A key whose handling
     // failed counts as handled, with the warning sound.
     try {
+        RedirectMessage(*msg);
         return WalkPreTranslate(msg, m_hWnd);
     } catch (...) {
         MessageBeep(MB_ICONEXCLAMATION);

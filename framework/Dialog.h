@@ -32,6 +32,9 @@ protected:
     virtual bool OnNotify(NMHDR* header, LRESULT& result);
     // Every other message; true when handled, with `result` its answer.
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A message of the dialog's loop may be sent to another window here,
+    // before any window sees it.
+    virtual void RedirectMessage(MSG&) {}
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 

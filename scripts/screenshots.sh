@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Wine on a private display: the
-# configuration dialog, the tray menu and the About box, from a copy of
+# configuration dialog, the tray menu, the popup narrowed by typing and the About box, from a copy of
 # build/win32/quipmark.exe (build/win64 where the 32-bit one cannot run)
 # with a small sample data file; then, in a prefix
 # of its own set to 144 DPI, the dialog with the search panel shown.
@@ -79,6 +79,20 @@ settle
 import -window root -crop 420x200+295+145 +repage "$out/tray-menu.png"
 echo "Screenshot: $out/tray-menu.png"
 probe keys 0x1b 0x1b >/dev/null
+probe wait nomenu 10000 >/dev/null
+
+probe post 0x40a 0 0x205 >/dev/null          # the tray menu again, at the same place
+probe wait menu 10000 >/dev/null
+probe type 616c6578 >/dev/null               # "alex" typed in it
+probe wait popup 10000 >/dev/null
+settle
+read -r left top right bottom < <(probe popup | head -n 1 | tr -d "\r")
+import -window root -crop "$((right - left + 24))x$((bottom - top + 24))+$((left - 12))+$((top - 12))" \
+    +repage "$out/popup-find.png"
+echo "Screenshot: $out/popup-find.png"
+probe keys 0x1b >/dev/null                   # the whole menu again,
+probe wait menu 10000 >/dev/null
+probe keys 0x1b >/dev/null                   # then closed
 probe wait nomenu 10000 >/dev/null
 
 probe post 0x111 32773 0 >/dev/null          # "&Configure...": shows the dialog

@@ -10,6 +10,11 @@
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
 //   qmprobe menukeys VK...                posts key presses to the open popup menu
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
+//   qmprobe type HEX                      types the text whose UTF-8 bytes HEX spells, character
+//                                         by character as Unicode keys (SendInput)
+//   qmprobe popup                         the popup narrowed by typing: "left top right bottom"
+//                                         of it, then of its screen's work area, then each of
+//                                         its lines as the hex of its UTF-8 bytes
 //   qmprobe chord VK...                   holds the keys down together, then releases them
 //   qmprobe msgbox MS [BUTTON]            waits for a message box of the program, prints its
 //                                         caption and text, and answers it with BUTTON (e.g. 6 = Yes)
@@ -108,6 +113,15 @@ NOTIFYICONDATAA TrayIcon(HWND window, UINT id)
     return icon;
 }
 
+HWND OpenPopupWindow()
+{
+    HWND popup = nullptr;
+    while ((popup = FindWindowExW(nullptr, popup, L"QuipmarkPopup", nullptr)) != nullptr)
+        if (IsWindowVisible(popup))
+            return popup;
+    return nullptr;
+}
+
 HWND OpenMenuWindow()
 {
     HWND menu = nullptr;
@@ -141,6 +155,8 @@ bool StateHolds(const std::string& state)
     if (state == "tray") return main != nullptr && !IsWindowVisible(main) && IsIconic(main);
     if (state == "menu") return OpenMenuWindow() != nullptr;
     if (state == "nomenu") return OpenMenuWindow() == nullptr;
+    if (state == "popup") return OpenPopupWindow() != nullptr;
+    if (state == "nopopup") return OpenPopupWindow() == nullptr;
     std::fprintf(stderr, "unknown state %s\n", state.c_str());
     std::exit(2);
 }
@@ -189,6 +205,35 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
         return FALSE;
     }
     return TRUE;
+}
+
+// The popup's place, its screen's work area and its lines, which are its
+// window text, one to a line.
+int PrintPopup()
+{
+    HWND popup = OpenPopupWindow();
+    RECT rect;
+    if (popup == nullptr || !GetWindowRect(popup, &rect))
+        return 1;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(popup, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    std::printf("%ld %ld %ld %ld\n%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom, work.left,
+                work.top, work.right, work.bottom);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(popup)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(popup, &text[0], static_cast<int>(text.size()))));
+    text += L'\n';
+    for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
+        const std::wstring line = text.substr(start, end - start);
+        std::string bytes(line.size() * 3 + 1, '\0');
+        const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0],
+                                             static_cast<int>(bytes.size()), nullptr, nullptr);
+        for (int i = 0; i < size; ++i)
+            std::printf("%02x", static_cast<unsigned char>(bytes[static_cast<size_t>(i)]));
+        std::printf("\n");
+    }
+    return 0;
 }
 
 int MessageBoxCommand(DWORD timeoutMs, int button)
@@ -579,6 +624,22 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    if (verb == "type" && argc >= 3) {
+        for (wchar_t unit : FromUtf8Hex(argv[2])) {
+            INPUT input[2] = {};
+            for (INPUT& key : input) {
+                key.type = INPUT_KEYBOARD;
+                key.ki.wScan = unit;
+                key.ki.dwFlags = KEYEVENTF_UNICODE;
+            }
+            input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+            SendInput(2, input, sizeof(INPUT));
+            Sleep(30);
+        }
+        return 0;
+    }
+    if (verb == "popup")
+        return PrintPopup();
     if (verb == "msgbox" && argc >= 3)
         return MessageBoxCommand(static_cast<DWORD>(Number(argv[2])), argc >= 4 ? static_cast<int>(Number(argv[3])) : 0);
     if ((verb == "text" || verb == "enabled" || verb == "checked" || verb == "ctlrect" ||

@@ -276,6 +276,21 @@ std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open, const
     return driver.items;
 }
 
+const CPopupFindWindow* TypeInMenu(CQuipMarkDlg& dialog, POINT at, const std::wstring& typed)
+{
+    // Shift does nothing in a menu; it stands for the keys of DriveMenu,
+    // which would otherwise close the menu before the character is read.
+    DriveMenu([&] { dialog.ShowTrayMenu(0, at); }, {VK_SHIFT},
+              [&] { PostMessageW(dialog.Handle(), WM_CHAR, typed.at(0), 1); });
+    const CPopupFindWindow& popup = dialog.PopupFindWindow();
+    if (!popup.IsOpen())
+        return nullptr;
+    for (size_t i = 1; i < typed.size(); ++i)
+        SendMessageW(popup.Handle(), WM_CHAR, typed[i], 1);
+    PumpMessages();
+    return &popup;
+}
+
 namespace {
 bool OpenClipboardBriefly()
 {

@@ -97,6 +97,11 @@ std::vector<MenuItemSnapshot> DriveMenu(const std::function<void()>& open,
                                         const std::vector<WORD>& keys = {},
                                         const std::function<void()>& whileOpen = {});
 
+// Opens the tray menu at `at` and types `typed` in it: the first character
+// turns the menu into the popup narrowed by typing, the others go to that
+// popup. Null when no popup opened.
+const CPopupFindWindow* TypeInMenu(CQuipMarkDlg& dialog, POINT at, const std::wstring& typed);
+
 // The clipboard's text, or "<none>" when it holds no text.
 std::string ClipboardText();
 // The clipboard's Unicode text, or L"<none>".

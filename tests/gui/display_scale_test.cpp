@@ -297,6 +297,40 @@ TEST_F(DisplayScale, EveryCaptionOfTheDialogAndTheAboutBoxIsDrawnWhole)
     ExpectCaptionsWhole(about.Handle(), "the About box", dpi);
 }
 
+// The popup narrowed by typing draws in the system's menu font of the scale,
+// which grows with it: every line is at least the font's height and shows
+// its whole text.
+TEST_F(DisplayScale, ThePopupNarrowedByTypingShowsEveryLineWholeInTheMenuFont)
+{
+    const int dpi = ScreenDpi();
+    StartWith(K("Group") + E("Greeting one") + E("Greeting two"));
+    const CPopupFindWindow* popup = TypeInMenu(*dialog, POINT{50, 50}, L"greet");
+    ASSERT_NE(popup, nullptr);
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+    HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+    HDC dc = GetDC(popup->Handle());
+    HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICW text = {};
+    GetTextMetricsW(dc, &text);
+    ASSERT_EQ(popup->Lines().size(), 3u);
+    for (size_t i = 0; i < popup->Lines().size(); ++i) {
+        const std::wstring& shown = popup->Lines()[i].text;
+        const RECT line = popup->LineRect(i);
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+        EXPECT_GE(line.bottom - line.top, text.tmHeight) << "line " << i << " at " << dpi << " DPI";
+        EXPECT_LT(extent.cx, line.right - line.left) << "line " << i << " at " << dpi << " DPI";
+    }
+    std::printf("At %d DPI the popup's lines are %ld pixels high, its font %ld\n", dpi,
+                popup->LineRect(1).bottom - popup->LineRect(1).top, text.tmHeight);
+    SelectObject(dc, previous);
+    ReleaseDC(popup->Handle(), dc);
+    DeleteObject(font);
+    SendMessageW(popup->Handle(), WM_CLOSE, 0, 0);
+}
+
 // The small and large icon sizes of 100, 125, 150 and 200 % display scale,
 // but 64, which Windows draws from the 48.
 TEST(IconResources, HoldAnImageForEveryDisplayScale)
