@@ -32,11 +32,6 @@ public:
     }
 };
 
-DWORD ErrorOr(DWORD error, DWORD fallback)
-{
-    return error != 0 ? error : fallback;
-}
-
 // Keeps the data file's bytes as its newest backup, moving an older backup
 // of other bytes aside first (app/BackupPlan.h). 0, or the system's error,
 // with the backup that could not be written in `failedPath`.

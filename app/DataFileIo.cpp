@@ -24,11 +24,6 @@ bool StampOf(HANDLE file, FileStamp& stamp)
     return true;
 }
 
-DWORD ErrorOr(DWORD error, DWORD fallback)
-{
-    return error != 0 ? error : fallback;
-}
-
 // A clock of this wait alone, immune to the tick count's wrap.
 class Patience {
 public:
@@ -226,4 +221,9 @@ bool LookAtFile(const std::string& path, FileStamp& stamp)
     stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     stamp.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
     return true;
+}
+
+DWORD ErrorOr(DWORD error, DWORD fallback)
+{
+    return error != 0 ? error : fallback;
 }

@@ -17,6 +17,8 @@ const DWORD kHeldFilePatienceMs = 4000;
 bool IsHeldFileError(DWORD error);
 // The first start has no data file yet; that is no error.
 bool IsMissingFile(DWORD error);
+// `error`, or `fallback` where a failed call left no error of its own.
+DWORD ErrorOr(DWORD error, DWORD fallback);
 
 // Handles the messages of this thread's windows for `ms` milliseconds: the
 // tray icon and the dialog answer while a save waits.

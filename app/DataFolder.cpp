@@ -38,6 +38,9 @@ void CQuipMarkDlg::OnDataFolder()
         return;
     }
     m_location.Remember(folder, DataPath());
+    // Copies a sync service left there before are taken in now, not at the
+    // folder's next change.
+    TakeInConflictCopies();
 }
 
 void CQuipMarkDlg::TakeInConflictCopies()

@@ -139,14 +139,14 @@ const char* const kWords[] = {"the", "meeting", "is", "moved", "to", "Monday", "
                               "for", "your", "message", "we", "will", "call", "back", "soon", "order", "invoice",
                               "Caf\xE9", "r\xE9sum\xE9", "M\xFCller"};
 
-std::string Words(std::uint32_t& seed, size_t bytes)
+std::string Words(std::uint32_t& state, size_t bytes)
 {
     std::string text;
     text.reserve(bytes + 16);
     while (text.size() < bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        text += kWords[(seed >> 8) % (sizeof(kWords) / sizeof(kWords[0]))];
-        text += (seed >> 4) % 9 == 0 ? "\r\n" : " ";
+        state = state * 1664525u + 1013904223u;
+        text += kWords[(state >> 8) % (sizeof(kWords) / sizeof(kWords[0]))];
+        text += (state >> 4) % 9 == 0 ? "\r\n" : " ";
     }
     text.resize(bytes);
     return text;
@@ -159,14 +159,14 @@ std::string Words(std::uint32_t& seed, size_t bytes)
 EntryTree Collection(size_t count, size_t largeEvery, size_t largeBytes)
 {
     EntryTree tree;
-    std::uint32_t seed = 7;
+    std::uint32_t state = 7;
     EntryId group = kNoEntry;
     for (size_t i = 0; i < count; ++i) {
         if (i % 100 == 0)
             group = tree.Append(tree.Root(), "Group " + std::to_string(i / 100));
         std::string text = i % 10 == 3 ? "Signature " + std::to_string(i) + "\r\nKind regards\r\n" : std::string();
         const bool large = i % largeEvery == largeEvery / 4;
-        text += Words(seed, large ? largeBytes : 40);
+        text += Words(state, large ? largeBytes : 40);
         std::wstring unicode;
         if (large ? i / largeEvery % 10 == 0 : i % 8 == 1)
             unicode = L"\u041F\u0440\u0438\u0432\u0435\u0442 " + Latin1(text);

@@ -37,9 +37,9 @@ EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits, LeadByteTest 
     // Two machines that start at one moment still draw apart: the clock
     // and the system's randomness both go in.
     std::random_device device;
-    std::seed_seq seed{device(), device(),
-                       static_cast<unsigned>(std::chrono::high_resolution_clock::now().time_since_epoch().count())};
-    m_uidSource.seed(seed);
+    std::seed_seq start{device(), device(),
+                        static_cast<unsigned>(std::chrono::high_resolution_clock::now().time_since_epoch().count())};
+    m_uidSource = std::mt19937_64(start);
     m_root = NewId();
     m_entries[m_root].text = kRootText;
     m_branch = Append(m_root, kBranchText);

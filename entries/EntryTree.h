@@ -180,8 +180,8 @@ public:
     // no other entry may have; false, and nothing changes, for 0 or an entry
     // not the user's.
     bool SetLoadedUid(EntryId id, EntryUid uid);
-    // Makes the identities of new entries follow from `seed`, for tests.
-    void SeedUids(std::uint64_t seed) { m_uidSource.seed(seed); }
+    // Makes the identities of new entries follow from `start`, for tests.
+    void StartUidsAt(std::uint64_t start) { m_uidSource = std::mt19937_64(start); }
     // Makes the user's entries those of `snapshot` (the clipboard branch and
     // history stay), keeping the EntryId of every entry whose uid stays (so
     // the view keeps its selection and open groups), and reporting the

@@ -10,6 +10,9 @@
 // disturbed and one burst is one message. Some folders (network shares of
 // some kinds) send no notifications at all: the window's own slow check
 // covers those.
+// How long a folder stays quiet before its changes are told.
+const DWORD kFolderSettleMs = 600;
+
 class CFolderWatch {
 public:
     CFolderWatch() = default;
@@ -20,7 +23,7 @@ public:
     // Watches `folder` (its files, not its subfolders) for `window`; false,
     // with nothing watched, when the folder cannot be watched. A watch
     // already running stops first.
-    bool Start(const std::string& folder, HWND window, UINT message, DWORD settleMs = 600);
+    bool Start(const std::string& folder, HWND window, UINT message, DWORD settleMs = kFolderSettleMs);
     // Stops the thread and waits for it; no message is posted after this.
     void Stop();
     bool IsWatching() const { return m_thread.IsValid(); }

@@ -25,7 +25,7 @@ const ExpectedControl kControls[] = {
     {1048, "Button", "&Undo", true, false},
     {1035, "Button", "<< Sear&ch", true, true},
     {1022, "SysTreeView32", "", true, true},
-    {1015, "Edit", "10", true, true},  // no width stored: the control's minimum
+    {1015, "Edit", "20", true, true},  // no width stored: the dialog's own
     {1016, "msctls_updown32", "", true, true},
     {1037, "Edit", "", false, true},
     {1039, "Button", "&<", false, false},
@@ -43,6 +43,7 @@ const ExpectedControl kControls[] = {
     {1040, "Static", "Enter Text to &Find:", false, true},
     {1049, "msctls_hotkey32", "", true, true},
     {-1, "Static", "Set Quipmark Hot&key", true, true},
+    {1050, "Button", "Data fol&der...", true, true},
 };
 
 bool IsOpenMessageBox(HWND hwnd)
