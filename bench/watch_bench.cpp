@@ -155,13 +155,16 @@ void BenchWatch(const std::string& folder, const std::string& quipmark)
             return;
         watched = on.QuietCpu(kQuietMs);
         startUps.push_back(on.StartSeconds());
-        for (int round = 0; round < 3; ++round) {
+        for (int round = 0; round < 5; ++round) {
             const std::string before = on.Count();
             const DWORD written = GetTickCount();
             WriteWhole(data, Collection(round % 2 == 0));
             if (!WaitFor([&] { return on.Count() != before; }, 30000))
                 break;
-            follows.push_back((GetTickCount() - written - kFolderSettleMs) / 1000.0);
+            // The slow check may see the change before the folder's quiet
+            // time is over; then nothing waited on purpose.
+            const DWORD took = GetTickCount() - written;
+            follows.push_back((took > kFolderSettleMs ? took - kFolderSettleMs : took) / 1000.0);
             Sleep(1000);  // the next change is one of its own
         }
     }
@@ -171,7 +174,7 @@ void BenchWatch(const std::string& folder, const std::string& quipmark)
         startUps.push_back(again.StartSeconds());
     }
     std::printf("| %-52s | %10.2f ms | %10.2f ms | %7.2f | %-10s |\n",
-                ("idle CPU over " + std::to_string(kQuietMs / 1000) + " s, 20,000 entries, watched").c_str(),
+                ("idle CPU over " + std::to_string(kQuietMs / 1000) + " s, 20,000 entries, watched vs not watched").c_str(),
                 watched * 1000, unwatched * 1000, std::max(watched, kTickSeconds) / std::max(unwatched, kTickSeconds), "<= 1.1");
     const auto median = [](std::vector<double> values) {
         std::sort(values.begin(), values.end());
