@@ -1,7 +1,7 @@
 #include "app/QuipMarkDlg.h"
-#include "app/BackupPlan.h"
-#include "app/DataFileIo.h"
-#include "entries/EntryFile.h"
+#include "storage/BackupPlan.h"
+#include "storage/DataFileIo.h"
+#include "storage/EntryFile.h"
 #include "framework/AppMessageBox.h"
 #include "framework/Handles.h"
 #include <new>
@@ -33,7 +33,7 @@ public:
 };
 
 // Keeps the data file's bytes as its newest backup, moving an older backup
-// of other bytes aside first (app/BackupPlan.h). 0, or the system's error,
+// of other bytes aside first (storage/BackupPlan.h). 0, or the system's error,
 // with the backup that could not be written in `failedPath`.
 DWORD KeepBackupOf(const std::string& dataPath, std::string& failedPath)
 {

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/ConflictCopies.h"
-#include "app/DataFileSync.h"
-#include "app/DataLocation.h"
+#include "storage/ConflictCopies.h"
+#include "storage/DataFileSync.h"
+#include "storage/DataLocation.h"
 #include "app/PopupFindWindow.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -19,7 +19,7 @@
 
 // The tray icon's callback message.
 const UINT WM_TRAY_NOTIFY = WM_USER + 10;
-// The data file's folder changed (app/DataFileSync.h).
+// The data file's folder changed (storage/DataFileSync.h).
 const UINT WM_DATA_FILE_CHANGED = WM_USER + 11;
 // Shows the popup menu again where the popup narrowed by typing was.
 const UINT WM_POPUP_MENU_AGAIN = WM_USER + 12;

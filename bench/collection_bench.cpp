@@ -6,7 +6,7 @@
 // machine weighs on all of them alike.
 #include "BenchSupport.h"
 #include "app/QuipMarkDlg.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include "framework/WinApp.h"
 #include <cstring>
 #include <memory>

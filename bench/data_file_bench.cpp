@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 #include "TreeMessages.h"
 #include "app/QuipMarkDlg.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include "framework/WinApp.h"
 #include <memory>
 

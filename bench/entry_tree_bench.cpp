@@ -4,7 +4,7 @@
 #include "BenchSupport.h"
 #include "TreeMessages.h"
 #include "entries/EntrySearch.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include "framework/CodePage.h"
 #include "framework/WinApp.h"
 #include <memory>

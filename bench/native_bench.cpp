@@ -1,8 +1,8 @@
 // Benchmarks of the window-free core, built natively and run by `make bench`
 // before the ones under Wine. Each row is a ratio to a baseline measured in
 // the same run, beside its target.
-#include "entries/EntryFile.h"
-#include "entries/EntryMerge.h"
+#include "storage/EntryFile.h"
+#include "storage/EntryMerge.h"
 #include "entries/EntryTree.h"
 #include "entries/PopupFind.h"
 #include <algorithm>

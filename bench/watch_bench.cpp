@@ -6,7 +6,7 @@
 // waits for on purpose, against a start-up with the same file, from the
 // process's creation to its dialog.
 #include "BenchSupport.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include "framework/FolderWatch.h"
 
 namespace {

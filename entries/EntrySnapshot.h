@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class EntryTree;
@@ -22,9 +21,3 @@ struct SnapshotEntry {
 using EntrySnapshot = std::vector<SnapshotEntry>;
 
 EntrySnapshot TakeSnapshot(const EntryTree& tree);
-
-// A data file's bytes as a snapshot; false when corrupt (the entries before
-// the fault are in `out`). Entries of a file without identity records get
-// the identities that every machine derives alike from the file, the same
-// that loading such a file gives them in the tree.
-bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out);

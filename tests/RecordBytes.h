@@ -1,5 +1,5 @@
 #pragma once
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include <algorithm>
 #include <cstdint>
 #include <string>

@@ -2,9 +2,9 @@
 // the data, what the entries' reader reports must encode back to a
 // prefix-consistent file, and what loads into a tree, Unicode texts
 // included, must save and load again as itself.
-#include "entries/EntryFile.h"
+#include "storage/EntryFile.h"
 #include "entries/EntrySnapshot.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "GuiTestSupport.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include <cstring>
 #include <fstream>
 #include <shellapi.h>

@@ -1,6 +1,6 @@
 #include "GuiTestSupport.h"
 #include "RegistryTestSupport.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 
 namespace {
 

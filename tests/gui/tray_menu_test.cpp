@@ -1,6 +1,6 @@
 #include "RegistryTestSupport.h"
 #include "TreeTestSupport.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include <shellapi.h>
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
-#include "entries/EntryFile.h"
+#include "storage/EntryFile.h"
 #include "entries/EntryTree.h"
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include "tests/RecordBytes.h"
 #include <gtest/gtest.h>
 #include <map>

@@ -1,4 +1,4 @@
-#include "app/BackupPlan.h"
+#include "storage/BackupPlan.h"
 #include <gtest/gtest.h>
 #include <map>
 

@@ -1,5 +1,5 @@
-#include "app/ConflictCopyMerge.h"
-#include "app/DataPath.h"
+#include "storage/ConflictCopyMerge.h"
+#include "storage/DataPath.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,6 +2,7 @@
 // derived alike on every machine for a file without them, and kept by the
 // tree through a replacement of its entries.
 #include "EntryTreeTestSupport.h"
+#include "storage/EntryFile.h"
 #include "entries/EntrySnapshot.h"
 #include <gtest/gtest.h>
 #include <algorithm>

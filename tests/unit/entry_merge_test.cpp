@@ -1,7 +1,7 @@
 // Merging the entries of two machines against the collection both started
 // from: what either typed stays, what one removed and the other left alone
 // goes, and both machines come to the same entries.
-#include "entries/EntryMerge.h"
+#include "storage/EntryMerge.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <random>

@@ -1,4 +1,5 @@
-#include "app/KnownFile.h"
+#include "storage/KnownFile.h"
+#include "storage/EntryFile.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <string>

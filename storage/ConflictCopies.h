@@ -5,7 +5,7 @@
 #include <vector>
 
 // The copies of the data file that sync services leave beside it when two
-// machines saved at once (app/ConflictCopyName.h names them), read for the
+// machines saved at once (storage/ConflictCopyName.h names them), read for the
 // merge and then kept with the numbered backups, where they no longer count
 // as copies to merge.
 class CConflictCopies {

@@ -1,4 +1,4 @@
-#include "entries/EntryMerge.h"
+#include "storage/EntryMerge.h"
 #include "entries/EntryIdentity.h"
 #include "entries/SequenceMerge.h"
 #include "entries/UidTable.h"

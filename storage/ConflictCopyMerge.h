@@ -1,5 +1,5 @@
 #pragma once
-#include "entries/EntryMerge.h"
+#include "storage/EntryMerge.h"
 
 // The entries that two snapshots hold alike: an entry of `first` whose
 // identity `second` holds at the same level (top-level, or a child of the

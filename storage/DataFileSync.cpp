@@ -1,6 +1,6 @@
-#include "app/DataFileSync.h"
-#include "app/DataFileIo.h"
-#include "entries/EntryFile.h"
+#include "storage/DataFileSync.h"
+#include "storage/DataFileIo.h"
+#include "storage/EntryFile.h"
 #include "framework/ScopedFlag.h"
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/ConflictCopyMerge.h"
+#include "storage/ConflictCopyMerge.h"
 #include <unordered_map>
 
 namespace {

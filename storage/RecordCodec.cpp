@@ -1,4 +1,4 @@
-#include "entries/RecordCodec.h"
+#include "storage/RecordCodec.h"
 #include <limits>
 #include <utility>
 #include <vector>

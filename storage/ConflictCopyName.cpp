@@ -1,4 +1,4 @@
-#include "app/ConflictCopyName.h"
+#include "storage/ConflictCopyName.h"
 #include <cctype>
 #include <string_view>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// The data file's bytes for the user's entries (entries/RecordCodec.h): each
+// The data file's bytes for the user's entries (storage/RecordCodec.h): each
 // top-level entry and its children in tree order, then the Unicode texts of
 // those that carry one; the clipboard history is never saved. A collection
 // without Unicode texts is the entries' records alone.
@@ -18,3 +18,9 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
 // level of `tree`; false when the data is corrupt, with the entries and
 // Unicode texts before the fault loaded. The modified flag stays as it is.
 bool DecodeEntries(std::string_view data, EntryTree& tree);
+
+// A data file's bytes as a snapshot; false when corrupt (the entries before
+// the fault are in `out`). Entries of a file without identity records get
+// the identities that every machine derives alike from the file, the same
+// that loading such a file gives them in the tree.
+bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out);

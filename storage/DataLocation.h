@@ -6,7 +6,7 @@
 // Where the entries live: beside the program, or in a folder the user chose
 // (a synced one, say), kept in the registry beside the settings. The
 // dialog's "Data fol&der..." button asks for the folder and shows the
-// current one in its tooltip; the path rules are app/DataPath.h's.
+// current one in its tooltip; the path rules are storage/DataPath.h's.
 class CDataLocation {
 public:
     CDataLocation() = default;

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/KnownFile.h"
+#include "storage/KnownFile.h"
 #include <windows.h>
 #include <functional>
 #include <string>

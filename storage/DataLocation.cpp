@@ -1,7 +1,8 @@
-#include "app/DataLocation.h"
-#include "app/DataPath.h"
+#include "storage/DataLocation.h"
+#include "storage/EntryFile.h"
+#include "storage/DataPath.h"
 #include "framework/AppMessageBox.h"
-#include "app/DataFileIo.h"
+#include "storage/DataFileIo.h"
 #include "framework/ModulePath.h"
 #include "settings/SettingsStore.h"
 #include <commctrl.h>

@@ -1,4 +1,4 @@
-#include "app/DataFileIo.h"
+#include "storage/DataFileIo.h"
 #include "framework/Handles.h"
 #include <new>
 

@@ -1,5 +1,6 @@
-#include "app/KnownFile.h"
-#include "entries/EntryMerge.h"
+#include "storage/KnownFile.h"
+#include "storage/EntryFile.h"
+#include "storage/EntryMerge.h"
 #include <utility>
 
 bool operator==(const FileStamp& a, const FileStamp& b)

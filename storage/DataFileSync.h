@@ -1,5 +1,5 @@
 #pragma once
-#include "app/KnownFile.h"
+#include "storage/KnownFile.h"
 #include "entries/EntryTree.h"
 #include "framework/FolderWatch.h"
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/BackupPlan.h"
+#include "storage/BackupPlan.h"
 
 std::string BackupName(const std::string& dataPath)
 {

@@ -1,8 +1,9 @@
-#include "app/ConflictCopies.h"
-#include "app/BackupPlan.h"
-#include "app/ConflictCopyName.h"
+#include "storage/ConflictCopies.h"
+#include "storage/EntryFile.h"
+#include "storage/BackupPlan.h"
+#include "storage/ConflictCopyName.h"
 #include "framework/AppMessageBox.h"
-#include "app/DataFileIo.h"
+#include "storage/DataFileIo.h"
 #include "framework/ModulePath.h"
 #include <algorithm>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "app/DataPath.h"
+#include "storage/DataPath.h"
 #include "framework/ModulePath.h"
 #include <cctype>
 
