@@ -1,4 +1,5 @@
 #include "storage/ConflictCopyMerge.h"
+#include "storage/CopiesTakenIn.h"
 #include "storage/DataPath.h"
 #include <gtest/gtest.h>
 
@@ -100,6 +101,27 @@ TEST(ConflictCopy, KeepsEverythingTypedOnEitherMachineAndWhatWasDoneHereSince)
         EXPECT_NE(merged.find(text), std::string::npos) << text << " missing from " << merged;
     for (const char* text : {"removed here", ":renamed here "})
         EXPECT_EQ(merged.find(text), std::string::npos) << text << " is back in " << merged;
+}
+
+// A copy that could not be moved aside is found at every look: it is taken
+// in once as it is, and again only once the sync service wrote it anew.
+TEST(ConflictCopy, IsTakenInOnceAsItIs)
+{
+    const std::string path = "C:\\Sync\\quipmark-LAPTOP.dat";
+    const FileStamp stamp{120, 5000};
+    const EntrySnapshot lastRead = {Entry(1, "group", {Entry(11, "a")})};
+    const EntrySnapshot ours = {Entry(1, "group", {Entry(11, "renamed here")})};
+    const EntrySnapshot copy = {Entry(1, "group", {Entry(11, "renamed there")})};
+    CopiesTakenIn taken;
+    MergeOutcome first, again;
+    ASSERT_TRUE(taken.Take(path, stamp, 77, lastRead, ours, copy, first));
+    EXPECT_EQ(first.keptBoth, 1u);
+    EXPECT_FALSE(taken.Take("c:\\sync\\QUIPMARK-laptop.dat", stamp, 77, first.merged, first.merged, copy, again));
+    EXPECT_TRUE(again.merged.empty()) << "saved, and found again as it is";
+    for (const auto& [other, hash] : {std::pair<FileStamp, std::uint64_t>{{121, 5000}, 77}, {{120, 5001}, 77}, {stamp, 78}})
+        EXPECT_FALSE(taken.Holds(path, other, hash)) << other.size << " " << other.writeTime << " " << hash;
+    taken.Forget(path);
+    EXPECT_FALSE(taken.Holds(path, stamp, 77)) << "moved aside: a copy of that name later is a new one";
 }
 
 }  // namespace
