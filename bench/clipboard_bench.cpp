@@ -66,6 +66,7 @@ void BenchClipboard()
     dialog.UseDataPath("");
     CWinApp::Get()->SetMainWnd(&dialog);
     dialog.Create();
+    dialog.FinishStart();
     CWinApp::Get()->SetMainWnd(nullptr);
     // As a clipboard viewer the dialog would record each text as it is put,
     // and the measured record would find it there already.

@@ -42,7 +42,10 @@ std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count, d
     auto dialog = std::make_unique<CQuipMarkDlg>();
     dialog->UseDataPath(CollectionPath(folder, count));
     CWinApp::Get()->SetMainWnd(dialog.get());
-    seconds = SecondsOf([&] { dialog->Create(); });
+    seconds = SecondsOf([&] {
+        dialog->Create();
+        dialog->FinishStart();
+    });
     CWinApp::Get()->SetMainWnd(nullptr);
     return dialog;
 }

@@ -45,6 +45,7 @@ void Measure(const std::string& folder, size_t textSize)
         dialog.UseDataPath(path);
         CWinApp::Get()->SetMainWnd(&dialog);
         dialog.Create();
+        dialog.FinishStart();
         CWinApp::Get()->SetMainWnd(nullptr);
     };
     // The dialog's own start-up (tree, tray icon, settings) without any entry.
@@ -52,6 +53,7 @@ void Measure(const std::string& folder, size_t textSize)
         CQuipMarkDlg dialog;
         dialog.UseDataPath(folder + "\\missing.dat");
         dialog.Create();
+        dialog.FinishStart();
     };
     const Comparison loaded = InTurns(
         7, [&] { return SecondsOf(load) - SecondsOf(emptyStart); }, [&] { return SecondsOf([&] { ReadAllBytes(path); }); });
@@ -60,6 +62,7 @@ void Measure(const std::string& folder, size_t textSize)
     CQuipMarkDlg dialog;
     dialog.UseDataPath(path);
     dialog.Create();
+    dialog.FinishStart();
     // A file of its own: the dialog's file changed by another program
     // would be merged by the next save.
     const std::string temp = folder + "\\plain.tmp";

@@ -32,7 +32,10 @@ std::unique_ptr<CQuipMarkDlg> Started(const std::string& path, double& seconds)
     auto dialog = std::make_unique<CQuipMarkDlg>();
     dialog->UseDataPath(path);
     CWinApp::Get()->SetMainWnd(dialog.get());
-    seconds = SecondsOf([&] { dialog->Create(); });
+    seconds = SecondsOf([&] {
+        dialog->Create();
+        dialog->FinishStart();
+    });
     CWinApp::Get()->SetMainWnd(nullptr);
     return dialog;
 }

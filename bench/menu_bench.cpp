@@ -44,6 +44,7 @@ void BenchMenu()
     dialog.UseDataPath("");
     CWinApp::Get()->SetMainWnd(&dialog);
     dialog.Create();
+    dialog.FinishStart();
     CWinApp::Get()->SetMainWnd(nullptr);
 
     // 498 entries: every fifth a group of four children, the rest plain.

@@ -42,6 +42,7 @@ void BenchPopupFind()
     dialog.UseDataPath("");
     CWinApp::Get()->SetMainWnd(&dialog);
     dialog.Create();
+    dialog.FinishStart();
     CWinApp::Get()->SetMainWnd(nullptr);
     const EntryId root = dialog.Entries().Root();
     for (int group = 0; group < 200; ++group) {

@@ -1,6 +1,7 @@
-// Start-up: from process start until the dialog has finished initialising
-// (it becomes visible, minimised, as its last step; the tray icon came
-// before), against a program that only makes one dialog and one tray icon.
+// Start-up: from process start until the dialog is up (it becomes visible,
+// minimised, once its tray icon is there; the entries, settings and the
+// watch on the data file follow as its first message), against a program
+// that only makes one dialog and one tray icon.
 #include "BenchSupport.h"
 
 namespace {
