@@ -67,7 +67,6 @@ bool CQuipMarkDlg::OnInitDialog()
 
     // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
-    m_nextViewer = SetClipboardViewer(m_hWnd);
     m_tree.Attach(&m_entries, this);
     m_tree.ShowAll();
     RefreshCount();
@@ -100,6 +99,9 @@ void CQuipMarkDlg::FinishStart()
     if (m_started)
         return;
     m_started = true;
+    // Joined now, the chain's first notice records what the clipboard holds
+    // (a large text takes a while) once the dialog is up.
+    m_nextViewer = SetClipboardViewer(m_hWnd);
     CreateImageList();
     m_treeDropTarget.Register(m_tree.Handle());
     m_editDropTarget.Register(m_newEntry.Handle());
@@ -247,7 +249,8 @@ void CQuipMarkDlg::OnDestroy()
     m_sync.StopWatching();
     m_treeDropTarget.Revoke();
     m_editDropTarget.Revoke();
-    ChangeClipboardChain(m_hWnd, m_nextViewer);
+    if (m_started)
+        ChangeClipboardChain(m_hWnd, m_nextViewer);
     SetTrayIcon(false);
     UnregisterHotKey(m_hWnd, 0);
 }

@@ -48,9 +48,9 @@ public:
     ~CQuipMarkDlg() override;
 
     // Lifecycle
-    // What the start does once the dialog is up: the drop targets, the
-    // entries, conflict copies, the settings and the watch on the data
-    // file. It runs as the first message of the dialog's loop; anything
+    // What the start does once the dialog is up: the clipboard viewer
+    // chain, the drop targets, the entries, conflict copies, the settings
+    // and the watch on the data file. It runs as the first message of the dialog's loop; anything
     // that needs it sooner calls it, and it runs once.
     void FinishStart();
     void ShowConfiguration();

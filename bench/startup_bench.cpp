@@ -51,7 +51,7 @@ void BenchStartUp(const std::string& folder, const std::string& quipmark, const 
     CopyFileA(quipmark.c_str(), copy.c_str(), FALSE);
     // The warm-up round finds Wine's libraries loaded for both.
     const Comparison row = InTurns(
-        7, [&] { return TimeToWindow(copy, "Quipmark", WM_COMMAND, 32774); },
+        15, [&] { return TimeToWindow(copy, "Quipmark", WM_COMMAND, 32774); },
         [&] { return TimeToWindow(baseline, "QmBaseline", WM_CLOSE, 0); });
     ReportRow("start-up until initialised vs a minimal dialog and tray icon", row, "<= 1.3");
 }
