@@ -67,13 +67,9 @@ bool CQuipMarkDlg::OnInitDialog()
 
     // The new-entry field takes texts of any length, pasted or dropped.
     m_newEntry.SetLimitText(0);
-    m_nextViewer = SetClipboardViewer(m_hWnd);
     m_tree.Attach(&m_entries, this);
-    CreateImageList();
     m_tree.ShowAll();
     RefreshCount();
-    m_treeDropTarget.Register(m_tree.Handle());
-    m_editDropTarget.Register(m_newEntry.Handle());
 
     m_menuWidthSpin.SetRange(10, 99);
     m_menuWidthSpin.SetPos(20);
@@ -84,6 +80,31 @@ bool CQuipMarkDlg::OnInitDialog()
     EnableItem(IDC_FIND_NEXT, false);
     // A key alone or with one modifier becomes Ctrl+Alt with that key.
     m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
+
+    EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
+    DrawMenuBar(m_hWnd);
+    SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
+    // The rest of the start follows at once, as the first message of the
+    // dialog's loop, before any input or timer: the program is up sooner,
+    // and nothing the user can do finds it unfinished.
+    PostMessageW(m_hWnd, WM_FINISH_START, 0, 0);
+    // Left visible and minimised; the hide timer hides it once the dialog
+    // runs, so that only the tray icon remains.
+    ShowWindow(m_hWnd, SW_MINIMIZE);
+    return true;
+}
+
+void CQuipMarkDlg::FinishStart()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    // Joined now, the chain's first notice records what the clipboard holds
+    // (a large text takes a while) once the dialog is up.
+    m_nextViewer = SetClipboardViewer(m_hWnd);
+    CreateImageList();
+    m_treeDropTarget.Register(m_tree.Handle());
+    m_editDropTarget.Register(m_newEntry.Handle());
 
     m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), DataPath());
     // A chosen folder that is away (a share offline, a drive not mounted)
@@ -100,14 +121,6 @@ bool CQuipMarkDlg::OnInitDialog()
     if (ImportRegistryLists() && reachable)
         SaveEntries();
     m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
-
-    EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
-    DrawMenuBar(m_hWnd);
-    SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
-    // Left visible and minimised; the hide timer hides it once the dialog
-    // runs, so that only the tray icon remains.
-    ShowWindow(m_hWnd, SW_MINIMIZE);
-    return true;
 }
 
 void CQuipMarkDlg::CreateImageList()
@@ -236,7 +249,8 @@ void CQuipMarkDlg::OnDestroy()
     m_sync.StopWatching();
     m_treeDropTarget.Revoke();
     m_editDropTarget.Revoke();
-    ChangeClipboardChain(m_hWnd, m_nextViewer);
+    if (m_started)
+        ChangeClipboardChain(m_hWnd, m_nextViewer);
     SetTrayIcon(false);
     UnregisterHotKey(m_hWnd, 0);
 }
@@ -373,7 +387,13 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_DATA_FILE_CHANGED:
         OnDataFileChanged(false);
         return true;
+    case WM_FINISH_START:
+        FinishStart();
+        return true;
     case WM_TRAY_NOTIFY:
+        // The shell's notices are sent, and so may come before the rest of
+        // the start.
+        FinishStart();
         result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<LONG>(lParam));
         return true;
     case WM_HOTKEY:

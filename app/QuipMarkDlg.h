@@ -23,6 +23,8 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 const UINT WM_DATA_FILE_CHANGED = WM_USER + 11;
 // Shows the popup menu again where the popup narrowed by typing was.
 const UINT WM_POPUP_MENU_AGAIN = WM_USER + 12;
+// The rest of the start, once the dialog is up (CQuipMarkDlg::FinishStart).
+const UINT WM_FINISH_START = WM_USER + 13;
 // Commands of the popup menu's entry items, 1325 and up; the dialog takes
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
@@ -46,6 +48,11 @@ public:
     ~CQuipMarkDlg() override;
 
     // Lifecycle
+    // What the start does once the dialog is up: the clipboard viewer
+    // chain, the drop targets, the entries, conflict copies, the settings
+    // and the watch on the data file. It runs as the first message of the dialog's loop; anything
+    // that needs it sooner calls it, and it runs once.
+    void FinishStart();
     void ShowConfiguration();
     void HideConfiguration();
 
@@ -230,6 +237,8 @@ private:
     std::vector<std::string> m_importedLists;
     // The exit path's question or save error is on the screen.
     bool m_inExitPath = false;
+    // FinishStart ran.
+    bool m_started = false;
     // A popup menu of entries is open; its ids name m_menu's items.
     bool m_menuOpen = false;
     // The source of the popup menu shown last, and the character typed in

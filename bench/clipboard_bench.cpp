@@ -43,20 +43,19 @@ void Measure(CQuipMarkDlg& dialog, size_t size, const std::string& what, int rou
         put();
         dialog.RecordClipboard();
     }
-    // In turns, so that a slow moment weighs on both alike.
-    std::vector<double> read, record;
     bool recordedBefore = false;
-    for (int round = 0; round < rounds; ++round) {
-        put();
-        read.push_back(MedianSeconds(1, [] { ReadText(); }));
-        put();
-        recordedBefore |= dialog.Entries().History().Texts().front() == text;
-        record.push_back(MedianSeconds(1, [&] { dialog.RecordClipboard(); }));
-    }
-    std::sort(read.begin(), read.end());
-    std::sort(record.begin(), record.end());
-    ReportRow(what + (recordedBefore ? " (recorded before!)" : ""), record[record.size() / 2],
-              read[read.size() / 2], "<= 3.0");
+    const Comparison row = InTurns(
+        rounds,
+        [&] {
+            put();
+            recordedBefore |= dialog.Entries().History().Texts().front() == text;
+            return SecondsOf([&] { dialog.RecordClipboard(); });
+        },
+        [&] {
+            put();
+            return SecondsOf([] { ReadText(); });
+        });
+    ReportRow(what + (recordedBefore ? " (recorded before!)" : ""), row, "<= 3.0");
 }
 
 }  // namespace
@@ -67,6 +66,7 @@ void BenchClipboard()
     dialog.UseDataPath("");
     CWinApp::Get()->SetMainWnd(&dialog);
     dialog.Create();
+    dialog.FinishStart();
     CWinApp::Get()->SetMainWnd(nullptr);
     // As a clipboard viewer the dialog would record each text as it is put,
     // and the measured record would find it there already.

@@ -42,14 +42,12 @@ std::unique_ptr<CQuipMarkDlg> DialogWith(const std::string& folder, int count, d
     auto dialog = std::make_unique<CQuipMarkDlg>();
     dialog->UseDataPath(CollectionPath(folder, count));
     CWinApp::Get()->SetMainWnd(dialog.get());
-    seconds = MedianSeconds(1, [&] { dialog->Create(); });
+    seconds = SecondsOf([&] {
+        dialog->Create();
+        dialog->FinishStart();
+    });
     CWinApp::Get()->SetMainWnd(nullptr);
     return dialog;
-}
-
-double Seconds(const std::function<void()>& work)
-{
-    return MedianSeconds(1, work);
 }
 
 // One entry added to the root, where a drop adds as the Add button does,
@@ -64,14 +62,8 @@ double AddEntry(CQuipMarkDlg& dialog)
     tree.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
     const POINT onRoot = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     bool added = false;
-    const double seconds = Seconds([&] { added = tree.DropText({"added entry", L""}, onRoot); });
+    const double seconds = SecondsOf([&] { added = tree.DropText({"added entry", L""}, onRoot); });
     return added ? seconds : 0.0;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -85,12 +77,14 @@ void BenchCollection(const std::string& folder)
     // stay for the rest.
     std::vector<std::unique_ptr<CQuipMarkDlg>> dialogs(kinds);
     std::vector<std::vector<double>> load(kinds);
-    for (int round = 0; round < kLoadRounds; ++round) {
+    // The first round warms up and is not counted.
+    for (int round = -1; round < kLoadRounds; ++round) {
         for (size_t i = 0; i < kinds; ++i) {
             dialogs[i].reset();
             double seconds = 0;
             dialogs[i] = DialogWith(folder, kSizes[i], seconds);
-            load[i].push_back(seconds);
+            if (round >= 0)
+                load[i].push_back(seconds);
         }
     }
     for (int i = 0; i < 15; ++i)  // a full history first: each change then drops one text
@@ -98,26 +92,30 @@ void BenchCollection(const std::string& folder)
 
     std::vector<std::vector<double>> change(kinds), add(kinds);
     int copied = 0;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = -1; round < kRounds; ++round) {
         for (size_t i = 0; i < kinds; ++i) {
             // Every dialog records the change as it happens; the one measured
             // records it once more, which costs the same: a text goes, a
             // text comes.
             PutClipboardText("copied text " + std::to_string(copied++));
-            change[i].push_back(Seconds([&] { dialogs[i]->RecordClipboard(); }));
-            add[i].push_back(AddEntry(*dialogs[i]));
+            const double changed = SecondsOf([&] { dialogs[i]->RecordClipboard(); });
+            const double added = AddEntry(*dialogs[i]);
+            if (round < 0)
+                continue;  // the warm-up
+            change[i].push_back(changed);
+            add[i].push_back(added);
         }
     }
     for (size_t i = 0; i < kinds; ++i) {
         if (kSizes[i] != 2000 && kSizes[i] != 20000)
             continue;
-        ReportRow("start-up with " + std::to_string(kSizes[i]) + " entries vs with none", Median(load[i]),
-                  Median(load[0]), "report");
+        ReportRow("start-up with " + std::to_string(kSizes[i]) + " entries vs with none",
+                  {TimingOf(load[i]), TimingOf(load[0])}, "report");
     }
     for (size_t i = 0; i < kinds; ++i) {
         const std::string entries = std::to_string(kSizes[i]) + " entries";
         const char* target = kSizes[i] == 2000 || kSizes[i] == 20000 ? "<= 1.5" : "report";
-        ReportRow("one clipboard change, " + entries + " vs none", Median(change[i]), Median(change[0]), target);
-        ReportRow("one entry added, " + entries + " vs none", Median(add[i]), Median(add[0]), target);
+        ReportRow("one clipboard change, " + entries + " vs none", {TimingOf(change[i]), TimingOf(change[0])}, target);
+        ReportRow("one entry added, " + entries + " vs none", {TimingOf(add[i]), TimingOf(add[0])}, target);
     }
 }

@@ -40,32 +40,38 @@ void Measure(const std::string& folder, size_t textSize)
     const std::string label = std::to_string(498) + " entries of " +
                               (textSize >= 1024 ? std::to_string(textSize / 1024) + " KiB" : std::to_string(textSize) + " bytes");
 
-    const double plainRead = MedianSeconds(7, [&] { ReadAllBytes(path); });
-    const double load = MedianSeconds(7, [&] {
+    const auto load = [&] {
         CQuipMarkDlg dialog;
         dialog.UseDataPath(path);
         CWinApp::Get()->SetMainWnd(&dialog);
         dialog.Create();
+        dialog.FinishStart();
         CWinApp::Get()->SetMainWnd(nullptr);
-    });
+    };
     // The dialog's own start-up (tree, tray icon, settings) without any entry.
-    const double emptyStart = MedianSeconds(7, [&] {
+    const auto emptyStart = [&] {
         CQuipMarkDlg dialog;
         dialog.UseDataPath(folder + "\\missing.dat");
         dialog.Create();
-    });
-    ReportRow("load " + label + ": start-up growth vs plain read", load - emptyStart, plainRead, "<= 2.0");
+        dialog.FinishStart();
+    };
+    const Comparison loaded = InTurns(
+        7, [&] { return SecondsOf(load) - SecondsOf(emptyStart); }, [&] { return SecondsOf([&] { ReadAllBytes(path); }); });
+    ReportRow("load " + label + ": start-up growth vs plain read", loaded, "<= 2.0");
 
     CQuipMarkDlg dialog;
     dialog.UseDataPath(path);
     dialog.Create();
+    dialog.FinishStart();
+    // A file of its own: the dialog's file changed by another program
+    // would be merged by the next save.
     const std::string temp = folder + "\\plain.tmp";
-    const double plainWrite = MedianSeconds(7, [&] {
+    const std::string plain = folder + "\\plain.dat";
+    const Comparison saved = TimedInTurns(7, [&] { dialog.SaveEntries(); }, [&] {
         WriteAllBytes(temp, bytes);
-        MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        MoveFileExA(temp.c_str(), plain.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     });
-    const double save = MedianSeconds(7, [&] { dialog.SaveEntries(); });
-    ReportRow("save " + label + " vs plain write and replace", save, plainWrite, "<= 1.5");
+    ReportRow("save " + label + " vs plain write and replace", saved, "<= 1.5");
     ReportCountRow("  tree-control messages while saving", TreeMessagesDuring(dialog, [&] { dialog.SaveEntries(); }), "0");
 }
 

@@ -24,6 +24,9 @@ const size_t kMostBytesPerUnit = 4;
 // converts; each further step converts twice as many.
 const size_t kFirstUnits = 256;
 
+// How many of a prefix's last units are compared before the rest.
+const size_t kTailUnits = 16;
+
 // The length of the start that `a` and `b`, `length` units each, have in
 // common, compared a block at a time: a text copied again is megabytes of
 // equal units.
@@ -47,6 +50,13 @@ bool BeginsWith(std::basic_string_view<Char> text, std::basic_string_view<Char> 
 {
     if (prefix.size() > text.size())
         return false;
+    // Texts copied one after the other often begin alike and differ at the
+    // end (a log, a list with one line more): the prefix's last units are
+    // looked at first, so that such a text is not compared to its end.
+    const size_t tail = std::min(prefix.size(), kTailUnits);
+    for (size_t i = prefix.size() - tail; i < prefix.size(); ++i)
+        if (text[i] != prefix[i] && fold(text[i]) != fold(prefix[i]))
+            return false;
     for (size_t i = 0;; ++i) {
         i += CommonLength(text.data() + i, prefix.data() + i, prefix.size() - i);
         if (i == prefix.size())

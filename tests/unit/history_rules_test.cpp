@@ -183,6 +183,11 @@ TEST(HistoryRules, LongTextsFollowTheSameRuleAndAreConvertedOnlyAsFarAsTheyAgree
         {same + "END", L"", same + "?", wideSame + L"e", true},
         {same + "END", L"", same + "?", wideSame + L"\u263a", false},
         {same, L"", same + "x", L"", false},
+        // The ends are looked at first: alike there, the starts still count.
+        {"X" + same + "Tail", L"", "x" + same + "TAIL", L"", true},
+        {"y" + same + "tail", L"", "x" + same + "tail", L"", false},
+        {same + "Tail and more", L"", same + "TAIL", L"", true},
+        {"?" + same, L"\u263a" + wideSame, "?" + same, L"\u263b" + wideSame, false},
     };
     for (const Case& c : cases) {
         HistoryState state;
