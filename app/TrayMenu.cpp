@@ -41,9 +41,12 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     // by typing stays as it is too.
     if (mouseMessage != WM_RBUTTONUP || m_menuOpen || m_popupFind.IsOpen())
         return 0;
-    POINT cursor = {0, 0};
-    GetCursorPos(&cursor);
-    ShowTrayMenu(source, cursor);
+    POINT at = {0, 0};
+    GetCursorPos(&at);
+    // With "Paste after choosing", the hotkey's popup opens at the text
+    // cursor of the window it will paste into.
+    m_paste.Aim(source == 1, at);
+    ShowTrayMenu(source, at);
     return 0;
 }
 
@@ -83,7 +86,8 @@ LRESULT CQuipMarkDlg::OnMenuChar(wchar_t typed)
 
 void CQuipMarkDlg::OnPopupFindChoice(EntryId entry)
 {
-    HandOutEntry(entry);
+    if (HandOutEntry(entry))
+        m_paste.OnHandedOut();
 }
 
 void CQuipMarkDlg::OnPopupFindCleared(POINT anchor)
