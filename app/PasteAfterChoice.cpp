@@ -174,47 +174,42 @@ void CPasteAfterChoice::OnHandedOut()
         TellElevated(target);
     if (verdict != PasteVerdict::Paste)
         return;
-    // The popup's last messages and the user's keys come first.
     m_pasting = target;
     m_startedAt = GetTickCount();
     m_focused = false;
-    if (SetTimer(m_owner, kTimer, kStepMs, nullptr) == 0)
-        m_pasting = nullptr;
+    // Keys the user still holds are waited for on a timer, as is a window
+    // slow to come to the front.
+    if (Step() || SetTimer(m_owner, kTimer, kStepMs, nullptr) == 0)
+        Stop();
 }
 
 void CPasteAfterChoice::OnTimer(UINT_PTR id)
 {
-    if (id == kFollowTimer) {
+    if (id == kFollowTimer)
         OnForeground(GetForegroundWindow());
-        return;
-    }
-    if (m_pasting == nullptr) {
+    else if (m_pasting == nullptr || Step())
         Stop();
-        return;
-    }
-    const DWORD waited = GetTickCount() - m_startedAt;
+}
+
+bool CPasteAfterChoice::Step()
+{
     if (!m_focused) {
         const std::vector<WORD> held = CPasteKeys::HeldModifiers();
-        const HeldKeysStep step = StepForHeldKeys(HeldBits(held), waited);
+        const HeldKeysStep step = StepForHeldKeys(HeldBits(held), GetTickCount() - m_startedAt);
         if (step == HeldKeysStep::Wait)
-            return;
+            return false;
         // The window may have gone while the keys were held.
         if (JudgePasteTarget(FactsOf(m_pasting)) != PasteVerdict::Paste ||
             (step == HeldKeysStep::LiftThenPaste && !CPasteKeys::Lift(held)) ||
-            !SetForegroundWindow(TopLevelOf(m_pasting))) {
-            Stop();
-            return;
-        }
+            !SetForegroundWindow(TopLevelOf(m_pasting)))
+            return true;
         m_focused = true;
         m_startedAt = GetTickCount();
     }
-    if (GetForegroundWindow() != TopLevelOf(m_pasting)) {
-        if (GetTickCount() - m_startedAt > kFocusPatienceMs)
-            Stop();
-        return;
-    }
-    Stop();
+    if (GetForegroundWindow() != TopLevelOf(m_pasting))
+        return GetTickCount() - m_startedAt > kFocusPatienceMs;
     CPasteKeys::SendCtrlV();
+    return true;
 }
 
 void CPasteAfterChoice::Stop()

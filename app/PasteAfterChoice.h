@@ -41,6 +41,8 @@ public:
 
 private:
     static void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
+    // One step of a paste under way; true when it is over, done or given up.
+    bool Step();
     void Stop();
     void TellElevated(HWND target);
 
