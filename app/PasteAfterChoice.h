@@ -6,9 +6,10 @@
 // "Paste after choosing": once the chosen entry is on the clipboard, the
 // focus goes back to the window the user was typing in and Ctrl+V pastes it
 // there. The rules of which window and when are paste/PasteRules.h; this
-// gathers their facts, follows the foreground and times the steps on a
-// timer of the owner window, so that the popup has closed and the user's
-// keys are free before anything is typed.
+// gathers their facts, follows the window in front, and takes the steps of
+// a paste: at once where it can, else on a timer of the owner window, while
+// the user still holds keys of the hotkey or the window is slow to come to
+// the front.
 class CPasteAfterChoice {
 public:
     CPasteAfterChoice() = default;
@@ -29,7 +30,8 @@ public:
 
     bool OwnsTimer(UINT_PTR id) const { return id == kTimer || id == kFollowTimer; }
     void OnTimer(UINT_PTR id);
-    // The window in front changed (the hook's notice).
+    // The window in front may have changed (the hook's notice, or the look
+    // on the timer).
     void OnForeground(HWND window);
 
     // The facts of `window`'s top-level window that the rules ask for.

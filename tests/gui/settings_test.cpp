@@ -1,6 +1,8 @@
 #include "GuiTestSupport.h"
 #include "RegistryTestSupport.h"
 #include "storage/RecordCodec.h"
+#include <cctype>
+#include <map>
 
 namespace {
 
@@ -105,6 +107,26 @@ TEST_F(SettingsLoad, CheckBoxesMarkAChangeAndAlwaysOnTopAppliesAtOnce)
         Click(box);
         EXPECT_TRUE(Enabled(IDC_SAVE)) << box;
     }
+}
+
+// Alt with a letter goes to one control only: no two captions of the
+// dialog, shown or not, mark the same access key.
+TEST_F(SettingsLoad, EveryAccessKeyOfTheDialogIsItsOwn)
+{
+    StartDialog();
+    std::map<char, std::string> owners;
+    for (HWND child = GetWindow(Hwnd(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char caption[256] = "";
+        GetWindowTextA(child, caption, sizeof(caption));
+        const std::string text = caption;
+        for (size_t i = text.find('&'); i != std::string::npos && i + 1 < text.size(); i = text.find('&', i + 2)) {
+            if (text[i + 1] == '&')
+                continue;
+            const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+            EXPECT_TRUE(owners.emplace(key, text).second) << text << " and " << owners[key] << " share " << key;
+        }
+    }
+    EXPECT_EQ(owners.count('P'), 1u) << "\"&Paste after choosing\" has its key";
 }
 
 class SettingsSave : public SettingsLoad {};

@@ -64,7 +64,7 @@ TEST(HeldKeys, APasteWaitsBrieflyForEveryModifierThenLiftsThem)
 {
     EXPECT_EQ(StepForHeldKeys(0, 0), HeldKeysStep::Paste);
     EXPECT_EQ(StepForHeldKeys(0, 5000), HeldKeysStep::Paste);
-    for (unsigned held : {kHeldCtrl, kHeldShift, kHeldAlt, kHeldWin, kHeldCtrl | kHeldAlt, 15u}) {
+    for (unsigned held : std::initializer_list<unsigned>{kHeldCtrl, kHeldShift, kHeldAlt, kHeldWin, kHeldCtrl | kHeldAlt, 15u}) {
         EXPECT_EQ(StepForHeldKeys(held, 0), HeldKeysStep::Wait) << held;
         EXPECT_EQ(StepForHeldKeys(held, kHeldKeysPatienceMs - 1), HeldKeysStep::Wait) << held;
         EXPECT_EQ(StepForHeldKeys(held, kHeldKeysPatienceMs), HeldKeysStep::LiftThenPaste) << held;
