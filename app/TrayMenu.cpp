@@ -41,12 +41,12 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
     // by typing stays as it is too.
     if (mouseMessage != WM_RBUTTONUP || m_menuOpen || m_popupFind.IsOpen())
         return 0;
-    POINT at = {0, 0};
-    GetCursorPos(&at);
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
     // With "Paste after choosing", the hotkey's popup opens at the text
     // cursor of the window it will paste into.
-    m_paste.Aim(source == 1, at);
-    ShowTrayMenu(source, at);
+    m_paste.Aim(source == 1, cursor);
+    ShowTrayMenu(source, cursor);
     return 0;
 }
 
