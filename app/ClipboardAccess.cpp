@@ -11,7 +11,10 @@ bool CQuipMarkDlg::OnMenuCmd(UINT id)
     const EntryId entry = m_menu.Entry(id - kFirstMenuCommand);
     if (entry == kNoEntry)
         return false;  // no item of the menu shown last carried this id
-    return HandOutEntry(entry);
+    if (!HandOutEntry(entry))
+        return false;
+    m_paste.OnHandedOut();
+    return true;
 }
 
 bool CQuipMarkDlg::HandOutEntry(EntryId entry)

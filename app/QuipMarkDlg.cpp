@@ -235,6 +235,10 @@ void CQuipMarkDlg::OnTimer(UINT_PTR id)
         OnDataFileChanged(id == CDataFileSync::kCheckTimer);
         return;
     }
+    if (m_paste.OwnsTimer(id)) {
+        m_paste.OnTimer(id);
+        return;
+    }
     if (id != kHideTimer)
         return;
     KillTimer(m_hWnd, kHideTimer);
@@ -253,6 +257,7 @@ void CQuipMarkDlg::OnDestroy()
         ChangeClipboardChain(m_hWnd, m_nextViewer);
     SetTrayIcon(false);
     UnregisterHotKey(m_hWnd, 0);
+    m_paste.Enable(m_hWnd, false);
 }
 
 void CQuipMarkDlg::OnAbout()
@@ -304,6 +309,7 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     case IDC_FIND_PREV: OnFind(false); return true;
     case IDC_ALWAYS_ON_TOP: OnAlwaysOnTop(); return true;
     case IDC_SAVE_ON_EXIT: OnSaveOnExit(); return true;
+    case IDC_PASTE_AFTER_CHOICE: OnPasteAfterChoice(); return true;
     case IDC_DATA_FOLDER: OnDataFolder(); return true;
     case ID_SHOW_CONFIGURATION: ShowConfiguration(); return true;
     case ID_EXIT: OnOK(); return true;

@@ -2,6 +2,7 @@
 #include "storage/ConflictCopies.h"
 #include "storage/DataFileSync.h"
 #include "storage/DataLocation.h"
+#include "app/PasteAfterChoice.h"
 #include "app/PopupFindWindow.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -123,6 +124,8 @@ public:
     void DeleteImportedLists();
     void OnAlwaysOnTop();
     void OnSaveOnExit();
+    // "&Paste after choosing" applies at once.
+    void OnPasteAfterChoice();
 
     // The modified flag, which the Save button shows.
     bool IsModified() const { return m_entries.IsModified(); }
@@ -248,4 +251,6 @@ private:
     // Where the popup opened, for it to show again there.
     POINT m_popupAnchor = {0, 0};
     CPopupFindWindow m_popupFind{*this};
+    // Pastes a chosen entry where the user was typing, with the setting on.
+    CPasteAfterChoice m_paste;
 };

@@ -43,6 +43,8 @@ void CQuipMarkDlg::LoadSettings()
     CheckDlgButton(m_hWnd, IDC_ALWAYS_ON_TOP, stored.alwaysOnTop ? BST_CHECKED : BST_UNCHECKED);
     if (stored.alwaysOnTop)
         ApplyTopmost(m_hWnd, true);
+    CheckDlgButton(m_hWnd, IDC_PASTE_AFTER_CHOICE, stored.pasteAfterChoice ? BST_CHECKED : BST_UNCHECKED);
+    m_paste.Enable(m_hWnd, stored.pasteAfterChoice);
 
     // A combination without a key could never be pressed.
     if (HotkeyKeyCode(stored.hotkey) != 0) {
@@ -86,6 +88,7 @@ bool CQuipMarkDlg::SaveSettings()
     settings.menuWidth = LOWORD(m_menuWidthSpin.GetPos());
     settings.saveOnExit = m_saveOnExit.GetCheck() == BST_CHECKED;
     settings.alwaysOnTop = IsDlgButtonChecked(m_hWnd, IDC_ALWAYS_ON_TOP) == BST_CHECKED;
+    settings.pasteAfterChoice = IsDlgButtonChecked(m_hWnd, IDC_PASTE_AFTER_CHOICE) == BST_CHECKED;
     CSettingsStore().Save(settings, hotkeyChanged);
 
     // A file error was reported; the changes to the entries are not saved.
@@ -154,5 +157,11 @@ void CQuipMarkDlg::OnAlwaysOnTop()
 
 void CQuipMarkDlg::OnSaveOnExit()
 {
+    SetModified(true);
+}
+
+void CQuipMarkDlg::OnPasteAfterChoice()
+{
+    m_paste.Enable(m_hWnd, IsDlgButtonChecked(m_hWnd, IDC_PASTE_AFTER_CHOICE) == BST_CHECKED);
     SetModified(true);
 }

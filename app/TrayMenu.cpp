@@ -43,6 +43,9 @@ LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)
         return 0;
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
+    // With "Paste after choosing", the hotkey's popup opens at the text
+    // cursor of the window it will paste into.
+    m_paste.Aim(source == 1, cursor);
     ShowTrayMenu(source, cursor);
     return 0;
 }
@@ -83,7 +86,8 @@ LRESULT CQuipMarkDlg::OnMenuChar(wchar_t typed)
 
 void CQuipMarkDlg::OnPopupFindChoice(EntryId entry)
 {
-    HandOutEntry(entry);
+    if (HandOutEntry(entry))
+        m_paste.OnHandedOut();
 }
 
 void CQuipMarkDlg::OnPopupFindCleared(POINT anchor)

@@ -52,6 +52,7 @@ void BenchCollection(const std::string& folder);
 void BenchEntryTree(const std::string& folder);
 void BenchSize(const std::string& quipmark, const std::string& baseline);
 void BenchWatch(const std::string& folder, const std::string& quipmark);
+void BenchPaste();
 
 int main(int argc, char** argv)
 {
@@ -91,6 +92,8 @@ int main(int argc, char** argv)
         BenchSize(argv[1], argv[2]);
     if (runs("watch"))
         BenchWatch(folder, argv[1]);
+    if (runs("paste"))
+        BenchPaste();
 
     RemoveFolder(folder + "\\watch");
     RemoveFolder(folder);

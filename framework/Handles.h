@@ -204,6 +204,9 @@ using ScopedGdiObject = ScopedResource<T, FreeGdiObject<T>>;
 // An icon this program loaded for itself (not a shared one), destroyed when
 // it goes.
 using ScopedIcon = ScopedResource<HICON, FreeIcon>;
+inline void FreeWinEventHook(HWINEVENTHOOK hook) { UnhookWinEvent(hook); }
+// A hook on the system's window events, removed when it goes.
+using ScopedWinEventHook = ScopedResource<HWINEVENTHOOK, FreeWinEventHook>;
 
 // An object selected into a device context, the previous one selected back
 // when this goes. A null object selects nothing.

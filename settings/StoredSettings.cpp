@@ -6,6 +6,7 @@ const char kHotkeyValue[] = "Hotkey";
 const char kMaxLengthValue[] = "MaxLength";
 const char kSaveOnExitValue[] = "SaveOnExit";
 const char kAlwaysOnTopValue[] = "AlwaysOnTop";
+const char kPasteAfterChoiceValue[] = "PasteAfterChoice";
 const char kDataFolderValue[] = "DataFolder";
 
 StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(const char* name)>& read)
@@ -16,6 +17,7 @@ StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(c
         settings.menuWidth = static_cast<unsigned>(std::min<std::uint32_t>(*width, kMaxMenuWidth));
     settings.saveOnExit = read(kSaveOnExitValue).value_or(0) != 0;
     settings.alwaysOnTop = read(kAlwaysOnTopValue).value_or(0) == 1;
+    settings.pasteAfterChoice = read(kPasteAfterChoiceValue).value_or(0) != 0;
     return settings;
 }
 
@@ -28,5 +30,6 @@ std::vector<StoredNumber> EncodeSettings(const StoredSettings& settings, bool wi
         numbers.push_back({kMaxLengthValue, std::min(*settings.menuWidth, kMaxMenuWidth)});
     numbers.push_back({kSaveOnExitValue, settings.saveOnExit ? 1u : 0u});
     numbers.push_back({kAlwaysOnTopValue, settings.alwaysOnTop ? 1u : 0u});
+    numbers.push_back({kPasteAfterChoiceValue, settings.pasteAfterChoice ? 1u : 0u});
     return numbers;
 }

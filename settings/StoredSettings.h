@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-// The program's four settings as they are kept between runs.
+// The program's settings as they are kept between runs.
 struct StoredSettings {
     // The global hotkey as the hotkey control encodes it; 0 for none.
     std::uint32_t hotkey = 0;
@@ -14,6 +14,8 @@ struct StoredSettings {
     std::optional<unsigned> menuWidth;
     bool saveOnExit = false;
     bool alwaysOnTop = false;
+    // A chosen entry is pasted into the window the user was typing in.
+    bool pasteAfterChoice = false;
 };
 
 const unsigned kMaxMenuWidth = 100;
@@ -23,6 +25,7 @@ extern const char kHotkeyValue[];
 extern const char kMaxLengthValue[];
 extern const char kSaveOnExitValue[];
 extern const char kAlwaysOnTopValue[];
+extern const char kPasteAfterChoiceValue[];
 // The folder the user chose for the entries (text); none for the program's own.
 extern const char kDataFolderValue[];
 
@@ -34,9 +37,9 @@ struct StoredNumber {
 // The settings from their stored numbers, which `read` gives by name (none
 // for a value that is missing or not a number). Whatever was stored, the
 // result is sound: bits above the hotkey's combination are dropped, the
-// width is limited, "SaveOnExit" is on for anything but 0 and
-// "AlwaysOnTop" only for exactly 1. A missing value counts as 0, but for
-// the width, which is then none.
+// width is limited, "SaveOnExit" and "PasteAfterChoice" are on for
+// anything but 0 and "AlwaysOnTop" only for exactly 1. A missing value
+// counts as 0, but for the width, which is then none.
 StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(const char* name)>& read);
 
 // The numbers to store, in the order they are written. The hotkey comes

@@ -45,6 +45,12 @@
 //   qmprobe select HEX                    selects the first entry labelled with the text of HEX (as settext)
 //   qmprobe rename HEX NEWHEX             renames that entry through the tree's label edit
 //   qmprobe trayicon                      succeeds when the program's tray icon exists
+//   qmprobe front CLASS MS                waits until a window of that class is in front
+//   qmprobe edittext CLASS                the text of the edit control in the window of that class,
+//                                         as the hex of its UTF-8 bytes
+//   qmprobe caret CLASS                   "x y" on the screen: the bottom left of the text cursor
+//                                         of the window of that class
+//   qmprobe menurect                      "left top right bottom" of the open popup menu
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
@@ -568,6 +574,57 @@ int SelectOrRename(HWND main, const char* labelHex, const char* newHex)
     return 0;
 }
 
+// The verbs about another program's window (Wine's notepad); 2 for a verb
+// of none of them.
+int OtherWindow(const std::string& verb, int argc, char** argv)
+{
+    if (verb == "menurect") {
+        RECT rect;
+        HWND menu = OpenMenuWindow();
+        if (menu == nullptr || !GetWindowRect(menu, &rect))
+            return 1;
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        return 0;
+    }
+    if (argc < 3 || (verb != "front" && verb != "edittext" && verb != "caret"))
+        return 2;
+    if (verb == "front" && argc >= 4) {
+        const std::string cls = argv[2];
+        return PollFor<bool>([&] {
+            char name[64] = "";
+            return GetClassNameA(GetForegroundWindow(), name, sizeof(name)) > 0 && cls == name;
+        }, static_cast<DWORD>(Number(argv[3]))) ? 0 : 1;
+    }
+    HWND window = FindWindowA(argv[2], nullptr);
+    if (window == nullptr)
+        return 1;
+    if (verb == "edittext") {
+        HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+        if (edit == nullptr)
+            return 1;
+        std::wstring text(static_cast<size_t>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+        text.resize(static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+        std::string bytes(text.size() * 3 + 1, '\0');
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0],
+                                             static_cast<int>(bytes.size()), nullptr, nullptr);
+        for (int i = 0; i < size; ++i)
+            std::printf("%02x", static_cast<unsigned char>(bytes[static_cast<size_t>(i)]));
+        std::printf("\n");
+        return 0;
+    }
+    if (verb == "caret") {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || info.hwndCaret == nullptr)
+            return 1;
+        POINT caret = {info.rcCaret.left, info.rcCaret.bottom};
+        ClientToScreen(info.hwndCaret, &caret);
+        std::printf("%ld %ld\n", caret.x, caret.y);
+        return 0;
+    }
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -640,6 +697,8 @@ int main(int argc, char** argv)
     }
     if (verb == "popup")
         return PrintPopup();
+    if (const int other = OtherWindow(verb, argc, argv); other != 2)
+        return other;
     if (verb == "msgbox" && argc >= 3)
         return MessageBoxCommand(static_cast<DWORD>(Number(argv[2])), argc >= 4 ? static_cast<int>(Number(argv[3])) : 0);
     if ((verb == "text" || verb == "enabled" || verb == "checked" || verb == "ctlrect" ||

@@ -1,6 +1,8 @@
 #include "GuiTestSupport.h"
 #include "RegistryTestSupport.h"
 #include "storage/RecordCodec.h"
+#include <cctype>
+#include <map>
 
 namespace {
 
@@ -38,6 +40,7 @@ TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
     EXPECT_EQ(answerer.Count(), 0);
     EXPECT_FALSE(Checked(IDC_SAVE_ON_EXIT));
     EXPECT_FALSE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_FALSE(Checked(IDC_PASTE_AFTER_CHOICE));
     EXPECT_FALSE(IsTopmost(Hwnd()));
     EXPECT_EQ(dialog->RegisteredHotkey(), 0u);
     EXPECT_EQ(SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), 0);
@@ -57,8 +60,10 @@ TEST_F(SettingsLoad, StoredValuesAreShownWithinTheControlsRangeAndApplied)
     SetNumber(kSettingsPath, "MaxLength", 250);
     SetNumber(kSettingsPath, "SaveOnExit", 1);
     SetNumber(kSettingsPath, "AlwaysOnTop", 1);
+    SetNumber(kSettingsPath, "PasteAfterChoice", 2);
     StartDialog();
     EXPECT_EQ(MenuWidth(), 99);
+    EXPECT_TRUE(Checked(IDC_PASTE_AFTER_CHOICE));
     EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
     EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
     EXPECT_TRUE(IsTopmost(Hwnd()));
@@ -96,10 +101,32 @@ TEST_F(SettingsLoad, CheckBoxesMarkAChangeAndAlwaysOnTopAppliesAtOnce)
     Click(IDC_ALWAYS_ON_TOP);
     EXPECT_FALSE(IsTopmost(Hwnd()));
 
-    Click(IDC_SAVE);
-    ASSERT_FALSE(Enabled(IDC_SAVE));
-    Click(IDC_SAVE_ON_EXIT);
-    EXPECT_TRUE(Enabled(IDC_SAVE));
+    for (int box : {IDC_SAVE_ON_EXIT, IDC_PASTE_AFTER_CHOICE}) {
+        Click(IDC_SAVE);
+        ASSERT_FALSE(Enabled(IDC_SAVE));
+        Click(box);
+        EXPECT_TRUE(Enabled(IDC_SAVE)) << box;
+    }
+}
+
+// Alt with a letter goes to one control only: no two captions of the
+// dialog, shown or not, mark the same access key.
+TEST_F(SettingsLoad, EveryAccessKeyOfTheDialogIsItsOwn)
+{
+    StartDialog();
+    std::map<char, std::string> owners;
+    for (HWND child = GetWindow(Hwnd(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char caption[256] = "";
+        GetWindowTextA(child, caption, sizeof(caption));
+        const std::string text = caption;
+        for (size_t i = text.find('&'); i != std::string::npos && i + 1 < text.size(); i = text.find('&', i + 2)) {
+            if (text[i + 1] == '&')
+                continue;
+            const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+            EXPECT_TRUE(owners.emplace(key, text).second) << text << " and " << owners[key] << " share " << key;
+        }
+    }
+    EXPECT_EQ(owners.count('P'), 1u) << "\"&Paste after choosing\" has its key";
 }
 
 class SettingsSave : public SettingsLoad {};
@@ -111,6 +138,7 @@ TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
     SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 42);
     CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
     CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_CHECKED);
+    CheckDlgButton(Hwnd(), IDC_PASTE_AFTER_CHOICE, BST_CHECKED);
     SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_SETHOTKEY, 0x0675, 0);
     dialog->SetModified(true);
 
@@ -122,6 +150,7 @@ TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
     EXPECT_EQ(NumberOr(kSettingsPath, "MaxLength", 0), 42u);
     EXPECT_EQ(NumberOr(kSettingsPath, "SaveOnExit", 0), 1u);
     EXPECT_EQ(NumberOr(kSettingsPath, "AlwaysOnTop", 0), 1u);
+    EXPECT_EQ(NumberOr(kSettingsPath, "PasteAfterChoice", 0), 1u);
     EXPECT_EQ(DataFileOutline(dataPath), "K kept\n");
 
     // A second start shows all of it again.
@@ -130,6 +159,7 @@ TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
     EXPECT_EQ(MenuWidth(), 42);
     EXPECT_TRUE(Checked(IDC_SAVE_ON_EXIT));
     EXPECT_TRUE(Checked(IDC_ALWAYS_ON_TOP));
+    EXPECT_TRUE(Checked(IDC_PASTE_AFTER_CHOICE));
     EXPECT_EQ(SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), 0x0675);
     EXPECT_EQ(dialog->RegisteredHotkey(), 0x0675u);
     EXPECT_EQ(TreeOutline(), kNoEntries + "  kept\n");

@@ -34,8 +34,12 @@ TEST(StoredSettings, BadNumbersDecodeToSoundSettings)
         EXPECT_EQ(Decode({{"MaxLength", width}}).menuWidth, 100u) << width;
     EXPECT_EQ(Decode({{"MaxLength", 35}}).menuWidth, 35u);
     EXPECT_EQ(Decode({{"Hotkey", 0xABCD0674u}}).hotkey, 0x0674u);
-    for (std::uint32_t on : {1u, 7u, 0xFFFFFFFFu})
+    for (std::uint32_t on : {1u, 7u, 0xFFFFFFFFu}) {
         EXPECT_TRUE(Decode({{"SaveOnExit", on}}).saveOnExit) << on;
+        EXPECT_TRUE(Decode({{"PasteAfterChoice", on}}).pasteAfterChoice) << on;
+    }
+    EXPECT_FALSE(Decode({{"PasteAfterChoice", 0}}).pasteAfterChoice);
+    EXPECT_FALSE(Decode({}).pasteAfterChoice) << "missing: off";
     EXPECT_TRUE(Decode({{"AlwaysOnTop", 1}}).alwaysOnTop);
     for (std::uint32_t notOne : {0u, 2u, 7u, 0x101u})
         EXPECT_FALSE(Decode({{"AlwaysOnTop", notOne}}).alwaysOnTop) << notOne;
@@ -47,10 +51,11 @@ TEST(StoredSettings, AreWrittenInAFixedOrderAndReadBackAsWritten)
     settings.hotkey = 0x0674;
     settings.menuWidth = 42;
     settings.saveOnExit = true;
+    settings.pasteAfterChoice = true;
     const std::vector<StoredNumber> numbers = EncodeSettings(settings, true);
-    ASSERT_EQ(numbers.size(), 4u);
-    const char* order[] = {"Hotkey", "MaxLength", "SaveOnExit", "AlwaysOnTop"};
-    const std::uint32_t values[] = {0x0674, 42, 1, 0};
+    ASSERT_EQ(numbers.size(), 5u);
+    const char* order[] = {"Hotkey", "MaxLength", "SaveOnExit", "AlwaysOnTop", "PasteAfterChoice"};
+    const std::uint32_t values[] = {0x0674, 42, 1, 0, 1};
     std::map<std::string, std::uint32_t> stored;
     for (size_t i = 0; i < numbers.size(); ++i) {
         EXPECT_STREQ(numbers[i].name, order[i]);
@@ -62,6 +67,7 @@ TEST(StoredSettings, AreWrittenInAFixedOrderAndReadBackAsWritten)
     EXPECT_EQ(back.menuWidth, settings.menuWidth);
     EXPECT_EQ(back.saveOnExit, settings.saveOnExit);
     EXPECT_EQ(back.alwaysOnTop, settings.alwaysOnTop);
+    EXPECT_EQ(back.pasteAfterChoice, settings.pasteAfterChoice);
     // The hotkey is left out until it is registered.
     EXPECT_STREQ(EncodeSettings(settings, false).front().name, "MaxLength");
 }
