@@ -55,7 +55,8 @@ void CQuipMarkDlg::TakeInConflictCopies()
         EntrySnapshot copy;
         if (!m_conflictCopies.Read(path, copy))
             continue;
-        const MergeOutcome outcome = MergeConflictCopy(m_sync.Base(), TakeSnapshot(m_entries), copy);
+        const EntrySnapshot ours = TakeSnapshot(m_entries);
+        const MergeOutcome outcome = MergeConflictCopy(m_sync.Base(ours, copy), ours, copy);
         Follow(m_entries.ReplaceUserEntries(outcome.merged));
         SetModified(true);
         merged.push_back(path);

@@ -80,7 +80,7 @@ DWORD CDataFileSync::Read(std::string& bytes)
 
 void CDataFileSync::Loaded(const std::string& bytes)
 {
-    m_known.Remember(TakeSnapshot(m_entries), m_readStamp, HashOf(bytes));
+    m_known.Remember(KnownEntriesOf(m_entries), m_readStamp, HashOf(bytes));
 }
 
 void CDataFileSync::Watch(HWND window, UINT message)
@@ -115,7 +115,7 @@ void CDataFileSync::FollowLater()
         SetTimer(m_window, kRetryTimer, kRetryMs, nullptr);
 }
 
-FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
+FollowOutcome CDataFileSync::Follow(EntryChange& change)
 {
     FollowOutcome outcome;
     if (m_window != nullptr)
@@ -128,9 +128,13 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
         return outcome;
     }
     FileStamp stamp;
-    // Gone: the entries stay, and the next save writes the file again.
-    if (slow && (!LookAtFile(m_path, stamp) || !m_known.MayHaveChanged(stamp)))
+    if (LookAtFile(m_path, stamp)) {
+        if (!m_known.MayHaveChanged(stamp))
+            return outcome;
+    } else if (IsMissingFile(GetLastError())) {
+        // Gone: the entries stay, and the next save writes the file again.
         return outcome;
+    }
     std::string bytes;
     const DWORD error = ReadWholeFile(m_path, bytes, &stamp);
     if (error != 0) {
@@ -159,8 +163,11 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
 
 bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
 {
-    std::string bytes;
     FileStamp stamp;
+    // The file as this program last read or wrote it: nothing to take in.
+    if (LookAtFile(m_path, stamp) && !m_known.MayHaveChanged(stamp))
+        return true;
+    std::string bytes;
     DWORD error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
     if (IsMissingFile(error))
         return true;
@@ -226,7 +233,7 @@ DWORD CDataFileSync::Save(const MergedStep& merged)
     if (error != 0)
         return error;
     try {
-        m_known.Remember(TakeSnapshot(m_entries), written, hash.Value());
+        m_known.Remember(KnownEntriesOf(m_entries), written, hash.Value());
     } catch (const std::bad_alloc&) {
         // The next look at the file merges both sides whole.
         m_known.Forget();
