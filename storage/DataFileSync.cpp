@@ -199,18 +199,28 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
     return merged(outcome, change);
 }
 
-bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash)
+bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
+                                 KnownFile::Derivable& derivable)
 {
     // Running short of memory here is a failed write: the half-written
     // temporary file must still go.
     try {
         if (!TakeOutsideChange(merged))
             return false;
+        written = KnownEntriesOf(m_entries);
+        // Saved as they were last read or written: whether the file needs
+        // their identities is known without hashing every text again.
+        derivable = m_known.DerivableOf(written);
+        if (derivable == KnownFile::Derivable::Unknown)
+            derivable = IdentitiesDerivable(m_entries) ? KnownFile::Derivable::Yes : KnownFile::Derivable::No;
         BufferedWriter writer(file);
-        return EncodeEntries(m_entries, [&](std::string_view piece) {
-                   hash.Add(piece);
-                   return writer.Write(piece);
-               }) &&
+        return EncodeEntries(
+                   m_entries,
+                   [&](std::string_view piece) {
+                       hash.Add(piece);
+                       return writer.Write(piece);
+                   },
+                   derivable == KnownFile::Derivable::No) &&
                writer.Flush();
     } catch (const std::bad_alloc&) {
         // Whatever the file held may not be in the entries: the next save
@@ -227,17 +237,14 @@ DWORD CDataFileSync::Save(const MergedStep& merged)
         return ERROR_BUSY;
     const ScopedFlag saving(m_saving);
     ContentHash hash;
+    KnownEntries entries;
+    KnownFile::Derivable derivable = KnownFile::Derivable::Unknown;
     FileStamp written;
     const DWORD error = ReplaceFileContent(
-        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash); }, &written);
+        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash, entries, derivable); }, &written);
     if (error != 0)
         return error;
-    try {
-        m_known.Remember(KnownEntriesOf(m_entries), written, hash.Value());
-    } catch (const std::bad_alloc&) {
-        // The next look at the file merges both sides whole.
-        m_known.Forget();
-    }
+    m_known.Remember(std::move(entries), written, hash.Value(), derivable);
     m_retries = 0;
     return 0;
 }

@@ -74,7 +74,8 @@ public:
     bool IsSaving() const { return m_saving; }
 
 private:
-    bool WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash);
+    bool WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
+                      KnownFile::Derivable& derivable);
     bool TakeOutsideChange(const MergedStep& merged);
     void RetrySoon();
 

@@ -5,11 +5,10 @@
 #include <utility>
 #include <vector>
 
-bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write)
+bool IdentitiesDerivable(const EntryTree& tree)
 {
-    // The user's entries in file order, and whether loading the file
-    // without their identities would give every entry its own all the same.
-    // An empty text makes no entry on loading, so it has no ordinal.
+    // The user's entries in file order; an empty text makes no entry on
+    // loading, so it has no ordinal.
     std::vector<FileEntry> entries;
     std::vector<EntryUid> uids;
     entries.reserve(tree.Count());
@@ -27,19 +26,32 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
         for (EntryId child : tree.Children(top))
             list(child, false);
     }
-    const bool derivable = IdentitiesOf(entries) == uids;
+    return IdentitiesOf(entries) == uids;
+}
 
+bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write)
+{
+    return EncodeEntries(tree, write, !IdentitiesDerivable(tree));
+}
+
+bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write, bool withIdentities)
+{
     std::string header;
     // The ordinal the next non-empty record's entry has on loading, and the
     // entries that carry a Unicode text with theirs.
     size_t ordinal = 0;
     std::vector<std::pair<size_t, EntryId>> unicodeEntries;
+    // The entries' identities in ordinal order.
+    std::vector<EntryUid> uids;
     auto record = [&](RecordKind kind, EntryId id) {
         const std::string& text = tree.Text(id);
+        // An empty record makes no entry on loading, so it has no ordinal.
         if (!text.empty()) {
             if (!tree.UnicodeText(id).empty())
                 unicodeEntries.emplace_back(ordinal, id);
             ++ordinal;
+            if (withIdentities)
+                uids.push_back(tree.Uid(id));
         }
         header.clear();
         AppendRecordHeader(header, kind, text.size());
@@ -67,7 +79,7 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
         if (!write(piece))
             return false;
     }
-    if (derivable)
+    if (!withIdentities)
         return true;
     piece.clear();
     if (!AppendIdentityRecordHeader(piece, uids.size()))

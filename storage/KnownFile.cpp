@@ -66,6 +66,16 @@ bool Matches(const std::vector<KnownEntry>& known, const std::vector<SnapshotEnt
     return true;
 }
 
+bool SameKnown(const std::vector<KnownEntry>& a, const std::vector<KnownEntry>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].uid != b[i].uid || a[i].texts != b[i].texts || !SameKnown(a[i].children, b[i].children))
+            return false;
+    return true;
+}
+
 // Each entry of a snapshot by its identity; where one names two, the first.
 class ByUid {
 public:
@@ -256,17 +266,24 @@ bool KnownFile::Holds(const EntrySnapshot& entries) const
     return Matches(m_base, entries);
 }
 
-void KnownFile::Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash)
+void KnownFile::Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash, Derivable derivable)
 {
     m_base = std::move(entries);
+    m_derivable = derivable;
     m_stamp = stamp;
     m_hash = hash;
     m_known = true;
 }
 
+KnownFile::Derivable KnownFile::DerivableOf(const KnownEntries& entries) const
+{
+    return m_known && SameKnown(entries, m_base) ? m_derivable : Derivable::Unknown;
+}
+
 void KnownFile::Forget()
 {
     m_base.clear();
+    m_derivable = Derivable::Unknown;
     m_stamp = FileStamp();
     m_hash = 0;
     m_known = false;

@@ -101,8 +101,15 @@ public:
     // Whether `entries` are those the file held: nothing unsaved.
     bool Holds(const EntrySnapshot& entries) const;
 
-    void Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash);
+    // `derivable`, where known: whether the entries' identities are those
+    // that loading derives (IdentitiesDerivable), so that the next save of
+    // the same entries need not hash every text to learn it again.
+    enum class Derivable { Unknown, Yes, No };
+    void Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash,
+                  Derivable derivable = Derivable::Unknown);
     void Forget();
+    // What was remembered of `entries`' identities, when they are the known ones.
+    Derivable DerivableOf(const KnownEntries& entries) const;
 
     // The cheap look: the file may have changed, and its bytes must be
     // read, only when its stamp differs from the one remembered. With
@@ -122,6 +129,7 @@ public:
 private:
     bool m_known = false;
     KnownEntries m_base;
+    Derivable m_derivable = Derivable::Unknown;
     FileStamp m_stamp;
     std::uint64_t m_hash = 0;
 };

@@ -188,6 +188,24 @@ TEST(KnownFile, AFileDamagedForGoodIsTakenAsFarAsItReadsWhenASaveCanWaitNoLonger
     EXPECT_FALSE(known.MayHaveChanged(kLater));
 }
 
+TEST(KnownFile, WhetherIdentitiesAreDerivedIsRememberedForTheSameEntriesOnly)
+{
+    const EntrySnapshot read = Snapshot(K("g") + E("x"));
+    KnownFile known;
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(read)), KnownFile::Derivable::Unknown);
+    known.Remember(KnownEntriesOf(read), kRead, HashOf(K("g") + E("x")), KnownFile::Derivable::Yes);
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(read)), KnownFile::Derivable::Yes);
+    EntrySnapshot other = read;
+    other[0].children[0].uid += 1;
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another identity";
+    other = read;
+    other[0].children[0].unicode = L"x";
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another text";
+    known.Take(K("g") + E("y"), kLater, read);
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(Snapshot(K("g") + E("y")))), KnownFile::Derivable::Unknown)
+        << "a file from elsewhere";
+}
+
 // The known file keeps no texts; the base it gives a merge takes them from
 // the two sides, and the merge comes out as with the texts the file held.
 TEST(KnownFile, TheBaseWithoutItsOwnTextsMergesAsTheFileThatWasRead)
