@@ -58,8 +58,10 @@ void CQuipMarkDlg::TakeInConflictCopies()
         std::uint64_t hash = 0;
         MergeOutcome outcome;
         // A copy taken in that could not be moved aside is found again.
-        if (!m_conflictCopies.Read(path, copy, stamp, hash) ||
-            !takenIn.Take(path, stamp, hash, m_sync.Base(), TakeSnapshot(m_entries), copy, outcome))
+        if (!m_conflictCopies.Read(path, copy, stamp, hash))
+            continue;
+        const EntrySnapshot ours = TakeSnapshot(m_entries);
+        if (!takenIn.Take(path, stamp, hash, m_sync.Base(ours, copy), ours, copy, outcome))
             continue;
         EntryChange change;
         try {

@@ -29,7 +29,9 @@ bool WriteAll(HANDLE file, std::string_view bytes)
 }
 
 // Gathers small pieces into writes of a useful size; large pieces go to the
-// file as they are.
+// file as they are. Under Wine every write costs tens of microseconds
+// whatever its size: texts of 64 KiB written one by one made a save take
+// twice a plain write of the same bytes.
 class BufferedWriter {
 public:
     explicit BufferedWriter(HANDLE file) : m_file(file) { m_buffer.reserve(kSize); }
@@ -52,7 +54,7 @@ public:
     }
 
 private:
-    static constexpr size_t kSize = 64 * 1024;
+    static constexpr size_t kSize = 1024 * 1024;
     HANDLE m_file;
     std::string m_buffer;
 };
@@ -80,7 +82,7 @@ DWORD CDataFileSync::Read(std::string& bytes)
 
 void CDataFileSync::Loaded(const std::string& bytes)
 {
-    m_known.Remember(TakeSnapshot(m_entries), m_readStamp, HashOf(bytes));
+    m_known.Remember(KnownEntriesOf(m_entries), m_readStamp, HashOf(bytes));
 }
 
 void CDataFileSync::Watch(HWND window, UINT message)
@@ -115,7 +117,7 @@ void CDataFileSync::FollowLater()
         SetTimer(m_window, kRetryTimer, kRetryMs, nullptr);
 }
 
-FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
+FollowOutcome CDataFileSync::Follow(EntryChange& change)
 {
     FollowOutcome outcome;
     if (m_window != nullptr)
@@ -128,9 +130,13 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
         return outcome;
     }
     FileStamp stamp;
-    // Gone: the entries stay, and the next save writes the file again.
-    if (slow && (!LookAtFile(m_path, stamp) || !m_known.MayHaveChanged(stamp)))
+    if (LookAtFile(m_path, stamp)) {
+        if (!m_known.MayHaveChanged(stamp))
+            return outcome;
+    } else if (IsMissingFile(GetLastError())) {
+        // Gone: the entries stay, and the next save writes the file again.
         return outcome;
+    }
     std::string bytes;
     const DWORD error = ReadWholeFile(m_path, bytes, &stamp);
     if (error != 0) {
@@ -159,8 +165,11 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
 
 bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
 {
-    std::string bytes;
     FileStamp stamp;
+    // The file as this program last read or wrote it: nothing to take in.
+    if (LookAtFile(m_path, stamp) && !m_known.MayHaveChanged(stamp))
+        return true;
+    std::string bytes;
     DWORD error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
     if (IsMissingFile(error))
         return true;
@@ -192,18 +201,28 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
     return merged(outcome, change);
 }
 
-bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash)
+bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
+                                 KnownFile::Derivable& derivable)
 {
     // Running short of memory here is a failed write: the half-written
     // temporary file must still go.
     try {
         if (!TakeOutsideChange(merged))
             return false;
+        written = KnownEntriesOf(m_entries);
+        // Saved as they were last read or written: whether the file needs
+        // their identities is known without hashing every text again.
+        derivable = m_known.DerivableOf(written);
+        if (derivable == KnownFile::Derivable::Unknown)
+            derivable = IdentitiesDerivable(m_entries) ? KnownFile::Derivable::Yes : KnownFile::Derivable::No;
         BufferedWriter writer(file);
-        return EncodeEntries(m_entries, [&](std::string_view piece) {
-                   hash.Add(piece);
-                   return writer.Write(piece);
-               }) &&
+        return EncodeEntries(
+                   m_entries,
+                   [&](std::string_view piece) {
+                       hash.Add(piece);
+                       return writer.Write(piece);
+                   },
+                   derivable == KnownFile::Derivable::No) &&
                writer.Flush();
     } catch (const std::bad_alloc&) {
         // Whatever the file held may not be in the entries: the next save
@@ -220,17 +239,14 @@ DWORD CDataFileSync::Save(const MergedStep& merged)
         return ERROR_BUSY;
     const ScopedFlag saving(m_saving);
     ContentHash hash;
+    KnownEntries entries;
+    KnownFile::Derivable derivable = KnownFile::Derivable::Unknown;
     FileStamp written;
     const DWORD error = ReplaceFileContent(
-        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash); }, &written);
+        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash, entries, derivable); }, &written);
     if (error != 0)
         return error;
-    try {
-        m_known.Remember(TakeSnapshot(m_entries), written, hash.Value());
-    } catch (const std::bad_alloc&) {
-        // The next look at the file merges both sides whole.
-        m_known.Forget();
-    }
+    m_known.Remember(std::move(entries), written, hash.Value(), derivable);
     m_retries = 0;
     return 0;
 }

@@ -2,27 +2,57 @@
 #include "entries/EntrySnapshot.h"
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
-// What is cheap to learn of a file without reading it: its size and
-// last-write time. Two looks that differ mean the file changed; two that
-// agree do not prove it did not (a copy keeps its original's time).
+class EntryTree;
+
+// What is cheap to learn of a file without reading it: its size, its
+// last-write time and which file it is (its volume and its number there,
+// which a file put in its place by renaming, as sync services and this
+// program's saves do, changes). Two looks that differ mean the file may have
+// changed; two that agree mean it did not. Where the system cannot tell
+// which file it is, both are 0 and the look differs from every full one.
 struct FileStamp {
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
+    std::uint32_t volume = 0;
+    std::uint64_t fileIndex = 0;
 };
 bool operator==(const FileStamp& a, const FileStamp& b);
 inline bool operator!=(const FileStamp& a, const FileStamp& b) { return !(a == b); }
 
-// A hash of a file's bytes; pieces added in order hash as the whole does.
+// A hash of a file's bytes; pieces added in order hash as the whole does. A
+// change of any one byte changes it. Kept in memory only, never in a file.
 class ContentHash {
 public:
     void Add(std::string_view bytes);
-    std::uint64_t Value() const { return m_value; }
+    std::uint64_t Value() const;
 
 private:
-    std::uint64_t m_value = 14695981039346656037ull;
+    static const size_t kStripe = 32;
+    void AddStripes(const unsigned char* bytes, size_t stripes);
+
+    std::uint64_t m_lanes[4] = {0x9E3779B185EBCA87ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+                                0x85EBCA77C2B2AE63ull};
+    unsigned char m_pending[kStripe] = {};
+    size_t m_pendingSize = 0;
+    std::uint64_t m_length = 0;
 };
 std::uint64_t HashOf(std::string_view bytes);
+
+// What a merge needs to know of an entry as the data file last held it: its
+// identity, its place and a hash of its texts. The texts themselves are not
+// kept twice: wherever a merge needs them, the entries in memory or the
+// file's hold them still, or they were changed on both sides.
+struct KnownEntry {
+    EntryUid uid = 0;
+    std::uint64_t texts = 0;
+    std::vector<KnownEntry> children;
+};
+using KnownEntries = std::vector<KnownEntry>;
+std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode);
+KnownEntries KnownEntriesOf(const EntrySnapshot& entries);
+KnownEntries KnownEntriesOf(const EntryTree& tree);
 
 // Whether two snapshots hold the same entries with the same identities.
 bool SameEntries(const EntrySnapshot& a, const EntrySnapshot& b);
@@ -51,29 +81,45 @@ struct FollowOutcome {
     size_t keptBoth = 0;
 };
 
-// The data file as this program last read or wrote it: the entries it held
-// (the base of every merge) and enough of the file to tell any later change
-// by anyone: its stamp and the hash of its bytes. Nothing the program has
-// not seen is ever written over: before a save, and whenever the folder
-// reports a change, the file's bytes are taken through here.
+// The data file as this program last read or wrote it: what a merge needs
+// of the entries it held (the base of every merge) and enough of the file to
+// tell any later change by anyone: its stamp and the hash of its bytes.
+// Nothing the program has not seen is ever written over: before a save, and
+// whenever the folder reports a change, the file's stamp is looked at, and
+// where it differs the file's bytes are taken through here.
 class KnownFile {
 public:
     // Nothing read or written yet: the first start, or a file that could
     // not be read. Any file found later is an outside change.
     bool Knows() const { return m_known; }
-    const EntrySnapshot& Base() const { return m_base; }
     const FileStamp& Stamp() const { return m_stamp; }
+    // The entries as the file held them, for a merge of `ours` and
+    // `theirs`: each text is taken from the side that holds it still; one
+    // that neither holds is changed on both, and stands as a text unlike
+    // either's.
+    EntrySnapshot Base(const EntrySnapshot& ours, const EntrySnapshot& theirs) const;
+    // Whether `entries` are those the file held: nothing unsaved.
+    bool Holds(const EntrySnapshot& entries) const;
 
-    void Remember(EntrySnapshot entries, const FileStamp& stamp, std::uint64_t hash);
+    // `derivable`, where known: whether the entries' identities are those
+    // that loading derives (IdentitiesDerivable), so that the next save of
+    // the same entries need not hash every text to learn it again.
+    enum class Derivable { Unknown, Yes, No };
+    void Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash,
+                  Derivable derivable = Derivable::Unknown);
     void Forget();
+    // What was remembered of `entries`' identities, when they are the known ones.
+    Derivable DerivableOf(const KnownEntries& entries) const;
 
-    // The slow check's cheap look: a stamp that differs from the one
-    // remembered calls for a read. With nothing known, any file differs.
+    // The cheap look: the file may have changed, and its bytes must be
+    // read, only when its stamp differs from the one remembered. With
+    // nothing known, any file differs.
     bool MayHaveChanged(const FileStamp& now) const;
 
     // Takes the file's bytes now; `ours` are the entries in memory. Unsaved
-    // changes are those of `ours` against the base. The base and stamp
-    // become the file's unless the outcome is TryAgain. A file damaged
+    // changes are those of `ours` against the base. The same bytes under
+    // another stamp are no change, and the stamp is remembered. The base and
+    // stamp become the file's unless the outcome is TryAgain. A file damaged
     // partway is taken as far as it reads only when `acceptDamaged` (a
     // save that can wait no longer): otherwise a writer may still be at
     // work and the step is TryAgain.
@@ -82,7 +128,8 @@ public:
 
 private:
     bool m_known = false;
-    EntrySnapshot m_base;
+    KnownEntries m_base;
+    Derivable m_derivable = Derivable::Unknown;
     FileStamp m_stamp;
     std::uint64_t m_hash = 0;
 };

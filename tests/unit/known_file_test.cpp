@@ -1,5 +1,6 @@
 #include "storage/KnownFile.h"
 #include "storage/EntryFile.h"
+#include "storage/EntryMerge.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <string>
@@ -47,25 +48,62 @@ const FileStamp kLater = {12, 2000};
 
 TEST(KnownFile, ContentHashOfPiecesIsTheHashOfTheWholeAndTellsOneByte)
 {
-    ContentHash pieces;
-    pieces.Add("quip");
-    pieces.Add("");
-    pieces.Add("mark");
-    EXPECT_EQ(pieces.Value(), HashOf("quipmark"));
-    EXPECT_NE(HashOf("quipmark"), HashOf("quipmarc"));
+    std::string bytes;
+    for (int i = 0; i < 100; ++i)
+        bytes += static_cast<char>(i * 37);
+    const std::uint64_t whole = HashOf(bytes);
+    for (size_t first = 0; first <= bytes.size(); first += 7) {
+        for (size_t second = first; second <= bytes.size(); second += 11) {
+            ContentHash pieces;
+            pieces.Add(std::string_view(bytes).substr(0, first));
+            pieces.Add(std::string_view());
+            pieces.Add(std::string_view(bytes).substr(first, second - first));
+            pieces.Add(std::string_view(bytes).substr(second));
+            ASSERT_EQ(pieces.Value(), whole) << first << " " << second;
+        }
+    }
+    for (size_t at = 0; at < bytes.size(); ++at) {
+        for (int flip : {0x01, 0x80, 0xFF}) {
+            std::string changed = bytes;
+            changed[at] = static_cast<char>(changed[at] ^ flip);
+            ASSERT_NE(HashOf(changed), whole) << at << " " << flip;
+        }
+    }
     EXPECT_NE(HashOf(std::string(1, '\0')), HashOf(""));
+    EXPECT_NE(HashOf(bytes + std::string(1, '\0')), whole);
 }
 
-TEST(KnownFile, TheSlowChecksLookTellsAnyOtherStampAndAnyFileAtAllWhenNothingIsKnown)
+TEST(KnownFile, OnlyAnotherStampCallsForTheBytesAndTheSameBytesUnderItAreNoChange)
 {
-    KnownFile known;
-    EXPECT_TRUE(known.MayHaveChanged(kRead));
-    known.Remember(EntrySnapshot(), kRead, HashOf(""));
-    EXPECT_FALSE(known.MayHaveChanged(kRead));
-    EXPECT_TRUE(known.MayHaveChanged({kRead.size, kRead.writeTime + 1}));
-    EXPECT_TRUE(known.MayHaveChanged({kRead.size + 1, kRead.writeTime}));
-    known.Forget();
-    EXPECT_TRUE(known.MayHaveChanged(kRead));
+    const FileStamp known = {10, 1000, 7, 42};
+    struct StampCase {
+        const char* what;
+        FileStamp now;
+        bool read;
+    };
+    const StampCase cases[] = {
+        {"the same stamp", known, false},
+        {"another size", {11, 1000, 7, 42}, true},
+        {"another time", {10, 1001, 7, 42}, true},
+        {"another file put in its place", {10, 1000, 7, 43}, true},
+        {"a file of another volume", {10, 1000, 8, 42}, true},
+        {"a look that could not tell the file", {10, 1000, 0, 0}, true},
+    };
+    KnownFile nothingKnown;
+    KnownFile file;
+    file.Remember(KnownEntriesOf(Snapshot(K("a"))), known, HashOf(K("a")));
+    for (const StampCase& c : cases) {
+        EXPECT_EQ(file.MayHaveChanged(c.now), c.read) << c.what;
+        EXPECT_TRUE(nothingKnown.MayHaveChanged(c.now)) << c.what;
+    }
+    // Copied back or touched: the bytes are read once, found the same, and
+    // the new stamp is the file's from then on.
+    const FollowOutcome outcome = file.Take(K("a"), cases[3].now, Snapshot(K("changed here")));
+    EXPECT_EQ(outcome.step, FollowStep::Nothing);
+    EXPECT_FALSE(file.MayHaveChanged(cases[3].now));
+    EXPECT_TRUE(file.MayHaveChanged(known));
+    file.Forget();
+    EXPECT_TRUE(file.MayHaveChanged(cases[3].now));
 }
 
 // What the entries in memory do after a look at the file: the file that was
@@ -99,7 +137,7 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         SCOPED_TRACE(c.name);
         KnownFile known;
         if (!c.read.empty())
-            known.Remember(Snapshot(c.read), kRead, HashOf(c.read));
+            known.Remember(KnownEntriesOf(Snapshot(c.read)), kRead, HashOf(c.read));
         const FollowOutcome outcome = known.Take(c.now, kLater, Snapshot(c.ours));
         EXPECT_EQ(outcome.step, c.step);
         if (c.step == FollowStep::TryAgain) {
@@ -112,7 +150,8 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         EXPECT_EQ(outcome.unsaved, c.unsaved);
         EXPECT_FALSE(known.MayHaveChanged(kLater)) << "the file now is what was read";
         if (c.step == FollowStep::Show || c.step == FollowStep::Merge) {
-            EXPECT_EQ(Shape(known.Base()), Shape(Snapshot(c.now))) << "the next merge builds on the file";
+            EXPECT_EQ(Shape(known.Base(EntrySnapshot(), Snapshot(c.now))), Shape(Snapshot(c.now)))
+                << "the next merge builds on the file";
         }
     }
 }
@@ -130,7 +169,7 @@ TEST(KnownFile, TypedBeforeAFileCameFromElsewhereKeepsBoth)
 TEST(KnownFile, ACopyThatKeptTheStampIsStillToldByItsBytes)
 {
     KnownFile known;
-    known.Remember(Snapshot(K("a")), kRead, HashOf(K("a")));
+    known.Remember(KnownEntriesOf(Snapshot(K("a"))), kRead, HashOf(K("a")));
     // Another file of the same size and time: a copy keeps its original's time.
     const FollowOutcome outcome = known.Take(K("b"), kRead, Snapshot(K("a")));
     EXPECT_EQ(outcome.step, FollowStep::Show);
@@ -141,12 +180,59 @@ TEST(KnownFile, AFileDamagedForGoodIsTakenAsFarAsItReadsWhenASaveCanWaitNoLonger
 {
     const std::string damaged = K("a") + kCutShort;
     KnownFile known;
-    known.Remember(Snapshot(K("a")), kRead, HashOf(K("a")));
+    known.Remember(KnownEntriesOf(Snapshot(K("a"))), kRead, HashOf(K("a")));
     const FollowOutcome outcome = known.Take(damaged, kLater, Snapshot(K("new") + K("a")), true);
     EXPECT_TRUE(outcome.damaged);
     EXPECT_EQ(outcome.step, FollowStep::Merge);
     EXPECT_EQ(Shape(outcome.entries), "new a");
     EXPECT_FALSE(known.MayHaveChanged(kLater));
+}
+
+TEST(KnownFile, WhetherIdentitiesAreDerivedIsRememberedForTheSameEntriesOnly)
+{
+    const EntrySnapshot read = Snapshot(K("g") + E("x"));
+    KnownFile known;
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(read)), KnownFile::Derivable::Unknown);
+    known.Remember(KnownEntriesOf(read), kRead, HashOf(K("g") + E("x")), KnownFile::Derivable::Yes);
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(read)), KnownFile::Derivable::Yes);
+    EntrySnapshot other = read;
+    other[0].children[0].uid += 1;
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another identity";
+    other = read;
+    other[0].children[0].unicode = L"x";
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another text";
+    known.Take(K("g") + E("y"), kLater, read);
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(Snapshot(K("g") + E("y")))), KnownFile::Derivable::Unknown)
+        << "a file from elsewhere";
+}
+
+// The known file keeps no texts; the base it gives a merge takes them from
+// the two sides, and the merge comes out as with the texts the file held.
+TEST(KnownFile, TheBaseWithoutItsOwnTextsMergesAsTheFileThatWasRead)
+{
+    const EntrySnapshot read = Snapshot(K("g") + E("x") + E("y") + K("b") + K("c"));
+    KnownFile known;
+    known.Remember(KnownEntriesOf(read), kRead, 0);
+    using Edit = void (*)(EntrySnapshot&);
+    const Edit renameG = [](EntrySnapshot& e) { e[0].text = "G"; };
+    const Edit otherG = [](EntrySnapshot& e) { e[0].text = "G2"; };
+    const Edit unicodeX = [](EntrySnapshot& e) { e[0].children[0].unicode = L"\u0416"; };
+    const Edit removeB = [](EntrySnapshot& e) { e.erase(e.begin() + 1); };
+    const Edit renameB = [](EntrySnapshot& e) { e[1].text = "B"; };
+    const Edit removeY = [](EntrySnapshot& e) { e[0].children.pop_back(); };
+    const Edit none = [](EntrySnapshot&) {};
+    const Edit cases[][2] = {{renameG, otherG}, {renameG, removeY}, {unicodeX, renameB}, {removeB, renameB},
+                             {removeB, none},   {none, removeY},    {otherG, renameG}};
+    for (const auto& c : cases) {
+        EntrySnapshot ours = read, theirs = read;
+        c[0](ours);
+        c[1](theirs);
+        const MergeOutcome expected = MergeEntries(read, ours, theirs);
+        const MergeOutcome merged = MergeEntries(known.Base(ours, theirs), ours, theirs);
+        EXPECT_TRUE(SameEntries(merged.merged, expected.merged)) << Shape(merged.merged) << " / " << Shape(expected.merged);
+        EXPECT_EQ(merged.keptBoth, expected.keptBoth);
+        EXPECT_EQ(known.Holds(ours), SameEntries(ours, read));
+    }
 }
 
 TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
