@@ -11,11 +11,65 @@ bool IsSurrogate(std::uint32_t unit)
     return unit >= 0xD800 && unit <= 0xDFFF;
 }
 
+// The units that fold to one unit, told apart from all others by one test
+// without a branch: `unit | mask` is `value`. A letter and its capital most
+// often differ in one bit; a class that cannot be told so has no test.
+template <typename Unit>
+struct UnitClass {
+    Unit mask = 0, value = 0;
+    bool testable = false;
+};
+
+template <typename Unit>
+UnitClass<Unit> ClassOf(const std::vector<Unit>& units)
+{
+    UnitClass<Unit> test;
+    if (units.empty() || units.size() > 2)
+        return test;
+    const Unit difference = static_cast<Unit>(units.front() ^ units.back());
+    if ((difference & (difference - 1)) != 0)
+        return test;
+    test.mask = difference;
+    test.value = static_cast<Unit>(units.front() | difference);
+    test.testable = true;
+    return test;
+}
+
+const size_t kBlock = 64;
+
+// Calls `candidate` with each place of `text` whose unit is in `firsts`, in
+// order, until it says true. A block of the text without such a unit is
+// ruled out in one step the compiler makes of vector compares.
+template <typename Unit, typename Candidate>
+bool FindFirsts(const Unit* text, size_t length, const std::vector<Unit>& firsts, Candidate candidate)
+{
+    const UnitClass<Unit> first = ClassOf(firsts);
+    size_t place = 0;
+    if (first.testable)
+        for (; place + kBlock <= length; place += kBlock) {
+            unsigned char seen = 0;
+            for (size_t k = 0; k < kBlock; ++k)
+                seen |= static_cast<unsigned char>((text[place + k] | first.mask) == first.value);
+            if (!seen)
+                continue;
+            for (size_t k = 0; k < kBlock; ++k)
+                if ((text[place + k] | first.mask) == first.value && candidate(place + k))
+                    return true;
+        }
+    for (; place < length; ++place) {
+        const bool isFirst = first.testable ? (text[place] | first.mask) == first.value
+                                            : std::find(firsts.begin(), firsts.end(), text[place]) != firsts.end();
+        if (isFirst && candidate(place))
+            return true;
+    }
+    return false;
+}
+
 // Whether `word` (folded) occurs in `text`, each unit of which `fold`
 // folds; `firsts` and `lasts` are the units that fold to the word's first and
-// last units. Stops at the first occurrence. Where one or two units (a letter
-// and its capital) fold to each, a block of the text is ruled out in one step
-// the compiler makes of vector compares: no place in it starts with the first
+// last units. Stops at the first occurrence. Where the units of each can be
+// told by one test, a block of the text is ruled out in one step the
+// compiler makes of vector compares: no place in it starts with the first
 // unit and ends with the last. Only the places that do are compared whole.
 template <typename Unit, typename FoldUnit>
 bool Holds(const Unit* text, size_t length, const std::wstring& word, const std::vector<Unit>& firsts,
@@ -34,18 +88,18 @@ bool Holds(const Unit* text, size_t length, const std::wstring& word, const std:
             ++k;
         return k == size;
     };
+    // A word of one unit is its first unit found.
+    if (size == 1)
+        return FindFirsts(text, length, firsts, [](size_t) { return true; });
+    const UnitClass<Unit> first = ClassOf(firsts), last = ClassOf(lasts);
     size_t place = 0;
-    if (firsts.size() <= 2 && lasts.size() <= 2) {
-        const Unit a = firsts.front(), b = firsts.back(), c = lasts.front(), d = lasts.back();
-        const size_t kBlock = 64;
+    if (first.testable && last.testable) {
         for (; place + kBlock <= end; place += kBlock) {
             unsigned char seen = 0;
-            for (size_t k = 0; k < kBlock; ++k) {
-                const Unit first = text[place + k];
-                const Unit last = text[place + k + back];
-                seen |= static_cast<unsigned char>(((first == a) | (first == b)) & ((last == c) | (last == d)));
-            }
-            if (seen == 0)
+            for (size_t k = 0; k < kBlock; ++k)
+                seen |= static_cast<unsigned char>(((text[place + k] | first.mask) == first.value) &
+                                                   ((text[place + k + back] | last.mask) == last.value));
+            if (!seen)
                 continue;
             for (size_t k = 0; k < kBlock; ++k)
                 if (at(place + k))
@@ -60,7 +114,7 @@ bool Holds(const Unit* text, size_t length, const std::wstring& word, const std:
 
 }  // namespace
 
-FoldedTextSearch::FoldedTextSearch(const SearchFolding& folding) : m_folding(folding)
+FoldedTextSearch::FoldedTextSearch(const SearchFolding& folding, LeadByteTest isLeadByte) : m_folding(folding)
 {
     // The fold is asked once for every unit of the plane. A unit of a
     // surrogate pair is no character: it stands as a space and folds to
@@ -93,6 +147,20 @@ FoldedTextSearch::FoldedTextSearch(const SearchFolding& folding) : m_folding(fol
         single = single && alone[value].size() == 1 && m_folding.toUnicode(std::string{byte, 'A'}) == alone[value] + L"A";
     }
     single = single && m_folding.toUnicode(every) == everyAlone;
+    // Where characters take several bytes, as in UTF-8, each lone byte may
+    // still turn into a character of its own (the replacement character):
+    // two high bytes together must come out as the two alone.
+    if (single) {
+        std::string pairs;
+        std::wstring pairsAlone;
+        for (int lead = 0x80; lead < 256; ++lead)
+            for (int trail = 0x80; trail < 256; ++trail) {
+                pairs += static_cast<char>(lead);
+                pairs += static_cast<char>(trail);
+                pairsAlone += alone[lead] + alone[trail];
+            }
+        single = m_folding.toUnicode(pairs) == pairsAlone;
+    }
     m_asciiBytes = FoldsByUnit();
     for (int value = 1; value < 256; ++value) {
         const bool character = alone[value].size() == 1;
@@ -101,6 +169,46 @@ FoldedTextSearch::FoldedTextSearch(const SearchFolding& folding) : m_folding(fol
         m_bytes[value] = character ? FoldUnit(alone[value][0]) : L'\0';
     }
     m_bytesAreCharacters = m_asciiBytes && single;
+    m_leadRows.fill(-1);
+    if (!m_bytesAreCharacters && m_asciiBytes && isLeadByte != nullptr)
+        MakeDoubleByteTable(alone, isLeadByte);
+}
+
+void FoldedTextSearch::MakeDoubleByteTable(const std::array<std::wstring, 256>& alone, LeadByteTest isLeadByte)
+{
+    // Every byte but a lead byte is a character of its own, and a lead byte
+    // takes the byte after it: otherwise (characters of three or four
+    // bytes) texts are searched in Unicode.
+    std::vector<wchar_t> pairs;
+    short rows = 0;
+    for (int lead = 1; lead < 256; ++lead) {
+        if (!isLeadByte(static_cast<unsigned char>(lead))) {
+            if (alone[lead].size() != 1)
+                return;
+            continue;
+        }
+        m_leadRows[lead] = rows++;
+        // All the lead byte's characters in one call; should the code page
+        // not make one character of every two bytes, one call for each.
+        std::string text;
+        for (int trail = 0; trail < 256; ++trail) {
+            text += static_cast<char>(lead);
+            text += static_cast<char>(trail);
+        }
+        const std::wstring row = m_folding.toUnicode(text);
+        for (int trail = 0; trail < 256; ++trail) {
+            std::wstring one;
+            if (row.size() == 256)
+                one.assign(1, row[static_cast<size_t>(trail)]);
+            else
+                one = m_folding.toUnicode(text.substr(static_cast<size_t>(trail) * 2, 2));
+            pairs.push_back(one.size() == 1 ? FoldUnit(one[0]) : L'\0');
+        }
+    }
+    if (rows == 0)
+        m_leadRows.fill(-1);
+    else
+        m_pairs = std::move(pairs);
 }
 
 wchar_t FoldedTextSearch::FoldUnit(wchar_t unit) const
@@ -123,6 +231,15 @@ FoldedTextSearch::Word FoldedTextSearch::Prepare(const std::wstring& word) const
         return prepared;
     Preimages(prepared.folded.front(), prepared.byteFirsts, prepared.unitFirsts);
     Preimages(prepared.folded.back(), prepared.byteLasts, prepared.unitLasts);
+    if (ReadsDoubleBytes())
+        for (int value = 1; value < 256; ++value) {
+            const short row = m_leadRows[value];
+            const wchar_t* const first = row < 0 ? nullptr : &m_pairs[static_cast<size_t>(row) * 256];
+            // A lead byte at a text's end stands alone.
+            if (m_bytes[value] == prepared.folded.front() ||
+                (row >= 0 && std::find(first, first + 256, prepared.folded.front()) != first + 256))
+                prepared.encodedFirsts.push_back(static_cast<unsigned char>(value));
+        }
     return prepared;
 }
 
@@ -166,4 +283,56 @@ bool FoldedTextSearch::InBytes(std::string_view text, const Word& word) const
         return InUnicode(m_folding.toUnicode(std::string(text)), word);
     return Holds(reinterpret_cast<const unsigned char*>(text.data()), text.size(), word.folded, word.byteFirsts, word.byteLasts,
                  [this](unsigned char byte) { return m_bytes[byte]; });
+}
+
+bool FoldedTextSearch::InEncoded(const std::string& text, const Word& word) const
+{
+    if (ReadsDoubleBytes() && FoldsByUnit())
+        return InDoubleBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size(), word);
+    return InUnicode(m_folding.toUnicode(text), word);
+}
+
+bool FoldedTextSearch::InEntry(const std::string& text, const std::wstring& unicode, const Word& word) const
+{
+    if (!unicode.empty())
+        return InUnicode(unicode, word);
+    return CanSearchBytes(text) ? InBytes(text, word) : InEncoded(text, word);
+}
+
+bool FoldedTextSearch::InDoubleBytes(const unsigned char* text, size_t length, const Word& word) const
+{
+    const std::wstring& folded = word.folded;
+    if (folded.empty())
+        return true;
+    // A place known to start a character; none before it is looked at again.
+    size_t known = 0;
+    // Whether `place` starts a character: a lead byte takes the byte after
+    // it, so where the bytes before `place` back to one that is no lead byte
+    // (which ends a character) or to the known start are lead bytes, their
+    // count tells.
+    auto startsCharacter = [&](size_t place) {
+        size_t start = place;
+        while (start > known && m_leadRows[text[start - 1]] >= 0)
+            --start;
+        const bool starts = (place - start) % 2 == 0;
+        known = starts ? place : place + 1;
+        return starts;
+    };
+    auto at = [&](size_t place) {
+        for (wchar_t unit : folded) {
+            if (place >= length)
+                return false;
+            const short row = m_leadRows[text[place]];
+            wchar_t read = m_bytes[text[place]];
+            if (row >= 0 && place + 1 < length) {
+                read = m_pairs[static_cast<size_t>(row) * 256 + text[place + 1]];
+                ++place;
+            }
+            ++place;
+            if (read != unit)
+                return false;
+        }
+        return true;
+    };
+    return FindFirsts(text, length, word.encodedFirsts, [&](size_t place) { return startsCharacter(place) && at(place); });
 }
