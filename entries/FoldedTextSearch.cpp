@@ -37,40 +37,49 @@ UnitClass<Unit> ClassOf(const std::vector<Unit>& units)
 
 const size_t kBlock = 64;
 
-// Calls `candidate` with each place of `text` whose unit is in `firsts`, in
-// order, until it says true. A block of the text without such a unit is
-// ruled out in one step the compiler makes of vector compares.
+// Calls `candidate` with each place of `text` whose unit is one of `firsts`
+// and whose unit `back` places on is one of `lasts`, in order, until it says
+// true. Where the units of each can be told by one test, a block of the text
+// without such a place is ruled out in one step the compiler makes of vector
+// compares; only the places that start and end so are asked about.
 template <typename Unit, typename Candidate>
-bool FindFirsts(const Unit* text, size_t length, const std::vector<Unit>& firsts, Candidate candidate)
+bool FindStarts(const Unit* text, size_t length, const std::vector<Unit>& firsts, size_t back,
+                const std::vector<Unit>& lasts, Candidate candidate)
 {
-    const UnitClass<Unit> first = ClassOf(firsts);
+    if (back >= length || firsts.empty() || lasts.empty())
+        return false;
+    const size_t end = length - back;
+    const UnitClass<Unit> first = ClassOf(firsts), last = ClassOf(lasts);
+    auto in = [](Unit unit, const UnitClass<Unit>& test, const std::vector<Unit>& units) {
+        return test.testable ? (unit | test.mask) == test.value : std::find(units.begin(), units.end(), unit) != units.end();
+    };
     size_t place = 0;
-    if (first.testable)
-        for (; place + kBlock <= length; place += kBlock) {
+    if (first.testable && last.testable)
+        for (; place + kBlock <= end; place += kBlock) {
             unsigned char seen = 0;
-            for (size_t k = 0; k < kBlock; ++k)
-                seen |= static_cast<unsigned char>((text[place + k] | first.mask) == first.value);
-            if (!seen)
+            // A word of one unit: its first unit found is all.
+            if (back == 0)
+                for (size_t k = 0; k < kBlock; ++k)
+                    seen |= static_cast<unsigned char>((text[place + k] | first.mask) == first.value);
+            else
+                for (size_t k = 0; k < kBlock; ++k)
+                    seen |= static_cast<unsigned char>(((text[place + k] | first.mask) == first.value) &
+                                                       ((text[place + k + back] | last.mask) == last.value));
+            if (seen == 0)
                 continue;
-            for (size_t k = 0; k < kBlock; ++k)
-                if ((text[place + k] | first.mask) == first.value && candidate(place + k))
+            for (size_t k = place; k < place + kBlock; ++k)
+                if (in(text[k], first, firsts) && in(text[k + back], last, lasts) && candidate(k))
                     return true;
         }
-    for (; place < length; ++place) {
-        const bool isFirst = first.testable ? (text[place] | first.mask) == first.value
-                                            : std::find(firsts.begin(), firsts.end(), text[place]) != firsts.end();
-        if (isFirst && candidate(place))
+    for (; place < end; ++place)
+        if (in(text[place], first, firsts) && in(text[place + back], last, lasts) && candidate(place))
             return true;
-    }
     return false;
 }
 
 // Whether `word` (folded) occurs in `text`, each unit of which `fold`
 // folds; `firsts` and `lasts` are the units that fold to the word's first and
-// last units. Stops at the first occurrence. Where the units of each can be
-// told by one test, a block of the text is ruled out in one step the
-// compiler makes of vector compares: no place in it starts with the first
-// unit and ends with the last. Only the places that do are compared whole.
+// last units. Stops at the first occurrence.
 template <typename Unit, typename FoldUnit>
 bool Holds(const Unit* text, size_t length, const std::wstring& word, const std::vector<Unit>& firsts,
            const std::vector<Unit>& lasts, FoldUnit fold)
@@ -78,38 +87,12 @@ bool Holds(const Unit* text, size_t length, const std::wstring& word, const std:
     const size_t size = word.size();
     if (size == 0)
         return true;
-    if (size > length || firsts.empty() || lasts.empty())
-        return false;
-    const size_t end = length - size + 1;
-    const size_t back = size - 1;
-    auto at = [&](size_t place) {
-        size_t k = 0;
+    return FindStarts(text, length, firsts, size - 1, lasts, [&](size_t place) {
+        size_t k = 1;
         while (k < size && fold(text[place + k]) == word[k])
             ++k;
         return k == size;
-    };
-    // A word of one unit is its first unit found.
-    if (size == 1)
-        return FindFirsts(text, length, firsts, [](size_t) { return true; });
-    const UnitClass<Unit> first = ClassOf(firsts), last = ClassOf(lasts);
-    size_t place = 0;
-    if (first.testable && last.testable) {
-        for (; place + kBlock <= end; place += kBlock) {
-            unsigned char seen = 0;
-            for (size_t k = 0; k < kBlock; ++k)
-                seen |= static_cast<unsigned char>(((text[place + k] | first.mask) == first.value) &
-                                                   ((text[place + k + back] | last.mask) == last.value));
-            if (!seen)
-                continue;
-            for (size_t k = 0; k < kBlock; ++k)
-                if (at(place + k))
-                    return true;
-        }
-    }
-    for (; place < end; ++place)
-        if (fold(text[place + back]) == word[back] && at(place))
-            return true;
-    return false;
+    });
 }
 
 }  // namespace
@@ -231,16 +214,28 @@ FoldedTextSearch::Word FoldedTextSearch::Prepare(const std::wstring& word) const
         return prepared;
     Preimages(prepared.folded.front(), prepared.byteFirsts, prepared.unitFirsts);
     Preimages(prepared.folded.back(), prepared.byteLasts, prepared.unitLasts);
-    if (ReadsDoubleBytes())
-        for (int value = 1; value < 256; ++value) {
-            const short row = m_leadRows[value];
-            const wchar_t* const first = row < 0 ? nullptr : &m_pairs[static_cast<size_t>(row) * 256];
-            // A lead byte at a text's end stands alone.
-            if (m_bytes[value] == prepared.folded.front() ||
-                (row >= 0 && std::find(first, first + 256, prepared.folded.front()) != first + 256))
-                prepared.encodedFirsts.push_back(static_cast<unsigned char>(value));
-        }
+    if (ReadsDoubleBytes()) {
+        prepared.encodedFirsts = EncodedPreimages(prepared.folded.front());
+        bool oneByteEach = true;
+        for (wchar_t unit : prepared.folded)
+            oneByteEach = oneByteEach && std::find(m_pairs.begin(), m_pairs.end(), unit) == m_pairs.end();
+        if (oneByteEach)
+            prepared.encodedLasts = EncodedPreimages(prepared.folded.back());
+    }
     return prepared;
+}
+
+std::vector<unsigned char> FoldedTextSearch::EncodedPreimages(wchar_t folded) const
+{
+    std::vector<unsigned char> bytes;
+    for (int value = 1; value < 256; ++value) {
+        const short row = m_leadRows[value];
+        const wchar_t* const first = row < 0 ? nullptr : &m_pairs[static_cast<size_t>(row) * 256];
+        // A lead byte at a text's end stands alone.
+        if (m_bytes[value] == folded || (row >= 0 && std::find(first, first + 256, folded) != first + 256))
+            bytes.push_back(static_cast<unsigned char>(value));
+    }
+    return bytes;
 }
 
 void FoldedTextSearch::Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const
@@ -334,5 +329,9 @@ bool FoldedTextSearch::InDoubleBytes(const unsigned char* text, size_t length, c
         }
         return true;
     };
-    return FindFirsts(text, length, word.encodedFirsts, [&](size_t place) { return startsCharacter(place) && at(place); });
+    // A word whose characters are all of one byte takes as many bytes as it
+    // has units: its first and last bytes rule out most places at once.
+    const size_t back = word.encodedLasts.empty() ? 0 : folded.size() - 1;
+    return FindStarts(text, length, word.encodedFirsts, back, back == 0 ? word.encodedFirsts : word.encodedLasts,
+                      [&](size_t place) { return startsCharacter(place) && at(place); });
 }

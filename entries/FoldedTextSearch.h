@@ -30,8 +30,9 @@ public:
         std::vector<unsigned char> byteFirsts, byteLasts;
         std::vector<wchar_t> unitFirsts, unitLasts;
         // The bytes that start a character of a double-byte code page that
-        // folds to the word's first unit.
-        std::vector<unsigned char> encodedFirsts;
+        // folds to the word's first unit, and to its last where every unit
+        // of the word is a character of one byte (else empty).
+        std::vector<unsigned char> encodedFirsts, encodedLasts;
     };
     Word Prepare(const std::wstring& word) const;
 
@@ -65,6 +66,7 @@ public:
 private:
     wchar_t FoldUnit(wchar_t unit) const;
     void Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const;
+    std::vector<unsigned char> EncodedPreimages(wchar_t folded) const;
     void MakeDoubleByteTable(const std::array<std::wstring, 256>& alone, LeadByteTest isLeadByte);
     bool InDoubleBytes(const unsigned char* text, size_t length, const Word& word) const;
 
