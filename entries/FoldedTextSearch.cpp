@@ -56,15 +56,16 @@ bool FindStarts(const Unit* text, size_t length, const std::vector<Unit>& firsts
     size_t place = 0;
     if (first.testable && last.testable)
         for (; place + kBlock <= end; place += kBlock) {
-            unsigned char seen = 0;
-            // A word of one unit: its first unit found is all.
+            // Each place's answer as a mask of all bits (0 - 1), which the
+            // compiler takes straight from a vector compare.
+            Unit seen = 0;
             if (back == 0)
                 for (size_t k = 0; k < kBlock; ++k)
-                    seen |= static_cast<unsigned char>((text[place + k] | first.mask) == first.value);
+                    seen |= static_cast<Unit>(Unit(0) - Unit((text[place + k] | first.mask) == first.value));
             else
                 for (size_t k = 0; k < kBlock; ++k)
-                    seen |= static_cast<unsigned char>(((text[place + k] | first.mask) == first.value) &
-                                                       ((text[place + k + back] | last.mask) == last.value));
+                    seen |= static_cast<Unit>(Unit(0) - Unit(((text[place + k] | first.mask) == first.value) &
+                                                             ((text[place + k + back] | last.mask) == last.value)));
             if (seen == 0)
                 continue;
             for (size_t k = place; k < place + kBlock; ++k)
@@ -200,17 +201,21 @@ wchar_t FoldedTextSearch::FoldUnit(wchar_t unit) const
     return value < m_units.size() ? m_units[value] : unit;
 }
 
+std::wstring FoldedTextSearch::Fold(const std::wstring& word) const
+{
+    if (!FoldsByUnit())
+        return m_folding.fold(word);
+    std::wstring folded = word;
+    for (wchar_t& unit : folded)
+        unit = FoldUnit(unit);
+    return folded;
+}
+
 FoldedTextSearch::Word FoldedTextSearch::Prepare(const std::wstring& word) const
 {
     Word prepared;
-    if (!FoldsByUnit()) {
-        prepared.folded = m_folding.fold(word);
-        return prepared;
-    }
-    prepared.folded = word;
-    for (wchar_t& unit : prepared.folded)
-        unit = FoldUnit(unit);
-    if (prepared.folded.empty())
+    prepared.folded = Fold(word);
+    if (!FoldsByUnit() || prepared.folded.empty())
         return prepared;
     Preimages(prepared.folded.front(), prepared.byteFirsts, prepared.unitFirsts);
     Preimages(prepared.folded.back(), prepared.byteLasts, prepared.unitLasts);

@@ -35,6 +35,8 @@ public:
         std::vector<unsigned char> encodedFirsts, encodedLasts;
     };
     Word Prepare(const std::wstring& word) const;
+    // The word folded, as Prepare folds it, and nothing more.
+    std::wstring Fold(const std::wstring& word) const;
 
     // Whether the code page turns every byte into a character of its own,
     // as single-byte code pages do: any 8-bit text can then be searched as

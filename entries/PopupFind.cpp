@@ -116,7 +116,7 @@ PopupFind::Step PopupFind::Narrowed(const Step* previous, std::wstring query)
     std::vector<FoldedTextSearch::Word> known;
     if (previous != nullptr)
         for (const std::wstring& word : Words(previous->query))
-            known.push_back(m_search.Prepare(word));
+            known.push_back(FoldedTextSearch::Word{m_search.Fold(word), {}, {}, {}, {}, {}, {}});
     // The longest words first: they are the likeliest to rule an entry out,
     // and a word within a longer one need not be looked for at all.
     std::vector<std::wstring> typed = Words(query);
