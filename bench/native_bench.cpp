@@ -293,7 +293,8 @@ void ReportSizeRow(const std::string& what, double bytes, double baseline, const
 // (every narrowing kept for Backspace), against the entries' texts: it
 // folds the texts as it reads them and keeps no copy of them, which the
 // 32-bit program could ill afford for 64 MiB of text.
-void ReportMemory(const EntryTree& tree, const std::wstring& query, CodePageToUnicode toUnicode = Latin1)
+void ReportMemory(const EntryTree& tree, const std::wstring& query, CodePageToUnicode toUnicode = Latin1,
+                  const std::string& which = std::string())
 {
     double texts = 0;
     for (EntryId id : tree.InPreOrder())
@@ -303,7 +304,8 @@ void ReportMemory(const EntryTree& tree, const std::wstring& query, CodePageToUn
     for (size_t typed = 1; typed <= query.size(); ++typed)
         find.SetQuery(query.substr(0, typed));
     const size_t after = mallinfo2().uordblks;
-    ReportSizeRow("  memory the find holds vs the entries' texts", static_cast<double>(after - before), texts, "<= 0.05");
+    ReportSizeRow("  memory the find holds vs the entries' texts" + which, static_cast<double>(after - before), texts,
+                  "<= 0.05");
 }
 #endif
 
@@ -372,7 +374,7 @@ int main()
     ReportRow("slowest keystroke (processor time), the same as double-byte texts, vs a 16 ms frame",
               Type(doubleBytes, queries, 7, DoubleBytes).slowest, kFrame, "<= 1.0");
 #if defined(__GLIBC__)
-    ReportMemory(doubleBytes, queries.front(), DoubleBytes);
+    ReportMemory(doubleBytes, queries.front(), DoubleBytes, ", double-byte");
 #endif
     return 0;
 }

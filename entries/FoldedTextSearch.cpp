@@ -167,25 +167,35 @@ void FoldedTextSearch::MakeDoubleByteTable(const std::array<std::wstring, 256>& 
     short rows = 0;
     for (int lead = 1; lead < 256; ++lead) {
         if (!isLeadByte(static_cast<unsigned char>(lead))) {
-            if (alone[lead].size() != 1)
+            if (alone[lead].size() != 1) {
+                m_leadRows.fill(-1);
                 return;
+            }
             continue;
         }
         m_leadRows[lead] = rows++;
-        // All the lead byte's characters in one call; should the code page
-        // not make one character of every two bytes, one call for each.
+        // All the lead byte's characters in one call, each two bytes before
+        // two NULs, which no code page takes into a character: where the
+        // pieces between NULs do not come out one for each, one call for
+        // each. Two bytes that make no one character are none.
         std::string text;
-        for (int trail = 0; trail < 256; ++trail) {
+        for (int trail = 1; trail < 256; ++trail) {
             text += static_cast<char>(lead);
             text += static_cast<char>(trail);
+            text.append(2, '\0');
         }
-        const std::wstring row = m_folding.toUnicode(text);
-        for (int trail = 0; trail < 256; ++trail) {
-            std::wstring one;
-            if (row.size() == 256)
-                one.assign(1, row[static_cast<size_t>(trail)]);
-            else
-                one = m_folding.toUnicode(text.substr(static_cast<size_t>(trail) * 2, 2));
+        const std::wstring unicode = m_folding.toUnicode(text);
+        std::vector<std::wstring> pieces;
+        for (size_t start = 0; start < unicode.size();) {
+            const size_t end = std::min(unicode.find(L'\0', start), unicode.size());
+            if (end > start)
+                pieces.push_back(unicode.substr(start, end - start));
+            start = end + 1;
+        }
+        pairs.push_back(L'\0');
+        for (int trail = 1; trail < 256; ++trail) {
+            const std::wstring one = pieces.size() == 255 ? pieces[static_cast<size_t>(trail) - 1]
+                                                          : m_folding.toUnicode(text.substr(static_cast<size_t>(trail - 1) * 4, 2));
             pairs.push_back(one.size() == 1 ? FoldUnit(one[0]) : L'\0');
         }
     }
