@@ -35,24 +35,22 @@ std::wstring DoubleByteToUnicode(const std::string& text)
     return unicode;
 }
 
-// UTF-8 as the system's code page: a byte that starts no whole character
-// turns into the replacement character alone.
+// UTF-8 as the system's code page, as far as characters of two bytes: any
+// other byte that is not ASCII turns into the replacement character alone.
 std::wstring Utf8ToUnicode(const std::string& text)
 {
     std::wstring unicode;
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
-        const size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte < 0xE0 ? 2 : byte >= 0xE0 && byte < 0xF0 ? 3 : 0;
-        unsigned long value = length == 1 ? byte : length == 2 ? byte & 0x1F : byte & 0x0F;
-        size_t k = 1;
-        for (; k < length && i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80; ++k)
-            value = value << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        if (length == 0 || k < length) {
+        const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (byte < 0x80) {
+            unicode += static_cast<wchar_t>(byte);
+        } else if (byte >= 0xC2 && byte < 0xE0 && (next & 0xC0) == 0x80) {
+            unicode += static_cast<wchar_t>((byte & 0x1F) << 6 | (next & 0x3F));
+            ++i;
+        } else {
             unicode += L'\uFFFD';
-            continue;
         }
-        unicode += static_cast<wchar_t>(value);
-        i += length - 1;
     }
     return unicode;
 }
