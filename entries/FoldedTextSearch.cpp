@@ -51,7 +51,9 @@ bool FindStarts(const Unit* text, size_t length, const std::vector<Unit>& firsts
     const size_t end = length - back;
     const UnitClass<Unit> first = ClassOf(firsts), last = ClassOf(lasts);
     auto in = [](Unit unit, const UnitClass<Unit>& test, const std::vector<Unit>& units) {
-        return test.testable ? (unit | test.mask) == test.value : std::find(units.begin(), units.end(), unit) != units.end();
+        if (test.testable)
+            return (unit | test.mask) == test.value;
+        return std::find(units.begin(), units.end(), unit) != units.end();
     };
     size_t place = 0;
     if (first.testable && last.testable)
@@ -194,8 +196,8 @@ void FoldedTextSearch::MakeDoubleByteTable(const std::array<std::wstring, 256>& 
         }
         pairs.push_back(L'\0');
         for (int trail = 1; trail < 256; ++trail) {
-            const std::wstring one = pieces.size() == 255 ? pieces[static_cast<size_t>(trail) - 1]
-                                                          : m_folding.toUnicode(text.substr(static_cast<size_t>(trail - 1) * 4, 2));
+            const size_t at = static_cast<size_t>(trail) - 1;
+            const std::wstring one = pieces.size() == 255 ? pieces[at] : m_folding.toUnicode(text.substr(at * 4, 2));
             pairs.push_back(one.size() == 1 ? FoldUnit(one[0]) : L'\0');
         }
     }

@@ -56,7 +56,8 @@ std::wstring MoreMatches(size_t count)
 
 }  // namespace
 
-PopupFind::PopupFind(const EntryTree& tree, const SearchFolding& folding) : m_tree(tree), m_search(folding, tree.LeadBytes())
+PopupFind::PopupFind(const EntryTree& tree, const SearchFolding& folding)
+    : m_tree(tree), m_search(folding, tree.LeadBytes())
 {
     EntriesChanged();
 }
@@ -115,8 +116,10 @@ PopupFind::Step PopupFind::Narrowed(const Step* previous, std::wstring query)
     // and only among its matches.
     std::vector<FoldedTextSearch::Word> known;
     if (previous != nullptr)
-        for (const std::wstring& word : Words(previous->query))
-            known.push_back(FoldedTextSearch::Word{m_search.Fold(word), {}, {}, {}, {}, {}, {}});
+        for (const std::wstring& word : Words(previous->query)) {
+            known.emplace_back();
+            known.back().folded = m_search.Fold(word);
+        }
     // The longest words first: they are the likeliest to rule an entry out,
     // and a word within a longer one need not be looked for at all.
     std::vector<std::wstring> typed = Words(query);
