@@ -230,19 +230,21 @@ void FoldedTextSearch::MakeDoubleByteTable(const std::array<std::wstring, 256>& 
             text.append(2, '\0');
         }
         const std::wstring unicode = m_folding.toUnicode(text);
-        std::vector<std::wstring> pieces;
+        std::vector<wchar_t> row(1, L'\0');
         for (size_t start = 0; start < unicode.size();) {
             const size_t end = std::min(unicode.find(L'\0', start), unicode.size());
             if (end > start)
-                pieces.push_back(unicode.substr(start, end - start));
+                row.push_back(end - start == 1 ? FoldUnit(unicode[start]) : L'\0');
             start = end + 1;
         }
-        pairs.push_back(L'\0');
-        for (int trail = 1; trail < 256; ++trail) {
-            const size_t at = static_cast<size_t>(trail) - 1;
-            const std::wstring one = pieces.size() == 255 ? pieces[at] : m_folding.toUnicode(text.substr(at * 4, 2));
-            pairs.push_back(one.size() == 1 ? FoldUnit(one[0]) : L'\0');
+        if (row.size() != 256) {
+            row.resize(1);
+            for (size_t at = 0; at < 255; ++at) {
+                const std::wstring one = m_folding.toUnicode(text.substr(at * 4, 2));
+                row.push_back(one.size() == 1 ? FoldUnit(one[0]) : L'\0');
+            }
         }
+        pairs.insert(pairs.end(), row.begin(), row.end());
     }
     if (rows == 0)
         m_leadRows.fill(-1);
@@ -318,10 +320,20 @@ bool FoldedTextSearch::CanSearchBytes(std::string_view text) const
         return true;
     if (!m_asciiBytes)
         return false;
-    unsigned char high = 0;
-    for (char byte : text)
-        high |= static_cast<unsigned char>(byte);
-    return high < 0x80;
+    // Block by block, so that a text that is not ASCII alone is told at its
+    // first high byte's block.
+    size_t at = 0;
+    for (; at + kBlock <= text.size(); at += kBlock) {
+        unsigned char high = 0;
+        for (size_t k = at; k < at + kBlock; ++k)
+            high |= static_cast<unsigned char>(text[k]);
+        if (high >= 0x80)
+            return false;
+    }
+    for (; at < text.size(); ++at)
+        if (static_cast<unsigned char>(text[at]) >= 0x80)
+            return false;
+    return true;
 }
 
 bool FoldedTextSearch::InUnicode(std::wstring_view text, const Word& word) const
