@@ -3,6 +3,8 @@
 void CQuipMarkDlg::Follow(const EntryChange& change)
 {
     m_tree.Follow(change);
+    if (!change.Empty())
+        m_popupFind.OnEntriesChanged();
     RefreshCount();
     RefreshButtons();
 }

@@ -226,6 +226,11 @@ void CPopupFindWindow::Choose(int index)
     if (!IsEntry(index))
         return;
     const EntryId entry = m_lines[static_cast<size_t>(index)].entry;
+    // Only an entry whose text, as it is now, holds the query.
+    if (!m_find->HoldsQuery(entry)) {
+        OnEntriesChanged();
+        return;
+    }
     Close();
     m_owner.OnPopupFindChoice(entry);
 }
@@ -285,6 +290,14 @@ void CPopupFindWindow::OnButtonDown(POINT point)
 void CPopupFindWindow::OnButtonUp(POINT point)
 {
     Choose(LineAt(point));
+}
+
+void CPopupFindWindow::OnEntriesChanged()
+{
+    if (!IsOpen() || !m_find)
+        return;
+    m_find->EntriesChanged();
+    Requery();
 }
 
 void CPopupFindWindow::OnOwnerDeactivated()

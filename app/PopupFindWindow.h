@@ -36,6 +36,9 @@ public:
     void Close();
     // The owner is no longer in the foreground: the user switched away.
     void OnOwnerDeactivated();
+    // The entries changed while the popup is open: it shows the matches
+    // among them as they are now.
+    void OnEntriesChanged();
 
     const std::vector<PopupFindLine>& Lines() const { return m_lines; }
     // The highlighted line's index in Lines(); -1 when none is.

@@ -1,5 +1,6 @@
 #pragma once
 #include "entries/SearchFolding.h"
+#include "entries/TextBoundary.h"
 #include <array>
 #include <cstddef>
 #include <string>
@@ -11,10 +12,15 @@
 // Unicode's first plane and the code page once for every byte; the texts
 // are then folded unit by unit as they are read. Texts of megabytes cost no
 // memory beside them, and the start of a word is looked for block by block,
-// as fast as memory is read.
+// as fast as memory is read. The 8-bit texts of a double-byte code page are
+// read character by character through a table of its two-byte characters,
+// folded.
 class FoldedTextSearch {
 public:
-    explicit FoldedTextSearch(const SearchFolding& folding);
+    // `isLeadByte` tells the code page's double-byte characters (none: no
+    // table of them, and 8-bit texts that are not ASCII alone are turned
+    // into Unicode one at a time as they are searched).
+    explicit FoldedTextSearch(const SearchFolding& folding, LeadByteTest isLeadByte = nullptr);
 
     // A word ready to be looked for.
     struct Word {
@@ -23,13 +29,21 @@ public:
         // 8-bit texts and in Unicode texts: where it can start and end.
         std::vector<unsigned char> byteFirsts, byteLasts;
         std::vector<wchar_t> unitFirsts, unitLasts;
+        // The bytes that start a character of a double-byte code page that
+        // folds to the word's first unit, and to its last where every unit
+        // of the word is a character of one byte (else empty).
+        std::vector<unsigned char> encodedFirsts, encodedLasts;
     };
     Word Prepare(const std::wstring& word) const;
+    // The word folded, as Prepare folds it, and nothing more.
+    std::wstring Fold(const std::wstring& word) const;
 
     // Whether the code page turns every byte into a character of its own,
     // as single-byte code pages do: any 8-bit text can then be searched as
     // it is. Otherwise only 8-bit texts of ASCII alone can, and the others
-    // are searched in their Unicode form.
+    // are searched with InEncoded. A code page of characters of several
+    // bytes, UTF-8 included, is no single-byte one although each byte alone
+    // turns into a character.
     bool BytesAreCharacters() const { return m_bytesAreCharacters; }
     bool CanSearchBytes(std::string_view text) const;
     // Whether the fold keeps one unit for one unit, so that texts are
@@ -40,12 +54,23 @@ public:
     bool InUnicode(std::wstring_view text, const Word& word) const;
     // `text` is in the code page, and CanSearchBytes says it can be searched.
     bool InBytes(std::string_view text, const Word& word) const;
+    // Any 8-bit text: through the table of two-byte characters, or in its
+    // Unicode form, made for this search alone.
+    bool InEncoded(const std::string& text, const Word& word) const;
+    // The full text of an entry: its `unicode` text where it has one, else
+    // its 8-bit `text`.
+    bool InEntry(const std::string& text, const std::wstring& unicode, const Word& word) const;
+    // Whether 8-bit texts of two-byte characters are read through a table.
+    bool ReadsDoubleBytes() const { return !m_pairs.empty(); }
 
     std::wstring ToUnicodeText(const std::string& text) const { return m_folding.toUnicode(text); }
 
 private:
     wchar_t FoldUnit(wchar_t unit) const;
     void Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const;
+    std::vector<unsigned char> EncodedPreimages(wchar_t folded) const;
+    void MakeDoubleByteTable(const std::array<std::wstring, 256>& alone, LeadByteTest isLeadByte);
+    bool InDoubleBytes(const unsigned char* text, size_t length, const Word& word) const;
 
     SearchFolding m_folding;
     // Every unit of the first plane folded; empty when the fold does not
@@ -56,4 +81,9 @@ private:
     std::array<wchar_t, 256> m_bytes = {};
     bool m_bytesAreCharacters = false;
     bool m_asciiBytes = false;
+    // For each lead byte of a double-byte code page its row of m_pairs, -1
+    // for every other byte; a row holds the folded character of the lead
+    // byte with each byte after it, 0 where that is no character.
+    std::array<short, 256> m_leadRows = {};
+    std::vector<wchar_t> m_pairs;
 };

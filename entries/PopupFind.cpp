@@ -56,19 +56,38 @@ std::wstring MoreMatches(size_t count)
 
 }  // namespace
 
-PopupFind::PopupFind(const EntryTree& tree, const SearchFolding& folding) : m_tree(tree), m_search(folding)
+PopupFind::PopupFind(const EntryTree& tree, const SearchFolding& folding)
+    : m_tree(tree), m_search(folding, tree.LeadBytes())
+{
+    EntriesChanged();
+}
+
+void PopupFind::EntriesChanged()
 {
     // The entries the menu hands out, in its order: a group opens a submenu
-    // and is no match itself.
-    for (EntryId top : tree.Children(tree.Root())) {
-        const std::vector<EntryId>& children = tree.Children(top);
-        if (children.empty())
+    // and is no match itself, and the history's heading is none either, even
+    // while the history is empty.
+    m_candidates.clear();
+    for (EntryId top : m_tree.Children(m_tree.Root())) {
+        const std::vector<EntryId>& children = m_tree.Children(top);
+        if (children.empty() && top != m_tree.ClipboardBranch())
             m_candidates.push_back(top);
         m_candidates.insert(m_candidates.end(), children.begin(), children.end());
     }
-    if (!m_search.BytesAreCharacters())
-        m_forms.assign(m_candidates.size(), Form::Unknown);
-    SetQuery(std::wstring());
+    // What was found among the old texts says nothing of the new ones.
+    m_forms.assign(m_search.BytesAreCharacters() ? 0 : m_candidates.size(), Form::Unknown);
+    m_steps.clear();
+    SetQuery(m_query);
+}
+
+bool PopupFind::HoldsQuery(EntryId id) const
+{
+    if (!m_tree.Contains(id) || std::find(m_candidates.begin(), m_candidates.end(), id) == m_candidates.end())
+        return false;
+    for (const std::wstring& word : Words(m_query))
+        if (!m_search.InEntry(m_tree.Text(id), m_tree.UnicodeText(id), m_search.Prepare(word)))
+            return false;
+    return true;
 }
 
 void PopupFind::SetQuery(std::wstring query)
@@ -97,8 +116,10 @@ PopupFind::Step PopupFind::Narrowed(const Step* previous, std::wstring query)
     // and only among its matches.
     std::vector<FoldedTextSearch::Word> known;
     if (previous != nullptr)
-        for (const std::wstring& word : Words(previous->query))
-            known.push_back(m_search.Prepare(word));
+        for (const std::wstring& word : Words(previous->query)) {
+            known.emplace_back();
+            known.back().folded = m_search.Fold(word);
+        }
     // The longest words first: they are the likeliest to rule an entry out,
     // and a word within a longer one need not be looked for at all.
     std::vector<std::wstring> typed = Words(query);
@@ -139,12 +160,9 @@ bool PopupFind::Holds(std::uint32_t candidate, const FoldedTextSearch::Word& wor
     if (m_search.BytesAreCharacters())
         return m_search.InBytes(text, word);
     Form& form = m_forms[candidate];
-    if (form == Form::Unknown) {
-        form = m_search.CanSearchBytes(text) ? Form::Bytes : Form::Unicode;
-        if (form == Form::Unicode)
-            m_unicodeForms[candidate] = m_search.ToUnicodeText(text);
-    }
-    return form == Form::Bytes ? m_search.InBytes(text, word) : m_search.InUnicode(m_unicodeForms[candidate], word);
+    if (form == Form::Unknown)
+        form = m_search.CanSearchBytes(text) ? Form::Bytes : Form::Encoded;
+    return form == Form::Bytes ? m_search.InBytes(text, word) : m_search.InEncoded(text, word);
 }
 
 std::wstring PopupFind::Caption(EntryId id, int width) const

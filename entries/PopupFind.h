@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // One line of the popup narrowed by typing.
@@ -21,8 +20,8 @@ struct PopupFindLine {
 
 // Finding an entry by typing in the popup: the query's words, the entries
 // whose full text holds every one of them, and the lines that show them.
-// It knows the entries the popup hands out as they were when it was made;
-// an entry gone since matches nothing.
+// It knows the entries the popup hands out as they were when it was made,
+// until told that they changed; an entry gone since matches nothing.
 class PopupFind {
 public:
     // `folding` is the entry search's: the popup finds what the dialog's
@@ -36,6 +35,12 @@ public:
     // The query as typed; its words are what white space separates.
     void SetQuery(std::wstring query);
     const std::wstring& Query() const { return m_query; }
+    // The entries changed (an outside change of the data file, a copy): the
+    // query's matches are found again among them as they are now.
+    void EntriesChanged();
+    // Whether `id` is an entry the popup hands out and its text, as it is
+    // now, holds every word of the query.
+    bool HoldsQuery(EntryId id) const;
 
     // Every entry the popup hands out (each group's, the top level's and
     // the clipboard history's, in the order of the tree) whose full text
@@ -56,9 +61,9 @@ private:
         std::wstring query;
         std::vector<std::uint32_t> matches;
     };
-    // An 8-bit text of a double-byte code page that is not ASCII alone is
-    // searched in its Unicode form, made once.
-    enum class Form : unsigned char { Unknown, Bytes, Unicode };
+    // Whether an 8-bit text, where the code page has characters of several
+    // bytes, is ASCII alone and searched as bytes; told once.
+    enum class Form : unsigned char { Unknown, Bytes, Encoded };
 
     Step Narrowed(const Step* previous, std::wstring query);
     bool Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word);
@@ -69,7 +74,6 @@ private:
     // The entries the popup hands out.
     std::vector<EntryId> m_candidates;
     std::vector<Form> m_forms;
-    std::unordered_map<std::uint32_t, std::wstring> m_unicodeForms;
     std::vector<Step> m_steps;
     std::wstring m_query;
     std::vector<EntryId> m_matches;

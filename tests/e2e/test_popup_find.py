@@ -119,6 +119,30 @@ class PopupFind(QuipmarkTestCase):
         press('Return')
         self.assertTrue(wait_for(lambda: read_clipboard() == greeting), repr(read_clipboard()))
 
+    def test_the_historys_heading_is_no_match_and_enter_hands_out_nothing(self):
+        self.app.write_data([record('K', 'Work'), record('e', 'Signature')])
+        # An empty clipboard, so that the history starts empty: another
+        # program takes it and goes.
+        self.clipboard.set('gone')
+        self.assertTrue(wait_for(lambda: read_clipboard() == 'gone'))
+        self.clipboard.release()
+        self.assertTrue(wait_for(lambda: not read_clipboard()), repr(read_clipboard()))
+        self.app.start()
+        self.assertEqual(probe('history')[1].split(), [], 'the history starts empty')
+        before = read_clipboard()
+        self.open_with_hotkey()
+        type_text('last')
+        self.assertEqual(self.assertShows('last')[1:], ['No entry matches'])
+        press('Return')
+        # Keys are read in turn: once Escape has closed the menu, Enter has
+        # had its effect.
+        press('Escape')
+        self.assertTrue(wait_state('menu'), 'Escape gives back the whole menu')
+        press('Escape')
+        self.assertTrue(wait_state('nomenu'))
+        self.assertEqual(read_clipboard(), before, 'nothing was handed out')
+        self.assertEqual(probe('history')[1].split(), [])
+
     def test_a_query_over_twenty_thousand_entries_shows_what_fits_and_counts_the_rest(self):
         records = []
         for group in range(200):

@@ -11,7 +11,7 @@
 TEST(PopupFindSystem, TheLocalesFoldFindsEveryScriptAndIsReadUnitByUnit)
 {
     // A code page's text is kept as 8-bit text alone, as the tree keeps it.
-    EntryTree tree(" / ", FitsSystemCodePage);
+    EntryTree tree(" / ", FitsSystemCodePage, IsSystemLeadByte);
     auto add = [&](const std::wstring& text) {
         return tree.Append(tree.Root(), ToSystemCodePageLossy(text), nullptr, text);
     };
@@ -38,7 +38,11 @@ TEST(PopupFindSystem, TheLocalesFoldFindsEveryScriptAndIsReadUnitByUnit)
     }
     // Otherwise each keystroke would fold whole texts, or turn them into
     // Unicode, again and again.
-    const FoldedTextSearch search({LowerCaseUnicode, FromSystemCodePage});
+    const FoldedTextSearch search({LowerCaseUnicode, FromSystemCodePage}, IsSystemLeadByte);
     EXPECT_TRUE(search.FoldsByUnit());
     EXPECT_EQ(search.BytesAreCharacters(), GetACP() == 1252 || GetACP() == 1251) << GetACP();
+    // A double-byte code page's texts are read through its table.
+    CPINFO info = {};
+    GetCPInfo(CP_ACP, &info);
+    EXPECT_EQ(search.ReadsDoubleBytes(), info.MaxCharSize == 2) << GetACP();
 }

@@ -167,6 +167,21 @@ TEST_F(PopupFindWindow, EscapeOrAnEmptiedQueryBringsBackTheWholeMenu)
     }
 }
 
+// A copy made while the popup is open changes the entries: the popup
+// follows, as it follows a change of the data file.
+TEST_F(PopupFindWindow, FollowsAChangeOfTheEntriesWhileOpen)
+{
+    StartWithSignatures();
+    const CPopupFindWindow* popup = TypeInMenu(*dialog, POINT{200, 150}, L"sig");
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->Lines().size(), 3u);
+    SetClipboardText("sig copied while open");
+    ASSERT_TRUE(PumpUntil([&] { return popup->Lines().size() == 4u; }));
+    EXPECT_EQ(Entries().Text(popup->Lines()[1].entry), "sig copied while open");
+    EXPECT_EQ(popup->Highlight(), 1);
+    SendMessageW(popup->Handle(), WM_CLOSE, 0, 0);
+}
+
 TEST_F(PopupFindWindow, ManyMatchesFillTheScreenAndNoMore)
 {
     std::string bytes = K("group");

@@ -4,6 +4,8 @@
 #include "EntryTreeTestSupport.h"
 #include "entries/PopupFind.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,31 @@ std::wstring DoubleByteToUnicode(const std::string& text)
             unicode += static_cast<wchar_t>(byte);
     }
     return unicode;
+}
+
+// UTF-8 as the system's code page, as far as characters of two bytes: any
+// other byte that is not ASCII turns into the replacement character alone.
+std::wstring Utf8ToUnicode(const std::string& text)
+{
+    std::wstring unicode;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (byte < 0x80) {
+            unicode += static_cast<wchar_t>(byte);
+        } else if (byte >= 0xC2 && byte < 0xE0 && (next & 0xC0) == 0x80) {
+            unicode += static_cast<wchar_t>((byte & 0x1F) << 6 | (next & 0x3F));
+            ++i;
+        } else {
+            unicode += L'\uFFFD';
+        }
+    }
+    return unicode;
+}
+
+bool DoubleByteLead(unsigned char byte)
+{
+    return byte >= 0x80;
 }
 
 const std::wstring kPrivet = L"\u041F\u0440\u0438\u0432\u0435\u0442 \u043C\u0438\u0440";
@@ -95,6 +122,87 @@ TEST_F(PopupFindTest, AnEntryMatchesWhenItsFullTextHoldsEveryWordInAnyOrderFolde
         << "a fold that changes lengths is applied to whole texts";
     tree.Append(tree.Root(), "Gro\xDF" "e Stra\xDF" "e");
     EXPECT_EQ(Found(L"STRASSE", FoldSharpS), "Gro\xDF" "e Stra\xDF" "e");
+
+    // The history's heading is no entry, even while the history is empty.
+    tree.ClearHistory();
+    for (const wchar_t* query : {L"last", L"s", L""}) {
+        PopupFind find(tree, {FoldLikeALocale, Latin1ToUnicode});
+        find.SetQuery(query);
+        EXPECT_EQ(std::count(find.Matches().begin(), find.Matches().end(), tree.ClipboardBranch()), 0) << query;
+        EXPECT_FALSE(find.HoldsQuery(tree.ClipboardBranch()));
+    }
+}
+
+TEST_F(PopupFindTest, AChangeOfTheEntriesWhileOpenIsFollowedAndOnlyAnEntryHoldingTheQueryIsOne)
+{
+    EntryTree changing;
+    const EntryId signature = changing.Append(changing.Root(), "Signature John");
+    const EntryId meeting = changing.Append(changing.Root(), "Meeting notes");
+    PopupFind find(changing, {FoldLikeALocale, Latin1ToUnicode});
+    find.SetQuery(L"si");
+    find.SetQuery(L"sig");
+    ASSERT_EQ(find.Matches(), std::vector<EntryId>{signature});
+    // The data file, changed outside, renames both and keeps who they are.
+    changing.ReplaceUserEntries({{changing.Uid(signature), "Hello there", L"", {}},
+                                 {changing.Uid(meeting), "Signed memo", L"", {}}});
+    EXPECT_FALSE(find.HoldsQuery(signature)) << "its text no longer holds the query";
+    find.EntriesChanged();
+    for (const wchar_t* query : {L"sig", L"sign", L"si", L"sig"}) {
+        find.SetQuery(query);
+        EXPECT_EQ(find.Matches(), std::vector<EntryId>{meeting}) << query;
+        EXPECT_TRUE(find.HoldsQuery(meeting));
+    }
+}
+
+TEST_F(PopupFindTest, AUtf8CodePageFindsEightBitTextsByTheirCharacters)
+{
+    EntryTree utf8;
+    const EntryId cafe = utf8.Append(utf8.Root(), "Caf\xC3\xA9 menu");
+    const EntryId privet = utf8.Append(utf8.Root(), "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    const EntryId plain = utf8.Append(utf8.Root(), "Cafe plain");
+    PopupFind find(utf8, {FoldLikeALocale, Utf8ToUnicode});
+    const struct {
+        std::wstring query;
+        std::vector<EntryId> found;
+    } cases[] = {{L"caf\u00E9", {cafe}}, {L"CAF\u00C9", {cafe}}, {L"\u043F\u0420\u0418\u0432", {privet}},
+                 {L"cafe", {plain}}, {L"\uFFFD", {}}};
+    for (const auto& c : cases) {
+        find.SetQuery(c.query);
+        EXPECT_EQ(find.Matches(), c.found) << c.query.size();
+    }
+    EXPECT_FALSE(FoldedTextSearch({FoldLikeALocale, Utf8ToUnicode}).BytesAreCharacters());
+}
+
+// Double-byte texts read through the table of their characters find what
+// their Unicode form finds, whatever letters their second bytes look like.
+TEST_F(PopupFindTest, DoubleByteTextsFindWhatTheirUnicodeFormFinds)
+{
+    const FoldedTextSearch search({FoldLikeALocale, DoubleByteToUnicode}, DoubleByteLead);
+    ASSERT_TRUE(search.ReadsDoubleBytes());
+    const char alphabet[] = {'a', 'A', 'b', 'Z', 'z', ' ', '\x83', '\x84', '\xC1', '\xE1'};
+    std::uint32_t state = 12345;
+    auto next = [&](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (std::uint32_t length = next(200); text.size() < length;)
+            text += alphabet[next(sizeof(alphabet))];
+        const std::wstring folded = FoldLikeALocale(DoubleByteToUnicode(text));
+        // A piece of the text, or of another one, in capitals or not.
+        std::string pieceOf = next(2) ? text : std::string(text.rbegin(), text.rend());
+        const std::wstring unicode = DoubleByteToUnicode(pieceOf);
+        const size_t from = unicode.empty() ? 0 : next(static_cast<std::uint32_t>(unicode.size()));
+        std::wstring word = unicode.substr(from, 1 + next(4));
+        if (next(2))
+            for (wchar_t& unit : word)
+                unit = static_cast<wchar_t>(unit >= L'a' && unit <= L'z' ? unit - 0x20 : unit);
+        if (word.empty() || word.find(L' ') != std::wstring::npos)
+            continue;
+        const bool expected = folded.find(FoldLikeALocale(word)) != std::wstring::npos;
+        EXPECT_EQ(search.InEncoded(text, search.Prepare(word)), expected) << ::testing::PrintToString(text);
+    }
 }
 
 TEST_F(PopupFindTest, NarrowingAsTheQueryGrowsFindsWhatAFreshSearchFinds)
@@ -125,7 +233,7 @@ TEST_F(PopupFindTest, NarrowingAsTheQueryGrowsFindsWhatAFreshSearchFinds)
 
 TEST_F(PopupFindTest, EightBitTextsOfADoubleByteCodePageAreSearchedAsCharacters)
 {
-    EntryTree doubleByte;
+    EntryTree doubleByte(" / ", nullptr, DoubleByteLead);
     const EntryId kanji = doubleByte.Append(doubleByte.Root(), "\x83Z\x83z top");
     const EntryId ascii = doubleByte.Append(doubleByte.Root(), "Zebra top");
     PopupFind find(doubleByte, {FoldLikeALocale, DoubleByteToUnicode});
