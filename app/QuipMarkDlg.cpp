@@ -75,7 +75,7 @@ bool CQuipMarkDlg::OnInitDialog()
     m_treeDropTarget.Register(m_tree.Handle());
     m_editDropTarget.Register(m_newEntry.Handle());
 
-    m_menuWidthSpin.SetRange(10, 99);
+    m_menuWidthSpin.SetRange(kNarrowestMenu, kWidestMenu);
     m_menuWidthSpin.SetPos(20);
 
     SetTrayIcon(true);
@@ -96,6 +96,7 @@ bool CQuipMarkDlg::OnInitDialog()
     } else {
         m_location.ReportUnreachable();
     }
+    ShowFirstStartHint();
     LoadSettings();
     if (ImportRegistryLists() && reachable)
         SaveEntries();
@@ -133,6 +134,15 @@ void CQuipMarkDlg::ShowConfiguration()
         ShowWindow(m_hWnd, SW_RESTORE);
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
+}
+
+void CQuipMarkDlg::PlaceEmptyFieldsCaret()
+{
+    // The window manager places the dialog once it is shown again, and
+    // under Wine the empty new-entry field's caret then stands off its start,
+    // in the middle of nothing; placed again, it stands where typing begins.
+    if (GetFocus() == m_newEntry.Handle() && m_newEntry.Length() == 0)
+        m_newEntry.SetSel(0, 0);
 }
 
 void CQuipMarkDlg::HideConfiguration()
@@ -262,6 +272,12 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
         if (code == EN_CHANGE)
             OnFindTextChanged();
         return code == EN_CHANGE;
+    case IDC_MENU_WIDTH:
+        if (code == EN_KILLFOCUS)
+            OnMenuWidthLeft();
+        else if (code == EN_CHANGE && GetFocus() == Item(IDC_MENU_WIDTH))
+            SetModified(true);  // typed, not set by the spin
+        return code == EN_KILLFOCUS || code == EN_CHANGE;
     case IDC_HOTKEY:
         if (code == kHotkeyKeyPressed)
             SetModified(true);
@@ -274,9 +290,10 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     switch (id) {
     // Enter that no focused control takes for itself goes to the dialog's
     // default button. Of the template's two default buttons the dialog
-    // manager keeps the last, the hidden "Default", which has no handler:
-    // Enter does nothing at dialog level, and Enter in the tree only
-    // delivers the selected entry, leaving the dialog where it is.
+    // manager keeps the last, the hidden "Default": Enter finds in the find
+    // field and does nothing elsewhere at dialog level, and Enter in the
+    // tree only delivers the selected entry, leaving the dialog where it is.
+    case IDC_DEFAULT: OnDefaultButton(); return true;
     case IDC_HIDE: HideConfiguration(); return true;
     case IDC_ADD: OnAddCommand(); return true;
     case IDC_ABOUT: OnAbout(); return true;
@@ -385,6 +402,9 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             return false;
         result = OnMenuChar(static_cast<wchar_t>(LOWORD(wParam)));
         return true;
+    case WM_MOVE:
+        PlaceEmptyFieldsCaret();
+        return false;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)
             m_popupFind.OnOwnerDeactivated();

@@ -29,6 +29,9 @@ const UINT kFirstMenuCommand = 1324;
 const UINT kLastMenuCommand = 1824;
 static_assert(kLastMenuCommand - kFirstMenuCommand == MenuPlan::kNumberedItems,
               "every numbered menu item has a command of the dialog's range");
+// The menu widths the width field offers.
+const int kNarrowestMenu = 10;
+const int kWidestMenu = 99;
 
 // The configuration dialog: the program's only top-level window, normally
 // hidden. It owns the entries, receives the tray
@@ -48,9 +51,12 @@ public:
     // Lifecycle
     void ShowConfiguration();
     void HideConfiguration();
+    void PlaceEmptyFieldsCaret();
 
     // Tray icon and popup menu
     void SetTrayIcon(bool add);
+    // The notification that tells a new user where the program is; once.
+    void ShowFirstStartHint();
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
     // The popup menu of the tree as it is now: entries, then the program's
     // commands for `source` (0 the tray icon, 1 the hotkey).
@@ -169,6 +175,8 @@ private:
     void OnTreeDoubleClick();
     void OnFindTextChanged();
     void OnFind(bool forward);
+    void OnDefaultButton();
+    void OnMenuWidthLeft();
     void OnChangeCbChain(HWND removed, HWND following);
     void OnDrawClipboard();
     void CreateImageList();

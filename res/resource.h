@@ -41,6 +41,7 @@
 #define IDC_UNDO                1048
 #define IDC_HOTKEY              1049
 #define IDC_DATA_FOLDER         1050
+#define IDC_FIND_STATUS         1060
 
 // About box controls
 #define IDC_ABOUT_VERSION       1014
