@@ -173,10 +173,13 @@ LRESULT CEntryTreeView::OnCustomDraw(NMTVCUSTOMDRAW* draw)
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
         return CDRF_NOTIFYITEMDRAW;
     // Without the focus the control shows the selection in a grey that is
-    // hard to tell from none; a selection made for the user elsewhere (the
-    // search's find) must be seen, so it keeps the focused colours.
+    // hard to tell from none; a selection made for the user while they work
+    // in another control of the dialog (the search's find) must be seen, so
+    // it keeps the focused colours. With another program in front (a drag
+    // from there) the drop target alone is shown so.
+    HWND focus = GetFocus();
     if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw->nmcd.uItemState & CDIS_SELECTED) != 0 &&
-        GetFocus() != m_hWnd) {
+        focus != nullptr && focus != m_hWnd) {
         draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
         draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
     }

@@ -120,13 +120,8 @@ TEST_F(SearchTest, EnterFindsTheNextMatchAndNothingFoundIsSaidInThePanelWithTheM
     Click(IDC_SEARCH_TOGGLE);
     HWND find = GetDlgItem(Hwnd(), IDC_FIND_TEXT);
     ASSERT_EQ(GetFocus(), find);
-    const auto pressEnter = [&] {
-        MSG key = {};
-        key.hwnd = find;
-        key.message = WM_KEYDOWN;
-        key.wParam = VK_RETURN;
-        IsDialogMessageA(Hwnd(), &key);
-    };
+    MSG enter = {find, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    const auto pressEnter = [&] { IsDialogMessageA(Hwnd(), &enter); };
     Tree().Select(first);
     Type("quince");
     pressEnter();
