@@ -134,6 +134,7 @@ void CQuipMarkDlg::ShowConfiguration()
         ShowWindow(m_hWnd, SW_RESTORE);
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
+    ShowFirstStartHint(false);
 }
 
 void CQuipMarkDlg::PlaceEmptyFieldsCaret()

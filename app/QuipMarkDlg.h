@@ -55,8 +55,9 @@ public:
 
     // Tray icon and popup menu
     void SetTrayIcon(bool add);
-    // The notification that tells a new user where the program is; once.
-    void ShowFirstStartHint();
+    // The notification that tells a new user where the program is, once;
+    // with `show` false, takes it away while it is shown.
+    void ShowFirstStartHint(bool show = true);
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
     // The popup menu of the tree as it is now: entries, then the program's
     // commands for `source` (0 the tray icon, 1 the hotkey).
@@ -218,6 +219,7 @@ private:
     CSpinButtonCtrl m_itemCountSpin;
     CEntryTreeView m_tree;
     CEdit m_menuWidthEdit;
+    bool m_hintShown = false;
     CSpinButtonCtrl m_menuWidthSpin;
     CEdit m_copyEdit;
     CDragEdit m_newEntry;

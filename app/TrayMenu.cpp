@@ -36,23 +36,26 @@ void CQuipMarkDlg::SetTrayIcon(bool add)
     Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
 }
 
-void CQuipMarkDlg::ShowFirstStartHint()
+void CQuipMarkDlg::ShowFirstStartHint(bool show)
 {
     // A new user sees no window at all: where the program is and how to
     // reach the entries is told once, at the first start, when nothing is
-    // stored yet.
+    // stored yet. Once the user has found the window it has done its work:
+    // left open, under Wine it takes the first keys typed into the dialog.
     const CSettingsStore store;
-    if (!store.IsEmpty())
+    if (show ? !store.IsEmpty() : !m_hintShown)
         return;
+    m_hintShown = show;
     NOTIFYICONDATAA data = {};
     data.cbSize = kTrayNoticeRecordSize;
     data.hWnd = m_hWnd;
     data.uID = kTrayIconId;
     data.uFlags = NIF_INFO;
     data.dwInfoFlags = NIIF_INFO;
-    lstrcpynA(data.szInfoTitle, kFirstStartTitle, sizeof(data.szInfoTitle));
-    lstrcpynA(data.szInfo, kFirstStartHint, sizeof(data.szInfo));
-    if (Shell_NotifyIconA(NIM_MODIFY, &data))
+    // An empty text takes the notification away.
+    lstrcpynA(data.szInfoTitle, show ? kFirstStartTitle : "", sizeof(data.szInfoTitle));
+    lstrcpynA(data.szInfo, show ? kFirstStartHint : "", sizeof(data.szInfo));
+    if (Shell_NotifyIconA(NIM_MODIFY, &data) && show)
         store.NoteHintShown();
 }
 
