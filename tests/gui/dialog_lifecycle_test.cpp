@@ -41,6 +41,7 @@ const ExpectedControl kControls[] = {
     {1032, "Static", "2", true, true},
     {1033, "msctls_updown32", "", false, true},
     {1040, "Static", "Enter Text to &Find:", false, true},
+    {1060, "Static", "", false, true},
     {1049, "msctls_hotkey32", "", true, true},
     {-1, "Static", "Set Quipmark Hot&key", true, true},
     {1050, "Button", "Data fol&der...", true, true},
