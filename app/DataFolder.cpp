@@ -6,6 +6,25 @@
 #include "framework/ModulePath.h"
 #include "framework/ScopedFlag.h"
 
+namespace {
+
+std::string Entries(size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+
+// What the choice of a folder did, in one short message.
+std::string FolderChoiceMessage(const std::string& folder, size_t here, size_t there, size_t after, bool joined)
+{
+    const std::string kept = "Your entries are now kept in " + folder;
+    if (!joined)
+        return kept + " (" + Entries(here) + ").";
+    return kept + ", joined with those already there: " + Entries(here) + " from here and " + Entries(there) +
+           " from there make " + Entries(after) + ".";
+}
+
+}  // namespace
+
 void CQuipMarkDlg::OnDataFolder()
 {
     std::string folder;
@@ -19,11 +38,12 @@ void CQuipMarkDlg::OnDataFolder()
     const FolderChoice choice = PlanFolderChoice(DataPath(), folder, holdsData);
     if (choice == FolderChoice::Stay)
         return;
+    const EntrySnapshot here = TakeSnapshot(m_entries);
     if (choice == FolderChoice::Merge) {
         // Two collections with nothing in common as far as either knows:
         // every entry of both is an addition, and an entry that both hold
         // alike (the same one, synced before) is one.
-        const MergeOutcome merged = MergeEntries(EntrySnapshot(), TakeSnapshot(m_entries), there);
+        const MergeOutcome merged = MergeEntries(EntrySnapshot(), here, there);
         Follow(m_entries.ReplaceUserEntries(merged.merged));
     }
     // The file left behind stays as it was: nothing of it is lost, and it
@@ -38,6 +58,9 @@ void CQuipMarkDlg::OnDataFolder()
         return;
     }
     m_location.Remember(folder, DataPath());
+    AppMessageBox(FolderChoiceMessage(folder, CountEntries(here), CountEntries(there),
+                                      CountEntries(TakeSnapshot(m_entries)), choice == FolderChoice::Merge),
+                  MB_OK | MB_ICONINFORMATION);
     // Copies a sync service left there before are taken in now, not at the
     // folder's next change.
     TakeInConflictCopies();

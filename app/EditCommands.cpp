@@ -99,7 +99,8 @@ void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::wstring* text)
         return;
     }
     std::string bytes = ToSystemCodePageLossy(*text);
-    const LabelEdit edit = m_entries.JudgeLabelEdit(id, bytes, *text);
+    std::wstring unicode = *text;
+    const LabelEdit edit = m_entries.JudgeLabelEdit(id, bytes, unicode, {FromSystemCodePage, ToSystemCodePageLossy});
     if (edit == LabelEdit::Unchanged)
         return;
     if (edit == LabelEdit::LosesUnseenText) {
@@ -110,7 +111,7 @@ void CQuipMarkDlg::OnEndLabelEdit(EntryId id, const std::wstring* text)
             return;
     }
     EntryChange change;
-    if (m_entries.Rename(id, std::move(bytes), change, *text))
+    if (m_entries.Rename(id, std::move(bytes), change, std::move(unicode)))
         Follow(change);
 }
 

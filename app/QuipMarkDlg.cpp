@@ -71,7 +71,7 @@ bool CQuipMarkDlg::OnInitDialog()
     m_tree.ShowAll();
     RefreshCount();
 
-    m_menuWidthSpin.SetRange(10, 99);
+    m_menuWidthSpin.SetRange(kNarrowestMenu, kWidestMenu);
     m_menuWidthSpin.SetPos(20);
 
     SetTrayIcon(true);
@@ -117,6 +117,7 @@ void CQuipMarkDlg::FinishStart()
     } else {
         m_location.ReportUnreachable();
     }
+    ShowFirstStartHint();
     LoadSettings();
     if (ImportRegistryLists() && reachable)
         SaveEntries();
@@ -146,6 +147,16 @@ void CQuipMarkDlg::ShowConfiguration()
         ShowWindow(m_hWnd, SW_RESTORE);
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
+    ShowFirstStartHint(false);
+}
+
+void CQuipMarkDlg::PlaceEmptyFieldsCaret()
+{
+    // The window manager places the dialog once it is shown again, and
+    // under Wine the empty new-entry field's caret then stands off its start,
+    // in the middle of nothing; placed again, it stands where typing begins.
+    if (GetFocus() == m_newEntry.Handle() && m_newEntry.Length() == 0)
+        m_newEntry.SetSel(0, 0);
 }
 
 void CQuipMarkDlg::HideConfiguration()
@@ -281,6 +292,12 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
         if (code == EN_CHANGE)
             OnFindTextChanged();
         return code == EN_CHANGE;
+    case IDC_MENU_WIDTH:
+        if (code == EN_KILLFOCUS)
+            OnMenuWidthLeft();
+        else if (code == EN_CHANGE && GetFocus() == Item(IDC_MENU_WIDTH))
+            SetModified(true);  // typed, not set by the spin
+        return code == EN_KILLFOCUS || code == EN_CHANGE;
     case IDC_HOTKEY:
         if (code == kHotkeyKeyPressed)
             SetModified(true);
@@ -293,9 +310,10 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     switch (id) {
     // Enter that no focused control takes for itself goes to the dialog's
     // default button. Of the template's two default buttons the dialog
-    // manager keeps the last, the hidden "Default", which has no handler:
-    // Enter does nothing at dialog level, and Enter in the tree only
-    // delivers the selected entry, leaving the dialog where it is.
+    // manager keeps the last, the hidden "Default": Enter finds in the find
+    // field and does nothing elsewhere at dialog level, and Enter in the
+    // tree only delivers the selected entry, leaving the dialog where it is.
+    case IDC_DEFAULT: OnDefaultButton(); return true;
     case IDC_HIDE: HideConfiguration(); return true;
     case IDC_ADD: OnAddCommand(); return true;
     case IDC_ABOUT: OnAbout(); return true;
@@ -411,6 +429,9 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             return false;
         result = OnMenuChar(static_cast<wchar_t>(LOWORD(wParam)));
         return true;
+    case WM_MOVE:
+        PlaceEmptyFieldsCaret();
+        return false;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)
             m_popupFind.OnOwnerDeactivated();

@@ -32,6 +32,9 @@ const UINT kFirstMenuCommand = 1324;
 const UINT kLastMenuCommand = 1824;
 static_assert(kLastMenuCommand - kFirstMenuCommand == MenuPlan::kNumberedItems,
               "every numbered menu item has a command of the dialog's range");
+// The menu widths the width field offers.
+const int kNarrowestMenu = 10;
+const int kWidestMenu = 99;
 
 // The configuration dialog: the program's only top-level window, normally
 // hidden. It owns the entries, receives the tray
@@ -56,9 +59,13 @@ public:
     void FinishStart();
     void ShowConfiguration();
     void HideConfiguration();
+    void PlaceEmptyFieldsCaret();
 
     // Tray icon and popup menu
     void SetTrayIcon(bool add);
+    // The notification that tells a new user where the program is, once;
+    // with `show` false, takes it away while it is shown.
+    void ShowFirstStartHint(bool show = true);
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
     // The popup menu of the tree as it is now: entries, then the program's
     // commands for `source` (0 the tray icon, 1 the hotkey).
@@ -179,6 +186,8 @@ private:
     void OnTreeDoubleClick();
     void OnFindTextChanged();
     void OnFind(bool forward);
+    void OnDefaultButton();
+    void OnMenuWidthLeft();
     void OnChangeCbChain(HWND removed, HWND following);
     void OnDrawClipboard();
     void CreateImageList();
@@ -220,6 +229,7 @@ private:
     CSpinButtonCtrl m_itemCountSpin;
     CEntryTreeView m_tree;
     CEdit m_menuWidthEdit;
+    bool m_hintShown = false;
     CSpinButtonCtrl m_menuWidthSpin;
     CEdit m_copyEdit;
     CDragEdit m_newEntry;

@@ -12,7 +12,9 @@ const int kTreeWidth = 191;
 const int kTreeHeight = 150;
 const int kSearchRowHeight = 23;
 
-const int kPanelControls[] = {IDC_FIND_TEXT, IDC_FIND_LABEL, IDC_FIND_PREV, IDC_FIND_NEXT};
+const int kPanelControls[] = {IDC_FIND_TEXT, IDC_FIND_LABEL, IDC_FIND_STATUS, IDC_FIND_PREV, IDC_FIND_NEXT};
+
+const char kNothingFound[] = "No entry holds that text.";
 
 }  // namespace
 
@@ -37,15 +39,26 @@ void CQuipMarkDlg::OnFindTextChanged()
     const bool haveText = m_findEdit.Length() > 0;
     EnableItem(IDC_FIND_NEXT, haveText);
     EnableItem(IDC_FIND_PREV, haveText);
+    SetDlgItemTextA(m_hWnd, IDC_FIND_STATUS, "");
 }
 
 void CQuipMarkDlg::OnFind(bool forward)
 {
     const SearchFolding folding = {LowerCaseUnicode, FromSystemCodePage};
     const EntryId found = FindEntry(m_entries, m_tree.SelectedEntry(), m_findEdit.GetUnicodeText(), forward, folding);
+    // Said beside the field: a message box would take the focus from it.
+    SetDlgItemTextA(m_hWnd, IDC_FIND_STATUS, found == kNoEntry ? kNothingFound : "");
     if (found == kNoEntry) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
     m_tree.SelectEntry(found);
+}
+
+void CQuipMarkDlg::OnDefaultButton()
+{
+    // Enter in the find field finds the next match; anywhere else it does
+    // nothing at dialog level.
+    if (m_searchPanel != 0 && GetFocus() == m_findEdit.Handle() && m_findEdit.Length() > 0)
+        OnFind(true);
 }

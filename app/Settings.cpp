@@ -2,6 +2,7 @@
 #include "framework/AppMessageBox.h"
 #include "settings/HotkeyCode.h"
 #include "settings/SettingsStore.h"
+#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
@@ -147,6 +148,23 @@ void CQuipMarkDlg::DeleteImportedLists()
     for (const std::string& name : m_importedLists)
         store.DeleteList(name);
     m_importedLists.clear();
+}
+
+void CQuipMarkDlg::OnMenuWidthLeft()
+{
+    // The spin reads the field; a number out of its range it refuses and
+    // keeps the width it had, which the menu goes on using. The field shows
+    // the width the menu uses: such a number becomes the nearest width of
+    // the range, and a field without one shows the width kept.
+    const DWORD read = m_menuWidthSpin.GetPos();
+    int width = LOWORD(read);
+    char text[16] = "";
+    GetDlgItemTextA(m_hWnd, IDC_MENU_WIDTH, text, sizeof(text));
+    if (HIWORD(read) != 0 && text[0] >= '0' && text[0] <= '9') {
+        const long typed = std::strtol(text, nullptr, 10);
+        width = typed < kNarrowestMenu ? kNarrowestMenu : typed > kWidestMenu ? kWidestMenu : static_cast<int>(typed);
+    }
+    m_menuWidthSpin.SetPos(width);
 }
 
 void CQuipMarkDlg::OnAlwaysOnTop()

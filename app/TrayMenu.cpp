@@ -2,6 +2,7 @@
 #include "framework/Handles.h"
 #include "framework/CodePage.h"
 #include "framework/ScopedFlag.h"
+#include "settings/SettingsStore.h"
 #include <shellapi.h>
 #include <memory>
 
@@ -12,6 +13,12 @@ const UINT kTrayIconId = 0;
 // The tray record in its first form, understood by every shell: 88 bytes
 // in the 32-bit build, more where handles take eight bytes.
 const DWORD kTrayRecordSize = NOTIFYICONDATAA_V1_SIZE;
+// The record with a notification: its second form, which has room for one.
+const DWORD kTrayNoticeRecordSize = NOTIFYICONDATAA_V2_SIZE;
+const char kFirstStartTitle[] = "Quipmark is running";
+const char kFirstStartHint[] =
+    "Quipmark waits here in the notification area. Right-click its icon for your entries, or press "
+    "your hotkey once you have set one. Double-click the icon to add entries.";
 
 }  // namespace
 
@@ -27,6 +34,29 @@ void CQuipMarkDlg::SetTrayIcon(bool add)
     data.hIcon = m_smallIcon.Get();
     lstrcpynA(data.szTip, kTrayTip, 64);
     Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &data);
+}
+
+void CQuipMarkDlg::ShowFirstStartHint(bool show)
+{
+    // A new user sees no window at all: where the program is and how to
+    // reach the entries is told once, at the first start, when nothing is
+    // stored yet. Once the user has found the window it has done its work:
+    // left open, under Wine it takes the first keys typed into the dialog.
+    const CSettingsStore store;
+    if (show ? !store.IsEmpty() : !m_hintShown)
+        return;
+    m_hintShown = show;
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kTrayNoticeRecordSize;
+    data.hWnd = m_hWnd;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_INFO;
+    // An empty text takes the notification away.
+    lstrcpynA(data.szInfoTitle, show ? kFirstStartTitle : "", sizeof(data.szInfoTitle));
+    lstrcpynA(data.szInfo, show ? kFirstStartHint : "", sizeof(data.szInfo));
+    if (Shell_NotifyIconA(NIM_MODIFY, &data) && show)
+        store.NoteHintShown();
 }
 
 LRESULT CQuipMarkDlg::OnTrayNotify(UINT source, LONG mouseMessage)

@@ -1,4 +1,5 @@
 #include "entries/EntryLabel.h"
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,72 @@ std::basic_string<Char> Label(std::basic_string_view<Char> text, std::basic_stri
     return label;
 }
 
+// A piece of the label and the part of the text it shows: a mark and its
+// run of line breaks, or one unit and the unit it shows.
+struct LabelPiece {
+    size_t labelEnd;
+    size_t textBegin;
+};
+
+template <typename Char>
+std::basic_string<Char> EditedText(std::basic_string_view<Char> text, std::basic_string_view<Char> mark,
+                                   std::basic_string_view<Char> shown, std::basic_string_view<Char> edited,
+                                   bool& losesUnseenText)
+{
+    // pieces[k] starts where pieces[k - 1] ends in the label; `shownEnd` is
+    // how far into the text the label reaches.
+    std::vector<LabelPiece> pieces;
+    size_t i = 0;
+    for (size_t length = 0; i < text.size() && length < shown.size();) {
+        size_t next = i + 1;
+        size_t units = 1;
+        if (IsLineBreak(text[i])) {
+            while (next < text.size() && IsLineBreak(text[next]))
+                ++next;
+            units = mark.size();
+        }
+        length += units;
+        pieces.push_back({length, i});
+        i = next;
+    }
+    const size_t shownEnd = i;
+    losesUnseenText = shownEnd < text.size();
+
+    // What the edit left alone at either end, in whole pieces.
+    size_t prefix = 0;
+    while (prefix < shown.size() && prefix < edited.size() && shown[prefix] == edited[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < shown.size() - prefix && suffix < edited.size() - prefix &&
+           shown[shown.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
+        ++suffix;
+    // The text where the label's piece at `at` starts: a position inside a
+    // piece moves to its start (`down`) or to its end.
+    const auto textAt = [&](size_t at, bool down, size_t& snapped) {
+        size_t begin = 0;
+        for (const LabelPiece& piece : pieces) {
+            if (at < piece.labelEnd) {
+                snapped = down || at == begin ? begin : piece.labelEnd;
+                return at == begin || down ? piece.textBegin
+                                           : (&piece == &pieces.back() ? shownEnd : (&piece + 1)->textBegin);
+            }
+            begin = piece.labelEnd;
+        }
+        snapped = at;
+        return shownEnd;
+    };
+    size_t keptStart = 0;
+    const size_t headEnd = textAt(prefix, true, keptStart);
+    size_t tailLabelStart = 0;
+    const size_t tailStart = textAt(shown.size() - suffix, false, tailLabelStart);
+    const size_t tailLength = shown.size() - tailLabelStart;
+
+    std::basic_string<Char> result(text.substr(0, headEnd));
+    result.append(edited.substr(keptStart, edited.size() - tailLength - keptStart));
+    result.append(text.substr(tailStart, shownEnd - tailStart));
+    return result;
+}
+
 }  // namespace
 
 std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit, LeadByteTest isLeadByte)
@@ -93,4 +160,16 @@ std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark,
 {
     return Label(text, lineBreakMark, limit, characters,
                  [](std::wstring_view whole, size_t i, size_t room) { return CharacterEnd(whole, i, room); });
+}
+
+std::string TextOfEditedLabel(std::string_view text, std::string_view lineBreakMark, std::string_view shown,
+                              std::string_view edited, bool& losesUnseenText)
+{
+    return EditedText(text, lineBreakMark, shown, edited, losesUnseenText);
+}
+
+std::wstring TextOfEditedLabel(std::wstring_view text, std::wstring_view lineBreakMark, std::wstring_view shown,
+                               std::wstring_view edited, bool& losesUnseenText)
+{
+    return EditedText(text, lineBreakMark, shown, edited, losesUnseenText);
 }

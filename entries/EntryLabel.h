@@ -37,3 +37,15 @@ std::string CodePageLineBreakMark(Conversion toCodePage, const std::string& fall
     const std::string mark = toCodePage(std::wstring(kUnicodeLineBreakMark));
     return mark.empty() ? fallback : mark;
 }
+
+// The text a label of `text` stands for once the user has edited it from
+// `shown` (the label as EntryLabel made it with `lineBreakMark`) into
+// `edited`: what the user left of the label gives back the characters it
+// showed (a mark its run of line breaks, a space its tab), and only what
+// was typed changes. A mark the edit touched counts as typed. When `shown`
+// was cut, the rest of the text is not in the result, and `losesUnseenText`
+// says so.
+std::string TextOfEditedLabel(std::string_view text, std::string_view lineBreakMark, std::string_view shown,
+                              std::string_view edited, bool& losesUnseenText);
+std::wstring TextOfEditedLabel(std::wstring_view text, std::wstring_view lineBreakMark, std::wstring_view shown,
+                               std::wstring_view edited, bool& losesUnseenText);

@@ -30,3 +30,11 @@ EntrySnapshot TakeSnapshot(const EntryTree& tree)
     }
     return snapshot;
 }
+
+size_t CountEntries(const EntrySnapshot& snapshot)
+{
+    size_t count = snapshot.size();
+    for (const SnapshotEntry& entry : snapshot)
+        count += entry.children.size();
+    return count;
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,3 +22,6 @@ struct SnapshotEntry {
 using EntrySnapshot = std::vector<SnapshotEntry>;
 
 EntrySnapshot TakeSnapshot(const EntryTree& tree);
+
+// How many entries the snapshot holds, top-level entries and children alike.
+size_t CountEntries(const EntrySnapshot& snapshot);

@@ -163,16 +163,38 @@ bool EntryTree::LabelShowsWholeText(EntryId id) const
     return Label(id) == Text(id);
 }
 
-LabelEdit EntryTree::JudgeLabelEdit(EntryId id, const std::string& text, const std::wstring& unicode) const
+LabelEdit EntryTree::JudgeLabelEdit(EntryId id, std::string& text, std::wstring& unicode,
+                                    const CodePageConversion& codePage) const
 {
     // The field starts from the label the tree shows: the Unicode one, or
     // the 8-bit one as the code page shows it, which a field holding only
     // what the code page holds gives back byte for byte.
-    const bool unchanged = UnicodeText(id).empty() ? !KeepsUnicode(unicode) && text == Label(id)
-                                                   : unicode == UnicodeLabel(id);
-    if (unchanged)
-        return LabelEdit::Unchanged;
-    return LabelShowsWholeText(id) ? LabelEdit::Renames : LabelEdit::LosesUnseenText;
+    bool lost = false;
+    const std::wstring& wasUnicode = UnicodeText(id);
+    if (!wasUnicode.empty()) {
+        const std::wstring shown = UnicodeLabel(id);
+        if (unicode == shown)
+            return LabelEdit::Unchanged;
+        unicode = TextOfEditedLabel(wasUnicode, kUnicodeLineBreakMark, shown, unicode, lost);
+        if (!lost && unicode == wasUnicode)
+            return LabelEdit::Unchanged;
+        text = codePage.fromUnicode(unicode);
+    } else if (!KeepsUnicode(unicode)) {
+        const std::string shown = Label(id);
+        if (text == shown)
+            return LabelEdit::Unchanged;
+        text = TextOfEditedLabel(Text(id), m_lineBreakMark, shown, text, lost);
+        if (!lost && text == Text(id))
+            return LabelEdit::Unchanged;
+        unicode.clear();
+    } else {
+        // Characters the code page lacks come into an 8-bit entry: the whole
+        // text becomes Unicode.
+        unicode = TextOfEditedLabel(codePage.toUnicode(Text(id)), codePage.toUnicode(m_lineBreakMark),
+                                    codePage.toUnicode(Label(id)), unicode, lost);
+        text = codePage.fromUnicode(unicode);
+    }
+    return lost ? LabelEdit::LosesUnseenText : LabelEdit::Renames;
 }
 
 bool EntryTree::KeepsUnicode(const std::wstring& unicode) const

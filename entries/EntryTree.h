@@ -37,6 +37,13 @@ struct EntryChange {
 // Whether the system's code page holds every character of a Unicode text.
 using FitsCodePage = bool (*)(const std::wstring& text);
 
+// The system's code page both ways: Unicode as the code page turns its
+// bytes, and its bytes for Unicode with its stand-in for what it lacks.
+struct CodePageConversion {
+    std::wstring (*toUnicode)(const std::string& text);
+    std::string (*fromUnicode)(const std::wstring& text);
+};
+
 // What Add did.
 enum class AddOutcome { Added, Full, EmptyText };
 
@@ -103,8 +110,12 @@ public:
     // nothing.
     bool LabelShowsWholeText(EntryId id) const;
     // What renaming through the tree's label would do when the field holds
-    // `unicode`, whose code page form is `text`.
-    LabelEdit JudgeLabelEdit(EntryId id, const std::string& text, const std::wstring& unicode) const;
+    // `unicode`, whose code page form is `text`. Unless it is Unchanged,
+    // `text` and `unicode` become the entry's new text: the field with what
+    // the user left of the label standing again for what it showed (a mark
+    // for its line breaks, a space for its tab).
+    LabelEdit JudgeLabelEdit(EntryId id, std::string& text, std::wstring& unicode,
+                             const CodePageConversion& codePage) const;
     LeadByteTest LeadBytes() const { return m_isLeadByte; }
     // What 8-bit labels show for a run of line breaks.
     const std::string& LineBreakMark() const { return m_lineBreakMark; }

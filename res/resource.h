@@ -42,6 +42,7 @@
 #define IDC_HOTKEY              1049
 #define IDC_DATA_FOLDER         1050
 #define IDC_PASTE_AFTER_CHOICE  1060
+#define IDC_FIND_STATUS         1061
 
 // About box controls
 #define IDC_ABOUT_VERSION       1014

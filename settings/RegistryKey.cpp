@@ -125,6 +125,20 @@ bool CRegistryKey::Delete(const std::string& path, const char* valueName) const
     return RegDeleteKeyA(m_root, path.c_str()) == ERROR_SUCCESS;
 }
 
+bool CRegistryKey::IsEmpty(const std::string& path) const
+{
+    ScopedKey key;
+    const LONG opened = RegOpenKeyExA(m_root, path.c_str(), 0, KEY_QUERY_VALUE, key.Receive());
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return true;
+    DWORD keys = 0;
+    DWORD values = 0;
+    return opened == ERROR_SUCCESS &&
+           RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                            nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           keys == 0 && values == 0;
+}
+
 bool CRegistryKey::MayDelete(const std::string& path) const
 {
     if (path.empty())

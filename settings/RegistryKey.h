@@ -36,6 +36,10 @@ public:
     // one (nullptr), the key at `path` with all its values and sub-keys.
     bool Delete(const std::string& path, const char* valueName) const;
 
+    // Whether the key at `path` is missing, or holds no value and no key;
+    // false too when it cannot be read.
+    bool IsEmpty(const std::string& path) const;
+
     // Whether the key at `path` and every key below it open with the access
     // that deleting them needs; deleting may still fail later.
     bool MayDelete(const std::string& path) const;

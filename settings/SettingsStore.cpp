@@ -3,10 +3,21 @@
 namespace {
 
 const char kSettingsPath[] = "Software\\Dorvalent\\QuipMark\\";
+const char kHintShownValue[] = "TrayHintShown";
 // Lists are named by sub-keys of fewer characters than this.
 const DWORD kListNameCapacity = 100;
 
 }  // namespace
+
+bool CSettingsStore::IsEmpty() const
+{
+    return m_registry.IsEmpty(kSettingsPath);
+}
+
+bool CSettingsStore::NoteHintShown() const
+{
+    return m_registry.WriteNumber(kSettingsPath, kHintShownValue, 1);
+}
 
 StoredSettings CSettingsStore::Load() const
 {

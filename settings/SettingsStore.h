@@ -14,6 +14,12 @@ public:
     StoredSettings Load() const;
     void Save(const StoredSettings& settings, bool withHotkey) const;
 
+    // Whether nothing at all is stored yet, as at the very first start.
+    bool IsEmpty() const;
+    // Notes that the first start's hint was shown, so that the key is no
+    // longer empty and the hint comes only once.
+    bool NoteHintShown() const;
+
     // The folder the user chose for the entries; empty when none was, or
     // the value is no text.
     std::string DataFolder() const;

@@ -20,11 +20,17 @@ std::string ShownFolder(const std::string& dataPath)
     return folder;
 }
 
-// Starts the picker in the folder it is given.
+// Starts the picker in the folder it is given. The picker walks down to it
+// one folder at a time, and at its first opening in a process it can stop
+// short, at a folder whose subfolders it had not listed yet (Wine stops at
+// the user's folder); a second walk over the folders listed by the first
+// reaches it.
 int CALLBACK OnPickerEvent(HWND picker, UINT message, LPARAM, LPARAM start)
 {
-    if (message == BFFM_INITIALIZED && start != 0)
+    if (message == BFFM_INITIALIZED && start != 0) {
         SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, start);
+        SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, start);
+    }
     return 0;
 }
 

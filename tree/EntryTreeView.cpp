@@ -191,6 +191,27 @@ void CEntryTreeView::SelectEntry(EntryId id)
         return;
     Select(item);
     Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    // Scrolled sideways to show a long label, the tree would lose its icons
+    // and the start of every other label; the user may still scroll there.
+    Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0));
+}
+
+LRESULT CEntryTreeView::OnCustomDraw(NMTVCUSTOMDRAW* draw)
+{
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    // Without the focus the control shows the selection in a grey that is
+    // hard to tell from none; a selection made for the user while they work
+    // in another control of the dialog (the search's find) must be seen, so
+    // it keeps the focused colours. With another program in front (a drag
+    // from there) the drop target alone is shown so.
+    HWND focus = GetFocus();
+    if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw->nmcd.uItemState & CDIS_SELECTED) != 0 &&
+        focus != nullptr && focus != m_hWnd) {
+        draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+    }
+    return CDRF_DODEFAULT;
 }
 
 void CEntryTreeView::ExpandEntry(EntryId id)
@@ -284,6 +305,9 @@ bool CEntryTreeView::OnReflect(UINT msg, WPARAM, LPARAM lParam, LRESULT& result)
         return true;
     case NM_RCLICK:
         OnContextMenu();
+        return true;
+    case NM_CUSTOMDRAW:
+        result = OnCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(header));
         return true;
     case TVN_KEYDOWN:
         OnKeyDown(reinterpret_cast<NMTVKEYDOWN*>(header)->wVKey);

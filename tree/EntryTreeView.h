@@ -69,6 +69,7 @@ private:
     void OnDragTimer();
     LRESULT OnDragOver(const POINT* point);
     void OnContextMenu();
+    LRESULT OnCustomDraw(NMTVCUSTOMDRAW* draw);
     void OnPasteCommand();
     void OnKeyDown(WORD key);
     void OnItemDeleted(HTREEITEM item, LPARAM data);

@@ -2,7 +2,12 @@
 import unittest
 
 from quipmark_e2e import (IDC_NEW_ENTRY, IDC_SAVE, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase,
-                          control_value, record, wait_enabled, wait_for, wait_state, xdotool)
+                          control_value, probe, record, wait_enabled, wait_for, wait_state, xdotool)
+
+
+def tree_labels():
+    code, out = probe('tree')
+    return out.splitlines() if code == 0 else []
 
 
 class Editing(QuipmarkTestCase):
@@ -25,6 +30,19 @@ class Editing(QuipmarkTestCase):
 
         self.app.start()
         self.assertHandsOut('typed by hand', 'Down', 'Down', 'Return')
+
+    def test_a_rename_of_an_entry_of_several_lines_keeps_its_line_breaks(self):
+        self.app.write_data([record('K', 'Dear customer\r\n\r\nThanks')])
+        self.app.start()
+        self.app.show_dialog()
+        label = 'Dear customer\u00b6Thanks'
+        self.assertIn('  ' + label, tree_labels())
+        self.assertEqual(probe('rename', label.encode('utf-8').hex(), (label + ' v2').encode('utf-8').hex())[0], 0)
+        self.assertTrue(wait_for(lambda: '  ' + label + ' v2' in tree_labels()), tree_labels())
+        self.assertEqual(probe('msgbox', 500, 0)[0], 1, 'a question for text the label showed')
+        self.app.save()
+        self.assertEqual(self.app.saved_records(), record('K', 'Dear customer\r\n\r\nThanks v2'))
+        self.assertHandsOut('Dear customer\n\nThanks v2', 'Down', 'Down', 'Return')
 
 
 if __name__ == '__main__':

@@ -10,7 +10,7 @@ from quipmark_e2e import (IDC_SAVE, QuipmarkTestCase, control_rect, control_valu
 CTRL_ALT_F5 = 0x0674   # as the hotkey control encodes it
 CTRL_ALT_F6 = 0x0675
 VK_CONTROL, VK_MENU, VK_F5, VK_F6 = 0x11, 0x12, 0x74, 0x75
-IDC_MENU_WIDTH_SPIN = 1016
+IDC_MENU_WIDTH, IDC_MENU_WIDTH_SPIN, IDC_NEW_ENTRY = 1015, 1016, 1007
 IDC_SAVE_ON_EXIT, IDC_ALWAYS_ON_TOP, IDC_HOTKEY = 1044, 1047, 1049
 HKM_GETHOTKEY = 0x0402
 UDM_GETPOS = 0x0468
@@ -83,6 +83,22 @@ class GlobalHotkey(QuipmarkTestCase):
         probe('chord', VK_CONTROL, VK_MENU, VK_F6)
         self.assertTrue(wait_state('menu'), 'the hotkey did not open the menu')
         self.assertMenuHasOnlyQuipmark()
+
+
+class MenuWidthField(QuipmarkTestCase):
+
+    def test_a_width_typed_out_of_range_reads_as_the_width_the_menu_uses(self):
+        self.app.start()
+        self.app.show_dialog()
+        for typed, used in (('999', 99), ('5', 10)):
+            click_control(IDC_MENU_WIDTH)
+            xdotool('key', 'End', 'BackSpace', 'BackSpace', 'BackSpace')
+            xdotool('type', typed)
+            click_control(IDC_NEW_ENTRY)
+            # The whole position: its high word says the field holds no width.
+            self.assertTrue(wait_for(lambda: control_value('send', IDC_MENU_WIDTH_SPIN, UDM_GETPOS, 0, 0) ==
+                                     str(used)), control_value('send', IDC_MENU_WIDTH_SPIN, UDM_GETPOS, 0, 0))
+        self.assertEqual(control_value('enabled', IDC_SAVE), '1', 'a typed width is a change')
 
 
 class SaveAndReload(QuipmarkTestCase):

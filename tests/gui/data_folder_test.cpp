@@ -22,6 +22,8 @@ public:
     FolderPickerAnswerer& operator=(const FolderPickerAnswerer&) = delete;
 
     int Shown() const { return m_shown; }
+    // The name of the folder the picker showed selected when it opened.
+    const std::string& OpenedAt() const { return m_openedAt; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
@@ -37,6 +39,15 @@ private:
         if (std::string(cls) != "#32770" || !IsWindowVisible(window) || FindTree(window) == nullptr)
             return TRUE;
         ++s_answerer->m_shown;
+        HWND tree = FindTree(window);
+        char name[MAX_PATH] = "";
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = TreeView_GetSelection(tree);
+        item.pszText = name;
+        item.cchTextMax = MAX_PATH;
+        if (item.hItem != nullptr && TreeView_GetItem(tree, &item))
+            s_answerer->m_openedAt = name;
         if (s_answerer->m_folder.empty()) {
             PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         } else {
@@ -67,6 +78,7 @@ private:
     std::string m_folder;
     UINT_PTR m_timer = 0;
     int m_shown = 0;
+    std::string m_openedAt;
 };
 
 FolderPickerAnswerer* FolderPickerAnswerer::s_answerer = nullptr;
@@ -80,12 +92,17 @@ protected:
         CreateDirectoryA(chosen.c_str(), nullptr);
     }
 
-    // Chooses `where` through "Data fol&der..." and the system's picker.
+    // Chooses `where` through "Data fol&der..." and the system's picker,
+    // which opens at the folder the entries are in.
     void ChooseFolder(const std::string& where)
     {
+        const std::string path = dialog->DataPath();
+        const size_t nameEnd = path.find_last_of('\\');
+        const size_t nameStart = path.find_last_of('\\', nameEnd - 1) + 1;
         FolderPickerAnswerer picker(where);
         Click(IDC_DATA_FOLDER);
         EXPECT_EQ(picker.Shown(), 1) << "the system's folder picker did not open";
+        EXPECT_EQ(picker.OpenedAt(), path.substr(nameStart, nameEnd - nameStart)) << "where the picker opened";
     }
 
     std::string chosen;
@@ -97,7 +114,10 @@ TEST_F(DataFolder, AFolderWithEntriesJoinsThemWithOursAndKeepsTheEntriesThere)
     WriteBytesToFile(chosen + "\\quipmark.dat", K("there") + K("both"));
     MessageBoxAnswerer answerer(IDOK);
     ChooseFolder(chosen);
-    EXPECT_EQ(answerer.Count(), 0) << (answerer.Count() ? answerer.Texts()[0] : "");
+    ASSERT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.Texts()[0], "Your entries are now kept in " + chosen +
+                                       ", joined with those already there: 2 entries from here and 2 entries "
+                                       "from there make 3 entries.");
 
     const std::string outline = TreeOutline();
     for (const char* text : {"  here\n", "  there\n"})
@@ -126,7 +146,8 @@ TEST_F(DataFolder, AnEmptyFolderReceivesTheEntriesAndCancellingChangesNothing)
     EXPECT_FALSE(ValueExists(kSettingsPath, "DataFolder"));
 
     ChooseFolder(chosen);
-    EXPECT_EQ(answerer.Count(), 0) << (answerer.Count() ? answerer.Texts()[0] : "");
+    ASSERT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.Texts()[0], "Your entries are now kept in " + chosen + " (2 entries).");
     EXPECT_EQ(dialog->DataPath(), chosen + "\\quipmark.dat");
     const std::string saved = ReadBytesOfFile(chosen + "\\quipmark.dat");
     EXPECT_EQ(saved.substr(0, (K("mine") + E("child")).size()), K("mine") + E("child"));
@@ -135,7 +156,7 @@ TEST_F(DataFolder, AnEmptyFolderReceivesTheEntriesAndCancellingChangesNothing)
 
     // The same folder again: nothing to do.
     ChooseFolder(chosen);
-    EXPECT_EQ(answerer.Count(), 0);
+    EXPECT_EQ(answerer.Count(), 1);
 }
 
 TEST_F(DataFolder, AFolderAwayAtStartIsToldAndNothingIsWrittenUntilItIsBack)

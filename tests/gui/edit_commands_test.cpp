@@ -143,9 +143,9 @@ TEST_F(EditCommands, RemovingAGroupAsksAndNoKeepsEverything)
     EXPECT_EQ(TopLevel(1), nullptr);
 }
 
-TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsShortAsksFirstAndCancellingChangesNothing)
+TEST_F(EditCommands, RenamingAnEntryWhoseLabelIsCutAsksFirstAndCancellingChangesNothing)
 {
-    const std::string text = "the whole text\r\nof two lines";
+    const std::string text(300, 'w');
     StartWith(K(text));
     HTREEITEM item = TopLevel(1);
     const std::string label = Tree().Label(item);
@@ -217,6 +217,34 @@ TEST_F(EditCommands, TheMenuWidthArrowsAreAChange)
     SendMessageA(spin, WM_LBUTTONUP, 0, MAKELPARAM(rect.right / 2, 2));
     EXPECT_TRUE(Enabled(IDC_SAVE));
     EXPECT_EQ(ItemText(IDC_MENU_WIDTH), std::to_string(before + 1));
+}
+
+TEST_F(EditCommands, ALongEntryAddedLeavesTheTreesLeftEdgeInView)
+{
+    StartWith(K("older"));
+    dialog->ShowConfiguration();
+    for (const std::string& text : {std::string(300, 'w'), "Dear customer\r\n\r\n" + std::string(200, 'x')}) {
+        Add(text);
+        RECT root = {};
+        ASSERT_TRUE(TreeView_GetItemRect(Tree().Handle(), Tree().Root(), &root, TRUE));
+        EXPECT_GT(root.left, 0) << "the root entry's icon is out of view";
+        EXPECT_EQ(GetScrollPos(Tree().Handle(), SB_HORZ), 0);
+    }
+}
+
+TEST_F(EditCommands, TheCaretOfTheEmptyNewEntryFieldStandsAtItsStart)
+{
+    StartDialog();
+    dialog->ShowConfiguration();
+    RECT format = {};
+    SendDlgItemMessageA(Hwnd(), IDC_NEW_ENTRY, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    POINT caret = {};
+    // Until the window manager has placed the shown dialog.
+    EXPECT_TRUE(PumpUntil([&] {
+        GetCaretPos(&caret);
+        return GetFocus() == GetDlgItem(Hwnd(), IDC_NEW_ENTRY) && caret.x <= format.left + 2 &&
+               caret.y <= format.top + 2;
+    }, 3000)) << "the caret stands at " << caret.x << "," << caret.y;
 }
 
 TEST_F(EditCommands, TheNewEntryFieldTakesLongTexts)

@@ -112,6 +112,42 @@ TEST_F(SearchTest, FindButtonsSelectTheMatchFromTheSelectionOpeningItsGroup)
                                                ChildItem(appleGroup, 1)}));
 }
 
+// Enter in the find field goes through the dialog manager to the dialog's
+// default button, as a key typed there does.
+TEST_F(SearchTest, EnterFindsTheNextMatchAndNothingFoundIsSaidInThePanelWithTheMatchShownSelected)
+{
+    dialog->ShowConfiguration();
+    Click(IDC_SEARCH_TOGGLE);
+    HWND find = GetDlgItem(Hwnd(), IDC_FIND_TEXT);
+    ASSERT_EQ(GetFocus(), find);
+    MSG enter = {find, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    const auto pressEnter = [&] { IsDialogMessageA(Hwnd(), &enter); };
+    Tree().Select(first);
+    Type("quince");
+    pressEnter();
+    EXPECT_TRUE(PanelVisible(IDC_FIND_STATUS));
+    EXPECT_EQ(ItemText(IDC_FIND_STATUS), "No entry holds that text.");
+    EXPECT_EQ(Tree().Selection(), first);
+
+    Type("apple");
+    EXPECT_EQ(ItemText(IDC_FIND_STATUS), "") << "a new find text clears the sign";
+    pressEnter();
+    EXPECT_EQ(Tree().Selection(), appleGroup);
+    pressEnter();
+    EXPECT_EQ(Tree().Selection(), ChildItem(appleGroup, 0));
+    EXPECT_EQ(GetFocus(), find);
+
+    // The match is drawn in the colours of a selection, not the grey of
+    // one in a tree without the focus.
+    RECT label = {};
+    ASSERT_TRUE(TreeView_GetItemRect(Tree().Handle(), Tree().Selection(), &label, TRUE));
+    RedrawWindow(Tree().Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(Tree().Handle());
+    const COLORREF shown = GetPixel(dc, label.left + 1, (label.top + label.bottom) / 2);
+    ReleaseDC(Tree().Handle(), dc);
+    EXPECT_EQ(shown, GetSysColor(COLOR_HIGHLIGHT));
+}
+
 TEST_F(SearchTest, SmallLettersFindAnEntryOfTheCodePageWithCapitalsBeyondAToZ)
 {
     // A word of the code page, Western or Cyrillic, kept as 8-bit text alone.

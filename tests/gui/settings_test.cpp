@@ -24,6 +24,29 @@ std::string DataFileOutline(const std::string& path)
     return outline;
 }
 
+// A named callback: on 32-bit Windows a lambda has the wrong calling
+// convention.
+BOOL CALLBACK TakeBalloon(HWND window, LPARAM found)
+{
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window) || process == GetCurrentProcessId() ||
+        (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON) == 0)
+        return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// Whether the notification area shows a balloon from a tray icon.
+bool BalloonShown()
+{
+    bool found = false;
+    EnumWindows(TakeBalloon, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 class SettingsLoad : public DialogTest {
 protected:
     int MenuWidth() const
@@ -49,7 +72,17 @@ TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
     EXPECT_FALSE(Enabled(IDC_SAVE));
     EXPECT_EQ(TreeOutline(), kNoEntries);
     EXPECT_FALSE(FileExists(dataPath)) << "nothing imported, nothing saved";
-    EXPECT_FALSE(KeyExists(kSettingsPath)) << "loading writes nothing";
+
+    // A new user is told once where the program is: nothing but that is
+    // stored, and the next start tells nothing.
+    EXPECT_TRUE(PumpUntil(BalloonShown)) << "no notification at the first start";
+    EXPECT_EQ(ValueBytes(kSettingsPath, "TrayHintShown"), std::string("\1\0\0\0", 4));
+    for (const char* name : {"Hotkey", "MaxLength", "SaveOnExit", "AlwaysOnTop", "DataFolder"})
+        EXPECT_FALSE(ValueExists(kSettingsPath, name)) << name;
+    CloseDialog();
+    ASSERT_TRUE(PumpUntil([] { return !BalloonShown(); })) << "the notification outlived the tray icon";
+    StartDialog();
+    EXPECT_FALSE(PumpUntil(BalloonShown, 1500)) << "a notification at a later start";
 }
 
 // How stored numbers decode is tested natively; here, that the decoded

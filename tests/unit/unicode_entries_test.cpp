@@ -52,30 +52,52 @@ std::string Lossy(const std::wstring& text)
 
 }  // namespace
 
-TEST(UnicodeEntries, ARenameIsJudgedOnTheLabelShownAndAFieldLeftAsItWasChangesNothing)
+TEST(UnicodeEntries, ARenameChangesOnlyWhatWasTypedAndAsksOnlyWhenAnUnseenRestIsLost)
 {
     struct Case {
         std::wstring text;
         std::wstring field;
         LabelEdit edit;
+        std::wstring renamed;
     };
-    const std::wstring longText(300, L'\u2615');
+    const std::wstring cups(300, L'\u2615');
+    const std::string ells(300, 'l');
     const Case cases[] = {
-        {L"first\u2028second", L"first\u00B6second", LabelEdit::Unchanged},
-        {L"first\u2029second", L"first\u00B6seconds", LabelEdit::LosesUnseenText},
-        {L"Re\u0301sume\u0301 \u2615", L"Re\u0301sume\u0301 \u2615", LabelEdit::Unchanged},
-        {L"Re\u0301sume\u0301 \u2615", L"Resume", LabelEdit::Renames},
-        {longText, longText.substr(0, 259), LabelEdit::Unchanged},
-        {longText, longText.substr(0, 258), LabelEdit::LosesUnseenText},
-        {L"tab\there", L"tab here", LabelEdit::Unchanged},
-        {L"tab\there", L"tab there", LabelEdit::LosesUnseenText},
-        {L"a?b", L"a\u2615b", LabelEdit::Renames},  // "a?b" in the code page, but not what was shown
-        {L"plain", L"plain", LabelEdit::Unchanged},
+        // Marks and spaces the user left stand again for their line breaks and tabs.
+        {L"Dear customer\r\n\r\nThanks", L"Dear customer / Thanks v2", LabelEdit::Renames,
+         L"Dear customer\r\n\r\nThanks v2"},
+        {L"first\u2029second", L"first\u00B6seconds", LabelEdit::Renames, L"first\u2029seconds"},
+        {L"a\r\nb\nc", L"a / bc", LabelEdit::Renames, L"a\r\nbc"},
+        {L"x\ny", L"x /y", LabelEdit::Renames, L"x /y"},  // a mark the edit touched is typed text
+        {L"tab\there", L"tab here!", LabelEdit::Renames, L"tab\there!"},
+        {L"a\x01z\x1b", L"Ba z ", LabelEdit::Renames, L"Ba\x01z\x1b"},
+        {L"\u2615\r\n\u2615", L"\u2615\u00B6\u2615\u2615", LabelEdit::Renames, L"\u2615\r\n\u2615\u2615"},
+        {L"Re\u0301sume\u0301 \u2615", L"Resume", LabelEdit::Renames, L"Resume"},
+        {L"one\ntwo", L"one / two \u263a", LabelEdit::Renames, L"one\ntwo \u263a"},
+        {L"a?b", L"a\u2615b", LabelEdit::Renames, L"a\u2615b"},  // "a?b" in the code page, but not what was shown
+        // Left as shown, or put back as it was: nothing changes.
+        {L"first\u2028second", L"first\u00B6second", LabelEdit::Unchanged, L"first\u2028second"},
+        {L"Re\u0301sume\u0301 \u2615", L"Re\u0301sume\u0301 \u2615", LabelEdit::Unchanged, L"Re\u0301sume\u0301 \u2615"},
+        {L"tab\there", L"tab here", LabelEdit::Unchanged, L"tab\there"},
+        {cups, cups.substr(0, 259), LabelEdit::Unchanged, cups},
+        // A cut label: what it showed maps back, the unseen rest is lost.
+        {cups, cups.substr(0, 258), LabelEdit::LosesUnseenText, cups.substr(0, 258)},
+        {Widen(ells), Widen("x" + ells.substr(0, 259)), LabelEdit::LosesUnseenText, Widen("x" + ells.substr(0, 259))},
+        {L"ab\r\n" + Widen(ells), L"ab / " + Widen(ells.substr(0, 254)) + L"!", LabelEdit::LosesUnseenText,
+         L"ab\r\n" + Widen(ells.substr(0, 254)) + L"!"},
     };
     for (const Case& c : cases) {
         EntryTree tree(" / ", FitsAscii);
         const EntryId id = tree.Append(tree.Root(), Lossy(c.text), nullptr, c.text);
-        EXPECT_EQ(tree.JudgeLabelEdit(id, Lossy(c.field), c.field), c.edit) << Lossy(c.field);
+        std::string text = Lossy(c.field);
+        std::wstring unicode = c.field;
+        ASSERT_EQ(tree.JudgeLabelEdit(id, text, unicode, {Widen, Lossy}), c.edit) << Lossy(c.field);
+        EntryChange change;
+        if (c.edit != LabelEdit::Unchanged) {
+            ASSERT_TRUE(tree.Rename(id, text, change, unicode));
+        }
+        EXPECT_EQ(tree.Text(id), Lossy(c.renamed)) << Lossy(c.field);
+        EXPECT_EQ(tree.UnicodeText(id), FitsAscii(c.renamed) ? L"" : c.renamed) << Lossy(c.field);
     }
 }
 
