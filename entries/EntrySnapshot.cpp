@@ -10,6 +10,8 @@ SnapshotEntry SnapshotOf(const EntryTree& tree, EntryId id)
     entry.uid = tree.Uid(id);
     entry.text = tree.Text(id);
     entry.unicode = tree.UnicodeText(id);
+    entry.textVersion = tree.TextVersion(id);
+    entry.placeVersion = tree.PlaceVersion(id);
     return entry;
 }
 
@@ -29,4 +31,9 @@ EntrySnapshot TakeSnapshot(const EntryTree& tree)
             children.push_back(SnapshotOf(tree, child));
     }
     return snapshot;
+}
+
+VersionedEntries TakeVersioned(const EntryTree& tree)
+{
+    return {TakeSnapshot(tree), tree.EditHistory()};
 }

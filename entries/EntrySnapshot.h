@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/EntryVersion.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ struct SnapshotEntry {
     std::string text;        // the 8-bit text, as in the tree
     std::wstring unicode;    // the Unicode text where the entry keeps one, else empty
     std::vector<SnapshotEntry> children;  // a top-level entry's children; empty for a child
+    Version textVersion;     // the edits its text holds
+    Version placeVersion;    // the edits its place (group and order) holds
 };
 
 // The user's entries (top-level ones in tree order, each with its children);
@@ -21,3 +24,9 @@ struct SnapshotEntry {
 using EntrySnapshot = std::vector<SnapshotEntry>;
 
 EntrySnapshot TakeSnapshot(const EntryTree& tree);
+// The entries with what the collection knows of their history.
+struct VersionedEntries {
+    EntrySnapshot entries;
+    EntryHistory history;
+};
+VersionedEntries TakeVersioned(const EntryTree& tree);

@@ -30,15 +30,15 @@ bool SameEntries(const EntrySnapshot& a, const EntrySnapshot& b)
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].uid != b[i].uid || a[i].text != b[i].text || a[i].unicode != b[i].unicode ||
+            a[i].textVersion != b[i].textVersion || a[i].placeVersion != b[i].placeVersion ||
             !SameEntries(a[i].children, b[i].children))
             return false;
     }
     return true;
 }
 
-void KnownFile::Remember(EntrySnapshot entries, const FileStamp& stamp, std::uint64_t hash)
+void KnownFile::Remember(const FileStamp& stamp, std::uint64_t hash)
 {
-    m_base = std::move(entries);
     m_stamp = stamp;
     m_hash = hash;
     m_known = true;
@@ -46,7 +46,6 @@ void KnownFile::Remember(EntrySnapshot entries, const FileStamp& stamp, std::uin
 
 void KnownFile::Forget()
 {
-    m_base.clear();
     m_stamp = FileStamp();
     m_hash = 0;
     m_known = false;
@@ -57,7 +56,7 @@ bool KnownFile::MayHaveChanged(const FileStamp& now) const
     return !m_known || now != m_stamp;
 }
 
-FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, const EntrySnapshot& ours,
+FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, const VersionedEntries& ours,
                               bool acceptDamaged)
 {
     FollowOutcome outcome;
@@ -68,24 +67,21 @@ FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, co
         m_stamp = stamp;
         return outcome;
     }
-    EntrySnapshot theirs;
-    if (!DecodeSnapshot(bytes, theirs)) {
+    VersionedEntries theirs;
+    if (!DecodeVersioned(bytes, theirs)) {
         if (!acceptDamaged) {
             outcome.step = FollowStep::TryAgain;
             return outcome;
         }
         outcome.damaged = true;
     }
-    if (SameEntries(ours, m_base)) {
-        outcome.step = FollowStep::Show;
-        outcome.entries = theirs;
-    } else {
-        MergeOutcome merged = MergeEntries(m_base, ours, theirs);
-        outcome.step = FollowStep::Merge;
-        outcome.unsaved = !SameEntries(merged.merged, theirs);
-        outcome.keptBoth = merged.keptBoth;
-        outcome.entries = std::move(merged.merged);
-    }
-    Remember(std::move(theirs), stamp, hash);
+    MergeOutcome merged = MergeVersions(ours, theirs);
+    outcome.unsaved = !SameEntries(merged.merged, theirs.entries) || merged.history.seen != theirs.history.seen ||
+                      merged.history.removed != theirs.history.removed;
+    outcome.step = outcome.unsaved ? FollowStep::Merge : FollowStep::Show;
+    outcome.keptBoth = merged.keptBoth;
+    outcome.entries = std::move(merged.merged);
+    outcome.history = std::move(merged.history);
+    Remember(stamp, hash);
     return outcome;
 }

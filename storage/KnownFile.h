@@ -24,16 +24,18 @@ private:
 };
 std::uint64_t HashOf(std::string_view bytes);
 
-// Whether two snapshots hold the same entries with the same identities.
+// Whether two snapshots hold the same entries with the same identities and
+// versions.
 bool SameEntries(const EntrySnapshot& a, const EntrySnapshot& b);
 
 // What the entries in memory must do after a look at a changed data file.
 enum class FollowStep {
     // The file holds what this program last read or wrote.
     Nothing,
-    // No unsaved changes of the entries: show the file's.
+    // The file holds every entry in memory: show the file's.
     Show,
-    // Unsaved changes: the file's changes were merged into them.
+    // The file's changes were merged into the entries in memory, which the
+    // file lacks some of: they must be saved.
     Merge,
     // The file is half written: look again shortly.
     TryAgain,
@@ -41,8 +43,9 @@ enum class FollowStep {
 
 struct FollowOutcome {
     FollowStep step = FollowStep::Nothing;
-    // The entries to show after Show or Merge.
+    // The entries to show after Show or Merge, and their history.
     EntrySnapshot entries;
+    EntryHistory history;
     // After Merge: the entries differ from the file's and must be saved.
     bool unsaved = false;
     // The file was damaged and taken as far as it could be read.
@@ -51,38 +54,36 @@ struct FollowOutcome {
     size_t keptBoth = 0;
 };
 
-// The data file as this program last read or wrote it: the entries it held
-// (the base of every merge) and enough of the file to tell any later change
-// by anyone: its stamp and the hash of its bytes. Nothing the program has
-// not seen is ever written over: before a save, and whenever the folder
-// reports a change, the file's bytes are taken through here.
+// The data file as this program last read or wrote it: enough of the file
+// to tell any later change by anyone (its stamp and the hash of its bytes).
+// Nothing the program has not seen is ever written over: before a save, and
+// whenever the folder reports a change, the file's bytes are taken through
+// here and merged with the entries in memory (storage/EntryMerge.h), which
+// needs no earlier version of either.
 class KnownFile {
 public:
     // Nothing read or written yet: the first start, or a file that could
     // not be read. Any file found later is an outside change.
     bool Knows() const { return m_known; }
-    const EntrySnapshot& Base() const { return m_base; }
     const FileStamp& Stamp() const { return m_stamp; }
 
-    void Remember(EntrySnapshot entries, const FileStamp& stamp, std::uint64_t hash);
+    void Remember(const FileStamp& stamp, std::uint64_t hash);
     void Forget();
 
     // The slow check's cheap look: a stamp that differs from the one
     // remembered calls for a read. With nothing known, any file differs.
     bool MayHaveChanged(const FileStamp& now) const;
 
-    // Takes the file's bytes now; `ours` are the entries in memory. Unsaved
-    // changes are those of `ours` against the base. The base and stamp
-    // become the file's unless the outcome is TryAgain. A file damaged
+    // Takes the file's bytes now; `ours` are the entries in memory. The
+    // stamp becomes the file's unless the outcome is TryAgain. A file damaged
     // partway is taken as far as it reads only when `acceptDamaged` (a
     // save that can wait no longer): otherwise a writer may still be at
     // work and the step is TryAgain.
-    FollowOutcome Take(std::string_view bytes, const FileStamp& stamp, const EntrySnapshot& ours,
+    FollowOutcome Take(std::string_view bytes, const FileStamp& stamp, const VersionedEntries& ours,
                        bool acceptDamaged = false);
 
 private:
     bool m_known = false;
-    EntrySnapshot m_base;
     FileStamp m_stamp;
     std::uint64_t m_hash = 0;
 };

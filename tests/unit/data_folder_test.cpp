@@ -1,4 +1,3 @@
-#include "storage/ConflictCopyMerge.h"
 #include "storage/DataPath.h"
 #include <gtest/gtest.h>
 
@@ -41,65 +40,6 @@ TEST(DataPath, ChoosingAFolderStaysMergesOrMoves)
     for (const auto& c : cases)
         EXPECT_EQ(PlanFolderChoice(current, c.folder, c.holdsDataFile), c.choice) << c.folder;
     EXPECT_EQ(PlanFolderChoice("D:\\quipmark.dat", "d:", true), FolderChoice::Stay);
-}
-
-SnapshotEntry Entry(EntryUid uid, const char* text, std::vector<SnapshotEntry> children = {})
-{
-    SnapshotEntry entry;
-    entry.uid = uid;
-    entry.text = text;
-    entry.children = std::move(children);
-    return entry;
-}
-
-// The entries as "uid:text" in order, children in brackets.
-std::string Describe(const EntrySnapshot& entries)
-{
-    std::string text;
-    for (const SnapshotEntry& entry : entries) {
-        text += std::to_string(entry.uid) + ":" + entry.text;
-        if (!entry.children.empty())
-            text += "[" + Describe(entry.children) + "]";
-        text += " ";
-    }
-    return text;
-}
-
-TEST(ConflictCopy, HasInCommonOnlyWhatBothHoldAlikeAtTheSameLevel)
-{
-    SnapshotEntry unicodeHere = Entry(6, "?");
-    unicodeHere.unicode = L"\x4F60";
-    SnapshotEntry unicodeThere = Entry(6, "?");
-    unicodeThere.unicode = L"\x597D";
-    const EntrySnapshot lastRead = {Entry(1, "kept"), Entry(2, "renamed there"),
-                                    Entry(3, "group", {Entry(31, "child"), Entry(32, "moved")}),
-                                    Entry(4, "only here"), unicodeHere};
-    const EntrySnapshot copy = {Entry(3, "group", {Entry(31, "child")}), Entry(32, "moved"),
-                                Entry(2, "new name"), Entry(1, "kept"), Entry(5, "only there"), unicodeThere};
-    EXPECT_EQ(Describe(CommonEntries(lastRead, copy)), "1:kept 3:group[31:child ] ");
-}
-
-// A conflict copy is one machine's version from before it saw the other's
-// changes: what it lacks or holds otherwise is no removal and no edit, so
-// nothing typed on either machine goes; what this machine removed or
-// renamed since it last read the file stays so.
-TEST(ConflictCopy, KeepsEverythingTypedOnEitherMachineAndWhatWasDoneHereSince)
-{
-    const EntrySnapshot lastRead = {Entry(1, "kept"), Entry(2, "removed here"), Entry(3, "renamed here"),
-                                    Entry(4, "renamed there"), Entry(5, "missing from the copy"),
-                                    Entry(6, "group", {Entry(61, "child")})};
-    const EntrySnapshot ours = {Entry(1, "kept"), Entry(3, "new name here"), Entry(4, "renamed there"),
-                                Entry(5, "missing from the copy"), Entry(6, "group", {Entry(61, "child")}),
-                                Entry(7, "added here")};
-    const EntrySnapshot copy = {Entry(1, "kept"), Entry(2, "removed here"), Entry(3, "renamed here"),
-                                Entry(4, "new name there"), Entry(6, "group", {Entry(61, "child"), Entry(62, "child there")}),
-                                Entry(8, "added there")};
-    const std::string merged = Describe(MergeConflictCopy(lastRead, ours, copy).merged);
-    for (const char* text : {"1:kept ", ":new name here ", ":renamed there ", ":new name there ",
-                             "5:missing from the copy ", "62:child there ", "7:added here ", "8:added there "})
-        EXPECT_NE(merged.find(text), std::string::npos) << text << " missing from " << merged;
-    for (const char* text : {"removed here", ":renamed here "})
-        EXPECT_EQ(merged.find(text), std::string::npos) << text << " is back in " << merged;
 }
 
 }  // namespace

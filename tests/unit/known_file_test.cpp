@@ -1,5 +1,6 @@
 #include "storage/KnownFile.h"
 #include "storage/EntryFile.h"
+#include "entries/EntryTree.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <string>
@@ -26,6 +27,7 @@ EntrySnapshot Snapshot(const std::string& bytes)
     EXPECT_TRUE(DecodeSnapshot(bytes, snapshot));
     return snapshot;
 }
+
 
 // The entries' texts on one line, children in brackets: "a b[x y]".
 std::string Shape(const EntrySnapshot& entries)
@@ -60,7 +62,7 @@ TEST(KnownFile, TheSlowChecksLookTellsAnyOtherStampAndAnyFileAtAllWhenNothingIsK
 {
     KnownFile known;
     EXPECT_TRUE(known.MayHaveChanged(kRead));
-    known.Remember(EntrySnapshot(), kRead, HashOf(""));
+    known.Remember(kRead, HashOf(""));
     EXPECT_FALSE(known.MayHaveChanged(kRead));
     EXPECT_TRUE(known.MayHaveChanged({kRead.size, kRead.writeTime + 1}));
     EXPECT_TRUE(known.MayHaveChanged({kRead.size + 1, kRead.writeTime}));
@@ -68,39 +70,46 @@ TEST(KnownFile, TheSlowChecksLookTellsAnyOtherStampAndAnyFileAtAllWhenNothingIsK
     EXPECT_TRUE(known.MayHaveChanged(kRead));
 }
 
-// What the entries in memory do after a look at the file: the file that was
-// read, what it holds now, and the entries in memory.
-struct TakeCase {
-    const char* name;
-    std::string read;    // empty: nothing was read (the first start)
-    std::string now;
-    std::string ours;
-    FollowStep step;
-    std::string shown;   // after Show or Merge
-    bool unsaved;
-};
+// The entries in memory after loading `read` and adding `typed` at the top.
+VersionedEntries Typed(const std::string& read, const char* typed)
+{
+    EntryTree tree;
+    EXPECT_TRUE(DecodeEntries(read, tree));
+    EntryChange change;
+    EntryId added = kNoEntry;
+    if (*typed != '\0')
+        tree.Add(typed, kNoEntry, change, added);
+    return TakeVersioned(tree);
+}
 
+// What the entries in memory do after a look at the file: the file that was
+// read, what it holds now, and what was typed since.
 TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
 {
     const std::string ab = K("a") + K("b");
-    const TakeCase cases[] = {
-        {"the same bytes", ab, ab, ab, FollowStep::Nothing, "", false},
-        {"nothing unsaved: the file's entries", ab, K("a") + K("b") + K("c"), ab, FollowStep::Show, "a b c", false},
-        {"nothing read yet and nothing typed", "", ab, "", FollowStep::Show, "a b", false},
-        {"a group changed elsewhere", K("g") + E("x"), K("g") + E("x") + E("y"), K("g") + E("x"), FollowStep::Show,
-         "g[x y]", false},
-        {"an entry typed here and one added elsewhere", ab, ab + K("there"), K("here") + ab, FollowStep::Merge,
-         "here a b there", true},
-        {"the same removal on both sides", ab, K("a"), K("a"), FollowStep::Merge, "a", false},
-        {"typed before a file came from elsewhere", "", ab, K("here"), FollowStep::Merge, "", true},
-        {"half written", ab, ab + kCutShort, ab, FollowStep::TryAgain, "", false},
+    const struct {
+        const char* name;
+        std::string read;  // empty: nothing was read (the first start)
+        std::string now;
+        const char* typed;
+        FollowStep step;
+        std::string shown;  // after Show or Merge
+    } cases[] = {
+        {"the same bytes", ab, ab, "", FollowStep::Nothing, ""},
+        {"nothing unsaved: the file's entries", ab, K("a") + K("b") + K("c"), "", FollowStep::Show, "a b c"},
+        {"nothing read yet and nothing typed", "", ab, "", FollowStep::Show, "a b"},
+        {"a group changed elsewhere", K("g") + E("x"), K("g") + E("x") + E("y"), "", FollowStep::Show, "g[x y]"},
+        {"an entry typed here and one added elsewhere", ab, ab + K("there"), "here", FollowStep::Merge,
+         "here a b there"},
+        {"typed before a file came from elsewhere", "", ab, "here", FollowStep::Merge, "here a b"},
+        {"half written", ab, ab + kCutShort, "", FollowStep::TryAgain, ""},
     };
-    for (const TakeCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         KnownFile known;
         if (!c.read.empty())
-            known.Remember(Snapshot(c.read), kRead, HashOf(c.read));
-        const FollowOutcome outcome = known.Take(c.now, kLater, Snapshot(c.ours));
+            known.Remember(kRead, HashOf(c.read));
+        const FollowOutcome outcome = known.Take(c.now, kLater, Typed(c.read, c.typed));
         EXPECT_EQ(outcome.step, c.step);
         if (c.step == FollowStep::TryAgain) {
             EXPECT_FALSE(known.MayHaveChanged(kRead)) << "a half-written file is not taken as read";
@@ -109,40 +118,27 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         if (!c.shown.empty()) {
             EXPECT_EQ(Shape(outcome.entries), c.shown);
         }
-        EXPECT_EQ(outcome.unsaved, c.unsaved);
+        EXPECT_EQ(outcome.unsaved, c.step == FollowStep::Merge);
         EXPECT_FALSE(known.MayHaveChanged(kLater)) << "the file now is what was read";
-        if (c.step == FollowStep::Show || c.step == FollowStep::Merge) {
-            EXPECT_EQ(Shape(known.Base()), Shape(Snapshot(c.now))) << "the next merge builds on the file";
-        }
     }
-}
-
-TEST(KnownFile, TypedBeforeAFileCameFromElsewhereKeepsBoth)
-{
-    KnownFile known;
-    const FollowOutcome outcome = known.Take(K("a") + K("b"), kLater, Snapshot(K("here")));
-    ASSERT_EQ(outcome.step, FollowStep::Merge);
-    const std::string shape = Shape(outcome.entries);
-    for (const char* text : {"here", "a", "b"})
-        EXPECT_NE((" " + shape + " ").find(std::string(" ") + text + " "), std::string::npos) << shape;
 }
 
 TEST(KnownFile, ACopyThatKeptTheStampIsStillToldByItsBytes)
 {
     KnownFile known;
-    known.Remember(Snapshot(K("a")), kRead, HashOf(K("a")));
+    known.Remember(kRead, HashOf(K("a")));
     // Another file of the same size and time: a copy keeps its original's time.
-    const FollowOutcome outcome = known.Take(K("b"), kRead, Snapshot(K("a")));
-    EXPECT_EQ(outcome.step, FollowStep::Show);
-    EXPECT_EQ(Shape(outcome.entries), "b");
+    const FollowOutcome outcome = known.Take(K("b"), kRead, Typed(K("a"), ""));
+    EXPECT_NE(outcome.step, FollowStep::Nothing);
+    EXPECT_NE((" " + Shape(outcome.entries) + " ").find(" b "), std::string::npos);
 }
 
 TEST(KnownFile, AFileDamagedForGoodIsTakenAsFarAsItReadsWhenASaveCanWaitNoLonger)
 {
     const std::string damaged = K("a") + kCutShort;
     KnownFile known;
-    known.Remember(Snapshot(K("a")), kRead, HashOf(K("a")));
-    const FollowOutcome outcome = known.Take(damaged, kLater, Snapshot(K("new") + K("a")), true);
+    known.Remember(kRead, HashOf(K("a")));
+    const FollowOutcome outcome = known.Take(damaged, kLater, Typed(K("a"), "new"), true);
     EXPECT_TRUE(outcome.damaged);
     EXPECT_EQ(outcome.step, FollowStep::Merge);
     EXPECT_EQ(Shape(outcome.entries), "new a");
