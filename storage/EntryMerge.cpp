@@ -64,7 +64,9 @@ public:
         MergeOutcome outcome;
         outcome.merged.reserve(m_sides[kOurs]->size() + m_sides[kTheirs]->size());
         for (EntryUid uid : MergeOrder(UidsOf(*m_sides[kBase]), UidsOf(*m_sides[kOurs]), UidsOf(*m_sides[kTheirs]))) {
-            Versions& versions = *m_versions.Insert(uid, Versions()).first;
+            // A copy: placing the children below may add to the table, which
+            // then moves its values.
+            const Versions versions = VersionsOf(uid);
             if (versions.placed)
                 continue;
             SnapshotEntry merged;
@@ -81,7 +83,7 @@ public:
                 kept = Present(versions);
             if (kept == nullptr)
                 continue;
-            versions.placed = true;
+            MarkPlaced(uid);
             merged.text = kept->text;
             merged.unicode = kept->unicode;
             outcome.merged.push_back(std::move(merged));
@@ -138,6 +140,17 @@ private:
         return true;
     }
 
+    // The table's values move whenever it grows (Beside adds to it), so
+    // none is held across a step that may add: these read and mark by
+    // identity.
+    Versions VersionsOf(EntryUid uid) const
+    {
+        const Versions* versions = m_versions.Find(uid);
+        return versions != nullptr ? *versions : Versions();
+    }
+
+    void MarkPlaced(EntryUid uid) { m_versions.Insert(uid, Versions()).first->placed = true; }
+
     static std::vector<EntryUid> ChildUids(const SnapshotEntry* entry)
     {
         return entry != nullptr ? UidsOf(entry->children) : std::vector<EntryUid>();
@@ -176,13 +189,13 @@ private:
 
     void Place(EntryUid uid, std::vector<SnapshotEntry>& children, size_t& keptBoth)
     {
-        Versions& versions = *m_versions.Insert(uid, Versions()).first;
+        const Versions versions = VersionsOf(uid);
         if (versions.placed)
             return;
         const Decision decision = Decide(versions);
         if (decision.kept == nullptr)
             return;
-        versions.placed = true;
+        MarkPlaced(uid);
         SnapshotEntry child;
         child.uid = uid;
         child.text = decision.kept->text;
