@@ -1,4 +1,5 @@
 #include "storage/ConflictCopyMerge.h"
+#include "storage/CopiesTakenIn.h"
 #include "storage/DataPath.h"
 #include <gtest/gtest.h>
 
@@ -100,6 +101,45 @@ TEST(ConflictCopy, KeepsEverythingTypedOnEitherMachineAndWhatWasDoneHereSince)
         EXPECT_NE(merged.find(text), std::string::npos) << text << " missing from " << merged;
     for (const char* text : {"removed here", ":renamed here "})
         EXPECT_EQ(merged.find(text), std::string::npos) << text << " is back in " << merged;
+}
+
+// A copy that could not be moved aside stays in the folder and is found at
+// every look: it is taken in once as it is, and again only once the sync
+// service wrote it anew.
+TEST(ConflictCopy, IsTakenInOnceAsItIs)
+{
+    const std::string path = "C:\\Sync\\quipmark-LAPTOP.dat";
+    const FileStamp stamp{120, 5000};
+    const std::uint64_t hash = 77;
+    const EntrySnapshot lastRead = {Entry(1, "group", {Entry(11, "a"), Entry(12, "b")})};
+    const EntrySnapshot ours = {Entry(1, "group", {Entry(11, "renamed here"), Entry(12, "b")})};
+    const EntrySnapshot copy = {Entry(1, "group", {Entry(11, "renamed there"), Entry(12, "b")})};
+    CopiesTakenIn taken;
+    MergeOutcome first;
+    ASSERT_TRUE(taken.Take(path, stamp, hash, lastRead, ours, copy, first));
+    EXPECT_EQ(first.keptBoth, 1u);
+    // Saved; found again at the next look, as it is.
+    MergeOutcome again;
+    EXPECT_FALSE(taken.Take(path, stamp, hash, first.merged, first.merged, copy, again));
+    EXPECT_TRUE(again.merged.empty());
+
+    const struct {
+        std::string path;
+        FileStamp stamp;
+        std::uint64_t hash;
+        bool held;
+    } cases[] = {
+        {path, stamp, hash, true},
+        {"c:\\sync\\QUIPMARK-laptop.dat", stamp, hash, true},
+        {path, {121, 5000}, hash, false},
+        {path, {120, 5001}, hash, false},
+        {path, stamp, 78, false},  // written anew, its time kept
+        {"C:\\Sync\\quipmark (1).dat", stamp, hash, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(taken.Holds(c.path, c.stamp, c.hash), c.held) << c.path << " " << c.stamp.size << " " << c.hash;
+    taken.Forget(path);
+    EXPECT_FALSE(taken.Holds(path, stamp, hash)) << "moved aside: a copy of that name later is a new one";
 }
 
 }  // namespace
