@@ -1,5 +1,5 @@
 #include "app/QuipMarkDlg.h"
-#include "storage/ConflictCopyMerge.h"
+#include "storage/CopiesTakenIn.h"
 #include "storage/DataPath.h"
 #include "storage/EntryMerge.h"
 #include "framework/AppMessageBox.h"
@@ -51,12 +51,24 @@ void CQuipMarkDlg::TakeInConflictCopies()
         return;
     const ScopedFlag taking(m_takingInCopies);
     std::vector<std::string> merged;
+    CopiesTakenIn& takenIn = m_conflictCopies.TakenIn();
     for (const std::string& path : m_conflictCopies.Find(DataPath())) {
         EntrySnapshot copy;
-        if (!m_conflictCopies.Read(path, copy))
+        FileStamp stamp;
+        std::uint64_t hash = 0;
+        MergeOutcome outcome;
+        // A copy taken in that could not be moved aside is found again.
+        if (!m_conflictCopies.Read(path, copy, stamp, hash) ||
+            !takenIn.Take(path, stamp, hash, m_sync.Base(), TakeSnapshot(m_entries), copy, outcome))
             continue;
-        const MergeOutcome outcome = MergeConflictCopy(m_sync.Base(), TakeSnapshot(m_entries), copy);
-        Follow(m_entries.ReplaceUserEntries(outcome.merged));
+        EntryChange change;
+        try {
+            change = m_entries.ReplaceUserEntries(outcome.merged);
+        } catch (...) {
+            takenIn.Forget(path);  // nothing of it came in
+            throw;
+        }
+        Follow(change);
         SetModified(true);
         merged.push_back(path);
     }

@@ -34,28 +34,48 @@ std::basic_string<Char> Label(std::basic_string_view<Char> text, std::basic_stri
                               size_t characters, CharacterEndOf characterEnd)
 {
     std::basic_string<Char> label;
+    // Characters are counted in the label, as the menu counts them when it
+    // shortens it: a combining mark right after a line break or a tab is a
+    // character of its own in the text, but in the label it sits on the
+    // mark or the space and is one character with it.
+    size_t counted = 0;  // the label's characters before its last one
+    size_t last = 0;     // where its last one starts
     size_t i = 0;
-    for (size_t shown = 0; i < text.size() && label.size() < limit && shown < characters; ++shown) {
+    while (i < text.size() && label.size() < limit) {
+        const size_t before = label.size();
         const Char c = text[i];
         if (IsLineBreak(c)) {
             while (i < text.size() && IsLineBreak(text[i]))
                 ++i;
-            if (label.size() + mark.size() > limit)
+            if (before + mark.size() > limit)
                 break;
             label.append(mark);
-            continue;
-        }
-        if (IsControl(c)) {
+        } else if (IsControl(c)) {
             label.push_back(Char(' '));
             ++i;
-            continue;
+        } else {
+            const size_t room = limit - before;
+            const size_t end = characterEnd(text, i, room);
+            if (end - i > room)
+                break;
+            label.append(text.substr(i, end - i));
+            i = end;
         }
-        const size_t room = limit - label.size();
-        const size_t end = characterEnd(text, i, room);
-        if (end - i > room)
+        if (label.size() == before)
+            continue;
+        const std::basic_string_view<Char> shown(label);
+        size_t count = counted;
+        size_t start = last;
+        for (size_t at = last; at < shown.size(); at = characterEnd(shown, at, shown.size() - at)) {
+            start = at;
+            ++count;
+        }
+        if (count > characters) {
+            label.resize(before);
             break;
-        label.append(text.substr(i, end - i));
-        i = end;
+        }
+        counted = count - 1;
+        last = start;
     }
     return label;
 }

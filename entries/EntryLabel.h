@@ -14,8 +14,11 @@
 // whole characters: a mark that does not fit whole is left off, and so is a
 // character as the user sees it (TextBoundary.h), a double-byte character
 // of the code page `isLeadByte` tells included. The Unicode label shows at
-// most `characters` such characters besides, a mark counting as one. The
-// text itself is not touched: only what is shown of it changes.
+// most `characters` such characters besides, counted in the label as
+// ShortenLabel (MenuLabel.h) counts them: a mark is one, and a combining
+// mark right after a line break or a control character is one with the
+// mark or the space before it. The text itself is not touched: only what
+// is shown of it changes.
 std::string EntryLabel(std::string_view text, std::string_view lineBreakMark, size_t limit,
                        LeadByteTest isLeadByte = nullptr);
 std::wstring EntryLabel(std::wstring_view text, std::wstring_view lineBreakMark, size_t limit,

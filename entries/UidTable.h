@@ -7,23 +7,27 @@
 // A table from entries' identities to values, in two flat arrays: merging
 // and loading look up tens of thousands of identities, and a table that
 // allocated for each would spend most of their time on it. 0 is no
-// identity and cannot be a key.
+// identity and cannot be a key. The values live in the arrays: an insertion
+// that adds an identity may grow them and move every value, so a pointer to
+// a value holds only until the next such insertion.
 template <typename Value>
 class UidTable {
 public:
     explicit UidTable(size_t expected = 0) { Rehash(SlotsFor(expected)); }
 
     // The value of `uid`, made from `value` when there was none, and
-    // whether it was made.
+    // whether it was made. Only making one moves the values.
     std::pair<Value*, bool> Insert(EntryUid uid, Value value)
     {
-        if ((m_size + 1) * 10 > m_keys.size() * 7)
-            Rehash(m_keys.size() * 2);
         size_t slot = Slot(uid);
         while (m_keys[slot] != 0 && m_keys[slot] != uid)
             slot = (slot + 1) & (m_keys.size() - 1);
         if (m_keys[slot] == uid)
             return {&m_values[slot], false};
+        if ((m_size + 1) * 10 > m_keys.size() * 7) {
+            Rehash(m_keys.size() * 2);
+            return Insert(uid, std::move(value));
+        }
         m_keys[slot] = uid;
         m_values[slot] = std::move(value);
         ++m_size;

@@ -29,10 +29,11 @@ std::vector<std::string> CConflictCopies::Find(const std::string& dataPath) cons
     return copies;
 }
 
-bool CConflictCopies::Read(const std::string& copyPath, EntrySnapshot& entries)
+bool CConflictCopies::Read(const std::string& copyPath, EntrySnapshot& entries, FileStamp& stamp, std::uint64_t& hash)
 {
     std::string bytes;
-    const DWORD error = ReadWholeFile(copyPath, bytes);
+    const DWORD error = ReadWholeFile(copyPath, bytes, &stamp);
+    hash = HashOf(bytes);
     if (error == 0 && DecodeSnapshot(bytes, entries))
         return true;
     entries.clear();
@@ -47,7 +48,7 @@ bool CConflictCopies::Read(const std::string& copyPath, EntrySnapshot& entries)
     return false;
 }
 
-bool CConflictCopies::PutAside(const std::string& dataPath, const std::string& copyPath, std::string& kept) const
+bool CConflictCopies::PutAside(const std::string& dataPath, const std::string& copyPath, std::string& kept)
 {
     for (unsigned number = 1; number <= kMostOlderBackups; ++number) {
         kept = OlderBackupName(dataPath, number);
@@ -55,8 +56,10 @@ bool CConflictCopies::PutAside(const std::string& dataPath, const std::string& c
             continue;
         // Never over a file: whatever took the name meanwhile stays, and
         // the next number is tried.
-        if (MoveFileExA(copyPath.c_str(), kept.c_str(), MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExA(copyPath.c_str(), kept.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            m_takenIn.Forget(copyPath);
             return true;
+        }
         if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
             return false;
     }

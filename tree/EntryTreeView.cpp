@@ -63,8 +63,10 @@ HTREEITEM CEntryTreeView::InsertItem(EntryId id, HTREEITEM parent, HTREEITEM aft
     insert.item.cChildren = m_entries->HasChildren(id) ? 1 : 0;
     insert.item.lParam = static_cast<LPARAM>(id);
     HTREEITEM item = reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    // The control makes an item out of memory of its own, and fails only
+    // when there is none left.
     if (item == nullptr)
-        return nullptr;
+        throw std::bad_alloc();
     try {
         m_shown[id] = Shown{item, false};
     } catch (...) {
@@ -79,11 +81,29 @@ void CEntryTreeView::Fill(EntryId id)
     const auto shown = m_shown.find(id);
     if (shown == m_shown.end() || shown->second.filled)
         return;
-    shown->second.filled = true;
     HTREEITEM parent = shown->second.item;
-    for (EntryId child : m_entries->Children(id))
-        if (ItemOf(child) == nullptr)
-            InsertItem(child, parent, TVI_LAST);
+    try {
+        for (EntryId child : m_entries->Children(id))
+            if (ItemOf(child) == nullptr)
+                InsertItem(child, parent, TVI_LAST);
+    } catch (const std::bad_alloc&) {
+        Unfill(id);
+        throw;
+    }
+    // Found again: the insertions may have grown the table.
+    m_shown.find(id)->second.filled = true;
+}
+
+void CEntryTreeView::Unfill(EntryId id)
+{
+    HTREEITEM item = ItemOf(id);
+    if (item == nullptr)
+        return;
+    m_shown.find(id)->second.filled = false;
+    // Each deletion takes its item out of m_shown and allocates nothing.
+    while (HTREEITEM child = Child(item))
+        Delete(child);
+    RefreshItem(id);
 }
 
 void CEntryTreeView::ShowAll()
@@ -139,7 +159,15 @@ void CEntryTreeView::Follow(const EntryChange& change)
             continue;
         if (!pause)
             pause.emplace(m_hWnd);
-        InsertItem(id, ItemOf(parent), ItemBefore(id));
+        try {
+            InsertItem(id, ItemOf(parent), ItemBefore(id));
+        } catch (const std::bad_alloc&) {
+            // Short of memory part-way, the group would show some of its
+            // entries and miss others: it shows none, collapsed, and makes
+            // them all when it is next expanded, as after loading.
+            Unfill(parent);
+            Expand(ItemOf(parent), TVE_COLLAPSE | TVE_COLLAPSERESET);
+        }
     }
     for (EntryId id : change.changed)
         RefreshItem(id);

@@ -49,9 +49,14 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Throws std::bad_alloc, leaving no item, when memory is short.
     HTREEITEM InsertItem(EntryId id, HTREEITEM parent, HTREEITEM after);
-    // Makes the items of the entry's children, once.
+    // Makes the items of the entry's children, once; all or, short of
+    // memory, none.
     void Fill(EntryId id);
+    // Takes back the items of the entry's children, to be made when it is
+    // next expanded.
+    void Unfill(EntryId id);
     bool IsFilled(EntryId id) const;
     // The item after which `id` goes among its parent's items.
     HTREEITEM ItemBefore(EntryId id) const;

@@ -2,7 +2,9 @@
 // it holds show the entries' labels, images and order, a group's entries are
 // items only once the group was expanded, the counter shows the count and
 // the history list the clipboard history.
+#include "AllocationFailure.h"
 #include "TreeTestSupport.h"
+#include <new>
 
 namespace {
 
@@ -126,6 +128,46 @@ TEST_F(TreeView, FollowsEachKindOfChange)
 
     dialog->ClearClipboardHistory();
     ExpectViewFollows("clearing the history");
+}
+
+// Running out of memory part-way through following a change leaves no
+// group showing some of its entries and missing others: it shows none until
+// it is expanded again, and then all.
+TEST_F(TreeView, FollowingAChangeShortOfMemoryStillShowsTheEntries)
+{
+    WriteBytesToFile(dataPath, K("group") + E("one") + E("two") + K("plain"));
+    ShowDialog();
+    EntryId group = kNoEntry;
+    for (EntryId top : Entries().Children(Entries().Root()))
+        group = Entries().Text(top) == "group" ? top : group;
+    ASSERT_NE(group, kNoEntry);
+    // The entries change as an outside change changes them; only the view
+    // runs short of memory.
+    EntryTree& entries = const_cast<EntryTree&>(Entries());
+    for (int granted = 0; granted < 8; ++granted) {
+        SCOPED_TRACE("allocations granted: " + std::to_string(granted));
+        Tree().ExpandEntry(Entries().Root());
+        Tree().ExpandEntry(group);
+        EntrySnapshot next = TakeSnapshot(Entries());
+        SnapshotEntry entry;
+        for (int i = 0; i < 3; ++i) {
+            entry.text = "new " + std::to_string(granted) + "." + std::to_string(i);
+            next[0].children.insert(next[0].children.begin() + i, entry);
+        }
+        for (int i = 0; i < 3; ++i)
+            next.insert(next.begin() + 2 * i, entry);
+        const EntryChange change = entries.ReplaceUserEntries(next);
+        try {
+            const LargeAllocationsFail shortOfMemory(1, granted);
+            dialog->Follow(change);
+        } catch (const std::bad_alloc&) {
+        }
+        ExpectViewFollows("following short of memory");
+        Tree().ExpandEntry(Entries().Root());
+        Tree().ExpandEntry(group);
+        ExpectViewFollows("expanded again");
+        EXPECT_EQ(Tree().Count(), 1 + Entries().Children(Entries().Root()).size() + Entries().Children(group).size());
+    }
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ TEST(EntryLabel, TheLimitCountsWhatIsShown)
     EXPECT_EQ(EntryLabel(kTwoFlags, kWideMark, 6), kTwoFlags.substr(0, 4));
     // A limit in characters as the user sees them, a mark counting as one.
     EXPECT_EQ(EntryLabel(L"e\u0301" + kFamily + L"\r\nxyz", kWideMark, 259, 4), L"e\u0301" + kFamily + L"\u00B6x");
+    // A combining mark right after a line break or a tab sits on the mark or
+    // the space: one character with it, as the menu counts it.
+    EXPECT_EQ(EntryLabel(L"ab\n\u0301cd", kWideMark, 259, 4), L"ab\u00B6\u0301c");
+    EXPECT_EQ(EntryLabel(L"ab\t\u0301\u0302cd", kWideMark, 259, 4), L"ab \u0301\u0302c");
     // A text of megabytes is read no further than the label needs.
     EXPECT_EQ(EntryLabel(std::string(5000000, '\n'), kMark, 259), kMark);
     EXPECT_EQ(EntryLabel(std::wstring(5000000, L'a'), kWideMark, 259).size(), 259u);

@@ -1,4 +1,5 @@
 #include "entries/MenuLabel.h"
+#include "entries/EntryLabel.h"
 #include "TextSamples.h"
 #include <gtest/gtest.h>
 
@@ -28,4 +29,7 @@ TEST(MenuLabel, UnicodeLabelsCountCharactersAsTheUserSeesThem)
     // A letter with its accent and three joined people are one character each.
     EXPECT_EQ(ShortenLabel(L"Re\u0301sume\u0301" + kFamily + L"x", 8), L"Re\u0301sume\u0301" + kFamily + L"x");
     EXPECT_EQ(ShortenLabel(L"Re\u0301sume\u0301" + kFamily + L"xy", 8), L"Re\u0301sum...");
+    // The label the menu is given, one character past the width, counted
+    // alike: a combining mark after a line break is one with the mark.
+    EXPECT_EQ(ShortenLabel(EntryLabel(L"ab\n\u0301cdefgh", kUnicodeLineBreakMark, 259, 7), 6), L"ab\u00B6\u0301...");
 }
