@@ -119,7 +119,9 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
             EXPECT_EQ(Shape(outcome.entries), c.shown);
         }
         EXPECT_EQ(outcome.unsaved, c.step == FollowStep::Merge);
-        EXPECT_EQ(outcome.entries.size(), c.shown.empty() ? 3u : outcome.entries.size()) << "both sides' entries";
+        if (c.read.empty() && *c.typed != '\0') {
+            EXPECT_EQ(outcome.entries.size(), 3u) << "both sides' entries";
+        }
         EXPECT_FALSE(known.MayHaveChanged(kLater)) << "the file now is what was read";
     }
 }
