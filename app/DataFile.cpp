@@ -171,7 +171,7 @@ void CQuipMarkDlg::OnDataFileChanged(bool slow)
         return;
     }
     EntryChange change;
-    const FollowOutcome outcome = m_sync.Follow(slow, change);
+    const FollowOutcome outcome = m_sync.Follow(change);
     const bool followed = outcome.step == FollowStep::Show || outcome.step == FollowStep::Merge;
     if (followed) {
         // The file's entries are all in memory now.

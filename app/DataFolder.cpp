@@ -12,7 +12,7 @@ void CQuipMarkDlg::OnDataFolder()
     if (!m_location.AskForFolder(m_hWnd, DataPath(), folder))
         return;
     bool holdsData = false;
-    EntrySnapshot there;
+    VersionedEntries there;
     // A data file there that cannot be read whole was reported; nothing moves.
     if (!m_location.ReadFolder(folder, holdsData, there))
         return;
@@ -20,11 +20,11 @@ void CQuipMarkDlg::OnDataFolder()
     if (choice == FolderChoice::Stay)
         return;
     if (choice == FolderChoice::Merge) {
-        // Two collections with nothing in common as far as either knows:
-        // every entry of both is an addition, and an entry that both hold
-        // alike (the same one, synced before) is one.
-        const MergeOutcome merged = MergeEntries(EntrySnapshot(), TakeSnapshot(m_entries), there);
-        Follow(m_entries.ReplaceUserEntries(merged.merged));
+        // The two collections merge as any two versions do: an entry that
+        // both hold (the same one, synced before) is one, and what either
+        // side removed or renamed since it last met the other stays so.
+        const MergeOutcome merged = MergeVersions(TakeVersioned(m_entries), there);
+        Follow(m_entries.ReplaceUserEntries(merged.merged, &merged.history));
     }
     // The file left behind stays as it was: nothing of it is lost, and it
     // is what another installation beside it still reads.
@@ -53,17 +53,17 @@ void CQuipMarkDlg::TakeInConflictCopies()
     std::vector<std::string> merged;
     CopiesTakenIn& takenIn = m_conflictCopies.TakenIn();
     for (const std::string& path : m_conflictCopies.Find(DataPath())) {
-        EntrySnapshot copy;
+        VersionedEntries copy;
         FileStamp stamp;
         std::uint64_t hash = 0;
         MergeOutcome outcome;
         // A copy taken in that could not be moved aside is found again.
         if (!m_conflictCopies.Read(path, copy, stamp, hash) ||
-            !takenIn.Take(path, stamp, hash, m_sync.Base(), TakeSnapshot(m_entries), copy, outcome))
+            !takenIn.Take(path, stamp, hash, TakeVersioned(m_entries), copy, outcome))
             continue;
         EntryChange change;
         try {
-            change = m_entries.ReplaceUserEntries(outcome.merged);
+            change = m_entries.ReplaceUserEntries(outcome.merged, &outcome.history);
         } catch (...) {
             takenIn.Forget(path);  // nothing of it came in
             throw;

@@ -2,6 +2,7 @@
 #include "entries/EntrySnapshot.h"
 #include <cstddef>
 #include <string_view>
+#include <vector>
 #include "entries/UidTable.h"
 
 // The identities loading gives a data file's entries, entry by entry in the
@@ -19,12 +20,33 @@ public:
     // `group` is the identity given to the entry's top-level entry, 0 for a
     // top-level entry; `stored` the file's identity for it, 0 for none.
     EntryUid Next(EntryUid group, std::string_view text, EntryUid stored = 0);
+    // Next for an entry without a stored identity, whose PlaceHash is known.
+    EntryUid NextDerived(std::uint64_t place);
 
 private:
     UidSet m_given;
     // How many entries of a group have had a text, by a hash of both.
     UidTable<std::uint64_t> m_occurrences;
 };
+
+// One entry of a data file as it comes to be given its identity: a
+// top-level entry, or a child of the nearest top-level entry before it; its
+// text; the file's identity for it, 0 for none.
+struct FileEntry {
+    bool topLevel = true;
+    std::string_view text;
+    EntryUid stored = 0;
+};
+
+// The identities LoadedIdentities gives `entries`, in their order, the
+// derived ones hashed several texts at a time.
+std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries);
+
+// What an entry's derived identity is made from: a hash of its group's
+// identity and its text.
+std::uint64_t PlaceHash(EntryUid group, std::string_view text);
+// PlaceHash of `count` entries at once, each of `groups[i]` and `texts[i]`.
+void PlaceHashes(const EntryUid* groups, const std::string_view* texts, size_t count, std::uint64_t* places);
 
 // A 64-bit FNV-1a hash, continued from `hash`.
 std::uint64_t HashBytes(std::string_view bytes, std::uint64_t hash = 14695981039346656037ull);

@@ -21,6 +21,8 @@ bool StampOf(HANDLE file, FileStamp& stamp)
         return false;
     stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
     stamp.writeTime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    stamp.volume = info.dwVolumeSerialNumber;
+    stamp.fileIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
     return true;
 }
 
@@ -211,6 +213,12 @@ DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDL
 
 bool LookAtFile(const std::string& path, FileStamp& stamp)
 {
+    // Opened for no access at all, which no other program's hold on the
+    // file refuses, to learn which file it is.
+    const ScopedHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.IsValid() && StampOf(file.Get(), stamp))
+        return true;
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return false;
@@ -218,6 +226,7 @@ bool LookAtFile(const std::string& path, FileStamp& stamp)
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    stamp = FileStamp();
     stamp.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     stamp.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
     return true;

@@ -80,7 +80,7 @@ DWORD CDataFileSync::Read(std::string& bytes)
 
 void CDataFileSync::Loaded(const std::string& bytes)
 {
-    m_known.Remember(TakeSnapshot(m_entries), m_readStamp, HashOf(bytes));
+    m_known.Remember(KnownEntriesOf(m_entries), m_readStamp, HashOf(bytes));
 }
 
 void CDataFileSync::Watch(HWND window, UINT message)
@@ -115,7 +115,7 @@ void CDataFileSync::FollowLater()
         SetTimer(m_window, kRetryTimer, kRetryMs, nullptr);
 }
 
-FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
+FollowOutcome CDataFileSync::Follow(EntryChange& change)
 {
     FollowOutcome outcome;
     if (m_window != nullptr)
@@ -128,9 +128,13 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
         return outcome;
     }
     FileStamp stamp;
-    // Gone: the entries stay, and the next save writes the file again.
-    if (slow && (!LookAtFile(m_path, stamp) || !m_known.MayHaveChanged(stamp)))
+    if (LookAtFile(m_path, stamp)) {
+        if (!m_known.MayHaveChanged(stamp))
+            return outcome;
+    } else if (IsMissingFile(GetLastError())) {
+        // Gone: the entries stay, and the next save writes the file again.
         return outcome;
+    }
     std::string bytes;
     const DWORD error = ReadWholeFile(m_path, bytes, &stamp);
     if (error != 0) {
@@ -140,9 +144,9 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
         return outcome;
     }
     try {
-        outcome = m_known.Take(bytes, stamp, TakeSnapshot(m_entries));
+        outcome = m_known.Take(bytes, stamp, TakeVersioned(m_entries));
         if (outcome.step == FollowStep::Show || outcome.step == FollowStep::Merge)
-            change = m_entries.ReplaceUserEntries(outcome.entries);
+            change = m_entries.ReplaceUserEntries(outcome.entries, &outcome.history);
     } catch (const std::bad_alloc&) {
         // The file's entries are not shown: they must not count as seen.
         // Nothing known, the next look merges both sides whole.
@@ -159,8 +163,11 @@ FollowOutcome CDataFileSync::Follow(bool slow, EntryChange& change)
 
 bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
 {
-    std::string bytes;
     FileStamp stamp;
+    // The file as this program last read or wrote it: nothing to take in.
+    if (LookAtFile(m_path, stamp) && !m_known.MayHaveChanged(stamp))
+        return true;
+    std::string bytes;
     DWORD error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
     if (IsMissingFile(error))
         return true;
@@ -168,7 +175,7 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
         SetLastError(error);
         return false;
     }
-    const EntrySnapshot ours = TakeSnapshot(m_entries);
+    const VersionedEntries ours = TakeVersioned(m_entries);
     FollowOutcome outcome = m_known.Take(bytes, stamp, ours);
     const DWORD start = GetTickCount();
     while (outcome.step == FollowStep::TryAgain) {
@@ -188,22 +195,32 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
     }
     if (outcome.step == FollowStep::Nothing)
         return true;
-    const EntryChange change = m_entries.ReplaceUserEntries(outcome.entries);
+    const EntryChange change = m_entries.ReplaceUserEntries(outcome.entries, &outcome.history);
     return merged(outcome, change);
 }
 
-bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash)
+bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
+                                 KnownFile::Derivable& derivable)
 {
     // Running short of memory here is a failed write: the half-written
     // temporary file must still go.
     try {
         if (!TakeOutsideChange(merged))
             return false;
+        written = KnownEntriesOf(m_entries);
+        // Saved as they were last read or written: whether the file needs
+        // their identities is known without hashing every text again.
+        derivable = m_known.DerivableOf(written);
+        if (derivable == KnownFile::Derivable::Unknown)
+            derivable = IdentitiesDerivable(m_entries) ? KnownFile::Derivable::Yes : KnownFile::Derivable::No;
         BufferedWriter writer(file);
-        return EncodeEntries(m_entries, [&](std::string_view piece) {
-                   hash.Add(piece);
-                   return writer.Write(piece);
-               }) &&
+        return EncodeEntries(
+                   m_entries,
+                   [&](std::string_view piece) {
+                       hash.Add(piece);
+                       return writer.Write(piece);
+                   },
+                   derivable == KnownFile::Derivable::No) &&
                writer.Flush();
     } catch (const std::bad_alloc&) {
         // Whatever the file held may not be in the entries: the next save
@@ -220,17 +237,14 @@ DWORD CDataFileSync::Save(const MergedStep& merged)
         return ERROR_BUSY;
     const ScopedFlag saving(m_saving);
     ContentHash hash;
+    KnownEntries entries;
+    KnownFile::Derivable derivable = KnownFile::Derivable::Unknown;
     FileStamp written;
     const DWORD error = ReplaceFileContent(
-        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash); }, &written);
+        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash, entries, derivable); }, &written);
     if (error != 0)
         return error;
-    try {
-        m_known.Remember(TakeSnapshot(m_entries), written, hash.Value());
-    } catch (const std::bad_alloc&) {
-        // The next look at the file merges both sides whole.
-        m_known.Forget();
-    }
+    m_known.Remember(std::move(entries), written, hash.Value(), derivable);
     m_retries = 0;
     return 0;
 }

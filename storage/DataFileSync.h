@@ -32,9 +32,6 @@ public:
     CDataFileSync& operator=(const CDataFileSync&) = delete;
 
     const std::string& Path() const { return m_path; }
-    // The entries as this program last read or wrote the file; none when
-    // nothing is known of it yet.
-    const EntrySnapshot& Base() const { return m_known.Base(); }
     // Points at another data file: nothing of it is known yet, and the
     // watch, if any, moves with it.
     void UsePath(const std::string& path);
@@ -52,11 +49,11 @@ public:
     void StopWatching();
     bool OwnsTimer(UINT_PTR id) const { return id == kCheckTimer || id == kRetryTimer; }
 
-    // Looks at the file after the folder's notice (`slow` false) or a timer
-    // (`slow` true for the slow check: a cheap look at the stamp first) and
-    // takes any outside change into the entries; `change` is what the views
-    // must do. A file that cannot be read now is looked at again shortly.
-    FollowOutcome Follow(bool slow, EntryChange& change);
+    // Looks at the file after the folder's notice or a timer (a cheap look
+    // at its stamp first, its bytes only when that differs) and takes any
+    // outside change into the entries; `change` is what the views must do.
+    // A file that cannot be read now is looked at again shortly.
+    FollowOutcome Follow(EntryChange& change);
     // The file could not be looked at now (a label is being edited): later.
     void FollowLater();
 
@@ -70,7 +67,8 @@ public:
     bool IsSaving() const { return m_saving; }
 
 private:
-    bool WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash);
+    bool WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
+                      KnownFile::Derivable& derivable);
     bool TakeOutsideChange(const MergedStep& merged);
     void RetrySoon();
 

@@ -5,19 +5,44 @@
 #include <utility>
 #include <vector>
 
+bool IdentitiesDerivable(const EntryTree& tree)
+{
+    // The user's entries in file order; an empty text makes no entry on
+    // loading, so it has no ordinal.
+    std::vector<FileEntry> entries;
+    std::vector<EntryUid> uids;
+    entries.reserve(tree.Count());
+    uids.reserve(tree.Count());
+    const auto list = [&](EntryId id, bool topLevel) {
+        if (tree.Text(id).empty())
+            return;
+        entries.push_back({topLevel, tree.Text(id), 0});
+        uids.push_back(tree.Uid(id));
+    };
+    for (EntryId top : tree.Children(tree.Root())) {
+        if (top == tree.ClipboardBranch())
+            continue;
+        list(top, true);
+        for (EntryId child : tree.Children(top))
+            list(child, false);
+    }
+    return IdentitiesOf(entries) == uids;
+}
+
 bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write)
+{
+    return EncodeEntries(tree, write, !IdentitiesDerivable(tree));
+}
+
+bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write, bool withIdentities)
 {
     std::string header;
     // The ordinal the next non-empty record's entry has on loading, and the
     // entries that carry a Unicode text with theirs.
     size_t ordinal = 0;
     std::vector<std::pair<size_t, EntryId>> unicodeEntries;
-    // The entries' identities in ordinal order, and whether loading the file
-    // without them would give every entry its own all the same.
+    // The entries' identities in ordinal order.
     std::vector<EntryUid> uids;
-    LoadedIdentities derived(tree.Count());
-    EntryUid derivedGroup = 0;
-    bool derivable = true;
     std::vector<OrdinalVersions> versioned;
     auto record = [&](RecordKind kind, EntryId id) {
         const std::string& text = tree.Text(id);
@@ -26,11 +51,8 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
             if (!tree.UnicodeText(id).empty())
                 unicodeEntries.emplace_back(ordinal, id);
             ++ordinal;
-            const EntryUid uid = derived.Next(kind == RecordKind::TopLevel ? 0 : derivedGroup, text);
-            if (kind == RecordKind::TopLevel)
-                derivedGroup = uid;
-            derivable = derivable && uid == tree.Uid(id);
-            uids.push_back(tree.Uid(id));
+            if (withIdentities)
+                uids.push_back(tree.Uid(id));
             if (!tree.TextVersion(id).empty() || !tree.PlaceVersion(id).empty())
                 versioned.push_back({ordinal - 1, tree.TextVersion(id), tree.PlaceVersion(id)});
         }
@@ -60,7 +82,7 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
         if (!write(piece))
             return false;
     }
-    if (!derivable) {
+    if (withIdentities) {
         piece.clear();
         // Beyond the record's length, loading derives them.
         if (AppendIdentityRecordHeader(piece, uids.size())) {
@@ -92,43 +114,47 @@ std::string EncodeEntries(const EntryTree& tree)
 
 bool DecodeEntries(std::string_view data, EntryTree& tree)
 {
-    EntryId group = kNoEntry;
-    // The entries in file order, for the "U" records that name them by ordinal.
-    std::vector<EntryId> loaded;
+    // The file's entries are listed and given their identities before any
+    // goes into the tree, so that the entries loaded before running short of
+    // memory have those a whole load gives them.
+    std::vector<FileEntry> entries;
+    std::vector<std::pair<size_t, std::wstring>> unicodeTexts;
     std::vector<EntryUid> stored;
-    // Each entry gets its derived identity as it comes, so that the entries
-    // loaded before running short of memory have theirs; the "I" record,
-    // when it comes, gives them the file's.
-    LoadedIdentities derived;
+    std::vector<OrdinalVersions> versions;
+    EntryHistory loadedHistory;
+    bool haveHistory = false;
     const bool intact = DecodeEntries(
         data,
-        [&](RecordKind kind, std::string_view text) {
-            EntryId id = kNoEntry;
-            if (kind == RecordKind::TopLevel) {
-                const EntryUid uid = derived.Next(0, text);
-                id = group = tree.Append(tree.Root(), std::string(text));
-                tree.SetLoadedUid(id, uid);
-            } else if (group != kNoEntry) {
-                const EntryUid uid = derived.Next(tree.Uid(group), text);
-                id = tree.Append(group, std::string(text));
-                tree.SetLoadedUid(id, uid);
-            }
-            loaded.push_back(id);
-        },
-        [&](size_t ordinal, std::wstring unicode) { tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode)); },
+        [&](RecordKind kind, std::string_view text) { entries.push_back({kind == RecordKind::TopLevel, text, 0}); },
+        [&](size_t ordinal, std::wstring unicode) { unicodeTexts.emplace_back(ordinal, std::move(unicode)); },
         [&](std::vector<EntryUid> identities) { stored = std::move(identities); },
-        [&](EntryHistory history, std::vector<OrdinalVersions> versions) {
-            for (OrdinalVersions& entry : versions)
-                tree.SetLoadedVersions(loaded[entry.ordinal], std::move(entry.text), std::move(entry.place));
-            tree.SetLoadedHistory(std::move(history));
+        [&](EntryHistory history, std::vector<OrdinalVersions> entryVersions) {
+            versions = std::move(entryVersions);
+            loadedHistory = std::move(history);
+            haveHistory = true;
         });
-    if (stored.empty())
-        return intact;
-    LoadedIdentities identities(loaded.size());
-    for (size_t ordinal = 0; ordinal < loaded.size(); ++ordinal) {
-        const EntryId id = loaded[ordinal];
-        tree.SetLoadedUid(id, identities.Next(tree.Uid(tree.Parent(id)), tree.Text(id), stored[ordinal]));
+    for (size_t ordinal = 0; ordinal < stored.size() && ordinal < entries.size(); ++ordinal)
+        entries[ordinal].stored = stored[ordinal];
+    const std::vector<EntryUid> uids = IdentitiesOf(entries);
+    // The entries in file order, for the "U" records that name them by ordinal.
+    std::vector<EntryId> loaded(entries.size(), kNoEntry);
+    EntryId group = kNoEntry;
+    for (size_t ordinal = 0; ordinal < entries.size(); ++ordinal) {
+        const FileEntry& entry = entries[ordinal];
+        EntryId id = kNoEntry;
+        if (entry.topLevel)
+            id = group = tree.Append(tree.Root(), std::string(entry.text));
+        else if (group != kNoEntry)
+            id = tree.Append(group, std::string(entry.text));
+        tree.SetLoadedUid(id, uids[ordinal]);
+        loaded[ordinal] = id;
     }
+    for (auto& [ordinal, unicode] : unicodeTexts)
+        tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode));
+    for (OrdinalVersions& entry : versions)
+        tree.SetLoadedVersions(loaded[entry.ordinal], std::move(entry.text), std::move(entry.place));
+    if (haveHistory)
+        tree.SetLoadedHistory(std::move(loadedHistory));
     return intact;
 }
 
@@ -179,11 +205,12 @@ bool DecodeVersioned(std::string_view bytes, VersionedEntries& read)
             read.history.tracked = true;
         });
     // As loading gives them to the tree's entries (DecodeEntries above).
-    LoadedIdentities identities(places.size());
-    for (size_t ordinal = 0; ordinal < places.size(); ++ordinal) {
-        const EntryUid group = places[ordinal].second == kTop ? 0 : out[places[ordinal].first].uid;
-        SnapshotEntry& entry = at(ordinal);
-        entry.uid = identities.Next(group, entry.text, ordinal < stored.size() ? stored[ordinal] : 0);
-    }
+    std::vector<FileEntry> entries(places.size());
+    for (size_t ordinal = 0; ordinal < places.size(); ++ordinal)
+        entries[ordinal] = {places[ordinal].second == kTop, at(ordinal).text,
+                            ordinal < stored.size() ? stored[ordinal] : 0};
+    const std::vector<EntryUid> uids = IdentitiesOf(entries);
+    for (size_t ordinal = 0; ordinal < places.size(); ++ordinal)
+        at(ordinal).uid = uids[ordinal];
     return intact;
 }

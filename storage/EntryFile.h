@@ -13,6 +13,13 @@ std::string EncodeEntries(const EntryTree& tree);
 // collection needs no copy of itself in memory; `write` returns false to
 // stop, and so does this then.
 bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write);
+// The same, with the identities' record only when `withIdentities`, which
+// must be !IdentitiesDerivable(tree).
+bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_view)>& write, bool withIdentities);
+// Whether loading the entries' file without their identities would give
+// every entry its own all the same: then the file leaves them out, as
+// every earlier version wrote it. Hashes every text.
+bool IdentitiesDerivable(const EntryTree& tree);
 
 // Appends the entries the bytes hold, with their Unicode texts, to the top
 // level of `tree`; false when the data is corrupt, with the entries and

@@ -2,27 +2,56 @@
 #include "entries/EntrySnapshot.h"
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
-// What is cheap to learn of a file without reading it: its size and
-// last-write time. Two looks that differ mean the file changed; two that
-// agree do not prove it did not (a copy keeps its original's time).
+class EntryTree;
+
+// What is cheap to learn of a file without reading it: its size, its
+// last-write time and which file it is (its volume and its number there,
+// which a file put in its place by renaming, as sync services and this
+// program's saves do, changes). Two looks that differ mean the file may have
+// changed; two that agree mean it did not. Where the system cannot tell
+// which file it is, both are 0 and the look differs from every full one.
 struct FileStamp {
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
+    std::uint32_t volume = 0;
+    std::uint64_t fileIndex = 0;
 };
 bool operator==(const FileStamp& a, const FileStamp& b);
 inline bool operator!=(const FileStamp& a, const FileStamp& b) { return !(a == b); }
 
-// A hash of a file's bytes; pieces added in order hash as the whole does.
+// A hash of a file's bytes; pieces added in order hash as the whole does. A
+// change of any one byte changes it. Kept in memory only, never in a file.
 class ContentHash {
 public:
     void Add(std::string_view bytes);
-    std::uint64_t Value() const { return m_value; }
+    std::uint64_t Value() const;
 
 private:
-    std::uint64_t m_value = 14695981039346656037ull;
+    static const size_t kStripe = 32;
+    void AddStripes(const unsigned char* bytes, size_t stripes);
+
+    std::uint64_t m_lanes[4] = {0x9E3779B185EBCA87ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+                                0x85EBCA77C2B2AE63ull};
+    unsigned char m_pending[kStripe] = {};
+    size_t m_pendingSize = 0;
+    std::uint64_t m_length = 0;
 };
 std::uint64_t HashOf(std::string_view bytes);
+
+// What the known file keeps of an entry as the data file last held it: its
+// identity, its place and a hash of its texts (never the texts twice), to
+// tell whether a save writes the entries last read or written.
+struct KnownEntry {
+    EntryUid uid = 0;
+    std::uint64_t texts = 0;
+    std::vector<KnownEntry> children;
+};
+using KnownEntries = std::vector<KnownEntry>;
+std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode);
+KnownEntries KnownEntriesOf(const EntrySnapshot& entries);
+KnownEntries KnownEntriesOf(const EntryTree& tree);
 
 // Whether two snapshots hold the same entries with the same identities and
 // versions.
@@ -57,25 +86,34 @@ struct FollowOutcome {
 // The data file as this program last read or wrote it: enough of the file
 // to tell any later change by anyone (its stamp and the hash of its bytes).
 // Nothing the program has not seen is ever written over: before a save, and
-// whenever the folder reports a change, the file's bytes are taken through
-// here and merged with the entries in memory (storage/EntryMerge.h), which
-// needs no earlier version of either.
+// whenever the folder reports a change, the file's stamp is looked at, and
+// where it differs the file's bytes are taken through here and merged with
+// the entries in memory (storage/EntryMerge.h), which needs no earlier
+// version of either.
 class KnownFile {
 public:
     // Nothing read or written yet: the first start, or a file that could
     // not be read. Any file found later is an outside change.
     bool Knows() const { return m_known; }
     const FileStamp& Stamp() const { return m_stamp; }
-
-    void Remember(const FileStamp& stamp, std::uint64_t hash);
+    // `derivable`, where known: whether the entries' identities are those
+    // that loading derives (IdentitiesDerivable), so that the next save of
+    // the same entries need not hash every text to learn it again.
+    enum class Derivable { Unknown, Yes, No };
+    void Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash,
+                  Derivable derivable = Derivable::Unknown);
     void Forget();
+    // What was remembered of `entries`' identities, when they are the known ones.
+    Derivable DerivableOf(const KnownEntries& entries) const;
 
-    // The slow check's cheap look: a stamp that differs from the one
-    // remembered calls for a read. With nothing known, any file differs.
+    // The cheap look: the file may have changed, and its bytes must be
+    // read, only when its stamp differs from the one remembered. With
+    // nothing known, any file differs.
     bool MayHaveChanged(const FileStamp& now) const;
 
-    // Takes the file's bytes now; `ours` are the entries in memory. The
-    // stamp becomes the file's unless the outcome is TryAgain. A file damaged
+    // Takes the file's bytes now; `ours` are the entries in memory. The same
+    // bytes under another stamp are no change, and the stamp is remembered.
+    // The stamp becomes the file's unless the outcome is TryAgain. A file damaged
     // partway is taken as far as it reads only when `acceptDamaged` (a
     // save that can wait no longer): otherwise a writer may still be at
     // work and the step is TryAgain.
@@ -84,6 +122,8 @@ public:
 
 private:
     bool m_known = false;
+    KnownEntries m_base;
+    Derivable m_derivable = Derivable::Unknown;
     FileStamp m_stamp;
     std::uint64_t m_hash = 0;
 };

@@ -4,6 +4,7 @@
 #include "EntryTreeTestSupport.h"
 #include "storage/EntryFile.h"
 #include "entries/EntrySnapshot.h"
+#include "entries/EntryIdentity.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <set>
@@ -105,6 +106,30 @@ TEST(EntryIdentity, AFileWithoutIdentitiesGetsTheSameOnesWhereverItIsLoaded)
     EXPECT_EQ(WithoutIdentities(renamed), K("a") + K("a") + K("g") + E("a") + E("a") + K("H") + E("a"));
     EXPECT_EQ(Decoded(renamed), FlatOf(TakeSnapshot(tree)));
     EXPECT_EQ(std::get<1>(Decoded(renamed)[5]), std::get<1>(decoded[5]));
+}
+
+// Derived identities are what every earlier version derives: hashing many
+// texts side by side changes none of them.
+TEST(EntryIdentity, PlacesHashedSideBySideAreThoseHashedOneByOne)
+{
+    std::vector<std::string> texts = {"", "a", std::string(100, 'x'), "", "group"};
+    for (size_t size : {1u, 7u, 64u, 1000u, 3u, 0u, 250u, 2u, 5000u})
+        texts.push_back(std::string(size, static_cast<char>('a' + size % 26)) + std::to_string(size));
+    std::vector<EntryUid> groups;
+    std::vector<std::string_view> views;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        groups.push_back(i % 3 == 0 ? 0 : 0x1234567890ull * i);
+        views.push_back(texts[i]);
+    }
+    for (size_t count = 0; count <= views.size(); ++count) {
+        std::vector<std::uint64_t> places(count);
+        PlaceHashes(groups.data(), views.data(), count, places.data());
+        for (size_t i = 0; i < count; ++i)
+            ASSERT_EQ(places[i], HashBytes(texts[i], HashNumber(groups[i], HashBytes("entry")))) << count << " " << i;
+    }
+    // The first entry of a file without identities: its place's hash, then
+    // its occurrence, hashed on.
+    EXPECT_EQ(std::get<1>(Decoded(K("a"))[0]), HashNumber(0, HashBytes("a", HashNumber(0, HashBytes("entry")))));
 }
 
 TEST(EntryIdentity, AMalformedIdentityRecordIsCorruptButEveryEntryIsLoaded)

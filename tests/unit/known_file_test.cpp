@@ -1,6 +1,7 @@
 #include "storage/KnownFile.h"
 #include "storage/EntryFile.h"
 #include "entries/EntryTree.h"
+#include "storage/EntryMerge.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <string>
@@ -49,25 +50,62 @@ const FileStamp kLater = {12, 2000};
 
 TEST(KnownFile, ContentHashOfPiecesIsTheHashOfTheWholeAndTellsOneByte)
 {
-    ContentHash pieces;
-    pieces.Add("quip");
-    pieces.Add("");
-    pieces.Add("mark");
-    EXPECT_EQ(pieces.Value(), HashOf("quipmark"));
-    EXPECT_NE(HashOf("quipmark"), HashOf("quipmarc"));
+    std::string bytes;
+    for (int i = 0; i < 100; ++i)
+        bytes += static_cast<char>(i * 37);
+    const std::uint64_t whole = HashOf(bytes);
+    for (size_t first = 0; first <= bytes.size(); first += 7) {
+        for (size_t second = first; second <= bytes.size(); second += 11) {
+            ContentHash pieces;
+            pieces.Add(std::string_view(bytes).substr(0, first));
+            pieces.Add(std::string_view());
+            pieces.Add(std::string_view(bytes).substr(first, second - first));
+            pieces.Add(std::string_view(bytes).substr(second));
+            ASSERT_EQ(pieces.Value(), whole) << first << " " << second;
+        }
+    }
+    for (size_t at = 0; at < bytes.size(); ++at) {
+        for (int flip : {0x01, 0x80, 0xFF}) {
+            std::string changed = bytes;
+            changed[at] = static_cast<char>(changed[at] ^ flip);
+            ASSERT_NE(HashOf(changed), whole) << at << " " << flip;
+        }
+    }
     EXPECT_NE(HashOf(std::string(1, '\0')), HashOf(""));
+    EXPECT_NE(HashOf(bytes + std::string(1, '\0')), whole);
 }
 
-TEST(KnownFile, TheSlowChecksLookTellsAnyOtherStampAndAnyFileAtAllWhenNothingIsKnown)
+TEST(KnownFile, OnlyAnotherStampCallsForTheBytesAndTheSameBytesUnderItAreNoChange)
 {
-    KnownFile known;
-    EXPECT_TRUE(known.MayHaveChanged(kRead));
-    known.Remember(kRead, HashOf(""));
-    EXPECT_FALSE(known.MayHaveChanged(kRead));
-    EXPECT_TRUE(known.MayHaveChanged({kRead.size, kRead.writeTime + 1}));
-    EXPECT_TRUE(known.MayHaveChanged({kRead.size + 1, kRead.writeTime}));
-    known.Forget();
-    EXPECT_TRUE(known.MayHaveChanged(kRead));
+    const FileStamp known = {10, 1000, 7, 42};
+    struct StampCase {
+        const char* what;
+        FileStamp now;
+        bool read;
+    };
+    const StampCase cases[] = {
+        {"the same stamp", known, false},
+        {"another size", {11, 1000, 7, 42}, true},
+        {"another time", {10, 1001, 7, 42}, true},
+        {"another file put in its place", {10, 1000, 7, 43}, true},
+        {"a file of another volume", {10, 1000, 8, 42}, true},
+        {"a look that could not tell the file", {10, 1000, 0, 0}, true},
+    };
+    KnownFile nothingKnown;
+    KnownFile file;
+    file.Remember(KnownEntriesOf(Snapshot(K("a"))), known, HashOf(K("a")));
+    for (const StampCase& c : cases) {
+        EXPECT_EQ(file.MayHaveChanged(c.now), c.read) << c.what;
+        EXPECT_TRUE(nothingKnown.MayHaveChanged(c.now)) << c.what;
+    }
+    // Copied back or touched: the bytes are read once, found the same, and
+    // the new stamp is the file's from then on.
+    const FollowOutcome outcome = file.Take(K("a"), cases[3].now, VersionedEntries{Snapshot(K("changed here")), {}});
+    EXPECT_EQ(outcome.step, FollowStep::Nothing);
+    EXPECT_FALSE(file.MayHaveChanged(cases[3].now));
+    EXPECT_TRUE(file.MayHaveChanged(known));
+    file.Forget();
+    EXPECT_TRUE(file.MayHaveChanged(cases[3].now));
 }
 
 // The entries in memory after loading `read` and adding `typed` at the top.
@@ -108,7 +146,7 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         SCOPED_TRACE(c.name);
         KnownFile known;
         if (!c.read.empty())
-            known.Remember(kRead, HashOf(c.read));
+            known.Remember(KnownEntries(), kRead, HashOf(c.read));
         const FollowOutcome outcome = known.Take(c.now, kLater, Typed(c.read, c.typed));
         EXPECT_EQ(outcome.step, c.step);
         if (c.step == FollowStep::TryAgain) {
@@ -129,7 +167,7 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
 TEST(KnownFile, ACopyThatKeptTheStampIsStillToldByItsBytes)
 {
     KnownFile known;
-    known.Remember(kRead, HashOf(K("a")));
+    known.Remember(KnownEntries(), kRead, HashOf(K("a")));
     // Another file of the same size and time: a copy keeps its original's time.
     const FollowOutcome outcome = known.Take(K("b"), kRead, Typed(K("a"), ""));
     EXPECT_NE(outcome.step, FollowStep::Nothing);
@@ -140,12 +178,30 @@ TEST(KnownFile, AFileDamagedForGoodIsTakenAsFarAsItReadsWhenASaveCanWaitNoLonger
 {
     const std::string damaged = K("a") + kCutShort;
     KnownFile known;
-    known.Remember(kRead, HashOf(K("a")));
+    known.Remember(KnownEntries(), kRead, HashOf(K("a")));
     const FollowOutcome outcome = known.Take(damaged, kLater, Typed(K("a"), "new"), true);
     EXPECT_TRUE(outcome.damaged);
     EXPECT_EQ(outcome.step, FollowStep::Merge);
     EXPECT_EQ(Shape(outcome.entries), "new a");
     EXPECT_FALSE(known.MayHaveChanged(kLater));
+}
+
+TEST(KnownFile, WhetherIdentitiesAreDerivedIsRememberedForTheSameEntriesOnly)
+{
+    const EntrySnapshot read = Snapshot(K("g") + E("x"));
+    KnownFile known;
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(read)), KnownFile::Derivable::Unknown);
+    known.Remember(KnownEntriesOf(read), kRead, HashOf(K("g") + E("x")), KnownFile::Derivable::Yes);
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(read)), KnownFile::Derivable::Yes);
+    EntrySnapshot other = read;
+    other[0].children[0].uid += 1;
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another identity";
+    other = read;
+    other[0].children[0].unicode = L"x";
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another text";
+    known.Take(K("g") + E("y"), kLater, VersionedEntries{read, {}});
+    EXPECT_EQ(known.DerivableOf(KnownEntriesOf(Snapshot(K("g") + E("y")))), KnownFile::Derivable::Unknown)
+        << "a file from elsewhere";
 }
 
 TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
