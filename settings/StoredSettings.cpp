@@ -7,6 +7,8 @@ const char kMaxLengthValue[] = "MaxLength";
 const char kSaveOnExitValue[] = "SaveOnExit";
 const char kAlwaysOnTopValue[] = "AlwaysOnTop";
 const char kDataFolderValue[] = "DataFolder";
+const char kMachineIdValue[] = "MachineId";
+const char kMachineEditsValue[] = "MachineEdits";
 
 StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(const char* name)>& read)
 {

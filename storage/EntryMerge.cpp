@@ -1,4 +1,5 @@
 #include "storage/EntryMerge.h"
+#include "storage/KnownFile.h"
 #include "entries/EntryIdentity.h"
 #include "entries/SequenceMerge.h"
 #include "entries/UidTable.h"
@@ -20,6 +21,7 @@ struct Info {
     EntryUid parent = 0;
     EntryUid beside = 0;  // the entry that keeps the other text
     EntryUid madeBefore = 0;  // that entry, made by an earlier merge
+    EntryUid taken = 0;       // the edit a text taken from a side without history counts as
     bool isBeside = false;
 };
 
@@ -53,12 +55,12 @@ int Newer(const Version& ours, const Version& theirs)
 
 class Merge {
 public:
-    Merge(const VersionedEntries& ours, const VersionedEntries& theirs)
+    Merge(const VersionedEntries& ours, const VersionedEntries& theirs, const LastKnownTexts* lastKnown)
         : m_sides{&ours.entries, &theirs.entries}, m_history{&ours.history, &theirs.history},
           // Room for every identity and a second text of each: the table
           // never grows, so no reference into it goes stale.
           m_infos(2 * (CountOf(ours.entries) + CountOf(theirs.entries)) + 16),
-          m_tracked(ours.history.tracked && theirs.history.tracked)
+          m_tracked(ours.history.tracked && theirs.history.tracked), m_lastKnown(lastKnown)
     {
         for (Side side : {kOurs, kTheirs}) {
             Index(side);
@@ -97,6 +99,8 @@ public:
         }
         outcome.history.seen = Joined(m_history[kOurs]->seen, m_history[kTheirs]->seen);
         for (EntryUid machine : m_besides)
+            SetCount(outcome.history.seen, machine, 1);
+        for (EntryUid machine : m_taken)
             SetCount(outcome.history.seen, machine, 1);
         outcome.history.removed = Removed();
         outcome.keptBoth = m_besides.size();
@@ -194,7 +198,11 @@ private:
         if (ours == nullptr || theirs == nullptr) {
             const Side present = ours != nullptr ? kOurs : kTheirs;
             const Side absent = present == kOurs ? kTheirs : kOurs;
-            if (RemovedBy(absent, *info.on[present]))
+            const bool untracked = !m_history[kOurs]->tracked || !m_history[kTheirs]->tracked;
+            // Against the file as last read or written: held as it was then
+            // by one side, lacked by the other, it was removed there.
+            if (untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
+                                                    : RemovedBy(absent, *info.on[present]))
                 return;
             info.kept = true;
             info.textFrom = info.placeFrom = present;
@@ -207,6 +215,12 @@ private:
             info.textFrom = kOurs;
         } else if (text == kOurs || text == kTheirs) {
             info.textFrom = text;
+        } else if (!m_tracked && m_lastKnown != nullptr && (AsLastKnown(*ours) || AsLastKnown(*theirs))) {
+            // The side that holds the text as it was last read or written
+            // left it alone: the other's is the change, an edit of its own.
+            info.textFrom = AsLastKnown(*theirs) ? kOurs : kTheirs;
+            info.taken = HashBytes(info.on[info.textFrom]->text, HashNumber(uid, HashBytes("taken")));
+            m_taken.push_back(info.taken);
         } else {
             // Changed apart (or by a side whose changes cannot be told): the
             // text that sorts first keeps the entry, whichever side is whose.
@@ -225,6 +239,12 @@ private:
         else  // moved apart: the later version in the order of versions
             same.placeFrom = VersionBefore(ours->placeVersion, theirs->placeVersion) ? kTheirs : kOurs;
         same.parent = same.parentOn[same.placeFrom == kBoth ? kOurs : same.placeFrom];
+    }
+
+    bool AsLastKnown(const SnapshotEntry& entry) const
+    {
+        const std::uint64_t* texts = m_lastKnown != nullptr ? m_lastKnown->Find(entry.uid) : nullptr;
+        return texts != nullptr && *texts == TextsHash(entry.text, entry.unicode);
     }
 
     // The second text of an entry both sides changed apart, as an entry of
@@ -413,6 +433,8 @@ private:
             entry.textVersion = text.textVersion;
             entry.placeVersion = text.placeVersion;
         }
+        if (info.taken != 0)
+            SetCount(entry.textVersion, info.taken, 1);
         return entry;
     }
 
@@ -451,6 +473,9 @@ private:
     // The removals each side names, by identity.
     UidTable<Version> m_removedBy[2];
     bool m_tracked;
+    const LastKnownTexts* m_lastKnown;
+    // The edits texts taken from a side without history count as.
+    std::vector<EntryUid> m_taken;
     // The identities of the entries made for a second text.
     std::vector<EntryUid> m_besides;
     // Entries folded into another.
@@ -489,7 +514,7 @@ bool OrderBefore(const VersionedEntries& one, const VersionedEntries& other)
 
 }  // namespace
 
-MergeOutcome MergeVersions(const VersionedEntries& ours, const VersionedEntries& theirs)
+MergeOutcome MergeVersions(const VersionedEntries& ours, const VersionedEntries& theirs, const LastKnownTexts* lastKnown)
 {
     // Every change is an edit counted in the history (a removal too): a
     // side that has seen every edit of the other's is its descendant, and
@@ -505,5 +530,5 @@ MergeOutcome MergeVersions(const VersionedEntries& ours, const VersionedEntries&
         if (oursHolds || theirsHolds)
             return {oursFirst ? ours.entries : theirs.entries, oursFirst ? ours.history : theirs.history, 0};
     }
-    return Merge(ours, theirs).Run();
+    return Merge(ours, theirs, lastKnown).Run();
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include "entries/EntrySnapshot.h"
+#include "entries/UidTable.h"
 #include <cstddef>
+#include <cstdint>
 
 struct MergeOutcome {
     EntrySnapshot merged;
@@ -22,9 +24,15 @@ struct MergeOutcome {
 // - A place (group and order) likewise: the newer one holds; a group that
 //   still has children stays, though removed on one side.
 // - The same text added at the same place on both sides is one entry.
-// - A side without history (a file written by an earlier version) removed
-//   nothing and changed nothing that can be told: all of its entries stay,
-//   and a text that differs from this side's is kept beside it.
+// - A side without history (a file written by an earlier version, or a
+//   backup of one copied back) tells its changes only against the file as
+//   this program last read or wrote it (`lastKnown`: each entry's identity
+//   and the hash of its texts, KnownFile's TextsHash): an entry that one
+//   side lacks and the other holds as it was then was removed; a text that
+//   one side holds as it was then gives way to the other's. Without that,
+//   all of its entries stay, and a text that differs is kept beside.
 // Deterministic: which side is which changes nothing, and every machine that
 // merges the same two versions ends with the same entries in the same order.
-MergeOutcome MergeVersions(const VersionedEntries& ours, const VersionedEntries& theirs);
+using LastKnownTexts = UidTable<std::uint64_t>;
+MergeOutcome MergeVersions(const VersionedEntries& ours, const VersionedEntries& theirs,
+                           const LastKnownTexts* lastKnown = nullptr);

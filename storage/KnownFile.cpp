@@ -235,8 +235,18 @@ FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, co
         }
         outcome.damaged = true;
     }
+    // A file without history (an earlier version's, a backup copied back)
+    // tells its changes against the file as it was last read or written.
+    LastKnownTexts lastKnown;
+    if (m_known && !theirs.history.tracked) {
+        for (const KnownEntry& top : m_base) {
+            lastKnown.Insert(top.uid, top.texts);
+            for (const KnownEntry& child : top.children)
+                lastKnown.Insert(child.uid, child.texts);
+        }
+    }
     KnownEntries known = KnownEntriesOf(theirs.entries);
-    MergeOutcome merged = MergeVersions(ours, theirs);
+    MergeOutcome merged = MergeVersions(ours, theirs, m_known && !theirs.history.tracked ? &lastKnown : nullptr);
     outcome.unsaved = !SameEntries(merged.merged, theirs.entries) || merged.history.seen != theirs.history.seen ||
                       merged.history.removed != theirs.history.removed;
     outcome.step = outcome.unsaved ? FollowStep::Merge : FollowStep::Show;

@@ -137,6 +137,10 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         {"nothing unsaved: the file's entries", ab, K("a") + K("b") + K("c"), "", FollowStep::Show, "a b c"},
         {"nothing read yet and nothing typed", "", ab, "", FollowStep::Show, "a b"},
         {"a group changed elsewhere", K("g") + E("x"), K("g") + E("x") + E("y"), "", FollowStep::Show, "g[x y]"},
+        // A file without history (an earlier version's, a backup copied
+        // back) tells its changes against the file as last read.
+        {"removed elsewhere", K("a") + K("b") + E("x"), K("b"), "", FollowStep::Show, "b"},
+        {"removed elsewhere, typed here", ab, K("a"), "here", FollowStep::Merge, "here a"},
         {"an entry typed here and one added elsewhere", ab, ab + K("there"), "here", FollowStep::Merge,
          "here a b there"},
         {"typed before a file came from elsewhere", "", ab, "here", FollowStep::Merge, ""},
@@ -146,7 +150,7 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         SCOPED_TRACE(c.name);
         KnownFile known;
         if (!c.read.empty())
-            known.Remember(KnownEntries(), kRead, HashOf(c.read));
+            known.Remember(KnownEntriesOf(Snapshot(c.read)), kRead, HashOf(c.read));
         const FollowOutcome outcome = known.Take(c.now, kLater, Typed(c.read, c.typed));
         EXPECT_EQ(outcome.step, c.step);
         if (c.step == FollowStep::TryAgain) {
