@@ -4,6 +4,7 @@
 #include "storage/EntryFile.h"
 #include "framework/AppMessageBox.h"
 #include "framework/Handles.h"
+#include "settings/SettingsStore.h"
 #include <new>
 
 namespace {
@@ -62,6 +63,16 @@ DWORD KeepBackupOf(const std::string& dataPath, std::string& failedPath)
 }
 
 }  // namespace
+
+void CQuipMarkDlg::UseMachineIdentity()
+{
+    const CSettingsStore store;
+    std::uint64_t machine = store.MachineId();
+    // The tree drew a random one; it becomes this machine's for good.
+    if (machine == 0 && store.SaveMachineId(m_entries.Machine()))
+        machine = m_entries.Machine();
+    m_entries.SetMachine(machine, store.MachineEdits());
+}
 
 bool CQuipMarkDlg::LoadEntries()
 {
@@ -128,6 +139,10 @@ bool CQuipMarkDlg::SaveEntries()
     std::string failedPath = DataPath();
     try {
         error = KeepUnloadedOriginal(failedPath);
+        // The edits this save may take elsewhere are counted in the registry
+        // first: a count the file then forgets (a backup put back) is never
+        // given out again.
+        CSettingsStore().SaveMachineEdits(m_entries.EditCount());
         if (error == 0) {
             failedPath = DataPath();
             error = m_sync.Save([this, &failedPath](const FollowOutcome& outcome, const EntryChange& change) {

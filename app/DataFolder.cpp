@@ -31,20 +31,22 @@ void CQuipMarkDlg::OnDataFolder()
     if (!m_location.AskForFolder(m_hWnd, DataPath(), folder))
         return;
     bool holdsData = false;
-    EntrySnapshot there;
+    VersionedEntries there;
     // A data file there that cannot be read whole was reported; nothing moves.
     if (!m_location.ReadFolder(folder, holdsData, there))
         return;
     const FolderChoice choice = PlanFolderChoice(DataPath(), folder, holdsData);
     if (choice == FolderChoice::Stay)
         return;
-    const EntrySnapshot here = TakeSnapshot(m_entries);
+    const VersionedEntries here = TakeVersioned(m_entries);
+    size_t after = CountEntries(here.entries);
     if (choice == FolderChoice::Merge) {
-        // Two collections with nothing in common as far as either knows:
-        // every entry of both is an addition, and an entry that both hold
-        // alike (the same one, synced before) is one.
-        const MergeOutcome merged = MergeEntries(EntrySnapshot(), here, there);
-        Follow(m_entries.ReplaceUserEntries(merged.merged));
+        // The two collections merge as any two versions do: an entry that
+        // both hold (the same one, synced before) is one, and what either
+        // side removed or renamed since it last met the other stays so.
+        const MergeOutcome merged = MergeVersions(here, there);
+        after = CountEntries(merged.merged);
+        Follow(m_entries.ReplaceUserEntries(merged.merged, &merged.history));
     }
     // The file left behind stays as it was: nothing of it is lost, and it
     // is what another installation beside it still reads.
@@ -58,8 +60,8 @@ void CQuipMarkDlg::OnDataFolder()
         return;
     }
     m_location.Remember(folder, DataPath());
-    AppMessageBox(FolderChoiceMessage(folder, CountEntries(here), CountEntries(there),
-                                      CountEntries(TakeSnapshot(m_entries)), choice == FolderChoice::Merge),
+    AppMessageBox(FolderChoiceMessage(folder, CountEntries(here.entries), CountEntries(there.entries), after,
+                                      choice == FolderChoice::Merge),
                   MB_OK | MB_ICONINFORMATION);
     // Copies a sync service left there before are taken in now, not at the
     // folder's next change.
@@ -76,19 +78,17 @@ void CQuipMarkDlg::TakeInConflictCopies()
     std::vector<std::string> merged;
     CopiesTakenIn& takenIn = m_conflictCopies.TakenIn();
     for (const std::string& path : m_conflictCopies.Find(DataPath())) {
-        EntrySnapshot copy;
+        VersionedEntries copy;
         FileStamp stamp;
         std::uint64_t hash = 0;
         MergeOutcome outcome;
         // A copy taken in that could not be moved aside is found again.
-        if (!m_conflictCopies.Read(path, copy, stamp, hash))
-            continue;
-        const EntrySnapshot ours = TakeSnapshot(m_entries);
-        if (!takenIn.Take(path, stamp, hash, m_sync.Base(ours, copy), ours, copy, outcome))
+        if (!m_conflictCopies.Read(path, copy, stamp, hash) ||
+            !takenIn.Take(path, stamp, hash, TakeVersioned(m_entries), copy, outcome))
             continue;
         EntryChange change;
         try {
-            change = m_entries.ReplaceUserEntries(outcome.merged);
+            change = m_entries.ReplaceUserEntries(outcome.merged, &outcome.history);
         } catch (...) {
             takenIn.Forget(path);  // nothing of it came in
             throw;

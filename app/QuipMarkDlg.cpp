@@ -110,6 +110,7 @@ void CQuipMarkDlg::FinishStart()
     // A chosen folder that is away (a share offline, a drive not mounted)
     // is said once; the entries stay in memory, and nothing is written
     // anywhere else.
+    UseMachineIdentity();
     const bool reachable = m_location.Reachable();
     if (reachable) {
         LoadEntries();

@@ -106,6 +106,9 @@ public:
 
     // Data file. SaveEntries is false when a file error was reported.
     bool LoadEntries();
+    // Counts this machine's edits of the entries under its own identity,
+    // made once and kept in the registry, never under a count given out before.
+    void UseMachineIdentity();
     bool SaveEntries();
 
     // Editing commands

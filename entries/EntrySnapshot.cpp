@@ -10,6 +10,8 @@ SnapshotEntry SnapshotOf(const EntryTree& tree, EntryId id)
     entry.uid = tree.Uid(id);
     entry.text = tree.Text(id);
     entry.unicode = tree.UnicodeText(id);
+    entry.textVersion = tree.TextVersion(id);
+    entry.placeVersion = tree.PlaceVersion(id);
     return entry;
 }
 
@@ -37,4 +39,9 @@ size_t CountEntries(const EntrySnapshot& snapshot)
     for (const SnapshotEntry& entry : snapshot)
         count += entry.children.size();
     return count;
+}
+
+VersionedEntries TakeVersioned(const EntryTree& tree)
+{
+    return {TakeSnapshot(tree), tree.EditHistory()};
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include "entries/EntryVersion.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ struct SnapshotEntry {
     std::string text;        // the 8-bit text, as in the tree
     std::wstring unicode;    // the Unicode text where the entry keeps one, else empty
     std::vector<SnapshotEntry> children;  // a top-level entry's children; empty for a child
+    Version textVersion;     // the edits its text holds
+    Version placeVersion;    // the edits its place (group and order) holds
 };
 
 // The user's entries (top-level ones in tree order, each with its children);
@@ -25,3 +28,9 @@ EntrySnapshot TakeSnapshot(const EntryTree& tree);
 
 // How many entries the snapshot holds, top-level entries and children alike.
 size_t CountEntries(const EntrySnapshot& snapshot);
+// The entries with what the collection knows of their history.
+struct VersionedEntries {
+    EntrySnapshot entries;
+    EntryHistory history;
+};
+VersionedEntries TakeVersioned(const EntryTree& tree);

@@ -15,6 +15,7 @@ const char kBranchText[] = "Last 15 Clipboard Entries";
 const std::vector<EntryId> kNoChildren;
 const std::string kNoText;
 const std::wstring kNoUnicode;
+const Version kNoVersion;
 
 // Grows as push_back would, but before anything else of the step has changed.
 void MakeRoomForOneMore(std::vector<EntryId>& ids)
@@ -40,6 +41,8 @@ EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits, LeadByteTest 
     std::seed_seq start{device(), device(),
                         static_cast<unsigned>(std::chrono::high_resolution_clock::now().time_since_epoch().count())};
     m_uidSource = std::mt19937_64(start);
+    while (m_machine == 0)
+        m_machine = m_uidSource();
     m_root = NewId();
     m_entries[m_root].text = kRootText;
     m_branch = Append(m_root, kBranchText);
@@ -288,8 +291,10 @@ AddOutcome EntryTree::Add(const std::string& text, EntryId selected, EntryChange
     if (Kind(parent) == EntryKind::Child)
         parent = Parent(parent);
     // The newest top-level entry comes first after the clipboard branch.
+    const size_t from = change.inserted.size();
     added = parent == m_root ? Insert(parent, m_branch, text, &change, unicode)
                              : Append(parent, text, &change, unicode);
+    CountNewEntries(change, from);
     m_modified = true;
     return AddOutcome::Added;
 }
@@ -329,6 +334,7 @@ EntryChange EntryTree::Remove(EntryId id)
     }
     m_undo.swap(undo);
     m_undoUnicode.swap(undoUnicode);
+    NoteRemoval(id);
     Erase(id, change);
     m_modified = true;
     return change;
@@ -360,6 +366,7 @@ EntryChange EntryTree::Undo()
         Unmake(restored);
         throw;
     }
+    CountNewEntries(change, 0);
     m_undo.clear();
     m_undoUnicode.clear();
     // What came back is not in the data file: were the flag left as the
@@ -377,6 +384,7 @@ bool EntryTree::Rename(EntryId id, std::string text, EntryChange& change, std::w
     if (!KeepsUnicode(unicode))
         unicode.clear();
     entry->unicode = std::move(unicode);
+    SetCount(entry->textVersion, m_machine, NextEdit());
     NoteChanged(id, change);
     m_modified = true;
     return true;
@@ -417,10 +425,13 @@ EntryId EntryTree::Drop(EntryId target, EntryId dragged, const std::string& text
     case InsertAfter::Target: after = target; break;
     case InsertAfter::TargetParent: after = Parent(target); break;
     }
+    const size_t from = change.inserted.size();
     const EntryId dropped = dragged != kNoEntry ? CopyBranch(dragged, parent, after, change)
                                                 : Insert(parent, after, text, &change, unicode);
-    if (dropped != kNoEntry)
+    if (dropped != kNoEntry) {
+        CountNewEntries(change, from);
         m_modified = true;
+    }
     return dropped;
 }
 
@@ -525,6 +536,84 @@ EntryUid EntryTree::Uid(EntryId id) const
     return IsUserEntry(id) ? Find(id)->uid : 0;
 }
 
+std::uint64_t EntryTree::NextEdit()
+{
+    const std::uint64_t count = EditCount() + 1;
+    SetCount(m_versions.seen, m_machine, count);
+    return count;
+}
+
+void EntryTree::CountNewEntries(const EntryChange& change, size_t from)
+{
+    if (from >= change.inserted.size())
+        return;
+    const Version made{{m_machine, NextEdit()}};
+    for (size_t i = from; i < change.inserted.size(); ++i) {
+        if (Entry* entry = Find(change.inserted[i]); entry != nullptr && IsUserEntry(change.inserted[i])) {
+            entry->textVersion = made;
+            entry->placeVersion = made;
+        }
+    }
+}
+
+void EntryTree::NoteRemoval(EntryId id)
+{
+    // A removal is known from the history's edits wherever a version of the
+    // entry is, but not to a copy from before the history began (one whose
+    // text and place have none): the entry is named for those.
+    std::vector<Removal>& removed = m_versions.removed;
+    auto note = [&](EntryId gone) {
+        if (const Entry* entry = Find(gone))
+            removed.push_back({entry->uid, Joined(entry->textVersion, entry->placeVersion)});
+    };
+    note(id);
+    for (EntryId child : Children(id))
+        note(child);
+    // Counted like every other change, so that a history that holds this
+    // machine's edits holds its removals too.
+    NextEdit();
+    if (removed.size() > EntryHistory::kMostRemovals)
+        removed.erase(removed.begin(), removed.end() - static_cast<std::ptrdiff_t>(EntryHistory::kMostRemovals));
+}
+
+const Version& EntryTree::TextVersion(EntryId id) const
+{
+    return IsUserEntry(id) ? Find(id)->textVersion : kNoVersion;
+}
+
+const Version& EntryTree::PlaceVersion(EntryId id) const
+{
+    return IsUserEntry(id) ? Find(id)->placeVersion : kNoVersion;
+}
+
+bool EntryTree::SetLoadedVersions(EntryId id, Version text, Version place)
+{
+    if (!IsUserEntry(id))
+        return false;
+    Entry* entry = Find(id);
+    entry->textVersion = std::move(text);
+    entry->placeVersion = std::move(place);
+    return true;
+}
+
+void EntryTree::SetLoadedHistory(EntryHistory history)
+{
+    const std::uint64_t own = EditCount();
+    m_versions = std::move(history);
+    m_versions.tracked = true;
+    if (EditCount() < own)
+        SetCount(m_versions.seen, m_machine, own);
+}
+
+void EntryTree::SetMachine(MachineId machine, std::uint64_t countAtLeast)
+{
+    if (machine == 0)
+        return;
+    m_machine = machine;
+    if (EditCount() < countAtLeast)
+        SetCount(m_versions.seen, m_machine, countAtLeast);
+}
+
 bool EntryTree::SetLoadedUid(EntryId id, EntryUid uid)
 {
     if (uid == 0 || !IsUserEntry(id))
@@ -533,7 +622,7 @@ bool EntryTree::SetLoadedUid(EntryId id, EntryUid uid)
     return true;
 }
 
-EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot)
+EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const EntryHistory* history)
 {
     // Today's user entries by identity, with their places among their siblings.
     std::unordered_map<EntryUid, EntryId> byUid;
@@ -558,6 +647,11 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot)
     std::unordered_map<EntryId, Entry> made;
     std::vector<std::pair<EntryId, std::vector<EntryId>>> newChildren;
     std::vector<std::pair<Entry*, SnapshotEntry>> newTexts;
+    std::vector<std::pair<Entry*, SnapshotEntry>> newVersions;
+    EntryHistory newHistory = history != nullptr ? *history : EntryHistory();
+    if (history != nullptr && CountOf(newHistory.seen, m_machine) < EditCount())
+        SetCount(newHistory.seen, m_machine, EditCount());
+    newHistory.tracked = true;
     std::unordered_set<EntryId> keptIds;
     std::unordered_set<EntryUid> seen;
     EntryId lastId = m_lastId;
@@ -592,6 +686,12 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot)
                 newTexts.emplace_back(entry, std::move(texts));
                 NoteChanged(id, change);
             }
+            if (entry->textVersion != source.textVersion || entry->placeVersion != source.placeVersion) {
+                SnapshotEntry versions;
+                versions.textVersion = source.textVersion;
+                versions.placeVersion = source.placeVersion;
+                newVersions.emplace_back(entry, std::move(versions));
+            }
             return id;
         }
         id = ++lastId;
@@ -599,6 +699,8 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot)
         entry.parent = parent;
         entry.text = source.text;
         entry.unicode = source.unicode;
+        entry.textVersion = source.textVersion;
+        entry.placeVersion = source.placeVersion;
         // An identity the snapshot gives twice would make two entries one
         // on the next merge: the second becomes an entry of its own.
         entry.uid = source.uid != 0 && seen.insert(source.uid).second ? source.uid : NewUid();
@@ -649,6 +751,12 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot)
         entry->text.swap(texts.text);
         entry->unicode.swap(texts.unicode);
     }
+    for (auto& [entry, versions] : newVersions) {
+        entry->textVersion.swap(versions.textVersion);
+        entry->placeVersion.swap(versions.placeVersion);
+    }
+    if (history != nullptr)
+        std::swap(m_versions, newHistory);
     for (auto& [group, children] : newChildren)
         Find(group)->children.swap(children);
     Find(m_root)->children.swap(rootChildren);

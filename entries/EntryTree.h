@@ -193,12 +193,34 @@ public:
     bool SetLoadedUid(EntryId id, EntryUid uid);
     // Makes the identities of new entries follow from `start`, for tests.
     void StartUidsAt(std::uint64_t start) { m_uidSource = std::mt19937_64(start); }
+
+    // The edits a user's entry's text and place hold (entries/EntryVersion.h);
+    // empty for any other entry and for one no one edited since it came
+    // from a file without versions. Adding, renaming, dropping and undoing
+    // count an edit of this machine's on the entries they make or change.
+    const Version& TextVersion(EntryId id) const;
+    const Version& PlaceVersion(EntryId id) const;
+    // Gives a loaded user entry the versions its data file gives it.
+    bool SetLoadedVersions(EntryId id, Version text, Version place);
+    // What the entries know of their history: the edits they reflect and
+    // the removals of entries without a version.
+    const EntryHistory& EditHistory() const { return m_versions; }
+    // Takes a loaded file's history; this machine's own count never goes
+    // back, as another edit under a count it gave out before would pass
+    // elsewhere for the one seen then.
+    void SetLoadedHistory(EntryHistory history);
+    // The identity this machine counts its edits under (a random one until
+    // set), and the count of its last edit, never less than `countAtLeast`.
+    void SetMachine(MachineId machine, std::uint64_t countAtLeast);
+    MachineId Machine() const { return m_machine; }
+    std::uint64_t EditCount() const { return CountOf(m_versions.seen, m_machine); }
     // Makes the user's entries those of `snapshot` (the clipboard branch and
     // history stay), keeping the EntryId of every entry whose uid stays (so
     // the view keeps its selection and open groups), and reporting the
     // change for the view; the modified flag and the undo store are left to
-    // the caller. All or nothing under bad_alloc.
-    EntryChange ReplaceUserEntries(const EntrySnapshot& snapshot);
+    // the caller. All or nothing under bad_alloc. The entries' versions
+    // are the snapshot's; `history`, when given, becomes the entries' history.
+    EntryChange ReplaceUserEntries(const EntrySnapshot& snapshot, const EntryHistory* history = nullptr);
 
 private:
     struct Entry {
@@ -207,6 +229,8 @@ private:
         std::string text;
         std::wstring unicode;
         EntryUid uid = 0;
+        Version textVersion;
+        Version placeVersion;
     };
 
     const Entry* Find(EntryId id) const;
@@ -218,6 +242,12 @@ private:
     // Whether an entry given `unicode` keeps it beside its 8-bit text.
     bool KeepsUnicode(const std::wstring& unicode) const;
     EntryUid NewUid();
+    // Counts an edit of this machine's on the entries `change` inserted from
+    // `from` on: their text and place are new.
+    void CountNewEntries(const EntryChange& change, size_t from);
+    std::uint64_t NextEdit();
+    // Remembers the removal of entries without a version.
+    void NoteRemoval(EntryId id);
     // Copies `source` with its children under `parent` after `after`; the
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);
@@ -242,4 +272,6 @@ private:
     LeadByteTest m_isLeadByte;
     HistoryState m_history;
     std::mt19937_64 m_uidSource;
+    MachineId m_machine = 0;
+    EntryHistory m_versions;
 };

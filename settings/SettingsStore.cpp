@@ -1,4 +1,6 @@
 #include "settings/SettingsStore.h"
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -49,6 +51,44 @@ bool CSettingsStore::SaveDataFolder(const std::string& folder) const
     if (folder.empty())
         return m_registry.Delete(kSettingsPath, kDataFolderValue) || DataFolder().empty();
     return m_registry.WriteString(kSettingsPath, kDataFolderValue, folder);
+}
+
+namespace {
+
+// Kept as text: a registry number holds 32 bits.
+std::uint64_t NumberOf(const std::string& text, int base)
+{
+    if (text.empty() || text.size() > 20)
+        return 0;
+    char* end = nullptr;
+    const unsigned long long number = std::strtoull(text.c_str(), &end, base);
+    return end != nullptr && *end == '\0' ? static_cast<std::uint64_t>(number) : 0;
+}
+
+}  // namespace
+
+std::uint64_t CSettingsStore::MachineId() const
+{
+    std::string text;
+    return m_registry.ReadString(kSettingsPath, kMachineIdValue, text) ? NumberOf(text, 16) : 0;
+}
+
+bool CSettingsStore::SaveMachineId(std::uint64_t machine) const
+{
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(machine));
+    return m_registry.WriteString(kSettingsPath, kMachineIdValue, text);
+}
+
+std::uint64_t CSettingsStore::MachineEdits() const
+{
+    std::string text;
+    return m_registry.ReadString(kSettingsPath, kMachineEditsValue, text) ? NumberOf(text, 10) : 0;
+}
+
+bool CSettingsStore::SaveMachineEdits(std::uint64_t count) const
+{
+    return m_registry.WriteString(kSettingsPath, kMachineEditsValue, std::to_string(count));
 }
 
 bool CSettingsStore::ListName(DWORD index, std::string& name) const

@@ -1,6 +1,7 @@
 #pragma once
 #include "settings/RegistryKey.h"
 #include "settings/StoredSettings.h"
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ public:
     std::string DataFolder() const;
     // Empty: the entries live beside the program again, and the value goes.
     bool SaveDataFolder(const std::string& folder) const;
+
+    // The identity this machine counts its edits of the entries under (a
+    // random number it made once), and the count of its last edit that a
+    // save may have taken elsewhere; 0 for none yet.
+    std::uint64_t MachineId() const;
+    bool SaveMachineId(std::uint64_t machine) const;
+    std::uint64_t MachineEdits() const;
+    bool SaveMachineEdits(std::uint64_t count) const;
 
     // The name of the list at `index` of those left to take in; false when
     // there is none, or its name is too long to be one of ours.

@@ -8,6 +8,8 @@ const char kSaveOnExitValue[] = "SaveOnExit";
 const char kAlwaysOnTopValue[] = "AlwaysOnTop";
 const char kPasteAfterChoiceValue[] = "PasteAfterChoice";
 const char kDataFolderValue[] = "DataFolder";
+const char kMachineIdValue[] = "MachineId";
+const char kMachineEditsValue[] = "MachineEdits";
 
 StoredSettings DecodeSettings(const std::function<std::optional<std::uint32_t>(const char* name)>& read)
 {

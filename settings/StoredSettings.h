@@ -28,6 +28,9 @@ extern const char kAlwaysOnTopValue[];
 extern const char kPasteAfterChoiceValue[];
 // The folder the user chose for the entries (text); none for the program's own.
 extern const char kDataFolderValue[];
+// This machine's identity for the entries' versions, and its count of edits.
+extern const char kMachineIdValue[];
+extern const char kMachineEditsValue[];
 
 struct StoredNumber {
     const char* name;

@@ -29,14 +29,14 @@ std::vector<std::string> CConflictCopies::Find(const std::string& dataPath) cons
     return copies;
 }
 
-bool CConflictCopies::Read(const std::string& copyPath, EntrySnapshot& entries, FileStamp& stamp, std::uint64_t& hash)
+bool CConflictCopies::Read(const std::string& copyPath, VersionedEntries& entries, FileStamp& stamp, std::uint64_t& hash)
 {
     std::string bytes;
     const DWORD error = ReadWholeFile(copyPath, bytes, &stamp);
     hash = HashOf(bytes);
-    if (error == 0 && DecodeSnapshot(bytes, entries))
+    if (error == 0 && DecodeVersioned(bytes, entries))
         return true;
-    entries.clear();
+    entries = VersionedEntries();
     // Gone meanwhile: nothing to tell.
     if (IsMissingFile(error) || !m_told.insert(copyPath).second)
         return false;

@@ -17,7 +17,7 @@ public:
     // false when it cannot be read now (the sync agent holds it, say) or is
     // damaged (half written, perhaps). Such a copy stays where it is and is
     // tried again later; the user hears of it once.
-    bool Read(const std::string& copyPath, EntrySnapshot& entries, FileStamp& stamp, std::uint64_t& hash);
+    bool Read(const std::string& copyPath, VersionedEntries& entries, FileStamp& stamp, std::uint64_t& hash);
     // The copies taken in this session; one moved aside is forgotten.
     CopiesTakenIn& TakenIn() { return m_takenIn; }
     // Moves a merged copy to the lowest free "quipmark.dat.<n>.bak" beside

@@ -1,5 +1,4 @@
 #include "storage/CopiesTakenIn.h"
-#include "storage/ConflictCopyMerge.h"
 #include <algorithm>
 
 namespace {
@@ -20,12 +19,11 @@ bool CopiesTakenIn::Holds(const std::string& path, const FileStamp& stamp, std::
 }
 
 bool CopiesTakenIn::Take(const std::string& path, const FileStamp& stamp, std::uint64_t hash,
-                         const EntrySnapshot& lastRead, const EntrySnapshot& ours, const EntrySnapshot& copy,
-                         MergeOutcome& outcome)
+                         const VersionedEntries& ours, const VersionedEntries& copy, MergeOutcome& outcome)
 {
     if (Holds(path, stamp, hash))
         return false;
-    outcome = MergeConflictCopy(lastRead, ours, copy);
+    outcome = MergeVersions(ours, copy);
     m_taken[Folded(path)] = Taken{stamp, hash};
     return true;
 }

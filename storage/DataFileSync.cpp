@@ -146,9 +146,9 @@ FollowOutcome CDataFileSync::Follow(EntryChange& change)
         return outcome;
     }
     try {
-        outcome = m_known.Take(bytes, stamp, TakeSnapshot(m_entries));
+        outcome = m_known.Take(bytes, stamp, TakeVersioned(m_entries));
         if (outcome.step == FollowStep::Show || outcome.step == FollowStep::Merge)
-            change = m_entries.ReplaceUserEntries(outcome.entries);
+            change = m_entries.ReplaceUserEntries(outcome.entries, &outcome.history);
     } catch (const std::bad_alloc&) {
         // The file's entries are not shown: they must not count as seen.
         // Nothing known, the next look merges both sides whole.
@@ -177,7 +177,7 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
         SetLastError(error);
         return false;
     }
-    const EntrySnapshot ours = TakeSnapshot(m_entries);
+    const VersionedEntries ours = TakeVersioned(m_entries);
     FollowOutcome outcome = m_known.Take(bytes, stamp, ours);
     const DWORD start = GetTickCount();
     while (outcome.step == FollowStep::TryAgain) {
@@ -197,7 +197,7 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
     }
     if (outcome.step == FollowStep::Nothing)
         return true;
-    const EntryChange change = m_entries.ReplaceUserEntries(outcome.entries);
+    const EntryChange change = m_entries.ReplaceUserEntries(outcome.entries, &outcome.history);
     return merged(outcome, change);
 }
 

@@ -32,13 +32,6 @@ public:
     CDataFileSync& operator=(const CDataFileSync&) = delete;
 
     const std::string& Path() const { return m_path; }
-    // The entries as this program last read or wrote the file, for a merge
-    // of `ours` and `theirs` (KnownFile::Base); none when nothing is known
-    // of it yet.
-    EntrySnapshot Base(const EntrySnapshot& ours, const EntrySnapshot& theirs) const
-    {
-        return m_known.Base(ours, theirs);
-    }
     // Points at another data file: nothing of it is known yet, and the
     // watch, if any, moves with it.
     void UsePath(const std::string& path);

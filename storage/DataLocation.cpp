@@ -156,13 +156,13 @@ bool CDataLocation::AskForFolder(HWND owner, const std::string& dataPath, std::s
     return true;
 }
 
-bool CDataLocation::ReadFolder(const std::string& folder, bool& holdsData, EntrySnapshot& entries) const
+bool CDataLocation::ReadFolder(const std::string& folder, bool& holdsData, VersionedEntries& entries) const
 {
     const std::string path = DataPathInFolder(folder);
     std::string bytes;
     const DWORD error = ReadWholeFile(path, bytes);
     holdsData = !IsMissingFile(error);
-    entries.clear();
+    entries = VersionedEntries();
     if (!holdsData)
         return true;
     if (error != 0) {
@@ -171,7 +171,7 @@ bool CDataLocation::ReadFolder(const std::string& folder, bool& holdsData, Entry
                       MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (!DecodeSnapshot(bytes, entries)) {
+    if (!DecodeVersioned(bytes, entries)) {
         AppMessageBox(path + " is damaged, so it cannot be joined with your entries; "
                              "they stay where they are.",
                       MB_OK | MB_ICONEXCLAMATION);

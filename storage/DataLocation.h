@@ -33,7 +33,7 @@ public:
     // The entries of the data file in `folder`: false, with the reason
     // told, when it holds one that cannot be read whole. `holdsData` says
     // whether it holds one at all.
-    bool ReadFolder(const std::string& folder, bool& holdsData, EntrySnapshot& entries) const;
+    bool ReadFolder(const std::string& folder, bool& holdsData, VersionedEntries& entries) const;
     // Keeps `folder` for the next starts and shows where `dataPath` is.
     bool Remember(const std::string& folder, const std::string& dataPath);
 

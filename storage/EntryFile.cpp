@@ -43,6 +43,7 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     std::vector<std::pair<size_t, EntryId>> unicodeEntries;
     // The entries' identities in ordinal order.
     std::vector<EntryUid> uids;
+    std::vector<OrdinalVersions> versioned;
     auto record = [&](RecordKind kind, EntryId id) {
         const std::string& text = tree.Text(id);
         // An empty record makes no entry on loading, so it has no ordinal.
@@ -52,6 +53,8 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
             ++ordinal;
             if (withIdentities)
                 uids.push_back(tree.Uid(id));
+            if (!tree.TextVersion(id).empty() || !tree.PlaceVersion(id).empty())
+                versioned.push_back({ordinal - 1, tree.TextVersion(id), tree.PlaceVersion(id)});
         }
         header.clear();
         AppendRecordHeader(header, kind, text.size());
@@ -79,15 +82,24 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
         if (!write(piece))
             return false;
     }
-    if (!withIdentities)
+    if (withIdentities) {
+        piece.clear();
+        // Beyond the record's length, loading derives them.
+        if (AppendIdentityRecordHeader(piece, uids.size())) {
+            piece.reserve(piece.size() + uids.size() * kIdentitySize);
+            for (EntryUid uid : uids)
+                AppendIdentity(piece, uid);
+            if (!write(piece))
+                return false;
+        }
+    }
+    // A collection without history (nobody edited it since it came from a
+    // file without one) is written as earlier versions wrote it.
+    const EntryHistory& history = tree.EditHistory();
+    if (versioned.empty() && history.seen.empty() && history.removed.empty())
         return true;
     piece.clear();
-    if (!AppendIdentityRecordHeader(piece, uids.size()))
-        return true;  // beyond the record's length: loading derives them
-    piece.reserve(piece.size() + uids.size() * kIdentitySize);
-    for (EntryUid uid : uids)
-        AppendIdentity(piece, uid);
-    return write(piece);
+    return !AppendVersionRecord(piece, history, versioned) || write(piece);
 }
 
 std::string EncodeEntries(const EntryTree& tree)
@@ -108,11 +120,19 @@ bool DecodeEntries(std::string_view data, EntryTree& tree)
     std::vector<FileEntry> entries;
     std::vector<std::pair<size_t, std::wstring>> unicodeTexts;
     std::vector<EntryUid> stored;
+    std::vector<OrdinalVersions> versions;
+    EntryHistory loadedHistory;
+    bool haveHistory = false;
     const bool intact = DecodeEntries(
         data,
         [&](RecordKind kind, std::string_view text) { entries.push_back({kind == RecordKind::TopLevel, text, 0}); },
         [&](size_t ordinal, std::wstring unicode) { unicodeTexts.emplace_back(ordinal, std::move(unicode)); },
-        [&](std::vector<EntryUid> identities) { stored = std::move(identities); });
+        [&](std::vector<EntryUid> identities) { stored = std::move(identities); },
+        [&](EntryHistory history, std::vector<OrdinalVersions> entryVersions) {
+            versions = std::move(entryVersions);
+            loadedHistory = std::move(history);
+            haveHistory = true;
+        });
     for (size_t ordinal = 0; ordinal < stored.size() && ordinal < entries.size(); ++ordinal)
         entries[ordinal].stored = stored[ordinal];
     const std::vector<EntryUid> uids = IdentitiesOf(entries);
@@ -131,12 +151,27 @@ bool DecodeEntries(std::string_view data, EntryTree& tree)
     }
     for (auto& [ordinal, unicode] : unicodeTexts)
         tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode));
+    for (OrdinalVersions& entry : versions)
+        tree.SetLoadedVersions(loaded[entry.ordinal], std::move(entry.text), std::move(entry.place));
+    if (haveHistory)
+        tree.SetLoadedHistory(std::move(loadedHistory));
     return intact;
 }
 
 bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out)
 {
+    VersionedEntries versioned;
+    const bool intact = DecodeVersioned(bytes, versioned);
+    out = std::move(versioned.entries);
+    return intact;
+}
+
+bool DecodeVersioned(std::string_view bytes, VersionedEntries& read)
+{
+    EntrySnapshot& out = read.entries;
     out.clear();
+    read.history = EntryHistory();
+    read.history.tracked = false;
     // Each entry's place, in file order: its top-level entry's and, for a
     // child, its own among that one's children.
     std::vector<std::pair<size_t, size_t>> places;
@@ -160,7 +195,15 @@ bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out)
             }
         },
         [&](size_t ordinal, std::wstring unicode) { at(ordinal).unicode = std::move(unicode); },
-        [&](std::vector<EntryUid> identities) { stored = std::move(identities); });
+        [&](std::vector<EntryUid> identities) { stored = std::move(identities); },
+        [&](EntryHistory history, std::vector<OrdinalVersions> versions) {
+            for (OrdinalVersions& entry : versions) {
+                at(entry.ordinal).textVersion = std::move(entry.text);
+                at(entry.ordinal).placeVersion = std::move(entry.place);
+            }
+            read.history = std::move(history);
+            read.history.tracked = true;
+        });
     // As loading gives them to the tree's entries (DecodeEntries above).
     std::vector<FileEntry> entries(places.size());
     for (size_t ordinal = 0; ordinal < places.size(); ++ordinal)

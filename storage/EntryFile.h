@@ -31,3 +31,6 @@ bool DecodeEntries(std::string_view data, EntryTree& tree);
 // the identities that every machine derives alike from the file, the same
 // that loading such a file gives them in the tree.
 bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out);
+// The same with the entries' versions and the file's history; a file
+// without a "V" record has none and is not tracked (EntryHistory).
+bool DecodeVersioned(std::string_view bytes, VersionedEntries& out);

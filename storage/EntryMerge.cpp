@@ -1,4 +1,5 @@
 #include "storage/EntryMerge.h"
+#include "storage/KnownFile.h"
 #include "entries/EntryIdentity.h"
 #include "entries/SequenceMerge.h"
 #include "entries/UidTable.h"
@@ -7,13 +8,21 @@
 
 namespace {
 
-enum Version { kBase, kOurs, kTheirs };
+enum Side { kOurs = 0, kTheirs = 1, kBoth = 2 };
 
-// An entry on each side, null where the side lacks it, and whether the
-// merge has placed it.
-struct Versions {
-    const SnapshotEntry* on[3] = {nullptr, nullptr, nullptr};
-    bool placed = false;
+// One identity's entry on each side, and what the merge makes of it.
+struct Info {
+    const SnapshotEntry* on[2] = {nullptr, nullptr};
+    EntryUid parentOn[2] = {0, 0};  // 0: the top level
+    bool kept = false;
+    int textFrom = kOurs;
+    bool conflict = false;
+    int placeFrom = kOurs;
+    EntryUid parent = 0;
+    EntryUid beside = 0;  // the entry that keeps the other text
+    EntryUid madeBefore = 0;  // that entry, made by an earlier merge
+    EntryUid taken = 0;       // the edit a text taken from a side without history counts as
+    bool isBeside = false;
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -34,72 +43,77 @@ size_t CountOf(const EntrySnapshot& snapshot)
     return count;
 }
 
-std::vector<EntryUid> UidsOf(const std::vector<SnapshotEntry>& list)
+// Which of two versions of one thing holds the other: kOurs, kTheirs, kBoth
+// when they are the same, -1 when they were changed apart.
+int Newer(const Version& ours, const Version& theirs)
 {
-    std::vector<EntryUid> uids;
-    uids.reserve(list.size());
-    for (const SnapshotEntry& entry : list)
-        uids.push_back(entry.uid);
-    return uids;
+    const bool oursHolds = Holds(ours, theirs), theirsHolds = Holds(theirs, ours);
+    if (oursHolds && theirsHolds)
+        return kBoth;
+    return oursHolds ? kOurs : theirsHolds ? kTheirs : -1;
 }
-
-// What becomes of one entry: gone (kept null), its text, or where both sides
-// changed it each their own way, both texts.
-struct Decision {
-    const SnapshotEntry* kept = nullptr;
-    const SnapshotEntry* alsoKept = nullptr;
-};
 
 class Merge {
 public:
-    Merge(const EntrySnapshot& base, const EntrySnapshot& ours, const EntrySnapshot& theirs)
-        : m_sides{&base, &ours, &theirs}, m_versions(std::max({CountOf(base), CountOf(ours), CountOf(theirs)}))
+    Merge(const VersionedEntries& ours, const VersionedEntries& theirs, const LastKnownTexts* lastKnown)
+        : m_sides{&ours.entries, &theirs.entries}, m_history{&ours.history, &theirs.history},
+          // Room for every identity and a second text of each: the table
+          // never grows, so no reference into it goes stale.
+          m_infos(2 * (CountOf(ours.entries) + CountOf(theirs.entries)) + 16),
+          m_tracked(ours.history.tracked && theirs.history.tracked), m_lastKnown(lastKnown)
     {
-        for (Version side : {kBase, kOurs, kTheirs})
+        for (Side side : {kOurs, kTheirs}) {
             Index(side);
+            for (const Removal& removal : m_history[side]->removed) {
+                const auto made = m_removedBy[side].Insert(removal.uid, removal.version);
+                if (!made.second)
+                    Join(*made.first, removal.version);
+            }
+        }
     }
 
     MergeOutcome Run()
     {
+        const std::vector<EntryUid> all = AllUids();
+        for (EntryUid uid : all)
+            Decide(uid);
+        std::vector<EntryUid> nested;
+        for (EntryUid uid : all)
+            if (KeepGroupOf(uid))
+                nested.push_back(uid);
+        // Entries moved into each other's groups apart: taken in the order of
+        // their identities, so that either side's first gives the same.
+        std::sort(nested.begin(), nested.end());
+        for (EntryUid uid : nested)
+            LiftGroupOf(uid);
         MergeOutcome outcome;
-        outcome.merged.reserve(m_sides[kOurs]->size() + m_sides[kTheirs]->size());
-        for (EntryUid uid : MergeOrder(UidsOf(*m_sides[kBase]), UidsOf(*m_sides[kOurs]), UidsOf(*m_sides[kTheirs]))) {
-            // A copy: placing the children below may add to the table, which
-            // then moves its values.
-            const Versions versions = VersionsOf(uid);
-            if (versions.placed)
-                continue;
-            SnapshotEntry merged;
-            merged.uid = uid;
-            const std::vector<EntryUid> ours = ChildUids(versions.on[kOurs]), theirs = ChildUids(versions.on[kTheirs]);
-            merged.children.reserve(std::max(ours.size(), theirs.size()));
-            for (EntryUid child : MergeOrder(ChildUids(versions.on[kBase]), ours, theirs))
-                Place(child, merged.children, outcome.keptBoth);
-            const Decision decision = Decide(versions);
-            const SnapshotEntry* kept = decision.kept;
-            // Children that stay keep their group, though one side removed
-            // it: nothing typed in it is lost.
-            if (kept == nullptr && !merged.children.empty())
-                kept = Present(versions);
-            if (kept == nullptr)
-                continue;
-            MarkPlaced(uid);
-            merged.text = kept->text;
-            merged.unicode = kept->unicode;
-            outcome.merged.push_back(std::move(merged));
-            if (decision.alsoKept != nullptr) {
-                ++outcome.keptBoth;
-                outcome.merged.push_back(Beside(uid, *decision.alsoKept));
-            }
+        const std::vector<EntryUid> top = Order(0);
+        outcome.merged.reserve(top.size());
+        for (EntryUid uid : top) {
+            outcome.merged.push_back(Made(uid));
+            const std::vector<EntryUid> children = Order(uid);
+            std::vector<SnapshotEntry>& made = outcome.merged.back().children;
+            made.reserve(children.size());
+            for (EntryUid child : children)
+                made.push_back(Made(child));
         }
+        outcome.history.seen = Joined(m_history[kOurs]->seen, m_history[kTheirs]->seen);
+        for (EntryUid machine : m_besides)
+            SetCount(outcome.history.seen, machine, 1);
+        for (EntryUid machine : m_taken)
+            SetCount(outcome.history.seen, machine, 1);
+        outcome.history.removed = Removed();
+        outcome.keptBoth = m_besides.size();
         return outcome;
     }
 
 private:
-    // Where an identity names two entries of a side, or is 0, the side is
-    // a copy in which the later entries get identities of their own,
-    // derived as loading a file derives them.
-    void Index(Version side)
+    Info& At(EntryUid uid) { return *m_infos.Insert(uid, Info()).first; }
+
+    // Where an identity names two entries of a side, or is 0, the side is a
+    // copy in which the later entries get identities of their own, derived as
+    // loading a file derives them.
+    void Index(Side side)
     {
         if (Enter(side, *m_sides[side]))
             return;
@@ -117,121 +131,404 @@ private:
 
     // False where an identity is 0 or names two entries. `forget` takes the
     // side's entries out again.
-    bool Enter(Version side, const EntrySnapshot& snapshot, bool forget = false)
+    bool Enter(Side side, const EntrySnapshot& snapshot, bool forget = false)
     {
-        auto enter = [&](const SnapshotEntry& entry) {
+        auto enter = [&](const SnapshotEntry& entry, EntryUid parent) {
             if (entry.uid == 0)
                 return false;
-            const SnapshotEntry*& slot = m_versions.Insert(entry.uid, Versions()).first->on[side];
-            if (forget || slot != nullptr) {
-                slot = forget ? nullptr : slot;
+            Info& info = At(entry.uid);
+            if (forget || info.on[side] != nullptr) {
+                info.on[side] = forget ? nullptr : info.on[side];
                 return forget;
             }
-            slot = &entry;
+            info.on[side] = &entry;
+            info.parentOn[side] = parent;
             return true;
         };
         for (const SnapshotEntry& top : snapshot) {
-            if (!enter(top))
+            if (!enter(top, 0))
                 return false;
             for (const SnapshotEntry& child : top.children)
-                if (!enter(child))
+                if (!enter(child, top.uid))
                     return false;
         }
         return true;
     }
 
-    // The table's values move whenever it grows (Beside adds to it), so
-    // none is held across a step that may add: these read and mark by
-    // identity.
-    Versions VersionsOf(EntryUid uid) const
+    std::vector<EntryUid> AllUids() const
     {
-        const Versions* versions = m_versions.Find(uid);
-        return versions != nullptr ? *versions : Versions();
+        std::vector<EntryUid> all;
+        all.reserve(CountOf(*m_sides[kOurs]) + CountOf(*m_sides[kTheirs]));
+        for (const EntrySnapshot* side : m_sides)
+            for (const SnapshotEntry& top : *side) {
+                all.push_back(top.uid);
+                for (const SnapshotEntry& child : top.children)
+                    all.push_back(child.uid);
+            }
+        return all;
     }
 
-    void MarkPlaced(EntryUid uid) { m_versions.Insert(uid, Versions()).first->placed = true; }
-
-    static std::vector<EntryUid> ChildUids(const SnapshotEntry* entry)
+    // Whether `side` removed the entry the other side holds: it has seen
+    // that version, or the removals either side names saw every edit of it
+    // between them (the only way to tell for an entry without a version).
+    bool RemovedBy(Side side, const SnapshotEntry& entry) const
     {
-        return entry != nullptr ? UidsOf(entry->children) : std::vector<EntryUid>();
-    }
-
-    static const SnapshotEntry* Present(const Versions& versions)
-    {
-        for (Version side : {kOurs, kTheirs, kBase})
-            if (versions.on[side] != nullptr)
-                return versions.on[side];
-        return nullptr;
-    }
-
-    static Decision Decide(const Versions& versions)
-    {
-        const SnapshotEntry* base = versions.on[kBase];
-        const SnapshotEntry* ours = versions.on[kOurs];
-        const SnapshotEntry* theirs = versions.on[kTheirs];
-        if (ours != nullptr && theirs != nullptr) {
-            if (SameText(*ours, *theirs) || (base != nullptr && SameText(*theirs, *base)))
-                return {ours, nullptr};
-            if (base != nullptr && SameText(*ours, *base))
-                return {theirs, nullptr};
-            // Changed each its own way: the text that sorts first keeps the
-            // entry, whichever side is whose, so that two machines merging
-            // one another's changes agree.
-            return TextBefore(*ours, *theirs) ? Decision{ours, theirs} : Decision{theirs, ours};
+        const Version whole = Joined(entry.textVersion, entry.placeVersion);
+        Version removed;
+        bool named = false;
+        for (const UidTable<Version>& names : m_removedBy) {
+            if (const Version* version = names.Find(entry.uid)) {
+                Join(removed, *version);
+                named = true;
+            }
         }
-        const SnapshotEntry* present = ours != nullptr ? ours : theirs;
-        // Removed on one side and left alone on the other: gone. Added on
-        // one side, or edited where the other removed it: kept.
-        if (present == nullptr || (base != nullptr && SameText(*present, *base)))
-            return {};
-        return {present, nullptr};
+        if (named && Holds(removed, whole))
+            return true;
+        const EntryHistory& history = *m_history[side];
+        return history.tracked && !whole.empty() && Holds(history.seen, whole);
     }
 
-    void Place(EntryUid uid, std::vector<SnapshotEntry>& children, size_t& keptBoth)
+    void Decide(EntryUid uid)
     {
-        const Versions versions = VersionsOf(uid);
-        if (versions.placed)
+        Info& info = At(uid);
+        if (info.kept || info.isBeside)
             return;
-        const Decision decision = Decide(versions);
-        if (decision.kept == nullptr)
+        const SnapshotEntry* ours = info.on[kOurs];
+        const SnapshotEntry* theirs = info.on[kTheirs];
+        if (ours == nullptr || theirs == nullptr) {
+            const Side present = ours != nullptr ? kOurs : kTheirs;
+            const Side absent = present == kOurs ? kTheirs : kOurs;
+            const bool untracked = !m_history[kOurs]->tracked || !m_history[kTheirs]->tracked;
+            // Against the file as last read or written: held as it was then
+            // by one side, lacked by the other, it was removed there.
+            if (untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
+                                                    : RemovedBy(absent, *info.on[present]))
+                return;
+            info.kept = true;
+            info.textFrom = info.placeFrom = present;
+            info.parent = info.parentOn[present];
             return;
-        MarkPlaced(uid);
-        SnapshotEntry child;
-        child.uid = uid;
-        child.text = decision.kept->text;
-        child.unicode = decision.kept->unicode;
-        children.push_back(std::move(child));
-        if (decision.alsoKept != nullptr) {
-            ++keptBoth;
-            children.push_back(Beside(uid, *decision.alsoKept));
         }
+        info.kept = true;
+        const int text = m_tracked ? Newer(ours->textVersion, theirs->textVersion) : -1;
+        if (SameText(*ours, *theirs)) {
+            info.textFrom = kOurs;
+        } else if (text == kOurs || text == kTheirs) {
+            info.textFrom = text;
+        } else if (!m_tracked && m_lastKnown != nullptr && (AsLastKnown(*ours) || AsLastKnown(*theirs))) {
+            // The side that holds the text as it was last read or written
+            // left it alone: the other's is the change, an edit of its own.
+            info.textFrom = AsLastKnown(*theirs) ? kOurs : kTheirs;
+            info.taken = HashBytes(info.on[info.textFrom]->text, HashNumber(uid, HashBytes("taken")));
+            m_taken.push_back(info.taken);
+        } else {
+            // Changed apart (or by a side whose changes cannot be told): the
+            // text that sorts first keeps the entry, whichever side is whose.
+            info.conflict = true;
+            info.textFrom = TextBefore(*ours, *theirs) ? kOurs : kTheirs;
+            MakeBeside(uid, *info.on[1 - info.textFrom]);
+        }
+        Info& same = At(uid);
+        const int place = Newer(ours->placeVersion, theirs->placeVersion);
+        if (place == kBoth && same.parentOn[kOurs] == same.parentOn[kTheirs])
+            same.placeFrom = kBoth;
+        else if (place == kOurs || place == kTheirs)
+            same.placeFrom = place;
+        else if (place == kBoth)
+            same.placeFrom = same.parentOn[kOurs] < same.parentOn[kTheirs] ? kOurs : kTheirs;
+        else  // moved apart: the later version in the order of versions
+            same.placeFrom = VersionBefore(ours->placeVersion, theirs->placeVersion) ? kTheirs : kOurs;
+        same.parent = same.parentOn[same.placeFrom == kBoth ? kOurs : same.placeFrom];
     }
 
-    // The second text of an entry both sides changed, as an entry of its own
-    // after it, with an identity that every machine derives alike.
-    SnapshotEntry Beside(EntryUid uid, const SnapshotEntry& source)
+    bool AsLastKnown(const SnapshotEntry& entry) const
     {
-        std::uint64_t hash = HashBytes(source.text, HashNumber(uid, HashBytes("both kept")));
-        for (wchar_t c : source.unicode)
+        const std::uint64_t* texts = m_lastKnown != nullptr ? m_lastKnown->Find(entry.uid) : nullptr;
+        return texts != nullptr && *texts == TextsHash(entry.text, entry.unicode);
+    }
+
+    // The second text of an entry both sides changed apart, as an entry of
+    // its own after it, with an identity that every machine derives alike.
+    // It carries an edit of a machine of that identity, so that it is no
+    // removal to a side that never saw it; a merge that meets the same two
+    // texts again (a version from before, arriving late) knows it made it
+    // by that edit, and makes it no second time.
+    void MakeBeside(EntryUid uid, const SnapshotEntry& other)
+    {
+        std::uint64_t hash = HashBytes(other.text, HashNumber(uid, HashBytes("both kept")));
+        for (wchar_t c : other.unicode)
             hash = HashNumber(static_cast<std::uint64_t>(c), hash);
-        while (hash == 0 || m_versions.Contains(hash))
-            hash = HashNumber(hash, uid);
-        m_versions.Insert(hash, Versions()).first->placed = true;
+        for (;; hash = HashNumber(hash, uid)) {
+            if (hash == 0)
+                continue;
+            if (CountOf(m_history[kOurs]->seen, hash) != 0 || CountOf(m_history[kTheirs]->seen, hash) != 0) {
+                At(uid).madeBefore = hash;
+                return;
+            }
+            if (!m_infos.Contains(hash))
+                break;
+        }
+        Info beside;
+        beside.isBeside = true;
+        beside.kept = true;
+        beside.on[kOurs] = beside.on[kTheirs] = &other;
+        m_infos.Insert(hash, beside);
+        At(uid).beside = hash;
+        m_besides.push_back(hash);
+    }
+
+    // A group that keeps a child stays, though removed on one side. True
+    // when the group is itself a child now.
+    bool KeepGroupOf(EntryUid uid)
+    {
+        const Info& info = At(uid);
+        if (!info.kept || info.parent == 0)
+            return false;
+        Info& group = At(info.parent);
+        if (!group.kept) {
+            group.kept = true;
+            group.textFrom = group.on[kOurs] != nullptr ? kOurs : kTheirs;
+            group.placeFrom = info.placeFrom == kBoth ? kOurs : info.placeFrom;
+            group.parent = 0;
+        }
+        return group.parent != 0;
+    }
+
+    // A group stays on the top level, where the side that put the child in
+    // it has it, wherever a move elsewhere put it.
+    void LiftGroupOf(EntryUid uid)
+    {
+        const Info& info = At(uid);
+        if (info.parent == 0)
+            return;
+        Info& group = At(info.parent);
+        if (group.parent == 0)
+            return;
+        group.placeFrom = info.placeFrom == kBoth ? kOurs : info.placeFrom;
+        group.parent = 0;
+    }
+
+    // The entries of `parent` in order: those each side places there, in
+    // that side's order; entries neither side moved are the anchors between
+    // which each side's changes fall.
+    std::vector<EntryUid> Order(EntryUid parent)
+    {
+        std::vector<EntryUid> lists[2], anchors;
+        for (Side side : {kOurs, kTheirs}) {
+            const std::vector<SnapshotEntry>* list = m_sides[side];
+            if (parent != 0) {
+                const Info& group = At(parent);
+                list = group.on[side] != nullptr && group.parentOn[side] == 0 ? &group.on[side]->children : nullptr;
+            }
+            if (list == nullptr)
+                continue;
+            for (const SnapshotEntry& entry : *list) {
+                const Info& info = At(entry.uid);
+                if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == parent &&
+                    (info.placeFrom == side || info.placeFrom == kBoth)) {
+                    lists[side].push_back(entry.uid);
+                    if (side == kOurs && info.placeFrom == kBoth)
+                        anchors.push_back(entry.uid);
+                }
+            }
+        }
+        const std::vector<EntryUid> order = MergeOrder(anchors, lists[kOurs], lists[kTheirs]);
+        FoldSameAdditions(order, anchors);
+        // The second text of an entry changed apart follows it.
+        std::vector<EntryUid> withBesides;
+        withBesides.reserve(order.size());
+        for (EntryUid uid : order) {
+            const Info& info = At(uid);
+            if (!info.kept)
+                continue;
+            withBesides.push_back(uid);
+            if (info.beside != 0)
+                withBesides.push_back(info.beside);
+        }
+        return withBesides;
+    }
+
+    // The same text added on both sides between the same anchors, as an
+    // entry without children, is one entry: the identity that compares
+    // first stays, the other counts as removed.
+    void FoldSameAdditions(const std::vector<EntryUid>& order, const std::vector<EntryUid>& anchors)
+    {
+        UidSet isAnchor(anchors.size());
+        for (EntryUid uid : anchors)
+            isAnchor.Insert(uid, 1);
+        size_t start = 0;
+        for (size_t end = 0; end <= order.size(); ++end) {
+            if (end < order.size() && !isAnchor.Contains(order[end]))
+                continue;
+            std::vector<EntryUid> added[2];
+            for (size_t i = start; i < end; ++i) {
+                const Info& info = At(order[i]);
+                if ((info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && !HasKeptChildren(order[i]))
+                    added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(order[i]);
+            }
+            start = end + 1;
+            if (added[kOurs].empty() || added[kTheirs].empty())
+                continue;
+            std::vector<bool> paired(added[kTheirs].size(), false);
+            for (EntryUid one : added[kOurs]) {
+                for (size_t k = 0; k < added[kTheirs].size(); ++k) {
+                    const EntryUid other = added[kTheirs][k];
+                    if (paired[k] || !SameText(*At(one).on[kOurs], *At(other).on[kTheirs]))
+                        continue;
+                    paired[k] = true;
+                    const EntryUid gone = std::max(one, other);
+                    Info& info = At(gone);
+                    info.kept = false;
+                    const SnapshotEntry& entry = *info.on[gone == one ? kOurs : kTheirs];
+                    m_folded.push_back({gone, Joined(entry.textVersion, entry.placeVersion)});
+                    break;
+                }
+            }
+        }
+    }
+
+    bool HasKeptChildren(EntryUid uid)
+    {
+        for (Side side : {kOurs, kTheirs}) {
+            const SnapshotEntry* entry = At(uid).on[side];
+            if (entry == nullptr)
+                continue;
+            for (const SnapshotEntry& child : entry->children) {
+                const Info& info = At(child.uid);
+                if (info.kept && info.parent == uid)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    SnapshotEntry Made(EntryUid uid)
+    {
+        const Info& info = At(uid);
         SnapshotEntry entry;
-        entry.uid = hash;
-        entry.text = source.text;
-        entry.unicode = source.unicode;
+        entry.uid = uid;
+        if (info.isBeside) {
+            entry.text = info.on[kOurs]->text;
+            entry.unicode = info.on[kOurs]->unicode;
+            entry.textVersion = entry.placeVersion = Version{{uid, 1}};
+            return entry;
+        }
+        const SnapshotEntry& text = *info.on[info.textFrom];
+        entry.text = text.text;
+        entry.unicode = text.unicode;
+        const SnapshotEntry* ours = info.on[kOurs];
+        const SnapshotEntry* theirs = info.on[kTheirs];
+        if (ours != nullptr && theirs != nullptr) {
+            entry.textVersion = Joined(ours->textVersion, theirs->textVersion);
+            if (info.conflict) {
+                // The text's own version, so that an edit made on it later
+                // replaces it; for texts of one version, or of a side whose
+                // versions tell nothing, an edit of the merge's own.
+                entry.textVersion = text.textVersion;
+                if (!m_tracked || ours->textVersion == theirs->textVersion)
+                    SetCount(entry.textVersion, info.beside != 0 ? info.beside : info.madeBefore, 1);
+            }
+            entry.placeVersion = Joined(ours->placeVersion, theirs->placeVersion);
+        } else {
+            entry.textVersion = text.textVersion;
+            entry.placeVersion = text.placeVersion;
+        }
+        if (info.taken != 0)
+            SetCount(entry.textVersion, info.taken, 1);
         return entry;
     }
 
-    const EntrySnapshot* m_sides[3];
-    EntrySnapshot m_copies[3];
-    UidTable<Versions> m_versions;
+    // The removals either side names, each entry once with the versions of
+    // it both removed; the newest kept.
+    std::vector<Removal> Removed()
+    {
+        std::vector<EntryUid> named[2];
+        for (Side side : {kOurs, kTheirs}) {
+            // Each entry at its newest removal.
+            const std::vector<Removal>& removed = m_history[side]->removed;
+            UidSet seen(removed.size());
+            for (size_t i = removed.size(); i-- > 0;)
+                if (seen.Insert(removed[i].uid, 1).second)
+                    named[side].push_back(removed[i].uid);
+            std::reverse(named[side].begin(), named[side].end());
+        }
+        std::vector<Removal> removed;
+        for (EntryUid uid : MergeOrder({}, named[kOurs], named[kTheirs])) {
+            Removal removal{uid, {}};
+            for (const UidTable<Version>& names : m_removedBy)
+                if (const Version* version = names.Find(uid))
+                    Join(removal.version, *version);
+            removed.push_back(std::move(removal));
+        }
+        removed.insert(removed.end(), m_folded.begin(), m_folded.end());
+        if (removed.size() > EntryHistory::kMostRemovals)
+            removed.erase(removed.begin(), removed.end() - static_cast<std::ptrdiff_t>(EntryHistory::kMostRemovals));
+        return removed;
+    }
+
+    const EntrySnapshot* m_sides[2];
+    const EntryHistory* m_history[2];
+    EntrySnapshot m_copies[2];
+    UidTable<Info> m_infos;
+    // The removals each side names, by identity.
+    UidTable<Version> m_removedBy[2];
+    bool m_tracked;
+    const LastKnownTexts* m_lastKnown;
+    // The edits texts taken from a side without history count as.
+    std::vector<EntryUid> m_taken;
+    // The identities of the entries made for a second text.
+    std::vector<EntryUid> m_besides;
+    // Entries folded into another.
+    std::vector<Removal> m_folded;
 };
+
+// Everything of a version as numbers, to order versions alike everywhere.
+std::vector<std::uint64_t> FlatUids(const VersionedEntries& versioned)
+{
+    std::vector<std::uint64_t> all;
+    auto add = [&](const SnapshotEntry& entry) {
+        all.push_back(entry.uid);
+        for (const Version* version : {&entry.textVersion, &entry.placeVersion}) {
+            for (const VersionDot& dot : *version) {
+                all.push_back(dot.machine);
+                all.push_back(dot.count);
+            }
+            all.push_back(0);
+        }
+    };
+    for (const Removal& removal : versioned.history.removed)
+        all.push_back(removal.uid);
+    for (const SnapshotEntry& top : versioned.entries) {
+        add(top);
+        for (const SnapshotEntry& child : top.children)
+            add(child);
+        all.push_back(0);  // where a group ends
+    }
+    return all;
+}
+
+bool OrderBefore(const VersionedEntries& one, const VersionedEntries& other)
+{
+    return FlatUids(one) < FlatUids(other);
+}
 
 }  // namespace
 
-MergeOutcome MergeEntries(const EntrySnapshot& base, const EntrySnapshot& ours, const EntrySnapshot& theirs)
+MergeOutcome MergeVersions(const VersionedEntries& ours, const VersionedEntries& theirs, const LastKnownTexts* lastKnown)
 {
-    return Merge(base, ours, theirs).Run();
+    // Every change is an edit counted in the history (a removal too): a
+    // side that has seen every edit of the other's is its descendant, and
+    // the merge is that side as it is. So machines that have met every
+    // version end with one order, though merges of other pairs on the way
+    // placed entries made apart each their own way.
+    if (ours.history.tracked && theirs.history.tracked) {
+        const bool oursHolds = Holds(ours.history.seen, theirs.history.seen);
+        const bool theirsHolds = Holds(theirs.history.seen, ours.history.seen);
+        // Both have seen the same edits, met in other pairs: the one whose
+        // order of identities comes first, alike on every machine.
+        const bool oursFirst = oursHolds && (!theirsHolds || !OrderBefore(theirs, ours));
+        if (oursHolds || theirsHolds)
+            return {oursFirst ? ours.entries : theirs.entries, oursFirst ? ours.history : theirs.history, 0};
+    }
+    return Merge(ours, theirs, lastKnown).Run();
 }

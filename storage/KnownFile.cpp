@@ -54,18 +54,6 @@ KnownEntry KnownOf(const EntryTree& tree, EntryId id)
     return known;
 }
 
-bool Matches(const std::vector<KnownEntry>& known, const std::vector<SnapshotEntry>& entries)
-{
-    if (known.size() != entries.size())
-        return false;
-    for (size_t i = 0; i < known.size(); ++i) {
-        if (known[i].uid != entries[i].uid || known[i].texts != TextsHash(entries[i].text, entries[i].unicode) ||
-            !Matches(known[i].children, entries[i].children))
-            return false;
-    }
-    return true;
-}
-
 bool SameKnown(const std::vector<KnownEntry>& a, const std::vector<KnownEntry>& b)
 {
     if (a.size() != b.size())
@@ -75,34 +63,6 @@ bool SameKnown(const std::vector<KnownEntry>& a, const std::vector<KnownEntry>& 
             return false;
     return true;
 }
-
-// Each entry of a snapshot by its identity; where one names two, the first.
-class ByUid {
-public:
-    explicit ByUid(const EntrySnapshot& entries) : m_table(entries.size())
-    {
-        for (const SnapshotEntry& top : entries) {
-            Enter(top);
-            for (const SnapshotEntry& child : top.children)
-                Enter(child);
-        }
-    }
-
-    const SnapshotEntry* Find(EntryUid uid) const
-    {
-        const SnapshotEntry* const* found = uid != 0 ? m_table.Find(uid) : nullptr;
-        return found != nullptr ? *found : nullptr;
-    }
-
-private:
-    void Enter(const SnapshotEntry& entry)
-    {
-        if (entry.uid != 0)
-            m_table.Insert(entry.uid, &entry);
-    }
-
-    UidTable<const SnapshotEntry*> m_table;
-};
 
 }  // namespace
 
@@ -221,49 +181,11 @@ bool SameEntries(const EntrySnapshot& a, const EntrySnapshot& b)
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].uid != b[i].uid || a[i].text != b[i].text || a[i].unicode != b[i].unicode ||
+            a[i].textVersion != b[i].textVersion || a[i].placeVersion != b[i].placeVersion ||
             !SameEntries(a[i].children, b[i].children))
             return false;
     }
     return true;
-}
-
-EntrySnapshot KnownFile::Base(const EntrySnapshot& ours, const EntrySnapshot& theirs) const
-{
-    const ByUid sides[] = {ByUid(ours), ByUid(theirs)};
-    const auto entryOf = [&](const KnownEntry& known) {
-        SnapshotEntry entry;
-        entry.uid = known.uid;
-        size_t longest = 0;
-        for (const ByUid& side : sides) {
-            const SnapshotEntry* found = side.Find(known.uid);
-            if (found == nullptr)
-                continue;
-            if (TextsHash(found->text, found->unicode) == known.texts) {
-                entry.text = found->text;
-                entry.unicode = found->unicode;
-                return entry;
-            }
-            longest = std::max(longest, found->text.size());
-        }
-        // Changed on both sides, or removed on one and changed on the
-        // other: the merge needs only to see it unlike either, as it was.
-        entry.text.assign(longest + 1, '?');
-        return entry;
-    };
-    EntrySnapshot base;
-    base.reserve(m_base.size());
-    for (const KnownEntry& top : m_base) {
-        base.push_back(entryOf(top));
-        base.back().children.reserve(top.children.size());
-        for (const KnownEntry& child : top.children)
-            base.back().children.push_back(entryOf(child));
-    }
-    return base;
-}
-
-bool KnownFile::Holds(const EntrySnapshot& entries) const
-{
-    return Matches(m_base, entries);
 }
 
 void KnownFile::Remember(KnownEntries entries, const FileStamp& stamp, std::uint64_t hash, Derivable derivable)
@@ -294,7 +216,7 @@ bool KnownFile::MayHaveChanged(const FileStamp& now) const
     return !m_known || now != m_stamp;
 }
 
-FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, const EntrySnapshot& ours,
+FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, const VersionedEntries& ours,
                               bool acceptDamaged)
 {
     FollowOutcome outcome;
@@ -305,25 +227,32 @@ FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, co
         m_stamp = stamp;
         return outcome;
     }
-    EntrySnapshot theirs;
-    if (!DecodeSnapshot(bytes, theirs)) {
+    VersionedEntries theirs;
+    if (!DecodeVersioned(bytes, theirs)) {
         if (!acceptDamaged) {
             outcome.step = FollowStep::TryAgain;
             return outcome;
         }
         outcome.damaged = true;
     }
-    KnownEntries known = KnownEntriesOf(theirs);
-    if (Holds(ours)) {
-        outcome.step = FollowStep::Show;
-        outcome.entries = std::move(theirs);
-    } else {
-        MergeOutcome merged = MergeEntries(Base(ours, theirs), ours, theirs);
-        outcome.step = FollowStep::Merge;
-        outcome.unsaved = !SameEntries(merged.merged, theirs);
-        outcome.keptBoth = merged.keptBoth;
-        outcome.entries = std::move(merged.merged);
+    // A file without history (an earlier version's, a backup copied back)
+    // tells its changes against the file as it was last read or written.
+    LastKnownTexts lastKnown;
+    if (m_known && !theirs.history.tracked) {
+        for (const KnownEntry& top : m_base) {
+            lastKnown.Insert(top.uid, top.texts);
+            for (const KnownEntry& child : top.children)
+                lastKnown.Insert(child.uid, child.texts);
+        }
     }
+    KnownEntries known = KnownEntriesOf(theirs.entries);
+    MergeOutcome merged = MergeVersions(ours, theirs, m_known && !theirs.history.tracked ? &lastKnown : nullptr);
+    outcome.unsaved = !SameEntries(merged.merged, theirs.entries) || merged.history.seen != theirs.history.seen ||
+                      merged.history.removed != theirs.history.removed;
+    outcome.step = outcome.unsaved ? FollowStep::Merge : FollowStep::Show;
+    outcome.keptBoth = merged.keptBoth;
+    outcome.entries = std::move(merged.merged);
+    outcome.history = std::move(merged.history);
     Remember(std::move(known), stamp, hash);
     return outcome;
 }

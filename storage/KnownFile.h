@@ -40,10 +40,9 @@ private:
 };
 std::uint64_t HashOf(std::string_view bytes);
 
-// What a merge needs to know of an entry as the data file last held it: its
-// identity, its place and a hash of its texts. The texts themselves are not
-// kept twice: wherever a merge needs them, the entries in memory or the
-// file's hold them still, or they were changed on both sides.
+// What the known file keeps of an entry as the data file last held it: its
+// identity, its place and a hash of its texts (never the texts twice), to
+// tell whether a save writes the entries last read or written.
 struct KnownEntry {
     EntryUid uid = 0;
     std::uint64_t texts = 0;
@@ -54,16 +53,18 @@ std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode);
 KnownEntries KnownEntriesOf(const EntrySnapshot& entries);
 KnownEntries KnownEntriesOf(const EntryTree& tree);
 
-// Whether two snapshots hold the same entries with the same identities.
+// Whether two snapshots hold the same entries with the same identities and
+// versions.
 bool SameEntries(const EntrySnapshot& a, const EntrySnapshot& b);
 
 // What the entries in memory must do after a look at a changed data file.
 enum class FollowStep {
     // The file holds what this program last read or wrote.
     Nothing,
-    // No unsaved changes of the entries: show the file's.
+    // The file holds every entry in memory: show the file's.
     Show,
-    // Unsaved changes: the file's changes were merged into them.
+    // The file's changes were merged into the entries in memory, which the
+    // file lacks some of: they must be saved.
     Merge,
     // The file is half written: look again shortly.
     TryAgain,
@@ -71,8 +72,9 @@ enum class FollowStep {
 
 struct FollowOutcome {
     FollowStep step = FollowStep::Nothing;
-    // The entries to show after Show or Merge.
+    // The entries to show after Show or Merge, and their history.
     EntrySnapshot entries;
+    EntryHistory history;
     // After Merge: the entries differ from the file's and must be saved.
     bool unsaved = false;
     // The file was damaged and taken as far as it could be read.
@@ -81,26 +83,19 @@ struct FollowOutcome {
     size_t keptBoth = 0;
 };
 
-// The data file as this program last read or wrote it: what a merge needs
-// of the entries it held (the base of every merge) and enough of the file to
-// tell any later change by anyone: its stamp and the hash of its bytes.
+// The data file as this program last read or wrote it: enough of the file
+// to tell any later change by anyone (its stamp and the hash of its bytes).
 // Nothing the program has not seen is ever written over: before a save, and
 // whenever the folder reports a change, the file's stamp is looked at, and
-// where it differs the file's bytes are taken through here.
+// where it differs the file's bytes are taken through here and merged with
+// the entries in memory (storage/EntryMerge.h), which needs no earlier
+// version of either.
 class KnownFile {
 public:
     // Nothing read or written yet: the first start, or a file that could
     // not be read. Any file found later is an outside change.
     bool Knows() const { return m_known; }
     const FileStamp& Stamp() const { return m_stamp; }
-    // The entries as the file held them, for a merge of `ours` and
-    // `theirs`: each text is taken from the side that holds it still; one
-    // that neither holds is changed on both, and stands as a text unlike
-    // either's.
-    EntrySnapshot Base(const EntrySnapshot& ours, const EntrySnapshot& theirs) const;
-    // Whether `entries` are those the file held: nothing unsaved.
-    bool Holds(const EntrySnapshot& entries) const;
-
     // `derivable`, where known: whether the entries' identities are those
     // that loading derives (IdentitiesDerivable), so that the next save of
     // the same entries need not hash every text to learn it again.
@@ -116,14 +111,13 @@ public:
     // nothing known, any file differs.
     bool MayHaveChanged(const FileStamp& now) const;
 
-    // Takes the file's bytes now; `ours` are the entries in memory. Unsaved
-    // changes are those of `ours` against the base. The same bytes under
-    // another stamp are no change, and the stamp is remembered. The base and
-    // stamp become the file's unless the outcome is TryAgain. A file damaged
+    // Takes the file's bytes now; `ours` are the entries in memory. The same
+    // bytes under another stamp are no change, and the stamp is remembered.
+    // The stamp becomes the file's unless the outcome is TryAgain. A file damaged
     // partway is taken as far as it reads only when `acceptDamaged` (a
     // save that can wait no longer): otherwise a writer may still be at
     // work and the step is TryAgain.
-    FollowOutcome Take(std::string_view bytes, const FileStamp& stamp, const EntrySnapshot& ours,
+    FollowOutcome Take(std::string_view bytes, const FileStamp& stamp, const VersionedEntries& ours,
                        bool acceptDamaged = false);
 
 private:

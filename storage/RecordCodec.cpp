@@ -1,5 +1,7 @@
 #include "storage/RecordCodec.h"
+#include <algorithm>
 #include <limits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -84,14 +86,135 @@ uint64_t ReadLittleEndian64(std::string_view bytes)
     return static_cast<uint64_t>(ReadLittleEndian32(bytes.substr(4))) << 32 | ReadLittleEndian32(bytes);
 }
 
+void AppendNumber(std::string& out, uint64_t value)
+{
+    while (value >= 0x80) {
+        out += static_cast<char>((value & 0x7F) | 0x80);
+        value >>= 7;
+    }
+    out += static_cast<char>(value);
+}
+
+// Reads the bytes of a "V" record front to back; any read past its end or
+// of a number beyond 64 bits fails, and every later read then fails too.
+class VersionReader {
+public:
+    explicit VersionReader(std::string_view bytes) : m_bytes(bytes) {}
+
+    bool Number(uint64_t& value)
+    {
+        value = 0;
+        for (int shift = 0; m_ok && shift < 64; shift += 7) {
+            if (m_at == m_bytes.size())
+                break;
+            const uint64_t byte = static_cast<unsigned char>(m_bytes[m_at++]);
+            value |= (byte & 0x7F) << shift;
+            if ((byte & 0x80) == 0)
+                return true;
+        }
+        return m_ok = false;
+    }
+
+    bool Fixed64(uint64_t& value)
+    {
+        if (!m_ok || m_bytes.size() - m_at < 8)
+            return m_ok = false;
+        value = ReadLittleEndian64(m_bytes.substr(m_at));
+        m_at += 8;
+        return true;
+    }
+
+    // At most as many items as the bytes left could hold, so that a damaged
+    // count allocates nothing unreasonable.
+    bool Count(uint64_t& count, size_t bytesEach)
+    {
+        return Number(count) && (count <= (m_bytes.size() - m_at) / bytesEach || (m_ok = false));
+    }
+
+    bool ReadVersion(Version& version, const std::vector<MachineId>& machines, uint64_t count)
+    {
+        version.clear();
+        version.reserve(static_cast<size_t>(count));
+        for (uint64_t i = 0; i < count; ++i) {
+            uint64_t index = 0, edits = 0;
+            if (!Number(index) || !Number(edits) || index >= machines.size() || edits == 0)
+                return m_ok = false;
+            version.push_back({machines[static_cast<size_t>(index)], edits});
+        }
+        std::sort(version.begin(), version.end(), [](const VersionDot& a, const VersionDot& b) { return a.machine < b.machine; });
+        for (size_t i = 1; i < version.size(); ++i)
+            if (version[i].machine == version[i - 1].machine)
+                return m_ok = false;
+        return true;
+    }
+
+    bool Finished() const { return m_ok && m_at == m_bytes.size(); }
+
+private:
+    std::string_view m_bytes;
+    size_t m_at = 0;
+    bool m_ok = true;
+};
+
+// A "V" record's bytes, for `entries` entries.
+bool ReadVersions(std::string_view bytes, size_t entries, EntryHistory& history, std::vector<OrdinalVersions>& versions)
+{
+    VersionReader reader(bytes);
+    uint64_t count = 0;
+    if (!reader.Count(count, 8))
+        return false;
+    std::vector<MachineId> machines(static_cast<size_t>(count));
+    for (MachineId& machine : machines)
+        if (!reader.Fixed64(machine))
+            return false;
+    if (!reader.Count(count, 2) || !reader.ReadVersion(history.seen, machines, count) || !reader.Count(count, 9))
+        return false;
+    history.removed.resize(static_cast<size_t>(count));
+    for (Removal& removal : history.removed) {
+        uint64_t dots = 0;
+        if (!reader.Fixed64(removal.uid) || !reader.Count(dots, 2) || !reader.ReadVersion(removal.version, machines, dots))
+            return false;
+    }
+    if (!reader.Count(count, 2))
+        return false;
+    versions.resize(static_cast<size_t>(count));
+    size_t next = 0;
+    for (OrdinalVersions& entry : versions) {
+        uint64_t step = 0, header = 0;
+        if (!reader.Number(step) || step >= entries - std::min(next, entries) || !reader.Number(header))
+            return false;
+        entry.ordinal = next + static_cast<size_t>(step);
+        next = entry.ordinal + 1;
+        if (!reader.ReadVersion(entry.text, machines, header >> 2))
+            return false;
+        const uint64_t place = header & 3;
+        if (place == 1)
+            entry.place = entry.text;
+        else if (place == 2 && (!reader.Count(count, 2) || !reader.ReadVersion(entry.place, machines, count)))
+            return false;
+        else if (place == 3)
+            return false;
+    }
+    return reader.Finished();
+}
+
 // Reads the records; `onUnicode` null reads them as a reader that knows
-// only the entries' records, to which a "U" is an unknown tag, and
-// `onIdentities` null as one that knows no "I".
+// only the entries' records, to which a "U" is an unknown tag,
+// `onIdentities` null as one that knows no "I", `onVersions` null as one
+// that knows no "V" and no later records.
 bool ReadRecords(std::string_view data,
                  const std::function<void(RecordKind, std::string_view)>& onEntry,
                  const std::function<void(size_t, std::wstring)>* onUnicode,
-                 const std::function<void(std::vector<uint64_t>)>* onIdentities)
+                 const std::function<void(std::vector<uint64_t>)>* onIdentities,
+                 const std::function<void(EntryHistory, std::vector<OrdinalVersions>)>* onVersions = nullptr)
 {
+    const bool knowsLater = onVersions != nullptr;
+    auto isLater = [&](char tag) {
+        return knowsLater && tag >= 'A' && tag <= 'Z' && tag != kTopLevelTag && tag != kUnicodeTag &&
+               tag != kIdentityTag && tag != kVersionTag;
+    };
+    bool inLaterRecords = false;
+    bool afterVersions = false;
     bool haveGroup = false;
     bool inUnicodeRecords = false;
     bool afterIdentities = false;
@@ -104,7 +227,27 @@ bool ReadRecords(std::string_view data,
         const char tag = data[position];
         const uint32_t length = ReadLittleEndian32(data.substr(position + 1));
         position += kRecordHeaderSize;
-        // The identities come last of all.
+        // A later version's records come after everything this one knows.
+        if (isLater(tag)) {
+            if (length > data.size() - position)
+                return false;
+            inLaterRecords = true;
+            position += length;
+            continue;
+        }
+        if (inLaterRecords || afterVersions)
+            return false;
+        if (tag == kVersionTag && knowsLater) {
+            EntryHistory history;
+            std::vector<OrdinalVersions> versions;
+            if (length > data.size() - position || !ReadVersions(data.substr(position, length), named.size(), history, versions))
+                return false;
+            afterVersions = true;
+            (*onVersions)(std::move(history), std::move(versions));
+            position += length;
+            continue;
+        }
+        // The identities come last of the entries' own records.
         if (afterIdentities)
             return false;
         if (tag == kIdentityTag && onIdentities != nullptr) {
@@ -141,7 +284,7 @@ bool ReadRecords(std::string_view data,
             return false;
         if (length != 0) {
             const std::string_view text = data.substr(position, length);
-            if (onUnicode != nullptr || onIdentities != nullptr)
+            if (onUnicode != nullptr || onIdentities != nullptr || onVersions != nullptr)
                 named.push_back(false);
             if (tag == kTopLevelTag) {
                 haveGroup = true;
@@ -209,4 +352,64 @@ bool DecodeEntries(std::string_view data,
                    const std::function<void(std::vector<uint64_t> identities)>& onIdentities)
 {
     return ReadRecords(data, onEntry, &onUnicode, &onIdentities);
+}
+
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
+                   const std::function<void(std::vector<uint64_t> identities)>& onIdentities,
+                   const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions)
+{
+    return ReadRecords(data, onEntry, &onUnicode, &onIdentities, &onVersions);
+}
+
+bool AppendVersionRecord(std::string& out, const EntryHistory& history, const std::vector<OrdinalVersions>& entries)
+{
+    // The machines in the order they first come, each once.
+    std::vector<MachineId> machines;
+    std::unordered_map<MachineId, size_t> indexOf;
+    auto index = [&](MachineId machine) {
+        const auto made = indexOf.emplace(machine, machines.size());
+        if (made.second)
+            machines.push_back(machine);
+        return made.first->second;
+    };
+    std::string body;
+    auto version = [&](const Version& v) {
+        for (const VersionDot& dot : v) {
+            AppendNumber(body, index(dot.machine));
+            AppendNumber(body, dot.count);
+        }
+    };
+    AppendNumber(body, history.seen.size());
+    version(history.seen);
+    AppendNumber(body, history.removed.size());
+    for (const Removal& removal : history.removed) {
+        AppendIdentity(body, removal.uid);
+        AppendNumber(body, removal.version.size());
+        version(removal.version);
+    }
+    AppendNumber(body, entries.size());
+    size_t next = 0;
+    for (const OrdinalVersions& entry : entries) {
+        AppendNumber(body, entry.ordinal - next);
+        next = entry.ordinal + 1;
+        const uint64_t place = entry.place.empty() ? 0 : entry.place == entry.text ? 1 : 2;
+        AppendNumber(body, static_cast<uint64_t>(entry.text.size()) << 2 | place);
+        version(entry.text);
+        if (place == 2) {
+            AppendNumber(body, entry.place.size());
+            version(entry.place);
+        }
+    }
+    std::string table;
+    AppendNumber(table, machines.size());
+    for (MachineId machine : machines)
+        AppendIdentity(table, machine);
+    if (table.size() + body.size() > std::numeric_limits<uint32_t>::max())
+        return false;
+    AppendTaggedHeader(out, kVersionTag, table.size() + body.size());
+    out += table;
+    out += body;
+    return true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/EntryVersion.h"
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -29,12 +30,29 @@
 // reader that knows only "K", "e" and "U" loads every entry, with its
 // Unicode text, before it stops at the "I" (and calls the file corrupt).
 
+// After the "I" record (or the "U" records where there is no "I"), one "V"
+// record gives the entries' versions (entries/EntryVersion.h), only where
+// the collection has any history: the machines' identities once, as a table
+// of 8-byte numbers, the edits the collection has seen, the removals of
+// entries without a version, then for each entry that has a version its
+// ordinal (as the step from the previous one's) and its text's and place's
+// versions, each machine named by its place in the table. Numbers of varying
+// size are 7 bits a byte, least significant first, the high bit set on
+// every byte but the last. A reader that knows only "K", "e", "U" and "I"
+// loads every entry with its Unicode text and identity before it stops at
+// the "V".
+//
+// Records that a later version may add come after all these, each with a
+// tag from "A" to "Z" that this version does not know; this version skips
+// them, and its save leaves them out.
+
 enum class RecordKind { TopLevel, Child };
 
 const char kTopLevelTag = 'K';
 const char kChildTag = 'e';
 const char kUnicodeTag = 'U';
 const char kIdentityTag = 'I';
+const char kVersionTag = 'V';
 const size_t kRecordHeaderSize = 5;
 const size_t kOrdinalSize = 4;
 const size_t kIdentitySize = 8;
@@ -52,6 +70,17 @@ void AppendUnicodeRecord(std::string& out, uint32_t ordinal, std::wstring_view u
 // length can say.
 bool AppendIdentityRecordHeader(std::string& out, size_t count);
 void AppendIdentity(std::string& out, std::uint64_t identity);
+
+// The versions of the entry at `ordinal`.
+struct OrdinalVersions {
+    size_t ordinal = 0;
+    Version text;
+    Version place;
+};
+// Appends the "V" record of `history` and the versions of the entries that
+// have any (in ordinal order); false, and nothing appended, when the
+// record would be beyond what its length can say.
+bool AppendVersionRecord(std::string& out, const EntryHistory& history, const std::vector<OrdinalVersions>& entries);
 
 // Reports each entry the bytes hold, in order. A record of length 0 creates
 // no entry. Returns false when the data is corrupt (an unknown tag, "U"
@@ -77,3 +106,16 @@ bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry,
                    const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
                    const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities);
+
+// The same, and reports the "V" record's history and versions (ordinals of
+// entries reported). Also corrupt: a "V" record that does not read whole
+// (a machine's place beyond the table, a count of 0, a machine twice in a
+// version, ordinals not rising or beyond the entries), a second one, one
+// before the "I", and a record after the "V" that is not a later version's
+// (a tag from "A" to "Z" that this version does not know) or runs past the
+// end. Such later records are skipped.
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
+                   const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities,
+                   const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions);

@@ -310,6 +310,41 @@ class TwoMachinesThroughASyncService(unittest.TestCase):
         self.assertNotIn(b'removed later', data)
         self.assertIsNone(self.service.error)
 
+    def test_what_one_machine_removed_or_renamed_while_apart_stays_so(self):
+        laptop, desktop = self.machines
+        laptop.add('removed while apart')
+        laptop.add('renamed while apart')
+        self.assertTrue(laptop.click_save() and laptop.saved())
+        self.assertBothShow(['removed while apart', 'renamed while apart'])
+        # Apart (the laptop on a train): the laptop removes, renames and adds;
+        # the desktop adds two, one of them the laptop's text, and saves last.
+        self.service.offline.set()
+        laptop.remove('removed while apart')
+        laptop.rename('renamed while apart', 'the new name')
+        laptop.add('typed on both')
+        self.assertTrue(laptop.click_save() and laptop.saved())
+        desktop.add('typed on the desktop')
+        desktop.add('typed on both')
+        self.assertTrue(desktop.click_save() and desktop.saved())
+        # The desktop's file is the newer, however close the two saves came.
+        newer = os.stat(os.path.join(laptop.data_folder, DATA)).st_mtime + 2
+        os.utime(os.path.join(desktop.data_folder, DATA), (newer, newer))
+        # Back: the service keeps the desktop's file on both sides and puts
+        # the laptop's beside it as a conflict copy.
+        self.service.offline.clear()
+        self.assertTrue(qm.wait_for(lambda: self.service.conflict_copies, timeout=30),
+                        'the service saw no conflict: %d copies made' % self.service.copies)
+        for machine in self.machines:
+            self.assertIsNotNone(machine.answer_message(60000), '%s took in no copy' % machine.name)
+        self.assertBothShow(['the new name', 'typed on the desktop', 'typed on both'],
+                            absent=['removed while apart', 'renamed while apart'], timeout=90)
+        for machine in self.machines:
+            self.assertEqual(machine.entries().count('typed on both'), 1, machine.entries())
+            self.assertFalse([n for n in machine.data_names() if 'sync-conflict' in n], machine.data_names())
+        self.assertTrue(qm.wait_for(lambda: read_or_none(os.path.join(laptop.data_folder, DATA)) ==
+                                    read_or_none(os.path.join(desktop.data_folder, DATA)), timeout=30))
+        self.assertIsNone(self.service.error)
+
 
 if __name__ == '__main__':
     unittest.main()

@@ -72,8 +72,9 @@ TEST(EntryIdentity, IdentitiesComeBackFromTheFileAfterEveryOtherRecord)
     const EntryTree tree = Edited();
     const std::string bytes = EncodeEntries(tree);
     const std::string records = WithoutIdentities(bytes);
-    ASSERT_EQ(bytes.size(), records.size() + kRecordHeaderSize + 5 * kIdentitySize) << "one for each entry";
+    ASSERT_GT(bytes.size(), records.size() + kRecordHeaderSize + 5 * kIdentitySize);
     EXPECT_EQ(bytes[records.size()], kIdentityTag);
+    EXPECT_EQ(bytes[records.size() + kRecordHeaderSize + 5 * kIdentitySize], kVersionTag) << "one for each entry";
     EXPECT_EQ(Decoded(bytes), FlatOf(TakeSnapshot(tree)));
     const EntryTree loaded = Loaded(bytes);
     EXPECT_EQ(FlatOf(TakeSnapshot(loaded)), FlatOf(TakeSnapshot(tree)));
@@ -199,9 +200,19 @@ TEST(EntryIdentity, ReplacingTheEntriesKeepsTheIdsOfThoseThatStay)
     std::rotate(snapshot.begin(), snapshot.begin() + 2, snapshot.begin() + 3);
     snapshot[1].text = "A";
     snapshot[2].children.erase(snapshot[2].children.begin());
-    snapshot[2].children.push_back({77, "x", L"\u03B1", {}});
+    SnapshotEntry x;
+    x.uid = 77;
+    x.text = "x";
+    x.unicode = L"\u03B1";
+    snapshot[2].children.push_back(x);
     snapshot[3].children.clear();
-    snapshot.push_back({78, "y", L"", {{79, "z", L"", {}}}});
+    SnapshotEntry y, z;
+    y.uid = 78;
+    y.text = "y";
+    z.uid = 79;
+    z.text = "z";
+    y.children.push_back(z);
+    snapshot.push_back(y);
 
     const EntryChange replaced = tree.ReplaceUserEntries(snapshot);
     view.Follow(replaced);

@@ -1,5 +1,6 @@
 #include "storage/KnownFile.h"
 #include "storage/EntryFile.h"
+#include "entries/EntryTree.h"
 #include "storage/EntryMerge.h"
 #include <gtest/gtest.h>
 #include <cstdint>
@@ -27,6 +28,7 @@ EntrySnapshot Snapshot(const std::string& bytes)
     EXPECT_TRUE(DecodeSnapshot(bytes, snapshot));
     return snapshot;
 }
+
 
 // The entries' texts on one line, children in brackets: "a b[x y]".
 std::string Shape(const EntrySnapshot& entries)
@@ -98,7 +100,7 @@ TEST(KnownFile, OnlyAnotherStampCallsForTheBytesAndTheSameBytesUnderItAreNoChang
     }
     // Copied back or touched: the bytes are read once, found the same, and
     // the new stamp is the file's from then on.
-    const FollowOutcome outcome = file.Take(K("a"), cases[3].now, Snapshot(K("changed here")));
+    const FollowOutcome outcome = file.Take(K("a"), cases[3].now, VersionedEntries{Snapshot(K("changed here")), {}});
     EXPECT_EQ(outcome.step, FollowStep::Nothing);
     EXPECT_FALSE(file.MayHaveChanged(cases[3].now));
     EXPECT_TRUE(file.MayHaveChanged(known));
@@ -106,39 +108,50 @@ TEST(KnownFile, OnlyAnotherStampCallsForTheBytesAndTheSameBytesUnderItAreNoChang
     EXPECT_TRUE(file.MayHaveChanged(cases[3].now));
 }
 
-// What the entries in memory do after a look at the file: the file that was
-// read, what it holds now, and the entries in memory.
-struct TakeCase {
-    const char* name;
-    std::string read;    // empty: nothing was read (the first start)
-    std::string now;
-    std::string ours;
-    FollowStep step;
-    std::string shown;   // after Show or Merge
-    bool unsaved;
-};
+// The entries in memory after loading `read` and adding `typed` at the top.
+VersionedEntries Typed(const std::string& read, const char* typed)
+{
+    EntryTree tree;
+    EXPECT_TRUE(DecodeEntries(read, tree));
+    EntryChange change;
+    EntryId added = kNoEntry;
+    if (*typed != '\0')
+        tree.Add(typed, kNoEntry, change, added);
+    return TakeVersioned(tree);
+}
 
+// What the entries in memory do after a look at the file: the file that was
+// read, what it holds now, and what was typed since.
 TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
 {
     const std::string ab = K("a") + K("b");
-    const TakeCase cases[] = {
-        {"the same bytes", ab, ab, ab, FollowStep::Nothing, "", false},
-        {"nothing unsaved: the file's entries", ab, K("a") + K("b") + K("c"), ab, FollowStep::Show, "a b c", false},
-        {"nothing read yet and nothing typed", "", ab, "", FollowStep::Show, "a b", false},
-        {"a group changed elsewhere", K("g") + E("x"), K("g") + E("x") + E("y"), K("g") + E("x"), FollowStep::Show,
-         "g[x y]", false},
-        {"an entry typed here and one added elsewhere", ab, ab + K("there"), K("here") + ab, FollowStep::Merge,
-         "here a b there", true},
-        {"the same removal on both sides", ab, K("a"), K("a"), FollowStep::Merge, "a", false},
-        {"typed before a file came from elsewhere", "", ab, K("here"), FollowStep::Merge, "", true},
-        {"half written", ab, ab + kCutShort, ab, FollowStep::TryAgain, "", false},
+    const struct {
+        const char* name;
+        std::string read;  // empty: nothing was read (the first start)
+        std::string now;
+        const char* typed;
+        FollowStep step;
+        std::string shown;  // after Show or Merge
+    } cases[] = {
+        {"the same bytes", ab, ab, "", FollowStep::Nothing, ""},
+        {"nothing unsaved: the file's entries", ab, K("a") + K("b") + K("c"), "", FollowStep::Show, "a b c"},
+        {"nothing read yet and nothing typed", "", ab, "", FollowStep::Show, "a b"},
+        {"a group changed elsewhere", K("g") + E("x"), K("g") + E("x") + E("y"), "", FollowStep::Show, "g[x y]"},
+        // A file without history (an earlier version's, a backup copied
+        // back) tells its changes against the file as last read.
+        {"removed elsewhere", K("a") + K("b") + E("x"), K("b"), "", FollowStep::Show, "b"},
+        {"removed elsewhere, typed here", ab, K("a"), "here", FollowStep::Merge, "here a"},
+        {"an entry typed here and one added elsewhere", ab, ab + K("there"), "here", FollowStep::Merge,
+         "here a b there"},
+        {"typed before a file came from elsewhere", "", ab, "here", FollowStep::Merge, ""},
+        {"half written", ab, ab + kCutShort, "", FollowStep::TryAgain, ""},
     };
-    for (const TakeCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         KnownFile known;
         if (!c.read.empty())
             known.Remember(KnownEntriesOf(Snapshot(c.read)), kRead, HashOf(c.read));
-        const FollowOutcome outcome = known.Take(c.now, kLater, Snapshot(c.ours));
+        const FollowOutcome outcome = known.Take(c.now, kLater, Typed(c.read, c.typed));
         EXPECT_EQ(outcome.step, c.step);
         if (c.step == FollowStep::TryAgain) {
             EXPECT_FALSE(known.MayHaveChanged(kRead)) << "a half-written file is not taken as read";
@@ -147,41 +160,30 @@ TEST(KnownFile, TakesTheFileNowAsTheEntriesInMemoryRequire)
         if (!c.shown.empty()) {
             EXPECT_EQ(Shape(outcome.entries), c.shown);
         }
-        EXPECT_EQ(outcome.unsaved, c.unsaved);
-        EXPECT_FALSE(known.MayHaveChanged(kLater)) << "the file now is what was read";
-        if (c.step == FollowStep::Show || c.step == FollowStep::Merge) {
-            EXPECT_EQ(Shape(known.Base(EntrySnapshot(), Snapshot(c.now))), Shape(Snapshot(c.now)))
-                << "the next merge builds on the file";
+        EXPECT_EQ(outcome.unsaved, c.step == FollowStep::Merge);
+        if (c.read.empty() && *c.typed != '\0') {
+            EXPECT_EQ(outcome.entries.size(), 3u) << "both sides' entries";
         }
+        EXPECT_FALSE(known.MayHaveChanged(kLater)) << "the file now is what was read";
     }
-}
-
-TEST(KnownFile, TypedBeforeAFileCameFromElsewhereKeepsBoth)
-{
-    KnownFile known;
-    const FollowOutcome outcome = known.Take(K("a") + K("b"), kLater, Snapshot(K("here")));
-    ASSERT_EQ(outcome.step, FollowStep::Merge);
-    const std::string shape = Shape(outcome.entries);
-    for (const char* text : {"here", "a", "b"})
-        EXPECT_NE((" " + shape + " ").find(std::string(" ") + text + " "), std::string::npos) << shape;
 }
 
 TEST(KnownFile, ACopyThatKeptTheStampIsStillToldByItsBytes)
 {
     KnownFile known;
-    known.Remember(KnownEntriesOf(Snapshot(K("a"))), kRead, HashOf(K("a")));
+    known.Remember(KnownEntries(), kRead, HashOf(K("a")));
     // Another file of the same size and time: a copy keeps its original's time.
-    const FollowOutcome outcome = known.Take(K("b"), kRead, Snapshot(K("a")));
-    EXPECT_EQ(outcome.step, FollowStep::Show);
-    EXPECT_EQ(Shape(outcome.entries), "b");
+    const FollowOutcome outcome = known.Take(K("b"), kRead, Typed(K("a"), ""));
+    EXPECT_NE(outcome.step, FollowStep::Nothing);
+    EXPECT_NE((" " + Shape(outcome.entries) + " ").find(" b "), std::string::npos);
 }
 
 TEST(KnownFile, AFileDamagedForGoodIsTakenAsFarAsItReadsWhenASaveCanWaitNoLonger)
 {
     const std::string damaged = K("a") + kCutShort;
     KnownFile known;
-    known.Remember(KnownEntriesOf(Snapshot(K("a"))), kRead, HashOf(K("a")));
-    const FollowOutcome outcome = known.Take(damaged, kLater, Snapshot(K("new") + K("a")), true);
+    known.Remember(KnownEntries(), kRead, HashOf(K("a")));
+    const FollowOutcome outcome = known.Take(damaged, kLater, Typed(K("a"), "new"), true);
     EXPECT_TRUE(outcome.damaged);
     EXPECT_EQ(outcome.step, FollowStep::Merge);
     EXPECT_EQ(Shape(outcome.entries), "new a");
@@ -201,38 +203,9 @@ TEST(KnownFile, WhetherIdentitiesAreDerivedIsRememberedForTheSameEntriesOnly)
     other = read;
     other[0].children[0].unicode = L"x";
     EXPECT_EQ(known.DerivableOf(KnownEntriesOf(other)), KnownFile::Derivable::Unknown) << "another text";
-    known.Take(K("g") + E("y"), kLater, read);
+    known.Take(K("g") + E("y"), kLater, VersionedEntries{read, {}});
     EXPECT_EQ(known.DerivableOf(KnownEntriesOf(Snapshot(K("g") + E("y")))), KnownFile::Derivable::Unknown)
         << "a file from elsewhere";
-}
-
-// The known file keeps no texts; the base it gives a merge takes them from
-// the two sides, and the merge comes out as with the texts the file held.
-TEST(KnownFile, TheBaseWithoutItsOwnTextsMergesAsTheFileThatWasRead)
-{
-    const EntrySnapshot read = Snapshot(K("g") + E("x") + E("y") + K("b") + K("c"));
-    KnownFile known;
-    known.Remember(KnownEntriesOf(read), kRead, 0);
-    using Edit = void (*)(EntrySnapshot&);
-    const Edit renameG = [](EntrySnapshot& e) { e[0].text = "G"; };
-    const Edit otherG = [](EntrySnapshot& e) { e[0].text = "G2"; };
-    const Edit unicodeX = [](EntrySnapshot& e) { e[0].children[0].unicode = L"\u0416"; };
-    const Edit removeB = [](EntrySnapshot& e) { e.erase(e.begin() + 1); };
-    const Edit renameB = [](EntrySnapshot& e) { e[1].text = "B"; };
-    const Edit removeY = [](EntrySnapshot& e) { e[0].children.pop_back(); };
-    const Edit none = [](EntrySnapshot&) {};
-    const Edit cases[][2] = {{renameG, otherG}, {renameG, removeY}, {unicodeX, renameB}, {removeB, renameB},
-                             {removeB, none},   {none, removeY},    {otherG, renameG}};
-    for (const auto& c : cases) {
-        EntrySnapshot ours = read, theirs = read;
-        c[0](ours);
-        c[1](theirs);
-        const MergeOutcome expected = MergeEntries(read, ours, theirs);
-        const MergeOutcome merged = MergeEntries(known.Base(ours, theirs), ours, theirs);
-        EXPECT_TRUE(SameEntries(merged.merged, expected.merged)) << Shape(merged.merged) << " / " << Shape(expected.merged);
-        EXPECT_EQ(merged.keptBoth, expected.keptBoth);
-        EXPECT_EQ(known.Holds(ours), SameEntries(ours, read));
-    }
 }
 
 TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
