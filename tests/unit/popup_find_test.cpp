@@ -143,8 +143,8 @@ TEST_F(PopupFindTest, AChangeOfTheEntriesWhileOpenIsFollowedAndOnlyAnEntryHoldin
     find.SetQuery(L"sig");
     ASSERT_EQ(find.Matches(), std::vector<EntryId>{signature});
     // The data file, changed outside, renames both and keeps who they are.
-    changing.ReplaceUserEntries({{changing.Uid(signature), "Hello there", L"", {}},
-                                 {changing.Uid(meeting), "Signed memo", L"", {}}});
+    changing.ReplaceUserEntries({{changing.Uid(signature), "Hello there", L"", {}, {}, {}},
+                                 {changing.Uid(meeting), "Signed memo", L"", {}, {}, {}}});
     EXPECT_FALSE(find.HoldsQuery(signature)) << "its text no longer holds the query";
     find.EntriesChanged();
     for (const wchar_t* query : {L"sig", L"sign", L"si", L"sig"}) {
