@@ -38,7 +38,9 @@ class ChoosingAFolderWithEntries(QuipmarkTestCase):
 
     def test_the_collections_join_with_a_text_both_added_counted_once(self):
         # One collection, copied to the other folder once; each side then
-        # gained entries of its own, and both the same text at the top.
+        # gained an entry of its own, and both the same text first on the
+        # top level, where "Add" puts a new one: typed here, so it is an
+        # entry of its own, not the one the other file's text would name.
         common = [record('K', 'Greeting'), record('K', 'Addresses'), record('e', 'Home')]
         self.app.write_data(common + [record('K', 'Only here')])
         with open(os.path.join(self.synced, 'quipmark.dat'), 'wb') as there:
