@@ -44,6 +44,10 @@
 //                                         "open", every group is opened first
 //   qmprobe select HEX                    selects the first entry labelled with the text of HEX (as settext)
 //   qmprobe rename HEX NEWHEX             renames that entry through the tree's label edit
+//   qmprobe pickfolder MS FROMHEX TOHEX  waits for the system's folder picker to show the folder
+//                                         FROMHEX (as settext) selected, picks the folder TOHEX
+//                                         beside it, presses OK and waits for the picker to close;
+//                                         prints the label of the folder it found selected
 //   qmprobe trayicon                      succeeds when the program's tray icon exists
 //   qmprobe front CLASS MS                waits until a window of that class is in front
 //   qmprobe edittext CLASS                the text of the edit control in the window of that class,
@@ -451,12 +455,12 @@ int Drag(int x, int y, const std::string& text, const std::wstring& unicode = st
     return job.effect == DROPEFFECT_COPY ? 0 : 1;
 }
 
-// The dialog's tree of entries, read and driven from outside. A tree view's
-// items can only be read in its own process: the item and its text are
-// passed through memory there.
+// A tree view of another process (the dialog's tree of entries, the folder
+// picker's), read and driven from outside. Its items can only be read in
+// its own process: the item and its text are passed through memory there.
 class RemoteTree {
 public:
-    explicit RemoteTree(HWND main) : m_tree(main != nullptr ? GetDlgItem(main, kTreeId) : nullptr)
+    explicit RemoteTree(HWND tree) : m_tree(tree)
     {
         DWORD processId = 0;
         if (m_tree == nullptr || GetWindowThreadProcessId(m_tree, &processId) == 0)
@@ -532,6 +536,11 @@ private:
     char* m_remote = nullptr;
 };
 
+HWND EntriesTree(HWND main)
+{
+    return main != nullptr ? GetDlgItem(main, kTreeId) : nullptr;
+}
+
 std::string ToUtf8(const std::wstring& text)
 {
     std::string utf8(text.size() * 3 + 1, '\0');
@@ -542,7 +551,7 @@ std::string ToUtf8(const std::wstring& text)
 
 int PrintTree(HWND main, bool openGroups)
 {
-    const RemoteTree tree(main);
+    const RemoteTree tree(EntriesTree(main));
     if (!tree.IsValid())
         return 1;
     tree.Walk(tree.Next(nullptr, TVGN_ROOT), 0, [&](HTREEITEM item, int depth) {
@@ -559,7 +568,7 @@ int PrintTree(HWND main, bool openGroups)
 // renames it through the tree's own label edit to that text.
 int SelectOrRename(HWND main, const char* labelHex, const char* newHex)
 {
-    const RemoteTree tree(main);
+    const RemoteTree tree(EntriesTree(main));
     HTREEITEM item = tree.IsValid() ? tree.Find(FromUtf8Hex(labelHex)) : nullptr;
     if (item == nullptr || !SendMessageW(tree.Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)))
         return 1;
@@ -572,6 +581,70 @@ int SelectOrRename(HWND main, const char* labelHex, const char* newHex)
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(tree.Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
     return 0;
+}
+
+// A named callback: on 32-bit Windows a lambda has the wrong calling convention.
+BOOL CALLBACK TakeTree(HWND child, LPARAM result)
+{
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof(cls));
+    if (lstrcmpiA(cls, WC_TREEVIEWA) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(result) = child;
+    return FALSE;
+}
+
+HWND TreeIn(HWND window)
+{
+    HWND tree = nullptr;
+    EnumChildWindows(window, TakeTree, reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+// The system's folder picker: a visible dialog with a tree of folders that
+// is not the program's own dialog.
+BOOL CALLBACK TakePicker(HWND window, LPARAM result)
+{
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(window) || window == MainWindow() ||
+        TreeIn(window) == nullptr)
+        return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
+// Waits for the folder picker to show the folder `fromHex` selected, then
+// picks the folder `toHex` beside it, as a click on it would, and presses
+// OK. Prints the label of the folder it found selected.
+int PickFolder(DWORD timeoutMs, const char* fromHex, const char* toHex)
+{
+    const std::wstring from = FromUtf8Hex(fromHex);
+    const std::wstring to = FromUtf8Hex(toHex);
+    HWND picker = nullptr;
+    std::wstring openedAt;
+    // It shows before it has walked down to the folder it opens at.
+    const bool opened = PollFor<bool>([&] {
+        picker = nullptr;
+        EnumWindows(TakePicker, reinterpret_cast<LPARAM>(&picker));
+        const RemoteTree tree(picker != nullptr ? TreeIn(picker) : nullptr);
+        const HTREEITEM selected = tree.IsValid() ? tree.Next(nullptr, TVGN_CARET) : nullptr;
+        openedAt = selected != nullptr ? tree.Label(selected) : std::wstring();
+        return openedAt == from;
+    }, timeoutMs);
+    std::printf("%s\n", ToUtf8(openedAt).c_str());
+    if (!opened)
+        return 1;
+    const RemoteTree tree(TreeIn(picker));
+    const HTREEITEM parent = tree.Next(tree.Next(nullptr, TVGN_CARET), TVGN_PARENT);
+    SendMessageW(tree.Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+    HTREEITEM item = tree.Next(parent, TVGN_CHILD);
+    while (item != nullptr && tree.Label(item) != to)
+        item = tree.Next(item, TVGN_NEXT);
+    if (item == nullptr || !SendMessageW(tree.Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)))
+        return 1;
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    return PollFor<bool>([&] { return !IsWindow(picker); }, timeoutMs) ? 0 : 1;
 }
 
 // The verbs about another program's window (Wine's notepad); 2 for a verb
@@ -774,6 +847,8 @@ int main(int argc, char** argv)
         return SelectOrRename(main, argv[2], nullptr);
     if (verb == "rename" && argc >= 4)
         return SelectOrRename(main, argv[2], argv[3]);
+    if (verb == "pickfolder" && argc >= 5)
+        return PickFolder(static_cast<DWORD>(Number(argv[2])), argv[3], argv[4]);
     if (verb == "trayicon") {
         // Only an icon that exists can be modified.
         NOTIFYICONDATAA icon = TrayIcon(main, 0);
