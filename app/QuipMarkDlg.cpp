@@ -5,6 +5,7 @@
 #include "framework/AppMessageBox.h"
 #include "framework/ScopedFlag.h"
 #include "framework/WinApp.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -84,10 +85,11 @@ bool CQuipMarkDlg::OnInitDialog()
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
     DrawMenuBar(m_hWnd);
     SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
-    // The rest of the start follows at once, as the first message of the
-    // dialog's loop, before any input or timer: the program is up sooner,
-    // and nothing the user can do finds it unfinished.
-    PostMessageW(m_hWnd, WM_FINISH_START, 0, 0);
+    // Done before the dialog runs, so that nothing the user can do finds it
+    // unfinished. (Run as the dialog's first message instead, with the
+    // window already minimised, drags into the dialog of its first moments
+    // came out unreliably under Wine.)
+    FinishStart();
     // Left visible and minimised; the hide timer hides it once the dialog
     // runs, so that only the tray icon remains.
     ShowWindow(m_hWnd, SW_MINIMIZE);
@@ -107,6 +109,8 @@ void CQuipMarkDlg::FinishStart()
     m_editDropTarget.Register(m_newEntry.Handle());
 
     m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), DataPath());
+    // Asked before this start stores anything (the machine's identity).
+    const bool firstStart = CSettingsStore().IsEmpty();
     // A chosen folder that is away (a share offline, a drive not mounted)
     // is said once; the entries stay in memory, and nothing is written
     // anywhere else.
@@ -118,7 +122,8 @@ void CQuipMarkDlg::FinishStart()
     } else {
         m_location.ReportUnreachable();
     }
-    ShowFirstStartHint();
+    if (firstStart)
+        ShowFirstStartHint();
     LoadSettings();
     if (ImportRegistryLists() && reachable)
         SaveEntries();
@@ -412,13 +417,7 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_DATA_FILE_CHANGED:
         OnDataFileChanged(false);
         return true;
-    case WM_FINISH_START:
-        FinishStart();
-        return true;
     case WM_TRAY_NOTIFY:
-        // The shell's notices are sent, and so may come before the rest of
-        // the start.
-        FinishStart();
         result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<LONG>(lParam));
         return true;
     case WM_HOTKEY:

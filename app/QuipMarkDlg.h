@@ -24,8 +24,6 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 const UINT WM_DATA_FILE_CHANGED = WM_USER + 11;
 // Shows the popup menu again where the popup narrowed by typing was.
 const UINT WM_POPUP_MENU_AGAIN = WM_USER + 12;
-// The rest of the start, once the dialog is up (CQuipMarkDlg::FinishStart).
-const UINT WM_FINISH_START = WM_USER + 13;
 // Commands of the popup menu's entry items, 1325 and up; the dialog takes
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
@@ -52,10 +50,10 @@ public:
     ~CQuipMarkDlg() override;
 
     // Lifecycle
-    // What the start does once the dialog is up: the clipboard viewer
-    // chain, the drop targets, the entries, conflict copies, the settings
-    // and the watch on the data file. It runs as the first message of the dialog's loop; anything
-    // that needs it sooner calls it, and it runs once.
+    // What the start does once the dialog's controls are made: the
+    // clipboard viewer chain, the drop targets, the entries, conflict
+    // copies, the settings and the watch on the data file. It runs once,
+    // from OnInitDialog; a later call does nothing.
     void FinishStart();
     void ShowConfiguration();
     void HideConfiguration();
@@ -63,8 +61,8 @@ public:
 
     // Tray icon and popup menu
     void SetTrayIcon(bool add);
-    // The notification that tells a new user where the program is, once;
-    // with `show` false, takes it away while it is shown.
+    // The notification that tells a new user where the program is, shown
+    // at the first start; with `show` false, takes it away while it is shown.
     void ShowFirstStartHint(bool show = true);
     LRESULT OnTrayNotify(UINT source, LONG mouseMessage);
     // The popup menu of the tree as it is now: entries, then the program's

@@ -39,12 +39,12 @@ void CQuipMarkDlg::SetTrayIcon(bool add)
 void CQuipMarkDlg::ShowFirstStartHint(bool show)
 {
     // A new user sees no window at all: where the program is and how to
-    // reach the entries is told once, at the first start, when nothing is
+    // reach the entries is told once, at the first start, when nothing was
     // stored yet. Once the user has found the window it has done its work:
     // left open, under Wine it takes the first keys typed into the dialog.
-    const CSettingsStore store;
-    if (show ? !store.IsEmpty() : !m_hintShown)
+    if (!show && !m_hintShown)
         return;
+    const CSettingsStore store;
     m_hintShown = show;
     NOTIFYICONDATAA data = {};
     data.cbSize = kTrayNoticeRecordSize;

@@ -132,34 +132,6 @@ TEST_F(DialogLifecycle, StartsMinimisedThenHidesItselfOnce)
     EXPECT_TRUE(IsWindowVisible(Hwnd()));
 }
 
-// Up first, with its tray icon; the entries, the clipboard chain and the
-// rest follow as its first message, or sooner when the tray icon's notice
-// comes first, and only once.
-TEST_F(DialogLifecycle, TheRestOfTheStartFollowsOnceTheDialogIsUp)
-{
-    WriteBytesToFile(dataPath, K("loaded") + E("its child"));
-    for (bool trayNoticeFirst : {false, true}) {
-        dialog = std::make_unique<CQuipMarkDlg>();
-        dialog->UseDataPath(dataPath);
-        CWinApp::Get()->SetMainWnd(dialog.get());
-        ASSERT_TRUE(dialog->Create());
-        EXPECT_TRUE(IsWindowVisible(Hwnd()) && IsIconic(Hwnd()));
-        const size_t bare = Entries().Count();
-        EXPECT_NE(GetClipboardViewer(), Hwnd());
-        if (trayNoticeFirst)
-            dialog->Send(WM_TRAY_NOTIFY, 0, WM_MOUSEMOVE);
-        else
-            PumpMessages();
-        EXPECT_EQ(Entries().Count(), bare + 2) << trayNoticeFirst;
-        EXPECT_EQ(GetClipboardViewer(), Hwnd());
-        PumpMessages();
-        dialog->FinishStart();
-        EXPECT_EQ(Entries().Count(), bare + 2) << "loaded once";
-        EXPECT_FALSE(Enabled(IDC_SAVE));
-        CloseDialog();
-    }
-}
-
 TEST_F(DialogLifecycle, ShownInItsFirstMomentItIsNotHiddenAfterwards)
 {
     StartDialog();

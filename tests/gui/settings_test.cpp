@@ -73,8 +73,9 @@ TEST_F(SettingsLoad, FirstStartWithoutAKeyLoadsAllOff)
     EXPECT_EQ(TreeOutline(), kNoEntries);
     EXPECT_FALSE(FileExists(dataPath)) << "nothing imported, nothing saved";
 
-    // A new user is told once where the program is: nothing but that is
-    // stored, and the next start tells nothing.
+    // A new user is told once where the program is: that is stored (with
+    // the machine's identity) but no setting of the user's, and the next
+    // start tells nothing.
     EXPECT_TRUE(PumpUntil(BalloonShown)) << "no notification at the first start";
     EXPECT_EQ(ValueBytes(kSettingsPath, "TrayHintShown"), std::string("\1\0\0\0", 4));
     for (const char* name : {"Hotkey", "MaxLength", "SaveOnExit", "AlwaysOnTop", "DataFolder"})

@@ -133,16 +133,21 @@ TEST_F(Soak, TwoThousandClipboardChangesLeaveNothingBehind)
 }
 
 // The heaps move by about 4 KiB over 800 cycles; a tree item or a text lost
-// per cycle would be more than 64 KiB.
+// per cycle would be more than 64 KiB. The entries' history remembers each
+// removal by design (for a merge with another machine's file), up to a
+// bound, in at most 96 bytes each.
 TEST_F(Soak, AThousandEditingCyclesLeaveNothingBehind)
 {
     StartDialog();
     dialog->AppendEntry(Entries().Root(), "kept");
     EditingCycles(200);
     const Footprint before = Measure();
+    const size_t removalsBefore = Entries().EditHistory().removed.size();
     EditingCycles(800);
     const Footprint after = Measure();
-    ExpectNoGrowth(before, after, 64 * 1024);
+    const size_t removals = Entries().EditHistory().removed.size() - removalsBefore;
+    EXPECT_LE(removals, 2u * 800u);
+    ExpectNoGrowth(before, after, 64 * 1024 + 96 * removals);
     EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  kept\n");
 }
 
