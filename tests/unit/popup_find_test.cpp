@@ -2,6 +2,7 @@
 // lines that show them. The stand-in code page is Latin-1, the stand-in fold
 // knows Latin, Cyrillic and Greek capitals.
 #include "EntryTreeTestSupport.h"
+#include "TextSamples.h"
 #include "entries/PopupFind.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -18,21 +19,6 @@ std::wstring FoldSharpS(const std::wstring& text)
     for (wchar_t unit : FoldLikeALocale(text))
         folded += unit == 0xDF ? std::wstring(L"ss") : std::wstring(1, unit);
     return folded;
-}
-
-// A double-byte code page: a byte from 0x80 leads, and the byte after it
-// (a letter, often) is part of the same character.
-std::wstring DoubleByteToUnicode(const std::string& text)
-{
-    std::wstring unicode;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x80 && i + 1 < text.size())
-            unicode += static_cast<wchar_t>(0x3000 + (byte - 0x80) * 0x100 + static_cast<unsigned char>(text[++i]));
-        else
-            unicode += static_cast<wchar_t>(byte);
-    }
-    return unicode;
 }
 
 // UTF-8 as the system's code page, as far as characters of two bytes: any
