@@ -51,7 +51,10 @@ bool Implied(const std::wstring& word, const std::vector<FoldedTextSearch::Word>
 
 std::wstring MoreMatches(size_t count)
 {
-    return std::to_wstring(count) + (count == 1 ? L" more entry matches" : L" more entries match");
+    // Digits are ASCII: widened one by one, without the wide formatting of
+    // the C library, which would bring its whole printf into the program.
+    const std::string digits = std::to_string(count);
+    return std::wstring(digits.begin(), digits.end()) + (count == 1 ? L" more entry matches" : L" more entries match");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws the three icons of Quipmark at 16, 20, 24, 32, 40 and 48 pixels
-(32-bit with mask) and writes them as .ico files beside this script. Windows
+(32-bit with alpha, each stored as a PNG image, which Windows reads in icons
+since Vista and which takes a tenth of the room of a bitmap with its mask)
+and writes them as .ico files beside this script. Windows
 picks the image for the small and the large icon size of the display scale:
 16 and 32 at 100 %, 20 and 40 at 125 %, 24 and 48 at 150 %, 32 and 64 at
 200 % (the 64 drawn from the 48).
@@ -11,6 +13,7 @@ picks the image for the small and the large icon size of the display scale:
 """
 import os
 import struct
+import zlib
 
 def blank(n):
     return [[None] * n for _ in range(n)]
@@ -83,26 +86,21 @@ def entry_icon(n):
         fill(img, g.px(5), y, g.px(11) - 1, y + max(1, (g.px(row + 1) - y) // 2) - 1, (90, 110, 160))
     return img
 
-def dib(img):
+def png(img):
     n = len(img)
-    header = struct.pack('<IiiHHIIiiII', 40, n, 2 * n, 1, 32, 0, 0, 0, 0, 0, 0)
-    pixels = bytearray()
-    for y in range(n - 1, -1, -1):
+    rows = bytearray()
+    for y in range(n):
+        rows.append(0)  # no filter
         for x in range(n):
             c = img[y][x]
-            pixels += bytes((c[2], c[1], c[0], 255)) if c else b'\0\0\0\0'
-    stride = ((n + 31) // 32) * 4
-    mask = bytearray()
-    for y in range(n - 1, -1, -1):
-        row = bytearray(stride)
-        for x in range(n):
-            if img[y][x] is None:
-                row[x // 8] |= 0x80 >> (x % 8)
-        mask += row
-    return header + bytes(pixels) + bytes(mask)
+            rows += bytes((c[0], c[1], c[2], 255)) if c else b'\0\0\0\0'
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', n, n, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(bytes(rows), 9)) + chunk(b'IEND', b''))
 
 def write_ico(path, images):
-    blobs = [dib(img) for img in images]
+    blobs = [png(img) for img in images]
     out = bytearray(struct.pack('<HHH', 0, 1, len(blobs)))
     offset = 6 + 16 * len(blobs)
     for img, blob in zip(images, blobs):

@@ -1,5 +1,4 @@
 #include "settings/SettingsStore.h"
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -75,8 +74,11 @@ std::uint64_t CSettingsStore::MachineId() const
 
 bool CSettingsStore::SaveMachineId(std::uint64_t machine) const
 {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(machine));
+    // Sixteen hex digits, written by hand: the C library's formatting would
+    // bring its whole printf into the program for this one number.
+    std::string text(16, '0');
+    for (size_t at = text.size(); at-- > 0; machine >>= 4)
+        text[at] = "0123456789abcdef"[machine & 0xF];
     return m_registry.WriteString(kSettingsPath, kMachineIdValue, text);
 }
 

@@ -332,8 +332,9 @@ TEST_F(DisplayScale, ThePopupNarrowedByTypingShowsEveryLineWholeInTheMenuFont)
 }
 
 // The small and large icon sizes of 100, 125, 150 and 200 % display scale,
-// but 64, which Windows draws from the 48.
-TEST(IconResources, HoldAnImageForEveryDisplayScale)
+// but 64, which Windows draws from the 48; each image is stored compressed,
+// and draws as its shape on a transparent ground.
+TEST(IconResources, HoldAnImageForEveryDisplayScaleThatDraws)
 {
     for (UINT id : {IDR_MAINFRAME, IDI_GROUP, IDI_ENTRY}) {
         HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
@@ -345,6 +346,30 @@ TEST(IconResources, HoldAnImageForEveryDisplayScale)
         for (int i = 0; i < count; ++i)
             widths.push_back(group[6 + 14 * i]);
         EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48})) << "icon " << id;
+
+        for (int size : widths) {
+            HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+            ASSERT_NE(icon, nullptr) << id << " at " << size;
+            EXPECT_EQ(IconSize(icon).cx, size) << id;
+            // Drawn on white: the corner stays white, the middle is not.
+            BITMAPINFO info = {};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            HDC dc = CreateCompatibleDC(nullptr);
+            HBITMAP canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            HGDIOBJ old = SelectObject(dc, canvas);
+            const RECT all = {0, 0, size, size};
+            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+            GdiFlush();
+            const auto pixel = [&](int x, int y) { return static_cast<const DWORD*>(bits)[y * size + x] & 0xFFFFFF; };
+            EXPECT_EQ(pixel(0, 0), 0xFFFFFFu) << id << " at " << size;
+            EXPECT_NE(pixel(size / 2, size / 2), 0xFFFFFFu) << id << " at " << size;
+            SelectObject(dc, old);
+            DeleteObject(canvas);
+            DeleteDC(dc);
+            DestroyIcon(icon);
+        }
     }
 }
 
