@@ -82,8 +82,8 @@ bool CQuipMarkDlg::OnInitDialog()
     // A key alone or with one modifier becomes Ctrl+Alt with that key.
     m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
 
+    // The window is not on the screen yet: its frame is drawn as it comes.
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
-    DrawMenuBar(m_hWnd);
     SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
     // Done before the dialog runs, so that nothing the user can do finds it
     // unfinished. (Run as the dialog's first message instead, with the
@@ -104,11 +104,6 @@ void CQuipMarkDlg::FinishStart()
     // Joined now, the chain's first notice records what the clipboard holds
     // (a large text takes a while) once the dialog is up.
     m_nextViewer = SetClipboardViewer(m_hWnd);
-    CreateImageList();
-    m_treeDropTarget.Register(m_tree.Handle());
-    m_editDropTarget.Register(m_newEntry.Handle());
-
-    m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), DataPath());
     // Asked before this start stores anything (the machine's identity).
     const bool firstStart = CSettingsStore().IsEmpty();
     // A chosen folder that is away (a share offline, a drive not mounted)
@@ -130,6 +125,17 @@ void CQuipMarkDlg::FinishStart()
     m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
 }
 
+void CQuipMarkDlg::PrepareView()
+{
+    if (m_viewPrepared)
+        return;
+    m_viewPrepared = true;
+    CreateImageList();
+    m_treeDropTarget.Register(m_tree.Handle());
+    m_editDropTarget.Register(m_newEntry.Handle());
+    m_location.AttachButton(GetDlgItem(m_hWnd, IDC_DATA_FOLDER), DataPath());
+}
+
 void CQuipMarkDlg::CreateImageList()
 {
     // Small icons, which grow with the display scale; the tree's rows grow
@@ -149,6 +155,7 @@ void CQuipMarkDlg::ShowConfiguration()
 {
     // A window hidden while minimised is restored first: shown normal
     // straight away, it can stay unmapped under an X window manager (Wine).
+    PrepareView();
     if (IsIconic(m_hWnd))
         ShowWindow(m_hWnd, SW_RESTORE);
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
@@ -431,6 +438,11 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         return true;
     case WM_MOVE:
         PlaceEmptyFieldsCaret();
+        return false;
+    case WM_WINDOWPOSCHANGED:
+        // Restored by the system too: from the taskbar in its first moments.
+        if (IsWindowVisible(m_hWnd) && !IsIconic(m_hWnd))
+            PrepareView();
         return false;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)

@@ -51,10 +51,15 @@ public:
 
     // Lifecycle
     // What the start does once the dialog's controls are made: the
-    // clipboard viewer chain, the drop targets, the entries, conflict
-    // copies, the settings and the watch on the data file. It runs once,
-    // from OnInitDialog; a later call does nothing.
+    // clipboard viewer chain, the entries, conflict copies, the settings
+    // and the watch on the data file. It runs once, from OnInitDialog; a
+    // later call does nothing.
     void FinishStart();
+    // What only the dialog on the screen needs: the tree's icons, the drop
+    // targets and the data-folder button's tip. The dialog starts minimised
+    // and is then hidden, so they are made when it is first shown restored,
+    // once; a later call does nothing.
+    void PrepareView();
     void ShowConfiguration();
     void HideConfiguration();
     void PlaceEmptyFieldsCaret();
@@ -253,6 +258,8 @@ private:
     bool m_inExitPath = false;
     // FinishStart ran.
     bool m_started = false;
+    // PrepareView ran.
+    bool m_viewPrepared = false;
     // A popup menu of entries is open; its ids name m_menu's items.
     bool m_menuOpen = false;
     // The source of the popup menu shown last, and the character typed in
