@@ -1,17 +1,22 @@
 #include "TreeTestSupport.h"
 #include "framework/CodePage.h"
 #include "tree/TextDropTarget.h"
+#include <functional>
 
 namespace {
 
 ClipboardWindow* g_changer = nullptr;
+std::function<void()> g_aim;
 
 // Runs inside the drag loop while the left button is held: the clipboard
-// changes, then the button is released and the drop follows.
+// changes, then the pointer is put on the target again (the window manager
+// may have moved the dialog since) and the button is released, and the drop
+// follows.
 void CALLBACK ChangeClipboardThenRelease(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
     g_changer->PutText("kept");
+    g_aim();
     SendButton(MOUSEEVENTF_LEFTUP);
 }
 
@@ -143,6 +148,7 @@ TEST_F(TreeDrop, AHistoryEntryDeletedDuringItsDragIsDroppedAsText)
     // The root's row stays where it is while the history changes below it.
     PointAt(Root());
     g_changer = &writer;
+    g_aim = [this] { PointAt(Root()); };
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, ChangeClipboardThenRelease);
     DragOwnItem(historyEntry);
     KillTimer(nullptr, timer);
@@ -200,8 +206,12 @@ TEST_F(DragEditDrop, TakesTheFullTextOfADraggedEntryAndIgnoresEmptyDrops)
     EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full\r\ntextb");
     EXPECT_EQ(GetFocus(), Edit()) << "entering the field focuses it";
 
+    // Aimed again before each drop: the window manager may move the dialog
+    // while it places it.
+    PointAtCharacter(1);
     DropFromElsewhere("");
     EXPECT_EQ(ItemText(IDC_NEW_ENTRY), "athe full\r\ntextb");
+    PointAtCharacter(1);
     DropFromElsewhere("", L"\U0001F642");
     wchar_t field[64] = {};
     GetWindowTextW(Edit(), field, 64);
