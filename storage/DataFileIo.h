@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <string_view>
 
 // Reading and replacing the data file where other programs may hold it for
 // a moment: a sync agent uploading it, a virus scanner, this program on
@@ -23,6 +24,21 @@ DWORD ErrorOr(DWORD error, DWORD fallback);
 // Handles the messages of this thread's windows for `ms` milliseconds: the
 // tray icon and the dialog answer while a save waits.
 void WaitHandlingMessages(DWORD ms);
+
+// What reads a file piece by piece: `start` is told the file's size before
+// its first piece, and again before a read tried anew; `piece` takes each
+// piece in order. Either may throw std::bad_alloc, which ends the read with
+// ERROR_NOT_ENOUGH_MEMORY.
+struct PieceReader {
+    std::function<void(size_t size)> start;
+    std::function<void(std::string_view piece)> piece;
+};
+
+// Reads the file through a buffer of its own, sharing it with readers,
+// writers and renamers, as ReadWholeFile does, but hands it to `reader`
+// piece by piece: no copy of the whole file is made.
+DWORD ReadInPieces(const std::string& path, const PieceReader& reader, FileStamp* stamp = nullptr,
+                   DWORD patienceMs = 0);
 
 // Reads the whole file into `bytes`, sharing it with readers, writers and
 // renamers; `stamp`, when given, is the file's as read. The result is 0, or

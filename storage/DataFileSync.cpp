@@ -4,6 +4,7 @@
 #include "framework/ScopedFlag.h"
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -75,14 +76,46 @@ void CDataFileSync::UsePath(const std::string& path)
         Watch(m_window, m_message);
 }
 
-DWORD CDataFileSync::Read(std::string& bytes)
+DWORD CDataFileSync::Load(bool& intact)
 {
-    return ReadWholeFile(m_path, bytes, &m_readStamp, kHeldFilePatienceMs);
-}
-
-void CDataFileSync::Loaded(const std::string& bytes)
-{
-    m_known.Remember(KnownEntriesOf(m_entries), m_readStamp, HashOf(bytes));
+    intact = false;
+    // Entries that came from elsewhere before the file's keep identities of
+    // their own.
+    bool hadEntries = false;
+    for (EntryId top : m_entries.Children(m_entries.Root()))
+        hadEntries = hadEntries || m_entries.IsUserEntry(top);
+    // Each read tried anew starts afresh.
+    std::unique_ptr<EntryFileReader> reader;
+    ContentHash hash;
+    const PieceReader pieces{[&](size_t size) {
+                                 reader.reset();
+                                 reader = std::make_unique<EntryFileReader>(size);
+                                 hash = ContentHash();
+                             },
+                             [&](std::string_view piece) {
+                                 hash.Add(piece);
+                                 reader->Add(piece);
+                             }};
+    FileStamp stamp;
+    DWORD error = ReadInPieces(m_path, pieces, &stamp, kHeldFilePatienceMs);
+    if (IsMissingFile(error) || reader == nullptr)
+        return ErrorOr(error, ERROR_READ_FAULT);
+    try {
+        intact = reader->Finish(m_entries);
+        // What was read is the base of every later merge, a damaged file's
+        // readable part included.
+        if (error == 0) {
+            const bool derived = !reader->HadIdentities() && !hadEntries;
+            m_known.Remember(KnownEntriesOf(m_entries), stamp, hash.Value(),
+                             derived ? KnownFile::Derivable::Yes : KnownFile::Derivable::Unknown);
+        }
+    } catch (const std::bad_alloc&) {
+        // The entries did not fit in memory: what was loaded stays, and the
+        // file is one that could not be read whole.
+        if (error == 0)
+            error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return error;
 }
 
 void CDataFileSync::Watch(HWND window, UINT message)
