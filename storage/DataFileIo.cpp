@@ -224,7 +224,8 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stam
     return ReadInPieces(path, whole, stamp, patienceMs);
 }
 
-DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE)>& write, FileStamp* written)
+DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE, const FileStamp*)>& write,
+                         FileStamp* written)
 {
     if (path.empty())
         return ERROR_PATH_NOT_FOUND;
@@ -238,14 +239,20 @@ DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDL
     if (error != 0)
         return error;
     // A file that another program holds without letting others replace it
-    // is given a few seconds.
+    // is given a few seconds. The same look tells which file is replaced.
+    FileStamp replaced;
+    bool replacedKnown = false;
     error = TryPatiently([&]() -> DWORD {
-        ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        return existing.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+        ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!existing.IsValid())
+            return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+        replacedKnown = StampOf(existing.Get(), replaced);
+        return 0;
     });
     FileStamp stamp;
-    if (error == 0 && (!write(file.Get()) || !FlushFileBuffers(file.Get()) || !StampOf(file.Get(), stamp)))
+    if (error == 0 && (!write(file.Get(), replacedKnown ? &replaced : nullptr) || !FlushFileBuffers(file.Get()) ||
+                       !StampOf(file.Get(), stamp)))
         error = ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
     if (!file.Close() && error == 0)
         error = ErrorOr(GetLastError(), ERROR_WRITE_FAULT);

@@ -57,9 +57,10 @@ bool LookAtFile(const std::string& path, FileStamp& stamp);
 // first, which then takes the file's place. "<path>.tmp" is made anew by
 // one save at a time, on this machine or another sharing the folder, so
 // whatever `write` reads of the file before it writes stays true until it
-// is replaced. A leftover of a save that was cut short is taken over once
+// is replaced; `write` is given the stamp of the file it replaces, as seen
+// under that claim (null where there is no such file). A leftover of a save that was cut short is taken over once
 // it has stayed still for a while. On failure the old file is untouched, no
 // temporary file of this save is left, and the result is the system's
 // error code; 0 on success, with `written` the new file's stamp.
-DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE)>& write,
+DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE, const FileStamp*)>& write,
                          FileStamp* written = nullptr);

@@ -196,12 +196,12 @@ FollowOutcome CDataFileSync::Follow(EntryChange& change)
     return outcome;
 }
 
-bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
+bool CDataFileSync::TakeOutsideChange(const FileStamp* replaced, const MergedStep& merged)
 {
-    FileStamp stamp;
     // The file as this program last read or wrote it: nothing to take in.
-    if (LookAtFile(m_path, stamp) && !m_known.MayHaveChanged(stamp))
+    if (replaced != nullptr && !m_known.MayHaveChanged(*replaced))
         return true;
+    FileStamp stamp;
     std::string bytes;
     DWORD error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
     if (IsMissingFile(error))
@@ -234,13 +234,13 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
     return merged(outcome, change);
 }
 
-bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
-                                 KnownFile::Derivable& derivable)
+bool CDataFileSync::WriteEntries(HANDLE file, const FileStamp* replaced, const MergedStep& merged, ContentHash& hash,
+                                 KnownEntries& written, KnownFile::Derivable& derivable)
 {
     // Running short of memory here is a failed write: the half-written
     // temporary file must still go.
     try {
-        if (!TakeOutsideChange(merged))
+        if (!TakeOutsideChange(replaced, merged))
             return false;
         written = KnownEntriesOf(m_entries);
         // Saved as they were last read or written: whether the file needs
@@ -276,7 +276,11 @@ DWORD CDataFileSync::Save(const MergedStep& merged)
     KnownFile::Derivable derivable = KnownFile::Derivable::Unknown;
     FileStamp written;
     const DWORD error = ReplaceFileContent(
-        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash, entries, derivable); }, &written);
+        m_path,
+        [&](HANDLE file, const FileStamp* replaced) {
+            return WriteEntries(file, replaced, merged, hash, entries, derivable);
+        },
+        &written);
     if (error != 0)
         return error;
     m_known.Remember(std::move(entries), written, hash.Value(), derivable);

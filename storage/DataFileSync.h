@@ -69,9 +69,9 @@ public:
     bool IsSaving() const { return m_saving; }
 
 private:
-    bool WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
-                      KnownFile::Derivable& derivable);
-    bool TakeOutsideChange(const MergedStep& merged);
+    bool WriteEntries(HANDLE file, const FileStamp* replaced, const MergedStep& merged, ContentHash& hash,
+                      KnownEntries& written, KnownFile::Derivable& derivable);
+    bool TakeOutsideChange(const FileStamp* replaced, const MergedStep& merged);
     void RetrySoon();
 
     EntryTree& m_entries;
