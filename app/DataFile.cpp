@@ -71,41 +71,29 @@ void CQuipMarkDlg::UseMachineIdentity()
     // The tree drew a random one; it becomes this machine's for good.
     if (machine == 0 && store.SaveMachineId(m_entries.Machine()))
         machine = m_entries.Machine();
-    m_entries.SetMachine(machine, store.MachineEdits());
+    m_storedEdits = store.MachineEdits();
+    m_entries.SetMachine(machine, m_storedEdits);
 }
 
 bool CQuipMarkDlg::LoadEntries()
 {
     if (DataPath().empty())
         return false;
-    std::string bytes;
-    const DWORD readError = m_sync.Read(bytes);
-    if (readError != 0 && IsMissingFile(readError))
-        return false;
-
     bool intact = false;
-    DWORD error = readError;
-    try {
-        intact = DecodeEntries(bytes, m_entries);
-    } catch (const std::bad_alloc&) {
-        // The entries did not fit in memory: what was loaded stays, and the
-        // file is one that could not be read whole.
-        if (error == 0)
-            error = ERROR_NOT_ENOUGH_MEMORY;
-    }
+    const DWORD error = m_sync.Load(intact);
+    if (IsMissingFile(error))
+        return false;
     m_tree.ShowAll();
     RefreshCount();
     if (error != 0) {
         // The file is there but could not be read (another program holds
-        // it, access is denied, it is too large): a save must not replace
-        // what was never loaded, so its bytes are kept first.
+        // it, access is denied, it is too large, the entries did not fit in
+        // memory): a save must not replace what was never loaded, so its
+        // bytes are kept first.
         m_originalUnsaved = true;
         ReportFileReadError(DataPath(), error);
         return false;
     }
-    // What was read is the base of every later merge, a damaged file's
-    // readable part included: its whole bytes are kept as a backup.
-    m_sync.Loaded(bytes);
     if (!intact) {
         // The next save writes only what was loaded; the damaged original is
         // kept beside it first, or else just before that save.
@@ -142,7 +130,11 @@ bool CQuipMarkDlg::SaveEntries()
         // The edits this save may take elsewhere are counted in the registry
         // first: a count the file then forgets (a backup put back) is never
         // given out again.
-        CSettingsStore().SaveMachineEdits(m_entries.EditCount());
+        // The registry keeps the highest count; a save without new edits
+        // writes nothing there.
+        const std::uint64_t edits = m_entries.EditCount();
+        if (edits > m_storedEdits && CSettingsStore().SaveMachineEdits(edits))
+            m_storedEdits = edits;
         if (error == 0) {
             failedPath = DataPath();
             error = m_sync.Save([this, &failedPath](const FollowOutcome& outcome, const EntryChange& change) {

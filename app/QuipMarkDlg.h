@@ -260,6 +260,8 @@ private:
     bool m_started = false;
     // PrepareView ran.
     bool m_viewPrepared = false;
+    // The count of this machine's edits that the registry holds.
+    std::uint64_t m_storedEdits = 0;
     // A popup menu of entries is open; its ids name m_menu's items.
     bool m_menuOpen = false;
     // The source of the popup menu shown last, and the character typed in

@@ -1,5 +1,7 @@
 #include "storage/DataFileIo.h"
 #include "framework/Handles.h"
+#include <algorithm>
+#include <memory>
 #include <new>
 
 namespace {
@@ -14,15 +16,50 @@ std::uint64_t Join(DWORD high, DWORD low)
     return (static_cast<std::uint64_t>(high) << 32) | low;
 }
 
+// The file's number on its volume, as the system's own layer gives it.
+// GetFileInformationByHandle gives it too, but asks for the volume's serial
+// number as well, which under Wine is a call to another process costing
+// more than the rest of a look together. The number alone tells a file put
+// in the place of another: a file of another volume at the same path with
+// the same number, size and write time is none that a user meets.
+bool FileIndexOf(HANDLE file, std::uint64_t& index)
+{
+    struct IoStatus {
+        union {
+            LONG status;
+            void* pointer;
+        };
+        ULONG_PTR information;
+    };
+    using QueryFile = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+    const int kFileInternalInformation = 6;
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto query = ntdll != nullptr
+                           ? reinterpret_cast<QueryFile>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                           : nullptr;
+    LARGE_INTEGER number;
+    IoStatus io = {};
+    if (query == nullptr || query(file, &io, &number, sizeof number, kFileInternalInformation) < 0) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(file, &info))
+            return false;
+        index = Join(info.nFileIndexHigh, info.nFileIndexLow);
+        return true;
+    }
+    index = static_cast<std::uint64_t>(number.QuadPart);
+    return true;
+}
+
 bool StampOf(HANDLE file, FileStamp& stamp)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info))
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) ||
+        !FileIndexOf(file, stamp.fileIndex))
         return false;
-    stamp.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
-    stamp.writeTime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-    stamp.volume = info.dwVolumeSerialNumber;
-    stamp.fileIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
+    stamp.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
+    stamp.writeTime = static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart);
     return true;
 }
 
@@ -37,9 +74,12 @@ private:
     DWORD m_ms;
 };
 
-DWORD ReadOnce(const std::string& path, std::string& bytes, FileStamp* stamp)
+// Reads through a buffer of this size at most: as large as the pieces a
+// save writes, and no larger than the file.
+const size_t kPieceSize = 1 << 20;
+
+DWORD ReadOnce(const std::string& path, const PieceReader& reader, FileStamp* stamp)
 {
-    bytes.clear();
     ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
@@ -49,24 +89,27 @@ DWORD ReadOnce(const std::string& path, std::string& bytes, FileStamp* stamp)
         return ErrorOr(GetLastError(), ERROR_READ_FAULT);
     if (before.size > 0x7FFFFFFF)
         return ERROR_FILE_TOO_LARGE;
+    const size_t size = static_cast<size_t>(before.size);
+    DWORD error = 0;
     try {
-        bytes.resize(static_cast<size_t>(before.size));
+        reader.start(size);
+        std::unique_ptr<char[]> buffer(new char[std::max<size_t>(1, std::min(size, kPieceSize))]);
+        size_t done = 0;
+        while (done < size) {
+            DWORD got = 0;
+            if (!ReadFile(file.Get(), buffer.get(), static_cast<DWORD>(std::min(size - done, kPieceSize)), &got,
+                          nullptr)) {
+                error = ErrorOr(GetLastError(), ERROR_READ_FAULT);
+                break;
+            }
+            if (got == 0)
+                break;
+            done += got;
+            reader.piece(std::string_view(buffer.get(), got));
+        }
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    size_t done = 0;
-    DWORD error = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) {
-            error = ErrorOr(GetLastError(), ERROR_READ_FAULT);
-            break;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    bytes.resize(done);
     if (stamp != nullptr) {
         *stamp = before;
         // What was read is the file's whole content only if it held still.
@@ -159,18 +202,30 @@ void WaitHandlingMessages(DWORD ms)
     }
 }
 
-DWORD ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, DWORD patienceMs)
+DWORD ReadInPieces(const std::string& path, const PieceReader& reader, FileStamp* stamp, DWORD patienceMs)
 {
     const Patience patience(patienceMs);
     for (;;) {
-        const DWORD error = ReadOnce(path, bytes, stamp);
+        const DWORD error = ReadOnce(path, reader, stamp);
         if (!IsHeldFileError(error) || !patience.Left())
             return error;
         WaitHandlingMessages(kRetryStepMs);
     }
 }
 
-DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE)>& write, FileStamp* written)
+DWORD ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, DWORD patienceMs)
+{
+    bytes.clear();
+    const PieceReader whole{[&](size_t size) {
+                                bytes.clear();
+                                bytes.reserve(size);
+                            },
+                            [&](std::string_view piece) { bytes.append(piece.data(), piece.size()); }};
+    return ReadInPieces(path, whole, stamp, patienceMs);
+}
+
+DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDLE, const FileStamp*)>& write,
+                         FileStamp* written)
 {
     if (path.empty())
         return ERROR_PATH_NOT_FOUND;
@@ -184,14 +239,20 @@ DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDL
     if (error != 0)
         return error;
     // A file that another program holds without letting others replace it
-    // is given a few seconds.
+    // is given a few seconds. The same look tells which file is replaced.
+    FileStamp replaced;
+    bool replacedKnown = false;
     error = TryPatiently([&]() -> DWORD {
-        ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        return existing.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+        ScopedHandle existing(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!existing.IsValid())
+            return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+        replacedKnown = StampOf(existing.Get(), replaced);
+        return 0;
     });
     FileStamp stamp;
-    if (error == 0 && (!write(file.Get()) || !FlushFileBuffers(file.Get()) || !StampOf(file.Get(), stamp)))
+    if (error == 0 && (!write(file.Get(), replacedKnown ? &replaced : nullptr) || !FlushFileBuffers(file.Get()) ||
+                       !StampOf(file.Get(), stamp)))
         error = ErrorOr(GetLastError(), ERROR_WRITE_FAULT);
     if (!file.Close() && error == 0)
         error = ErrorOr(GetLastError(), ERROR_WRITE_FAULT);

@@ -4,6 +4,7 @@
 #include "framework/ScopedFlag.h"
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -75,14 +76,46 @@ void CDataFileSync::UsePath(const std::string& path)
         Watch(m_window, m_message);
 }
 
-DWORD CDataFileSync::Read(std::string& bytes)
+DWORD CDataFileSync::Load(bool& intact)
 {
-    return ReadWholeFile(m_path, bytes, &m_readStamp, kHeldFilePatienceMs);
-}
-
-void CDataFileSync::Loaded(const std::string& bytes)
-{
-    m_known.Remember(KnownEntriesOf(m_entries), m_readStamp, HashOf(bytes));
+    intact = false;
+    // Entries that came from elsewhere before the file's keep identities of
+    // their own.
+    bool hadEntries = false;
+    for (EntryId top : m_entries.Children(m_entries.Root()))
+        hadEntries = hadEntries || m_entries.IsUserEntry(top);
+    // Each read tried anew starts afresh.
+    std::unique_ptr<EntryFileReader> reader;
+    ContentHash hash;
+    const PieceReader pieces{[&](size_t size) {
+                                 reader.reset();
+                                 reader = std::make_unique<EntryFileReader>(size);
+                                 hash = ContentHash();
+                             },
+                             [&](std::string_view piece) {
+                                 hash.Add(piece);
+                                 reader->Add(piece);
+                             }};
+    FileStamp stamp;
+    DWORD error = ReadInPieces(m_path, pieces, &stamp, kHeldFilePatienceMs);
+    if (IsMissingFile(error) || reader == nullptr)
+        return ErrorOr(error, ERROR_READ_FAULT);
+    try {
+        intact = reader->Finish(m_entries);
+        // What was read is the base of every later merge, a damaged file's
+        // readable part included.
+        if (error == 0) {
+            const bool derived = !reader->HadIdentities() && !hadEntries;
+            m_known.Remember(KnownEntriesOf(m_entries), stamp, hash.Value(),
+                             derived ? KnownFile::Derivable::Yes : KnownFile::Derivable::Unknown);
+        }
+    } catch (const std::bad_alloc&) {
+        // The entries did not fit in memory: what was loaded stays, and the
+        // file is one that could not be read whole.
+        if (error == 0)
+            error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return error;
 }
 
 void CDataFileSync::Watch(HWND window, UINT message)
@@ -163,12 +196,12 @@ FollowOutcome CDataFileSync::Follow(EntryChange& change)
     return outcome;
 }
 
-bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
+bool CDataFileSync::TakeOutsideChange(const FileStamp* replaced, const MergedStep& merged)
 {
-    FileStamp stamp;
     // The file as this program last read or wrote it: nothing to take in.
-    if (LookAtFile(m_path, stamp) && !m_known.MayHaveChanged(stamp))
+    if (replaced != nullptr && !m_known.MayHaveChanged(*replaced))
         return true;
+    FileStamp stamp;
     std::string bytes;
     DWORD error = ReadWholeFile(m_path, bytes, &stamp, kHeldFilePatienceMs);
     if (IsMissingFile(error))
@@ -201,13 +234,13 @@ bool CDataFileSync::TakeOutsideChange(const MergedStep& merged)
     return merged(outcome, change);
 }
 
-bool CDataFileSync::WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
-                                 KnownFile::Derivable& derivable)
+bool CDataFileSync::WriteEntries(HANDLE file, const FileStamp* replaced, const MergedStep& merged, ContentHash& hash,
+                                 KnownEntries& written, KnownFile::Derivable& derivable)
 {
     // Running short of memory here is a failed write: the half-written
     // temporary file must still go.
     try {
-        if (!TakeOutsideChange(merged))
+        if (!TakeOutsideChange(replaced, merged))
             return false;
         written = KnownEntriesOf(m_entries);
         // Saved as they were last read or written: whether the file needs
@@ -243,7 +276,11 @@ DWORD CDataFileSync::Save(const MergedStep& merged)
     KnownFile::Derivable derivable = KnownFile::Derivable::Unknown;
     FileStamp written;
     const DWORD error = ReplaceFileContent(
-        m_path, [&](HANDLE file) { return WriteEntries(file, merged, hash, entries, derivable); }, &written);
+        m_path,
+        [&](HANDLE file, const FileStamp* replaced) {
+            return WriteEntries(file, replaced, merged, hash, entries, derivable);
+        },
+        &written);
     if (error != 0)
         return error;
     m_known.Remember(std::move(entries), written, hash.Value(), derivable);

@@ -36,11 +36,13 @@ public:
     // watch, if any, moves with it.
     void UsePath(const std::string& path);
 
-    // The start's read, patient with a file another program holds for a
-    // moment; 0 or the system's error (bytes as ReadWholeFile leaves them).
-    DWORD Read(std::string& bytes);
-    // The entries were loaded whole from the bytes of the last Read.
-    void Loaded(const std::string& bytes);
+    // The start's read: appends the data file's entries to the top level of
+    // the entries while the file is read piece by piece, patient with a file
+    // another program holds for a moment, and remembers the file as read.
+    // 0, with `intact` whether the file was undamaged; or the system's
+    // error: the file is missing, or could not be read whole (what was read
+    // of it is appended, and nothing of the file is known).
+    DWORD Load(bool& intact);
 
     // Sends `message` to `window` when the data file's folder changes, and
     // starts the slow check. Nothing happens when the environment has
@@ -67,9 +69,9 @@ public:
     bool IsSaving() const { return m_saving; }
 
 private:
-    bool WriteEntries(HANDLE file, const MergedStep& merged, ContentHash& hash, KnownEntries& written,
-                      KnownFile::Derivable& derivable);
-    bool TakeOutsideChange(const MergedStep& merged);
+    bool WriteEntries(HANDLE file, const FileStamp* replaced, const MergedStep& merged, ContentHash& hash,
+                      KnownEntries& written, KnownFile::Derivable& derivable);
+    bool TakeOutsideChange(const FileStamp* replaced, const MergedStep& merged);
     void RetrySoon();
 
     EntryTree& m_entries;
@@ -78,8 +80,6 @@ private:
     CFolderWatch m_watch;
     HWND m_window = nullptr;
     UINT m_message = 0;
-    // The stamp of the last Read, for Loaded.
-    FileStamp m_readStamp;
     // Retries in a row of a file that stays unreadable; after enough, the
     // slow check takes over.
     unsigned m_retries = 0;

@@ -112,50 +112,68 @@ std::string EncodeEntries(const EntryTree& tree)
     return bytes;
 }
 
-bool DecodeEntries(std::string_view data, EntryTree& tree)
+EntryFileReader::EntryFileReader(std::uint64_t size)
+    : m_reader(
+          size,
+          [this](RecordKind kind, std::string_view text) {
+              m_entries.push_back({kind == RecordKind::TopLevel, std::string(text)});
+          },
+          [this](size_t ordinal, std::wstring unicode) { m_unicodeTexts.emplace_back(ordinal, std::move(unicode)); },
+          [this](std::vector<EntryUid> identities) { m_stored = std::move(identities); },
+          [this](EntryHistory history, std::vector<OrdinalVersions> versions) {
+              m_versions = std::move(versions);
+              m_history = std::move(history);
+              m_haveHistory = true;
+          })
+{
+}
+
+bool EntryFileReader::Add(std::string_view piece)
+{
+    return m_reader.Add(piece);
+}
+
+bool EntryFileReader::Finish(EntryTree& tree)
 {
     // The file's entries are listed and given their identities before any
     // goes into the tree, so that the entries loaded before running short of
     // memory have those a whole load gives them.
-    std::vector<FileEntry> entries;
-    std::vector<std::pair<size_t, std::wstring>> unicodeTexts;
-    std::vector<EntryUid> stored;
-    std::vector<OrdinalVersions> versions;
-    EntryHistory loadedHistory;
-    bool haveHistory = false;
-    const bool intact = DecodeEntries(
-        data,
-        [&](RecordKind kind, std::string_view text) { entries.push_back({kind == RecordKind::TopLevel, text, 0}); },
-        [&](size_t ordinal, std::wstring unicode) { unicodeTexts.emplace_back(ordinal, std::move(unicode)); },
-        [&](std::vector<EntryUid> identities) { stored = std::move(identities); },
-        [&](EntryHistory history, std::vector<OrdinalVersions> entryVersions) {
-            versions = std::move(entryVersions);
-            loadedHistory = std::move(history);
-            haveHistory = true;
-        });
-    for (size_t ordinal = 0; ordinal < stored.size() && ordinal < entries.size(); ++ordinal)
-        entries[ordinal].stored = stored[ordinal];
-    const std::vector<EntryUid> uids = IdentitiesOf(entries);
+    std::vector<EntryUid> uids;
+    {
+        std::vector<FileEntry> entries(m_entries.size());
+        for (size_t ordinal = 0; ordinal < entries.size(); ++ordinal)
+            entries[ordinal] = {m_entries[ordinal].topLevel, m_entries[ordinal].text,
+                                ordinal < m_stored.size() ? m_stored[ordinal] : 0};
+        uids = IdentitiesOf(entries);
+    }
     // The entries in file order, for the "U" records that name them by ordinal.
-    std::vector<EntryId> loaded(entries.size(), kNoEntry);
+    std::vector<EntryId> loaded(m_entries.size(), kNoEntry);
     EntryId group = kNoEntry;
-    for (size_t ordinal = 0; ordinal < entries.size(); ++ordinal) {
-        const FileEntry& entry = entries[ordinal];
+    for (size_t ordinal = 0; ordinal < m_entries.size(); ++ordinal) {
+        Read& entry = m_entries[ordinal];
         EntryId id = kNoEntry;
+        // Each text moves into its entry: the texts are in memory once.
         if (entry.topLevel)
-            id = group = tree.Append(tree.Root(), std::string(entry.text));
+            id = group = tree.Append(tree.Root(), std::move(entry.text));
         else if (group != kNoEntry)
-            id = tree.Append(group, std::string(entry.text));
+            id = tree.Append(group, std::move(entry.text));
         tree.SetLoadedUid(id, uids[ordinal]);
         loaded[ordinal] = id;
     }
-    for (auto& [ordinal, unicode] : unicodeTexts)
+    for (auto& [ordinal, unicode] : m_unicodeTexts)
         tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode));
-    for (OrdinalVersions& entry : versions)
+    for (OrdinalVersions& entry : m_versions)
         tree.SetLoadedVersions(loaded[entry.ordinal], std::move(entry.text), std::move(entry.place));
-    if (haveHistory)
-        tree.SetLoadedHistory(std::move(loadedHistory));
-    return intact;
+    if (m_haveHistory)
+        tree.SetLoadedHistory(std::move(m_history));
+    return m_reader.Finish();
+}
+
+bool DecodeEntries(std::string_view data, EntryTree& tree)
+{
+    EntryFileReader reader(data.size());
+    reader.Add(data);
+    return reader.Finish(tree);
 }
 
 bool DecodeSnapshot(std::string_view bytes, EntrySnapshot& out)

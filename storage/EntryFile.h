@@ -1,5 +1,7 @@
 #pragma once
 #include "entries/EntryTree.h"
+#include "storage/RecordCodec.h"
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,39 @@ bool IdentitiesDerivable(const EntryTree& tree);
 // level of `tree`; false when the data is corrupt, with the entries and
 // Unicode texts before the fault loaded. The modified flag stays as it is.
 bool DecodeEntries(std::string_view data, EntryTree& tree);
+
+// Reads the entries of a data file of `size` bytes piece by piece as the
+// file is read, each text copied once, straight into the entry it makes:
+// no copy of the whole file is needed. Finish then appends them to the top
+// level of a tree as DecodeEntries does, and says whether the file was
+// intact. Entries of a file without identity records have identities
+// derived (IdentitiesDerivable).
+class EntryFileReader {
+public:
+    explicit EntryFileReader(std::uint64_t size);
+    EntryFileReader(const EntryFileReader&) = delete;
+    EntryFileReader& operator=(const EntryFileReader&) = delete;
+
+    // False once the data is corrupt; later pieces are then ignored.
+    bool Add(std::string_view piece);
+    bool Finish(EntryTree& tree);
+    // Whether the file had the identities' record: without one, every
+    // entry's identity is the derived one.
+    bool HadIdentities() const { return !m_stored.empty(); }
+
+private:
+    struct Read {
+        bool topLevel = true;
+        std::string text;
+    };
+    std::vector<Read> m_entries;
+    std::vector<std::pair<size_t, std::wstring>> m_unicodeTexts;
+    std::vector<EntryUid> m_stored;
+    std::vector<OrdinalVersions> m_versions;
+    EntryHistory m_history;
+    bool m_haveHistory = false;
+    RecordReader m_reader;
+};
 
 // A data file's bytes as a snapshot; false when corrupt (the entries before
 // the fault are in `out`). Entries of a file without identity records get

@@ -68,7 +68,7 @@ bool SameKnown(const std::vector<KnownEntry>& a, const std::vector<KnownEntry>& 
 
 bool operator==(const FileStamp& a, const FileStamp& b)
 {
-    return a.size == b.size && a.writeTime == b.writeTime && a.volume == b.volume && a.fileIndex == b.fileIndex;
+    return a.size == b.size && a.writeTime == b.writeTime && a.fileIndex == b.fileIndex;
 }
 
 void ContentHash::Add(std::string_view bytes)

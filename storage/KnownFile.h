@@ -7,15 +7,14 @@
 class EntryTree;
 
 // What is cheap to learn of a file without reading it: its size, its
-// last-write time and which file it is (its volume and its number there,
-// which a file put in its place by renaming, as sync services and this
-// program's saves do, changes). Two looks that differ mean the file may have
-// changed; two that agree mean it did not. Where the system cannot tell
-// which file it is, both are 0 and the look differs from every full one.
+// last-write time and which file it is (its number on its volume, which a
+// file put in its place by renaming, as sync services and this program's
+// saves do, changes). Two looks that differ mean the file may have changed;
+// two that agree mean it did not. Where the system cannot tell which file
+// it is, the number is 0 and the look differs from every full one.
 struct FileStamp {
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
-    std::uint32_t volume = 0;
     std::uint64_t fileIndex = 0;
 };
 bool operator==(const FileStamp& a, const FileStamp& b);

@@ -1,5 +1,6 @@
 #include "storage/RecordCodec.h"
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <utility>
@@ -198,107 +199,171 @@ bool ReadVersions(std::string_view bytes, size_t entries, EntryHistory& history,
     return reader.Finished();
 }
 
-// Reads the records; `onUnicode` null reads them as a reader that knows
-// only the entries' records, to which a "U" is an unknown tag,
-// `onIdentities` null as one that knows no "I", `onVersions` null as one
-// that knows no "V" and no later records.
-bool ReadRecords(std::string_view data,
-                 const std::function<void(RecordKind, std::string_view)>& onEntry,
-                 const std::function<void(size_t, std::wstring)>* onUnicode,
-                 const std::function<void(std::vector<uint64_t>)>* onIdentities,
-                 const std::function<void(EntryHistory, std::vector<OrdinalVersions>)>* onVersions = nullptr)
+// The whole data as one piece.
+bool ReadRecords(std::string_view data, const RecordReader::EntrySink& onEntry,
+                 const RecordReader::UnicodeSink& onUnicode, const RecordReader::IdentitySink& onIdentities,
+                 const RecordReader::VersionSink& onVersions)
 {
-    const bool knowsLater = onVersions != nullptr;
-    auto isLater = [&](char tag) {
-        return knowsLater && tag >= 'A' && tag <= 'Z' && tag != kTopLevelTag && tag != kUnicodeTag &&
-               tag != kIdentityTag && tag != kVersionTag;
-    };
-    bool inLaterRecords = false;
-    bool afterVersions = false;
-    bool haveGroup = false;
-    bool inUnicodeRecords = false;
-    bool afterIdentities = false;
-    // One flag per entry reported: whether a "U" record has named it.
-    std::vector<bool> named;
-    size_t position = 0;
-    while (position < data.size()) {
-        if (data.size() - position < kRecordHeaderSize)
-            return false;
-        const char tag = data[position];
-        const uint32_t length = ReadLittleEndian32(data.substr(position + 1));
-        position += kRecordHeaderSize;
-        // A later version's records come after everything this one knows.
-        if (isLater(tag)) {
-            if (length > data.size() - position)
-                return false;
-            inLaterRecords = true;
-            position += length;
+    RecordReader reader(data.size(), onEntry, onUnicode, onIdentities, onVersions);
+    reader.Add(data);
+    return reader.Finish();
+}
+
+}  // namespace
+
+RecordReader::RecordReader(std::uint64_t total, EntrySink onEntry, UnicodeSink onUnicode, IdentitySink onIdentities,
+                           VersionSink onVersions)
+    : m_onEntry(std::move(onEntry)),
+      m_onUnicode(std::move(onUnicode)),
+      m_onIdentities(std::move(onIdentities)),
+      m_onVersions(std::move(onVersions)),
+      m_left(total)
+{
+}
+
+bool RecordReader::Add(std::string_view piece)
+{
+    if (piece.size() > m_left)
+        m_ok = false;
+    while (m_ok && !piece.empty()) {
+        if (m_headerSize < kRecordHeaderSize) {
+            const size_t taken = std::min(piece.size(), kRecordHeaderSize - m_headerSize);
+            std::memcpy(m_header + m_headerSize, piece.data(), taken);
+            m_headerSize += taken;
+            m_left -= taken;
+            piece.remove_prefix(taken);
+            if (m_headerSize == kRecordHeaderSize && Begin() && m_bodyLeft == 0)
+                End(std::string_view());
             continue;
         }
-        if (inLaterRecords || afterVersions)
-            return false;
-        if (tag == kVersionTag && knowsLater) {
-            EntryHistory history;
-            std::vector<OrdinalVersions> versions;
-            if (length > data.size() - position || !ReadVersions(data.substr(position, length), named.size(), history, versions))
-                return false;
-            afterVersions = true;
-            (*onVersions)(std::move(history), std::move(versions));
-            position += length;
-            continue;
+        const size_t taken = static_cast<size_t>(std::min<std::uint64_t>(piece.size(), m_bodyLeft));
+        const bool whole = m_body.empty() && taken == m_bodyLeft;
+        // A record within one piece is read from the piece itself; one
+        // across pieces is put together.
+        if (!whole && m_kind != Body::Skipped) {
+            if (m_body.empty())
+                m_body.reserve(static_cast<size_t>(m_bodyLeft));
+            m_body.append(piece.data(), taken);
         }
+        m_bodyLeft -= taken;
+        m_left -= taken;
+        if (m_bodyLeft == 0)
+            End(whole ? piece.substr(0, taken) : std::string_view(m_body));
+        piece.remove_prefix(taken);
+    }
+    return m_ok;
+}
+
+bool RecordReader::Finish() const
+{
+    return m_ok && m_headerSize == 0 && m_left == 0;
+}
+
+bool RecordReader::Fail()
+{
+    return m_ok = false;
+}
+
+bool RecordReader::Begin()
+{
+    const char tag = m_header[0];
+    const std::uint32_t length = ReadLittleEndian32(std::string_view(m_header + 1, 4));
+    m_bodyLeft = length;
+    m_body.clear();
+    // Every record's length is checked before any of its bytes is kept: a
+    // damaged length allocates nothing beyond the data.
+    if (length > m_left)
+        return Fail();
+    const bool knowsLater = static_cast<bool>(m_onVersions);
+    // A later version's records come after everything this one knows.
+    if (knowsLater && tag >= 'A' && tag <= 'Z' && tag != kTopLevelTag && tag != kUnicodeTag &&
+        tag != kIdentityTag && tag != kVersionTag) {
+        m_inLaterRecords = true;
+        m_kind = Body::Skipped;
+        return true;
+    }
+    if (m_inLaterRecords || m_afterVersions)
+        return Fail();
+    if (tag == kVersionTag && knowsLater) {
+        m_kind = Body::Versions;
+    } else if (m_afterIdentities) {
         // The identities come last of the entries' own records.
-        if (afterIdentities)
-            return false;
-        if (tag == kIdentityTag && onIdentities != nullptr) {
-            if (length > data.size() - position || length / kIdentitySize != named.size() ||
-                length % kIdentitySize != 0)
-                return false;
-            std::vector<uint64_t> identities(named.size());
-            for (size_t i = 0; i < identities.size(); ++i)
-                identities[i] = ReadLittleEndian64(data.substr(position + i * kIdentitySize));
-            afterIdentities = true;
-            (*onIdentities)(std::move(identities));
-            position += length;
-            continue;
-        }
-        if (tag == kUnicodeTag && onUnicode != nullptr) {
-            if (length > data.size() - position || length <= kOrdinalSize || (length - kOrdinalSize) % 2 != 0)
-                return false;
-            const uint32_t ordinal = ReadLittleEndian32(data.substr(position));
-            if (ordinal >= named.size() || named[ordinal])
-                return false;
-            named[ordinal] = true;
-            inUnicodeRecords = true;
-            (*onUnicode)(ordinal, FromUtf16LittleEndian(data.substr(position + kOrdinalSize, length - kOrdinalSize)));
-            position += length;
-            continue;
-        }
+        return Fail();
+    } else if (tag == kIdentityTag && m_onIdentities) {
+        if (length / kIdentitySize != m_named.size() || length % kIdentitySize != 0)
+            return Fail();
+        m_kind = Body::Identities;
+    } else if (tag == kUnicodeTag && m_onUnicode) {
+        if (length <= kOrdinalSize || (length - kOrdinalSize) % 2 != 0)
+            return Fail();
+        m_kind = Body::Unicode;
+    } else if (m_inUnicodeRecords) {
         // The "U" records come last: an entry after them is not one this
         // program wrote.
-        if (inUnicodeRecords)
-            return false;
-        if (tag != kTopLevelTag && !(tag == kChildTag && haveGroup))
-            return false;
-        if (length > data.size() - position)
-            return false;
-        if (length != 0) {
-            const std::string_view text = data.substr(position, length);
-            if (onUnicode != nullptr || onIdentities != nullptr || onVersions != nullptr)
-                named.push_back(false);
-            if (tag == kTopLevelTag) {
-                haveGroup = true;
-                onEntry(RecordKind::TopLevel, text);
-            } else {
-                onEntry(RecordKind::Child, text);
-            }
-            position += length;
-        }
+        return Fail();
+    } else if (tag == kTopLevelTag || (tag == kChildTag && m_haveGroup)) {
+        m_kind = tag == kTopLevelTag ? Body::TopLevel : Body::Child;
+    } else {
+        return Fail();
     }
     return true;
 }
 
-}  // namespace
+void RecordReader::End(std::string_view body)
+{
+    m_headerSize = 0;
+    switch (m_kind) {
+    case Body::Skipped:
+        break;
+    case Body::Versions: {
+        EntryHistory history;
+        std::vector<OrdinalVersions> versions;
+        if (!ReadVersions(body, m_named.size(), history, versions)) {
+            Fail();
+            break;
+        }
+        m_afterVersions = true;
+        m_onVersions(std::move(history), std::move(versions));
+        break;
+    }
+    case Body::Identities: {
+        std::vector<std::uint64_t> identities(m_named.size());
+        for (size_t i = 0; i < identities.size(); ++i)
+            identities[i] = ReadLittleEndian64(body.substr(i * kIdentitySize));
+        m_afterIdentities = true;
+        m_onIdentities(std::move(identities));
+        break;
+    }
+    case Body::Unicode: {
+        const std::uint32_t ordinal = ReadLittleEndian32(body);
+        if (ordinal >= m_named.size() || m_named[ordinal]) {
+            Fail();
+            break;
+        }
+        m_named[ordinal] = true;
+        m_inUnicodeRecords = true;
+        m_onUnicode(ordinal, FromUtf16LittleEndian(body.substr(kOrdinalSize)));
+        break;
+    }
+    case Body::TopLevel:
+    case Body::Child:
+        // An empty record makes no entry.
+        if (body.empty())
+            break;
+        m_named.push_back(false);
+        if (m_kind == Body::TopLevel) {
+            m_haveGroup = true;
+            m_onEntry(RecordKind::TopLevel, body);
+        } else {
+            m_onEntry(RecordKind::Child, body);
+        }
+        break;
+    }
+    // A long record's room is not kept for the short ones after it.
+    if (m_body.capacity() > kKeptRoom)
+        std::string().swap(m_body);
+    m_body.clear();
+}
 
 void AppendRecordHeader(std::string& out, RecordKind kind, size_t length)
 {
@@ -336,14 +401,14 @@ void AppendIdentity(std::string& out, uint64_t identity)
 bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry)
 {
-    return ReadRecords(data, onEntry, nullptr, nullptr);
+    return ReadRecords(data, onEntry, nullptr, nullptr, nullptr);
 }
 
 bool DecodeEntries(std::string_view data,
                    const std::function<void(RecordKind, std::string_view)>& onEntry,
                    const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode)
 {
-    return ReadRecords(data, onEntry, &onUnicode, nullptr);
+    return ReadRecords(data, onEntry, onUnicode, nullptr, nullptr);
 }
 
 bool DecodeEntries(std::string_view data,
@@ -351,7 +416,7 @@ bool DecodeEntries(std::string_view data,
                    const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
                    const std::function<void(std::vector<uint64_t> identities)>& onIdentities)
 {
-    return ReadRecords(data, onEntry, &onUnicode, &onIdentities);
+    return ReadRecords(data, onEntry, onUnicode, onIdentities, nullptr);
 }
 
 bool DecodeEntries(std::string_view data,
@@ -360,7 +425,7 @@ bool DecodeEntries(std::string_view data,
                    const std::function<void(std::vector<uint64_t> identities)>& onIdentities,
                    const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions)
 {
-    return ReadRecords(data, onEntry, &onUnicode, &onIdentities, &onVersions);
+    return ReadRecords(data, onEntry, onUnicode, onIdentities, onVersions);
 }
 
 bool AppendVersionRecord(std::string& out, const EntryHistory& history, const std::vector<OrdinalVersions>& entries)

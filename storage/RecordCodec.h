@@ -119,3 +119,58 @@ bool DecodeEntries(std::string_view data,
                    const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
                    const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities,
                    const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions);
+
+// Reads the records of data that comes in pieces, in order, as they are read
+// from a file: each is reported as the DecodeEntries above with all four
+// report it (an empty one: a reader that does not know the records it
+// reports), as soon as its last byte has come. A record within one piece is
+// reported from the piece itself, one across pieces from a copy of its own.
+class RecordReader {
+public:
+    using EntrySink = std::function<void(RecordKind, std::string_view)>;
+    using UnicodeSink = std::function<void(size_t ordinal, std::wstring unicode)>;
+    using IdentitySink = std::function<void(std::vector<std::uint64_t> identities)>;
+    using VersionSink = std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>;
+
+    // `total`: the size of the whole data, so that a record longer than
+    // what is left of it is corrupt at once.
+    RecordReader(std::uint64_t total, EntrySink onEntry, UnicodeSink onUnicode, IdentitySink onIdentities,
+                 VersionSink onVersions);
+    RecordReader(const RecordReader&) = delete;
+    RecordReader& operator=(const RecordReader&) = delete;
+
+    // The next piece; false once the data is corrupt (more than `total`
+    // bytes included), and nothing more is reported then.
+    bool Add(std::string_view piece);
+    // Whether the data was intact: not corrupt, and all `total` bytes came,
+    // each record whole.
+    bool Finish() const;
+
+private:
+    enum class Body { Skipped, TopLevel, Child, Unicode, Identities, Versions };
+    static const size_t kKeptRoom = 1 << 20;
+    bool Begin();
+    void End(std::string_view body);
+    bool Fail();
+
+    EntrySink m_onEntry;
+    UnicodeSink m_onUnicode;
+    IdentitySink m_onIdentities;
+    VersionSink m_onVersions;
+    // The bytes of the whole data still to come, and of the record's body.
+    std::uint64_t m_left;
+    std::uint64_t m_bodyLeft = 0;
+    char m_header[kRecordHeaderSize] = {};
+    size_t m_headerSize = 0;
+    Body m_kind = Body::Skipped;
+    // The body of a record across pieces.
+    std::string m_body;
+    // One flag per entry reported: whether a "U" record has named it.
+    std::vector<bool> m_named;
+    bool m_ok = true;
+    bool m_haveGroup = false;
+    bool m_inUnicodeRecords = false;
+    bool m_afterIdentities = false;
+    bool m_afterVersions = false;
+    bool m_inLaterRecords = false;
+};

@@ -78,6 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(std::get<0>(loaded[i]) == std::get<0>(plain[i]) && std::get<1>(loaded[i]) == std::get<1>(plain[i]));
     if (intact)
         Check(treeIntact);
+    // Read in pieces as from the disk, cut where the data says, it loads the same.
+    const size_t cut = size > 0 ? data[0] % (size + 1) : 0;
+    EntryFileReader reader(size);
+    reader.Add(std::string_view(bytes).substr(0, cut));
+    for (size_t at = cut; at < size; at += 7)
+        reader.Add(std::string_view(bytes).substr(at, 7));
+    EntryTree inPieces;
+    Check(reader.Finish(inPieces) == treeIntact && EntriesOf(inPieces) == loaded);
     if (!treeIntact)
         return 0;
     // What loaded whole saves and loads again as itself, no longer than it

@@ -263,3 +263,67 @@ TEST(EntryFile, AMalformedUnicodeRecordIsCorruptFromThere)
     EXPECT_EQ(Load(start + soundAfter), Reading(true, {Top("A", L"\u03B1"), Top("B"), Child("c", L"\u03B3")}));
     EXPECT_EQ(Load(U(0, u"\u03B1") + K("A")), Reading(false, {}));
 }
+
+// A file read piece by piece as it comes from the disk loads as the same
+// bytes read whole, wherever the pieces end: in a record's header, its text,
+// a Unicode text, the identities, the versions or a later version's record,
+// and whether the file is whole, damaged or cut short anywhere.
+TEST(EntryFile, AFileReadInPiecesLoadsAsReadWholeWhereverThePiecesEnd)
+{
+    EntryTree source = Loaded(K("group") + E("child one") + E("") + K("plain"));
+    source.SetMachine(9, 0);
+    EntryChange change;
+    source.Rename(IdOf(source, "plain"), "?", change, L"\u4F60");
+    const std::string saved = EncodeEntries(source) + Record('X', "later") + Record('Q', "");
+    struct Loading {
+        bool intact;
+        std::vector<Entry> entries;
+        std::vector<EntryUid> uids;
+        Version version;
+        bool operator==(const Loading& o) const
+        {
+            return intact == o.intact && entries == o.entries && uids == o.uids && version == o.version;
+        }
+    };
+    // The file's pieces ending after each of `ends`.
+    const auto load = [](const std::string& bytes, std::vector<size_t> ends) {
+        EntryTree tree;
+        EntryFileReader reader(bytes.size());
+        size_t start = 0;
+        ends.push_back(bytes.size());
+        for (size_t end : ends) {
+            reader.Add(std::string_view(bytes).substr(start, end - start));
+            start = end;
+        }
+        Loading loading{reader.Finish(tree), EntriesOf(tree), {}, {}};
+        for (EntryId id : tree.InPreOrder())
+            if (tree.IsUserEntry(id)) {
+                loading.uids.push_back(tree.Uid(id));
+                loading.version = tree.TextVersion(id).empty() ? loading.version : tree.TextVersion(id);
+            }
+        return loading;
+    };
+    const Loading whole = load(saved, {});
+    ASSERT_TRUE(whole.intact);
+    ASSERT_EQ(whole.entries, (std::vector<Entry>{Top("group"), Child("child one"), Top("?", L"\u4F60")}));
+    EXPECT_FALSE(whole.version.empty());
+    std::string damaged = saved;
+    damaged[saved.find("child one") - kRecordHeaderSize] = 'Z';
+    EXPECT_EQ(load(damaged, {}).entries, std::vector<Entry>{Top("group")});
+    EXPECT_FALSE(load(damaged, {}).intact);
+    for (const std::string& bytes : {saved, damaged}) {
+        for (size_t size = 0; size <= bytes.size(); ++size) {
+            const std::string file = bytes.substr(0, size);
+            const Loading reference = load(file, {});
+            std::vector<size_t> byteByByte;
+            for (size_t end = 1; end < size; ++end) {
+                EXPECT_EQ(load(file, {end}), reference) << "cut after " << size << ", split at " << end;
+                byteByByte.push_back(end);
+            }
+            EXPECT_EQ(load(file, byteByByte), reference) << "cut after " << size << ", byte by byte";
+        }
+    }
+    // A piece beyond the size the file had is no part of it.
+    EntryFileReader reader(saved.size() - 1);
+    EXPECT_FALSE(reader.Add(saved));
+}
