@@ -23,6 +23,7 @@ struct Info {
     EntryUid madeBefore = 0;  // that entry, made by an earlier merge
     EntryUid taken = 0;       // the edit a text taken from a side without history counts as
     bool isBeside = false;
+    bool alone = false;  // the other side's version was removed: this one's versions alone
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -168,12 +169,10 @@ private:
         return all;
     }
 
-    // Whether `side` removed the entry the other side holds: it has seen
-    // that version, or the removals either side names saw every edit of it
-    // between them (the only way to tell for an entry without a version).
-    bool RemovedBy(Side side, const SnapshotEntry& entry) const
+    // Whether the removals either side names saw every edit of this
+    // version of an entry.
+    bool RemovalSaw(const SnapshotEntry& entry) const
     {
-        const Version whole = Joined(entry.textVersion, entry.placeVersion);
         Version removed;
         bool named = false;
         for (const UidTable<Version>& names : m_removedBy) {
@@ -182,8 +181,17 @@ private:
                 named = true;
             }
         }
-        if (named && Holds(removed, whole))
+        return named && Holds(removed, Joined(entry.textVersion, entry.placeVersion));
+    }
+
+    // Whether `side` removed the entry the other side holds: it has seen
+    // that version, or the removals either side names saw every edit of it
+    // between them (the only way to tell for an entry without a version).
+    bool RemovedBy(Side side, const SnapshotEntry& entry) const
+    {
+        if (RemovalSaw(entry))
             return true;
+        const Version whole = Joined(entry.textVersion, entry.placeVersion);
         const EntryHistory& history = *m_history[side];
         return history.tracked && !whole.empty() && Holds(history.seen, whole);
     }
@@ -201,10 +209,30 @@ private:
             const bool untracked = !m_history[kOurs]->tracked || !m_history[kTheirs]->tracked;
             // Against the file as last read or written: held as it was then
             // by one side, lacked by the other, it was removed there.
-            if (untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
-                                                    : RemovedBy(absent, *info.on[present]))
-                return;
+            info.textFrom = info.placeFrom = present;
+            info.parent = info.parentOn[present];
+            info.kept = !(untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
+                                                              : RemovedBy(absent, *info.on[present]));
+            return;
+        }
+        // A version of it that a removal saw is gone: where the other side
+        // edited it apart from that removal, the other's version alone
+        // stays, text and place; where both were removed, nothing.
+        const bool gone[2] = {RemovalSaw(*ours), RemovalSaw(*theirs)};
+        if (gone[kOurs] && gone[kTheirs]) {
+            // Removed, unless it is a group that keeps a child: then as it
+            // was last, whichever text and place are newer, or sort later.
+            const int text = Newer(ours->textVersion, theirs->textVersion);
+            info.textFrom = text == kTheirs || (text < 0 && VersionBefore(ours->textVersion, theirs->textVersion)) ? kTheirs : kOurs;
+            const int place = Newer(ours->placeVersion, theirs->placeVersion);
+            info.placeFrom = place == kTheirs || (place < 0 && VersionBefore(ours->placeVersion, theirs->placeVersion)) ? kTheirs : kOurs;
+            info.parent = info.parentOn[info.placeFrom];
+            return;
+        }
+        if (gone[kOurs] || gone[kTheirs]) {
+            const Side present = gone[kOurs] ? kTheirs : kOurs;
             info.kept = true;
+            info.alone = true;
             info.textFrom = info.placeFrom = present;
             info.parent = info.parentOn[present];
             return;
@@ -287,7 +315,6 @@ private:
         Info& group = At(info.parent);
         if (!group.kept) {
             group.kept = true;
-            group.textFrom = group.on[kOurs] != nullptr ? kOurs : kTheirs;
             group.placeFrom = info.placeFrom == kBoth ? kOurs : info.placeFrom;
             group.parent = 0;
         }
@@ -418,7 +445,7 @@ private:
         entry.unicode = text.unicode;
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
-        if (ours != nullptr && theirs != nullptr) {
+        if (ours != nullptr && theirs != nullptr && !info.alone) {
             entry.textVersion = Joined(ours->textVersion, theirs->textVersion);
             if (info.conflict) {
                 // The text's own version, so that an edit made on it later

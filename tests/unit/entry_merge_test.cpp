@@ -383,7 +383,16 @@ VersionedEntries ThroughTheFile(const VersionedEntries& state)
     return read;
 }
 
-void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>& log)
+// A text a merge joined with an entry's version, before the machine met a
+// removal that saw the text's edit.
+struct Held {
+    EntryUid uid;
+    std::string text;
+    Version version;  // the entry's, text and place
+    Version removed;  // the removals of it the machine knew of
+};
+
+void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>& log, std::vector<Held>& joined)
 {
     std::set<EntryUid> had;
     for (const SnapshotEntry& top : machine.State().entries) {
@@ -405,6 +414,16 @@ void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>&
             for (const SnapshotEntry& child : entry->children)
                 note(child, entry->uid);
         }
+    for (const SnapshotEntry& top : outcome.merged)
+        for (const SnapshotEntry* entry = &top; entry != nullptr;) {
+            Held now{entry->uid, entry->text, Joined(entry->textVersion, entry->placeVersion), {}};
+            for (const Removal& removal : outcome.history.removed)
+                if (removal.uid == entry->uid)
+                    Join(now.removed, removal.version);
+            joined.push_back(std::move(now));
+            entry = entry == &top && !top.children.empty() ? &top.children[0]
+                  : entry != &top && entry != &top.children.back() ? entry + 1 : nullptr;
+        }
     machine.State() = {std::move(outcome.merged), std::move(outcome.history)};
 }
 
@@ -423,6 +442,7 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         std::vector<Event> log;
+        std::vector<Held> joined;
         // Every machine starts from one file without history.
         VersionedEntries start{Parse("a b g[c d] h[e] i"), {}};
         for (const SnapshotEntry& top : start.entries) {
@@ -442,7 +462,7 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
             else if (what == 2 && !machine.State().history.seen.empty())
                 saved.push_back(ThroughTheFile(machine.State()));  // a machine that changed nothing writes nothing
             else if (!saved.empty())
-                Take(machine, saved[random() % saved.size()], log);
+                Take(machine, saved[random() % saved.size()], log, joined);
         }
         for (Machine& machine : machines)
             if (!machine.State().history.seen.empty())
@@ -450,19 +470,19 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
         for (Machine& machine : machines) {
             std::shuffle(saved.begin(), saved.end(), random);
             for (const VersionedEntries& version : saved)
-                Take(machine, version, log);
+                Take(machine, version, log, joined);
         }
         // The first meets the others' last, and they meet its, twice over:
         // machines that met the same edits in other pairs settle on one.
         for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[0], ThroughTheFile(machines[m].State()), log);
+            Take(machines[0], ThroughTheFile(machines[m].State()), log, joined);
         for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[m], ThroughTheFile(machines[0].State()), log);
+            Take(machines[m], ThroughTheFile(machines[0].State()), log, joined);
         for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[0], ThroughTheFile(machines[m].State()), log);
+            Take(machines[0], ThroughTheFile(machines[m].State()), log, joined);
         const VersionedEntries last = ThroughTheFile(machines[0].State());
         for (size_t m = 1; m < machines.size(); ++m) {
-            Take(machines[m], last, log);
+            Take(machines[m], last, log, joined);
             EXPECT_EQ(Everything(machines[m].State()), Everything(last));
             // Nothing a machine met before changes it now.
             const VersionedEntries& before = saved[random() % saved.size()];
@@ -480,6 +500,13 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                 texts.insert(child.text);
             }
         }
+        std::set<std::pair<EntryUid, std::string>> writtenTexts;
+        for (const VersionedEntries& version : saved)
+            for (const SnapshotEntry& top : version.entries) {
+                writtenTexts.insert({top.uid, top.text});
+                for (const SnapshotEntry& child : top.children)
+                    writtenTexts.insert({child.uid, child.text});
+            }
         std::map<EntryUid, std::vector<const Event*>> byUid;
         for (const Event& event : log)
             byUid[event.uid].push_back(&event);
@@ -507,9 +534,18 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
             for (const Event* e : edits)
                 if (std::none_of(removals.begin(), removals.end(), [&](const Event* r) { return Saw(r->past, e->dot); }))
                     surviving.push_back(e);
+            // An edit stands that no removal saw, or that one of those saw
+            // other than through a removal of it, or whose text one of them
+            // was made on.
+            auto sawPast = [&](const Event* u, const Event* e) {
+                return Saw(u->past, e->dot) && std::none_of(removals.begin(), removals.end(), [&](const Event* r) {
+                           return Saw(r->past, e->dot) && Saw(u->past, {r->dot.machine, CountOf(r->past, r->dot.machine) + 1});
+                       });
+            };
             auto stands = [&](const Event* e) {
-                return std::any_of(surviving.begin(), surviving.end(),
-                                   [&](const Event* u) { return u == e || Saw(u->past, e->dot); });
+                return std::any_of(surviving.begin(), surviving.end(), [&](const Event* u) {
+                    return u == e || (Saw(u->past, e->dot) && u->text == e->text) || sawPast(u, e);
+                });
             };
             // Of those, the edits no later edit of the same kind saw.
             for (const Event* e : edits) {
@@ -531,6 +567,25 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                 if (found != held.end()) {
                     ++groupsKept;
                     EXPECT_TRUE(filledApart(uid)) << "removed but back: " << uid << Dump(events);
+                    // With one of its texts that a version written held (a
+                    // removal carries no text), none older than the one its
+                    // children were put in it under.
+                    std::vector<const Event*> childEdits;
+                    for (const SnapshotEntry& child : found->second.second->children)
+                        for (const Event* e : byUid[child.uid])
+                            if (e->kind != Event::Removed && e->kind != Event::Text && e->parent == uid && std::none_of(removals.begin(), removals.end(), [&](const Event* r) {
+                                    return Saw(r->past, e->dot);
+                                }))
+                                childEdits.push_back(e);
+                    EXPECT_TRUE(std::any_of(edits.begin(), edits.end(), [&](const Event* e) {
+                        return e->kind != Event::Place && writtenTexts.count({uid, e->text}) != 0 &&
+                               e->text == found->second.second->text &&
+                               std::none_of(edits.begin(), edits.end(), [&](const Event* o) {
+                                   return o != e && o->kind != Event::Place && Saw(o->past, e->dot) &&
+                                          std::any_of(childEdits.begin(), childEdits.end(),
+                                                      [&](const Event* c) { return sawPast(c, o); });
+                               });
+                    })) << "a group kept with an older text: " << found->second.second->text << Dump(events) << "\n children:" << Dump(childEdits);
                 }
                 continue;
             }
@@ -547,19 +602,60 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                 // it was removed after two machines had changed it apart.
                 for (const Event* e : lastTexts)
                     EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text)) << "lost: " << uid << Dump(events);
-                EXPECT_FALSE(removals.empty()) << "lost: " << uid << Dump(events);
+                // Or where it was folded into an entry of the same text.
+                EXPECT_TRUE(!removals.empty() || (!lastTexts.empty() && std::all_of(lastTexts.begin(), lastTexts.end(), [&](const Event* e) {
+                                return texts.count(e->text) != 0;
+                            })))
+                    << "lost: " << uid << Dump(events);
                 continue;
             }
             ++expected;
             const std::string& text = found->second.second->text;
-            // An entry kept though removed elsewhere, because of an edit made
-            // apart, may show any text it had: a version from before its
-            // removal, arriving late, is taken as the newer.
-            const std::vector<const Event*>& allowed = removals.empty() ? lastTexts : edits;
-            EXPECT_TRUE(std::any_of(allowed.begin(), allowed.end(), [&](const Event* e) { return e->text == text; }))
+            // Kept though removed elsewhere, because of an edit made apart: the
+            // text of the edits that kept it, never one the removal saw;
+            // unless a machine had joined that text with those edits before
+            // it met the removal, as a merge against that machine's version
+            // gives too.
+            std::vector<const Event*> joinedTexts;
+            for (const Event* e : edits) {
+                const bool superseded = std::any_of(lastTexts.begin(), lastTexts.end(), [&](const Event* o) {
+                    return o != e && Saw(o->past, e->dot);
+                });
+                if (e->kind != Event::Place && !stands(e) && !superseded &&
+                    std::any_of(joined.begin(), joined.end(), [&](const Held& h) {
+                        return h.uid == uid && h.text == e->text && Saw(h.version, e->dot) && !Saw(h.removed, e->dot) &&
+                               std::any_of(surviving.begin(), surviving.end(), [&](const Event* u) { return Saw(h.version, u->dot); });
+                    }))
+                    joinedTexts.push_back(e);
+            }
+            auto shown = [&](const std::vector<const Event*>& some) {
+                return std::any_of(some.begin(), some.end(), [&](const Event* e) { return e->text == text; });
+            };
+            // Texts changed apart, once kept as two entries, live apart: where
+            // a removal then saw the text the entry kept, it shows the text
+            // the edit that kept it was made on, or, kept for a child, the
+            // newest text it kept that a version written held.
+            auto movedOut = [&](const Event* e) {
+                return e->kind != Event::Place && std::any_of(log.begin(), log.end(), [&](const Event& made) {
+                           return made.kind == Event::Made && made.dot.machine == made.uid && made.text == e->text;
+                       });
+            };
+            std::vector<const Event*> keptTexts;
+            for (const Event* e : edits)
+                if (e->kind != Event::Place && !movedOut(e) && std::none_of(edits.begin(), edits.end(), [&](const Event* o) {
+                        return o != e && o->kind != Event::Place && !movedOut(o) && writtenTexts.count({uid, o->text}) != 0 &&
+                               Saw(o->past, e->dot);
+                    }))
+                    keptTexts.push_back(e);
+            const bool split = std::any_of(edits.begin(), edits.end(), movedOut);
+            EXPECT_TRUE(shown(lastTexts) || shown(joinedTexts) || (split && (shown(surviving) || shown(keptTexts))))
                 << "an older text: " << text << Dump(events);
-            for (const Event* e : removals.empty() ? lastTexts : std::vector<const Event*>())
-                EXPECT_EQ(texts.count(e->text) >= 1 || besideRemoved(e->text), true) << "lost: " << e->text << Dump(events);
+            for (const Event* e : lastTexts)
+                EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text) ||
+                            std::any_of(joinedTexts.begin(), joinedTexts.end(), [&](const Event* j) {
+                                return j->text == text && Saw(j->past, e->dot);
+                            }))
+                    << "lost: " << e->text << Dump(events);
             keptBothSeen += lastTexts.size() > 1 ? 1 : 0;
             if (lastPlaces.size() == 1 && lastPlaces[0]->kind == Event::Place && removals.empty()) {
                 ++movedSeen;
