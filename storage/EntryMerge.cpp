@@ -24,6 +24,7 @@ struct Info {
     EntryUid taken = 0;       // the edit a text taken from a side without history counts as
     bool isBeside = false;
     bool alone = false;  // the other side's version was removed: this one's versions alone
+    size_t keptChildren = 0;
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -82,9 +83,21 @@ public:
         for (EntryUid uid : all)
             if (KeepGroupOf(uid))
                 nested.push_back(uid);
-        // Entries moved into each other's groups apart: taken in the order of
-        // their identities, so that either side's first gives the same.
+        // Entries moved into each other's groups apart. A group that holds an
+        // entry without children of its own goes to the top level first, so
+        // that a group it was moved into keeps its place; what still nests
+        // (groups that hold only each other) is taken in the order of
+        // identities, so that either side's first gives the same.
+        for (EntryUid uid : all) {
+            Info& info = At(uid);
+            if (info.kept && !info.isBeside && info.parent != 0)
+                ++At(info.parent).keptChildren;
+        }
         std::sort(nested.begin(), nested.end());
+        nested.erase(std::unique(nested.begin(), nested.end()), nested.end());
+        for (EntryUid uid : nested)
+            if (At(uid).keptChildren == 0)
+                LiftGroupOf(uid);
         for (EntryUid uid : nested)
             LiftGroupOf(uid);
         MergeOutcome outcome;
