@@ -190,6 +190,10 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
         {"g[c d] h", "g[d] h[c]", "g[c=C d] h", "g[d] h[C]", 0},
         {"a i", "i[a]", "a=A i", "i[A]", 0},
         {"a i", "i[a]", "a[i]", "i[a]", 0},
+        {"g h", "g[h]", "h[g]", "h[g]", 0},
+        // A group moved into one that went into a third apart: the one that
+        // holds a child of its own goes to the top, the other keeps its move.
+        {"a b m", "b[a] m", "a[x] m[b]", "a[x] m[b]", 0},
         // The same text added at the same place on both is one entry.
         {"a b", "a x=t b", "a y=t b", "a t b", 0},
         {"a b", "a x=t b", "a b y=t", "a t b t", 0},
