@@ -477,12 +477,9 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
             for (const VersionedEntries& version : saved)
                 Take(machine, version, log, joined);
         }
-        // The first meets the others' last, and they meet its, twice over:
-        // machines that met the same edits in other pairs settle on one.
-        for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[0], ThroughTheFile(machines[m].State()), log, joined);
-        for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[m], ThroughTheFile(machines[0].State()), log, joined);
+        // Machines that met the same edits in other pairs may hold them
+        // apart (an order, which entry keeps which text) until they meet each
+        // other's: the first meets the others' last, and they meet its.
         for (size_t m = 1; m < machines.size(); ++m)
             Take(machines[0], ThroughTheFile(machines[m].State()), log, joined);
         const VersionedEntries last = ThroughTheFile(machines[0].State());
