@@ -25,6 +25,7 @@ struct Info {
     bool isBeside = false;
     bool alone = false;  // the other side's version was removed: this one's versions alone
     size_t keptChildren = 0;
+    EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -356,15 +357,19 @@ private:
         std::vector<EntryUid> lists[2], anchors;
         for (Side side : {kOurs, kTheirs}) {
             const std::vector<SnapshotEntry>* list = m_sides[side];
+            // A side without the group holds its children in the group folded into it.
+            EntryUid from = parent;
             if (parent != 0) {
-                const Info& group = At(parent);
+                if (At(parent).on[side] == nullptr && At(parent).foldedFrom != 0)
+                    from = At(parent).foldedFrom;
+                const Info& group = At(from);
                 list = group.on[side] != nullptr && group.parentOn[side] == 0 ? &group.on[side]->children : nullptr;
             }
             if (list == nullptr)
                 continue;
             for (const SnapshotEntry& entry : *list) {
                 const Info& info = At(entry.uid);
-                if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == parent &&
+                if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == from &&
                     (info.placeFrom == side || info.placeFrom == kBoth)) {
                     lists[side].push_back(entry.uid);
                     if (side == kOurs && info.placeFrom == kBoth)
@@ -373,7 +378,7 @@ private:
             }
         }
         const std::vector<EntryUid> order = MergeOrder(anchors, lists[kOurs], lists[kTheirs]);
-        FoldSameAdditions(order, anchors);
+        FoldSameAdditions(order, anchors, parent == 0);
         // The second text of an entry changed apart follows it.
         std::vector<EntryUid> withBesides;
         withBesides.reserve(order.size());
@@ -388,10 +393,10 @@ private:
         return withBesides;
     }
 
-    // The same text added on both sides between the same anchors, as an
-    // entry without children, is one entry: the identity that compares
-    // first stays, the other counts as removed.
-    void FoldSameAdditions(const std::vector<EntryUid>& order, const std::vector<EntryUid>& anchors)
+    // The same text added on both sides between the same anchors is one
+    // entry: the identity that compares first stays, the other counts as
+    // removed. On the top level, a group so takes the other's children.
+    void FoldSameAdditions(const std::vector<EntryUid>& order, const std::vector<EntryUid>& anchors, bool top)
     {
         UidSet isAnchor(anchors.size());
         for (EntryUid uid : anchors)
@@ -403,7 +408,7 @@ private:
             std::vector<EntryUid> added[2];
             for (size_t i = start; i < end; ++i) {
                 const Info& info = At(order[i]);
-                if ((info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && !HasKeptChildren(order[i]))
+                if ((info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && (top || !HasKeptChildren(order[i])))
                     added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(order[i]);
             }
             start = end + 1;
@@ -416,13 +421,29 @@ private:
                     if (paired[k] || !SameText(*At(one).on[kOurs], *At(other).on[kTheirs]))
                         continue;
                     paired[k] = true;
-                    const EntryUid gone = std::max(one, other);
+                    const EntryUid gone = std::max(one, other), stays = std::min(one, other);
                     Info& info = At(gone);
                     info.kept = false;
                     const SnapshotEntry& entry = *info.on[gone == one ? kOurs : kTheirs];
                     m_folded.push_back({gone, Joined(entry.textVersion, entry.placeVersion)});
+                    FoldChildren(gone, stays, entry);
                     break;
                 }
+            }
+        }
+    }
+
+    // The children of a group folded into another go with it. A version of
+    // the folded group arriving late holds them at the same place version
+    // under the other parent: the parent that compares first, the one that
+    // stays, takes them there too.
+    void FoldChildren(EntryUid gone, EntryUid stays, const SnapshotEntry& group)
+    {
+        for (const SnapshotEntry& child : group.children) {
+            Info& info = At(child.uid);
+            if (info.kept && info.parent == gone) {
+                info.parent = stays;
+                At(stays).foldedFrom = gone;
             }
         }
     }
@@ -475,6 +496,7 @@ private:
         }
         if (info.taken != 0)
             SetCount(entry.textVersion, info.taken, 1);
+
         return entry;
     }
 

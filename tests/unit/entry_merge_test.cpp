@@ -197,6 +197,9 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
         // The same text added at the same place on both is one entry.
         {"a b", "a x=t b", "a y=t b", "a t b", 0},
         {"a b", "a x=t b", "a b y=t", "a t b t", 0},
+        // Groups too, with the children of both, the same text among them once.
+        {"a b", "a x=t[c] b", "a y=t[d] b", "a t[c d] b", 0},
+        {"a b", "a x=t[c=u e] b", "a y=t[d=u] b", "a t[u e] b", 0},
         // Both renamed one entry of a group while one added at the top.
         {"g[a b c d e f h i]", "g[a=A1 b c d e f h i] x", "g[a=A2 b c d e f h i]", "g[A1 A2 b c d e f h i] x", 1},
     };
@@ -212,6 +215,22 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
         const VersionedEntries result{outcome.merged, outcome.history};
         EXPECT_EQ(Everything(MergeVersions(result, ours)), Everything(outcome));
         EXPECT_EQ(Everything(MergeVersions(theirs, result)), Everything(outcome));
+        // Nor does either, arriving late with an edit of its own since.
+        for (VersionedEntries late : {ours, theirs}) {
+            const MachineId machine = late.history.seen.back().machine;
+            SnapshotEntry added;
+            added.uid = UidOf("late");
+            added.text = "late";
+            added.textVersion = added.placeVersion = Version{{machine, 2}};
+            late.entries.push_back(added);
+            SetCount(late.history.seen, machine, 2);
+            EntrySnapshot merged = MergeVersions(result, late).merged;
+            const auto at = std::find_if(merged.begin(), merged.end(), [](const SnapshotEntry& e) { return e.text == "late"; });
+            EXPECT_TRUE(at != merged.end());
+            if (at != merged.end())
+                merged.erase(at);
+            EXPECT_EQ(Texts(merged), Texts(outcome.merged)) << "a late version";
+        }
     }
 }
 
