@@ -26,6 +26,7 @@ struct Info {
     bool alone = false;  // the other side's version was removed: this one's versions alone
     size_t keptChildren = 0;
     EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
+    const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -426,6 +427,7 @@ private:
                     info.kept = false;
                     const SnapshotEntry& entry = *info.on[gone == one ? kOurs : kTheirs];
                     m_folded.push_back({gone, Joined(entry.textVersion, entry.placeVersion)});
+                    At(stays).foldedIn = &entry;
                     FoldChildren(gone, stays, entry);
                     break;
                 }
@@ -496,6 +498,12 @@ private:
         }
         if (info.taken != 0)
             SetCount(entry.textVersion, info.taken, 1);
+        // One entry for the same text added on both: it holds the adding of
+        // both, so that a removal that saw only one of them leaves it.
+        if (info.foldedIn != nullptr) {
+            Join(entry.textVersion, info.foldedIn->textVersion);
+            Join(entry.placeVersion, info.foldedIn->placeVersion);
+        }
 
         return entry;
     }
