@@ -90,9 +90,9 @@ public:
         // that a group it was moved into keeps its place; what still nests
         // (groups that hold only each other) is taken in the order of
         // identities, so that either side's first gives the same.
-        for (EntryUid uid : all) {
-            Info& info = At(uid);
-            if (info.kept && !info.isBeside && info.parent != 0)
+        for (size_t i = 0; i < all.size() && !nested.empty(); ++i) {
+            const Info& info = At(all[i]);
+            if (info.kept && info.parent != 0)
                 ++At(info.parent).keptChildren;
         }
         std::sort(nested.begin(), nested.end());
