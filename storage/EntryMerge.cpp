@@ -23,6 +23,10 @@ struct Info {
     EntryUid madeBefore = 0;  // that entry, made by an earlier merge
     EntryUid taken = 0;       // the edit a text taken from a side without history counts as
     bool isBeside = false;
+    bool alone = false;  // the other side's version was removed: this one's versions alone
+    size_t keptChildren = 0;
+    EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
+    const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -81,9 +85,21 @@ public:
         for (EntryUid uid : all)
             if (KeepGroupOf(uid))
                 nested.push_back(uid);
-        // Entries moved into each other's groups apart: taken in the order of
-        // their identities, so that either side's first gives the same.
+        // Entries moved into each other's groups apart. A group that holds an
+        // entry without children of its own goes to the top level first, so
+        // that a group it was moved into keeps its place; what still nests
+        // (groups that hold only each other) is taken in the order of
+        // identities, so that either side's first gives the same.
+        for (size_t i = 0; i < all.size() && !nested.empty(); ++i) {
+            const Info& info = At(all[i]);
+            if (info.kept && info.parent != 0)
+                ++At(info.parent).keptChildren;
+        }
         std::sort(nested.begin(), nested.end());
+        nested.erase(std::unique(nested.begin(), nested.end()), nested.end());
+        for (EntryUid uid : nested)
+            if (At(uid).keptChildren == 0)
+                LiftGroupOf(uid);
         for (EntryUid uid : nested)
             LiftGroupOf(uid);
         MergeOutcome outcome;
@@ -168,12 +184,10 @@ private:
         return all;
     }
 
-    // Whether `side` removed the entry the other side holds: it has seen
-    // that version, or the removals either side names saw every edit of it
-    // between them (the only way to tell for an entry without a version).
-    bool RemovedBy(Side side, const SnapshotEntry& entry) const
+    // Whether the removals either side names saw every edit of this
+    // version of an entry.
+    bool RemovalSaw(const SnapshotEntry& entry) const
     {
-        const Version whole = Joined(entry.textVersion, entry.placeVersion);
         Version removed;
         bool named = false;
         for (const UidTable<Version>& names : m_removedBy) {
@@ -182,8 +196,17 @@ private:
                 named = true;
             }
         }
-        if (named && Holds(removed, whole))
+        return named && Holds(removed, Joined(entry.textVersion, entry.placeVersion));
+    }
+
+    // Whether `side` removed the entry the other side holds: it has seen
+    // that version, or the removals either side names saw every edit of it
+    // between them (the only way to tell for an entry without a version).
+    bool RemovedBy(Side side, const SnapshotEntry& entry) const
+    {
+        if (RemovalSaw(entry))
             return true;
+        const Version whole = Joined(entry.textVersion, entry.placeVersion);
         const EntryHistory& history = *m_history[side];
         return history.tracked && !whole.empty() && Holds(history.seen, whole);
     }
@@ -201,10 +224,30 @@ private:
             const bool untracked = !m_history[kOurs]->tracked || !m_history[kTheirs]->tracked;
             // Against the file as last read or written: held as it was then
             // by one side, lacked by the other, it was removed there.
-            if (untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
-                                                    : RemovedBy(absent, *info.on[present]))
-                return;
+            info.textFrom = info.placeFrom = present;
+            info.parent = info.parentOn[present];
+            info.kept = !(untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
+                                                              : RemovedBy(absent, *info.on[present]));
+            return;
+        }
+        // A version of it that a removal saw is gone: where the other side
+        // edited it apart from that removal, the other's version alone
+        // stays, text and place; where both were removed, nothing.
+        const bool gone[2] = {RemovalSaw(*ours), RemovalSaw(*theirs)};
+        if (gone[kOurs] && gone[kTheirs]) {
+            // Removed, unless it is a group that keeps a child: then as it
+            // was last, whichever text and place are newer, or sort later.
+            const int text = Newer(ours->textVersion, theirs->textVersion);
+            info.textFrom = text == kTheirs || (text < 0 && VersionBefore(ours->textVersion, theirs->textVersion)) ? kTheirs : kOurs;
+            const int place = Newer(ours->placeVersion, theirs->placeVersion);
+            info.placeFrom = place == kTheirs || (place < 0 && VersionBefore(ours->placeVersion, theirs->placeVersion)) ? kTheirs : kOurs;
+            info.parent = info.parentOn[info.placeFrom];
+            return;
+        }
+        if (gone[kOurs] || gone[kTheirs]) {
+            const Side present = gone[kOurs] ? kTheirs : kOurs;
             info.kept = true;
+            info.alone = true;
             info.textFrom = info.placeFrom = present;
             info.parent = info.parentOn[present];
             return;
@@ -287,7 +330,6 @@ private:
         Info& group = At(info.parent);
         if (!group.kept) {
             group.kept = true;
-            group.textFrom = group.on[kOurs] != nullptr ? kOurs : kTheirs;
             group.placeFrom = info.placeFrom == kBoth ? kOurs : info.placeFrom;
             group.parent = 0;
         }
@@ -316,15 +358,19 @@ private:
         std::vector<EntryUid> lists[2], anchors;
         for (Side side : {kOurs, kTheirs}) {
             const std::vector<SnapshotEntry>* list = m_sides[side];
+            // A side without the group holds its children in the group folded into it.
+            EntryUid from = parent;
             if (parent != 0) {
-                const Info& group = At(parent);
+                if (At(parent).on[side] == nullptr && At(parent).foldedFrom != 0)
+                    from = At(parent).foldedFrom;
+                const Info& group = At(from);
                 list = group.on[side] != nullptr && group.parentOn[side] == 0 ? &group.on[side]->children : nullptr;
             }
             if (list == nullptr)
                 continue;
             for (const SnapshotEntry& entry : *list) {
                 const Info& info = At(entry.uid);
-                if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == parent &&
+                if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == from &&
                     (info.placeFrom == side || info.placeFrom == kBoth)) {
                     lists[side].push_back(entry.uid);
                     if (side == kOurs && info.placeFrom == kBoth)
@@ -333,7 +379,7 @@ private:
             }
         }
         const std::vector<EntryUid> order = MergeOrder(anchors, lists[kOurs], lists[kTheirs]);
-        FoldSameAdditions(order, anchors);
+        FoldSameAdditions(order, anchors, parent == 0);
         // The second text of an entry changed apart follows it.
         std::vector<EntryUid> withBesides;
         withBesides.reserve(order.size());
@@ -348,10 +394,10 @@ private:
         return withBesides;
     }
 
-    // The same text added on both sides between the same anchors, as an
-    // entry without children, is one entry: the identity that compares
-    // first stays, the other counts as removed.
-    void FoldSameAdditions(const std::vector<EntryUid>& order, const std::vector<EntryUid>& anchors)
+    // The same text added on both sides between the same anchors is one
+    // entry: the identity that compares first stays, the other counts as
+    // removed. On the top level, a group so takes the other's children.
+    void FoldSameAdditions(const std::vector<EntryUid>& order, const std::vector<EntryUid>& anchors, bool top)
     {
         UidSet isAnchor(anchors.size());
         for (EntryUid uid : anchors)
@@ -363,7 +409,7 @@ private:
             std::vector<EntryUid> added[2];
             for (size_t i = start; i < end; ++i) {
                 const Info& info = At(order[i]);
-                if ((info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && !HasKeptChildren(order[i]))
+                if ((info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && (top || !HasKeptChildren(order[i])))
                     added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(order[i]);
             }
             start = end + 1;
@@ -376,13 +422,30 @@ private:
                     if (paired[k] || !SameText(*At(one).on[kOurs], *At(other).on[kTheirs]))
                         continue;
                     paired[k] = true;
-                    const EntryUid gone = std::max(one, other);
+                    const EntryUid gone = std::max(one, other), stays = std::min(one, other);
                     Info& info = At(gone);
                     info.kept = false;
                     const SnapshotEntry& entry = *info.on[gone == one ? kOurs : kTheirs];
                     m_folded.push_back({gone, Joined(entry.textVersion, entry.placeVersion)});
+                    At(stays).foldedIn = &entry;
+                    FoldChildren(gone, stays, entry);
                     break;
                 }
+            }
+        }
+    }
+
+    // The children of a group folded into another go with it. A version of
+    // the folded group arriving late holds them at the same place version
+    // under the other parent: the parent that compares first, the one that
+    // stays, takes them there too.
+    void FoldChildren(EntryUid gone, EntryUid stays, const SnapshotEntry& group)
+    {
+        for (const SnapshotEntry& child : group.children) {
+            Info& info = At(child.uid);
+            if (info.kept && info.parent == gone) {
+                info.parent = stays;
+                At(stays).foldedFrom = gone;
             }
         }
     }
@@ -418,7 +481,7 @@ private:
         entry.unicode = text.unicode;
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
-        if (ours != nullptr && theirs != nullptr) {
+        if (ours != nullptr && theirs != nullptr && !info.alone) {
             entry.textVersion = Joined(ours->textVersion, theirs->textVersion);
             if (info.conflict) {
                 // The text's own version, so that an edit made on it later
@@ -435,6 +498,13 @@ private:
         }
         if (info.taken != 0)
             SetCount(entry.textVersion, info.taken, 1);
+        // One entry for the same text added on both: it holds the adding of
+        // both, so that a removal that saw only one of them leaves it.
+        if (info.foldedIn != nullptr) {
+            Join(entry.textVersion, info.foldedIn->textVersion);
+            Join(entry.placeVersion, info.foldedIn->placeVersion);
+        }
+
         return entry;
     }
 

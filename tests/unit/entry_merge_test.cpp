@@ -190,9 +190,16 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
         {"g[c d] h", "g[d] h[c]", "g[c=C d] h", "g[d] h[C]", 0},
         {"a i", "i[a]", "a=A i", "i[A]", 0},
         {"a i", "i[a]", "a[i]", "i[a]", 0},
+        {"g h", "g[h]", "h[g]", "h[g]", 0},
+        // A group moved into one that went into a third apart: the one that
+        // holds a child of its own goes to the top, the other keeps its move.
+        {"a b m", "b[a] m", "a[x] m[b]", "a[x] m[b]", 0},
         // The same text added at the same place on both is one entry.
         {"a b", "a x=t b", "a y=t b", "a t b", 0},
         {"a b", "a x=t b", "a b y=t", "a t b t", 0},
+        // Groups too, with the children of both, the same text among them once.
+        {"a b", "a x=t[c] b", "a y=t[d] b", "a t[c d] b", 0},
+        {"a b", "a x=t[c=u e] b", "a y=t[d=u] b", "a t[u e] b", 0},
         // Both renamed one entry of a group while one added at the top.
         {"g[a b c d e f h i]", "g[a=A1 b c d e f h i] x", "g[a=A2 b c d e f h i]", "g[A1 A2 b c d e f h i] x", 1},
     };
@@ -208,6 +215,22 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
         const VersionedEntries result{outcome.merged, outcome.history};
         EXPECT_EQ(Everything(MergeVersions(result, ours)), Everything(outcome));
         EXPECT_EQ(Everything(MergeVersions(theirs, result)), Everything(outcome));
+        // Nor does either, arriving late with an edit of its own since.
+        for (VersionedEntries late : {ours, theirs}) {
+            const MachineId machine = late.history.seen.back().machine;
+            SnapshotEntry added;
+            added.uid = UidOf("late");
+            added.text = "late";
+            added.textVersion = added.placeVersion = Version{{machine, 2}};
+            late.entries.push_back(added);
+            SetCount(late.history.seen, machine, 2);
+            EntrySnapshot merged = MergeVersions(result, late).merged;
+            const auto at = std::find_if(merged.begin(), merged.end(), [](const SnapshotEntry& e) { return e.text == "late"; });
+            EXPECT_TRUE(at != merged.end());
+            if (at != merged.end())
+                merged.erase(at);
+            EXPECT_EQ(Texts(merged), Texts(outcome.merged)) << "a late version";
+        }
     }
 }
 
@@ -280,14 +303,16 @@ public:
         EntrySnapshot& entries = m_state.entries;
         const size_t what = Pick(8);
         if (what <= 1 || entries.empty()) {
-            const bool child = what == 1 && !entries.empty() && Pick(2) == 0;
+            // Now and then, at the end, a text another machine may add there too.
+            const bool same = Pick(4) == 0;
+            const bool child = !same && what == 1 && !entries.empty() && Pick(2) == 0;
             std::vector<SnapshotEntry>& list = child ? Group().children : entries;
             SnapshotEntry entry;
             entry.uid = m_random() | (std::uint64_t{1} << 63);
-            entry.text = "m" + std::to_string(m_id) + "-" + std::to_string(++m_typed);
+            entry.text = same ? "same-" + std::to_string(Pick(2)) : "m" + std::to_string(m_id) + "-" + std::to_string(++m_typed);
             entry.textVersion = entry.placeVersion = Version{{m_id, Next()}};
             Log(Event::Made, entry, child ? ParentOf(list) : 0);
-            list.insert(list.begin() + static_cast<std::ptrdiff_t>(Pick(list.size() + 1)), entry);
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(same ? list.size() : Pick(list.size() + 1)), entry);
             return;
         }
         SnapshotEntry& group = Group();
@@ -383,7 +408,17 @@ VersionedEntries ThroughTheFile(const VersionedEntries& state)
     return read;
 }
 
-void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>& log)
+// A text a merge joined with an entry's version, before the machine met a
+// removal that saw the text's edit.
+struct Held {
+    EntryUid uid;
+    std::string text;
+    Version version;  // the entry's, text and place
+    Version removed;  // the removals of it the machine knew of
+    bool withChildren;
+};
+
+void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>& log, std::vector<Held>& joined)
 {
     std::set<EntryUid> had;
     for (const SnapshotEntry& top : machine.State().entries) {
@@ -405,6 +440,16 @@ void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>&
             for (const SnapshotEntry& child : entry->children)
                 note(child, entry->uid);
         }
+    for (const SnapshotEntry& top : outcome.merged)
+        for (const SnapshotEntry* entry = &top; entry != nullptr;) {
+            Held now{entry->uid, entry->text, Joined(entry->textVersion, entry->placeVersion), {}, !entry->children.empty()};
+            for (const Removal& removal : outcome.history.removed)
+                if (removal.uid == entry->uid)
+                    Join(now.removed, removal.version);
+            joined.push_back(std::move(now));
+            entry = entry == &top && !top.children.empty() ? &top.children[0]
+                  : entry != &top && entry != &top.children.back() ? entry + 1 : nullptr;
+        }
     machine.State() = {std::move(outcome.merged), std::move(outcome.history)};
 }
 
@@ -418,11 +463,12 @@ void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>&
 TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
 {
     std::mt19937 random(20261208);
-    size_t removedSeen = 0, keptBothSeen = 0, movedSeen = 0;
+    size_t removedSeen = 0, keptBothSeen = 0, movedSeen = 0, foldedSeen = 0;
     const int kRounds = 600;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         std::vector<Event> log;
+        std::vector<Held> joined;
         // Every machine starts from one file without history.
         VersionedEntries start{Parse("a b g[c d] h[e] i"), {}};
         for (const SnapshotEntry& top : start.entries) {
@@ -442,7 +488,7 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
             else if (what == 2 && !machine.State().history.seen.empty())
                 saved.push_back(ThroughTheFile(machine.State()));  // a machine that changed nothing writes nothing
             else if (!saved.empty())
-                Take(machine, saved[random() % saved.size()], log);
+                Take(machine, saved[random() % saved.size()], log, joined);
         }
         for (Machine& machine : machines)
             if (!machine.State().history.seen.empty())
@@ -450,19 +496,16 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
         for (Machine& machine : machines) {
             std::shuffle(saved.begin(), saved.end(), random);
             for (const VersionedEntries& version : saved)
-                Take(machine, version, log);
+                Take(machine, version, log, joined);
         }
-        // The first meets the others' last, and they meet its, twice over:
-        // machines that met the same edits in other pairs settle on one.
+        // Machines that met the same edits in other pairs may hold them
+        // apart (an order, which entry keeps which text) until they meet each
+        // other's: the first meets the others' last, and they meet its.
         for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[0], ThroughTheFile(machines[m].State()), log);
-        for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[m], ThroughTheFile(machines[0].State()), log);
-        for (size_t m = 1; m < machines.size(); ++m)
-            Take(machines[0], ThroughTheFile(machines[m].State()), log);
+            Take(machines[0], ThroughTheFile(machines[m].State()), log, joined);
         const VersionedEntries last = ThroughTheFile(machines[0].State());
         for (size_t m = 1; m < machines.size(); ++m) {
-            Take(machines[m], last, log);
+            Take(machines[m], last, log, joined);
             EXPECT_EQ(Everything(machines[m].State()), Everything(last));
             // Nothing a machine met before changes it now.
             const VersionedEntries& before = saved[random() % saved.size()];
@@ -480,6 +523,13 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                 texts.insert(child.text);
             }
         }
+        std::set<std::pair<EntryUid, std::string>> writtenTexts;
+        for (const VersionedEntries& version : saved)
+            for (const SnapshotEntry& top : version.entries) {
+                writtenTexts.insert({top.uid, top.text});
+                for (const SnapshotEntry& child : top.children)
+                    writtenTexts.insert({child.uid, child.text});
+            }
         std::map<EntryUid, std::vector<const Event*>> byUid;
         for (const Event& event : log)
             byUid[event.uid].push_back(&event);
@@ -507,9 +557,18 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
             for (const Event* e : edits)
                 if (std::none_of(removals.begin(), removals.end(), [&](const Event* r) { return Saw(r->past, e->dot); }))
                     surviving.push_back(e);
+            // An edit stands that no removal saw, or that one of those saw
+            // other than through a removal of it, or whose text one of them
+            // was made on.
+            auto sawPast = [&](const Event* u, const Event* e) {
+                return Saw(u->past, e->dot) && std::none_of(removals.begin(), removals.end(), [&](const Event* r) {
+                           return Saw(r->past, e->dot) && Saw(u->past, {r->dot.machine, CountOf(r->past, r->dot.machine) + 1});
+                       });
+            };
             auto stands = [&](const Event* e) {
-                return std::any_of(surviving.begin(), surviving.end(),
-                                   [&](const Event* u) { return u == e || Saw(u->past, e->dot); });
+                return std::any_of(surviving.begin(), surviving.end(), [&](const Event* u) {
+                    return u == e || (Saw(u->past, e->dot) && u->text == e->text) || sawPast(u, e);
+                });
             };
             // Of those, the edits no later edit of the same kind saw.
             for (const Event* e : edits) {
@@ -530,7 +589,34 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                 // Only a group stays that kept a child edited apart.
                 if (found != held.end()) {
                     ++groupsKept;
+                    // Or one that the same text added apart was folded into.
+                    const bool foldedInto = std::any_of(byUid.begin(), byUid.end(), [&](const auto& other) {
+                        return other.first != uid && held.count(other.first) == 0 && other.second.front()->kind == Event::Made &&
+                               other.second.front()->text == found->second.second->text &&
+                               std::none_of(removals.begin(), removals.end(), [&](const Event* r) { return Saw(r->past, other.second.front()->dot); });
+                    });
+                    if (foldedInto)
+                        continue;
                     EXPECT_TRUE(filledApart(uid)) << "removed but back: " << uid << Dump(events);
+                    // With one of its texts that a version written held (a
+                    // removal carries no text), none older than the one its
+                    // children were put in it under.
+                    std::vector<const Event*> childEdits;
+                    for (const SnapshotEntry& child : found->second.second->children)
+                        for (const Event* e : byUid[child.uid])
+                            if (e->kind != Event::Removed && e->kind != Event::Text && e->parent == uid && std::none_of(removals.begin(), removals.end(), [&](const Event* r) {
+                                    return Saw(r->past, e->dot);
+                                }))
+                                childEdits.push_back(e);
+                    EXPECT_TRUE(std::any_of(edits.begin(), edits.end(), [&](const Event* e) {
+                        return e->kind != Event::Place && writtenTexts.count({uid, e->text}) != 0 &&
+                               e->text == found->second.second->text &&
+                               std::none_of(edits.begin(), edits.end(), [&](const Event* o) {
+                                   return o != e && o->kind != Event::Place && Saw(o->past, e->dot) &&
+                                          std::any_of(childEdits.begin(), childEdits.end(),
+                                                      [&](const Event* c) { return sawPast(c, o); });
+                               });
+                    })) << "a group kept with an older text: " << found->second.second->text << Dump(events) << "\n children:" << Dump(childEdits);
                 }
                 continue;
             }
@@ -543,36 +629,82 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                 });
             };
             if (found == held.end()) {
+                // Or where it was folded into an entry of the same text, held,
+                // or renamed or removed by an edit that saw this one's adding.
+                const bool folded = removals.empty() && !lastTexts.empty() && std::all_of(lastTexts.begin(), lastTexts.end(), [&](const Event* e) {
+                    return texts.count(e->text) != 0 || std::any_of(log.begin(), log.end(), [&](const Event& r) {
+                               return (r.kind == Event::Removed || r.kind == Event::Text) && r.uid != uid && Saw(r.past, e->dot) &&
+                                      byUid[r.uid].front()->text == e->text;
+                           });
+                });
                 // Only where its texts went to entries made for them, when
                 // it was removed after two machines had changed it apart.
                 for (const Event* e : lastTexts)
-                    EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text)) << "lost: " << uid << Dump(events);
-                EXPECT_FALSE(removals.empty()) << "lost: " << uid << Dump(events);
+                    EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text) || folded) << "lost: " << uid << Dump(events);
+                EXPECT_TRUE(!removals.empty() || folded) << "lost: " << uid << Dump(events);
+                foldedSeen += removals.empty() ? 1 : 0;
                 continue;
             }
             ++expected;
             const std::string& text = found->second.second->text;
-            // An entry kept though removed elsewhere, because of an edit made
-            // apart, may show any text it had: a version from before its
-            // removal, arriving late, is taken as the newer.
-            const std::vector<const Event*>& allowed = removals.empty() ? lastTexts : edits;
-            EXPECT_TRUE(std::any_of(allowed.begin(), allowed.end(), [&](const Event* e) { return e->text == text; }))
+            // Kept though removed elsewhere, because of an edit made apart: the
+            // text of the edits that kept it, never one the removal saw;
+            // unless a machine had joined that text with those edits before
+            // it met the removal, as a merge against that machine's version
+            // gives too.
+            std::vector<const Event*> joinedTexts;
+            for (const Event* e : edits) {
+                const bool superseded = std::any_of(lastTexts.begin(), lastTexts.end(), [&](const Event* o) {
+                    return o != e && Saw(o->past, e->dot);
+                });
+                if (e->kind != Event::Place && !stands(e) && !superseded &&
+                    std::any_of(joined.begin(), joined.end(), [&](const Held& h) {
+                        return h.uid == uid && h.text == e->text && Saw(h.version, e->dot) && !Saw(h.removed, e->dot) &&
+                               std::any_of(surviving.begin(), surviving.end(), [&](const Event* u) { return Saw(h.version, u->dot); });
+                    }))
+                    joinedTexts.push_back(e);
+            }
+            auto shown = [&](const std::vector<const Event*>& some) {
+                return std::any_of(some.begin(), some.end(), [&](const Event* e) { return e->text == text; });
+            };
+            // Texts changed apart, once kept as two entries, live apart: where
+            // a removal then saw the text the entry kept, it shows the text
+            // the edit that kept it was made on, or, kept for a child, the
+            // newest text it kept that a version written held.
+            auto movedOut = [&](const Event* e) {
+                return e->kind != Event::Place && std::any_of(log.begin(), log.end(), [&](const Event& made) {
+                           return made.kind == Event::Made && made.dot.machine == made.uid && made.text == e->text;
+                       });
+            };
+            std::vector<const Event*> keptTexts;
+            for (const Event* e : edits)
+                if (e->kind != Event::Place && !movedOut(e) && std::none_of(edits.begin(), edits.end(), [&](const Event* o) {
+                        return o != e && o->kind != Event::Place && !movedOut(o) && writtenTexts.count({uid, o->text}) != 0 &&
+                               Saw(o->past, e->dot);
+                    }))
+                    keptTexts.push_back(e);
+            const bool split = std::any_of(edits.begin(), edits.end(), movedOut);
+            EXPECT_TRUE(shown(lastTexts) || shown(joinedTexts) || (split && (shown(surviving) || shown(keptTexts))))
                 << "an older text: " << text << Dump(events);
-            for (const Event* e : removals.empty() ? lastTexts : std::vector<const Event*>())
-                EXPECT_EQ(texts.count(e->text) >= 1 || besideRemoved(e->text), true) << "lost: " << e->text << Dump(events);
+            for (const Event* e : lastTexts)
+                EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text) ||
+                            std::any_of(joinedTexts.begin(), joinedTexts.end(), [&](const Event* j) {
+                                return j->text == text && Saw(j->past, e->dot);
+                            }))
+                    << "lost: " << e->text << Dump(events);
             keptBothSeen += lastTexts.size() > 1 ? 1 : 0;
             if (lastPlaces.size() == 1 && lastPlaces[0]->kind == Event::Place && removals.empty()) {
                 ++movedSeen;
                 // A group stays on the top level with its children.
                 const EntryUid parent = lastPlaces[0]->parent;
                 // Groups moved into each other apart: one move holds.
-                const bool groupMoved = std::any_of(byUid[parent].begin(), byUid[parent].end(), [](const Event* e) {
-                    return e->kind == Event::Place || e->kind == Event::Removed;
-                }) || std::any_of(last.history.removed.begin(), last.history.removed.end(),
-                                  [&](const Removal& r) { return r.uid == parent; });
-                if (!groupMoved && !filledApart(uid) && found->second.second->children.empty() && (parent == 0 || held.count(parent) != 0) &&
-                    (parent == 0 || held[parent].first == 0)) {
-                    EXPECT_EQ(found->second.first, parent) << "not where it was moved: " << text << Dump(events) << "\n group:" << Dump(byUid[parent]);
+                // One that holds children stays on the top level, as does one
+                // that held a child put in it apart when a merge met its move.
+                const bool lifted = std::any_of(joined.begin(), joined.end(), [&](const Held& h) {
+                    return h.uid == uid && h.withChildren && Saw(h.version, lastPlaces[0]->dot);
+                });
+                if ((parent == 0 || held.count(parent) != 0) && !(lifted && found->second.first == 0)) {
+                    EXPECT_EQ(found->second.first, found->second.second->children.empty() ? parent : 0) << "not where it was moved: " << text << Dump(events) << "\n group:" << Dump(byUid[parent]);
                 }
             }
         }
@@ -583,6 +715,8 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
     EXPECT_GT(removedSeen, static_cast<size_t>(kRounds));
     EXPECT_GT(keptBothSeen, static_cast<size_t>(kRounds) / 10);
     EXPECT_GT(movedSeen, static_cast<size_t>(kRounds));
+    EXPECT_GT(foldedSeen, static_cast<size_t>(kRounds) / 20);
+    std::printf("removed %zu, kept both %zu, moved %zu, folded %zu\n", removedSeen, keptBothSeen, movedSeen, foldedSeen);
 }
 
 }  // namespace
