@@ -85,11 +85,10 @@ bool CQuipMarkDlg::OnInitDialog()
     // The window is not on the screen yet: its frame is drawn as it comes.
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
     SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
-    // Done before the dialog runs, so that nothing the user can do finds it
-    // unfinished. (Run as the dialog's first message instead, with the
-    // window already minimised, drags into the dialog of its first moments
-    // came out unreliably under Wine.)
-    FinishStart();
+    // The rest of the start follows at once, as the first message of the
+    // dialog's loop, before any input or timer: the program is up sooner,
+    // and nothing the user can do finds it unfinished.
+    PostMessageW(m_hWnd, WM_FINISH_START, 0, 0);
     // Left visible and minimised; the hide timer hides it once the dialog
     // runs, so that only the tray icon remains.
     ShowWindow(m_hWnd, SW_MINIMIZE);
@@ -424,7 +423,13 @@ bool CQuipMarkDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_DATA_FILE_CHANGED:
         OnDataFileChanged(false);
         return true;
+    case WM_FINISH_START:
+        FinishStart();
+        return true;
     case WM_TRAY_NOTIFY:
+        // The shell's notices are sent, and so may come before the rest of
+        // the start.
+        FinishStart();
         result = OnTrayNotify(static_cast<UINT>(wParam), static_cast<LONG>(lParam));
         return true;
     case WM_HOTKEY:

@@ -24,6 +24,8 @@ const UINT WM_TRAY_NOTIFY = WM_USER + 10;
 const UINT WM_DATA_FILE_CHANGED = WM_USER + 11;
 // Shows the popup menu again where the popup narrowed by typing was.
 const UINT WM_POPUP_MENU_AGAIN = WM_USER + 12;
+// The rest of the start, once the dialog is up (CQuipMarkDlg::FinishStart).
+const UINT WM_FINISH_START = WM_USER + 13;
 // Commands of the popup menu's entry items, 1325 and up; the dialog takes
 // the whole range.
 const UINT kFirstMenuCommand = 1324;
@@ -50,10 +52,10 @@ public:
     ~CQuipMarkDlg() override;
 
     // Lifecycle
-    // What the start does once the dialog's controls are made: the
-    // clipboard viewer chain, the entries, conflict copies, the settings
-    // and the watch on the data file. It runs once, from OnInitDialog; a
-    // later call does nothing.
+    // What the start does once the dialog is up: the clipboard viewer
+    // chain, the entries, conflict copies, the settings and the watch on the
+    // data file. It runs as the first message of the dialog's loop; anything
+    // that needs it sooner calls it, and it runs once.
     void FinishStart();
     // What only the dialog on the screen needs: the tree's icons, the drop
     // targets and the data-folder button's tip. The dialog starts minimised
