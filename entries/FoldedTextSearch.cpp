@@ -252,12 +252,6 @@ void FoldedTextSearch::MakeDoubleByteTable(const std::array<std::wstring, 256>& 
         m_pairs = std::move(pairs);
 }
 
-wchar_t FoldedTextSearch::FoldUnit(wchar_t unit) const
-{
-    const std::uint32_t value = static_cast<std::uint32_t>(unit);
-    return value < m_units.size() ? m_units[value] : unit;
-}
-
 std::wstring FoldedTextSearch::Fold(const std::wstring& word) const
 {
     if (!FoldsByUnit())
