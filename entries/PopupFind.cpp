@@ -89,6 +89,7 @@ void PopupFind::EntriesChanged()
     // and is no match itself, and the history's heading is none either, even
     // while the history is empty.
     m_candidates.clear();
+    m_textChanges = m_tree.TextChanges();
     for (EntryId top : m_tree.Children(m_tree.Root())) {
         const std::vector<EntryId>& children = m_tree.Children(top);
         if (children.empty() && top != m_tree.ClipboardBranch())
@@ -125,10 +126,12 @@ void PopupFind::SetQuery(std::wstring query)
     }
     m_query = std::move(query);
     // An entry that went while the popup was open (the oldest of the
-    // history, pushed out by a copy) is no match any more.
+    // history, pushed out by a copy) is no match any more. An entry's going
+    // counts as a change of its text: without one, all are there.
     m_matches.clear();
+    const bool allThere = m_tree.TextChanges() == m_textChanges;
     for (std::uint32_t index : m_steps.back().matches)
-        if (m_tree.Contains(m_candidates[index]))
+        if (allThere || m_tree.Contains(m_candidates[index]))
             m_matches.push_back(m_candidates[index]);
 }
 

@@ -83,6 +83,8 @@ private:
     const FoldedTextSearch& m_search;
     // The entries the popup hands out.
     std::vector<EntryId> m_candidates;
+    // The tree's count of text changes when they were taken.
+    std::uint64_t m_textChanges = 0;
     std::vector<Form> m_forms;
     // What the index knew of each of them (none without an index) at the
     // index's generation m_generation.
