@@ -14,7 +14,7 @@ const UINT kHideDelayMs = 750;
 // WM_TIMER comes only when no other message waits: the index is read while
 // the user does nothing, a portion a tick.
 const UINT_PTR kIndexTimer = 3;
-const UINT kIndexTickMs = 20;
+const UINT kIndexTickMs = 10;
 
 HINSTANCE AppInstance()
 {

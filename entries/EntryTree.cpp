@@ -170,6 +170,16 @@ const std::wstring& EntryTree::UnicodeText(EntryId id) const
     return position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode;
 }
 
+EntryTree::Texts EntryTree::TextsOf(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    if (entry == nullptr)
+        return {kNoText, kNoUnicode};
+    const size_t position = HistoryPosition(*entry, id);
+    return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
+            position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode};
+}
+
 std::string EntryTree::Label(EntryId id, size_t limit) const
 {
     if (id == m_root)

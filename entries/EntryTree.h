@@ -99,6 +99,12 @@ public:
     // The Unicode text of an entry whose characters the code page lacks,
     // or that a history entry was copied as; empty for every other entry.
     const std::wstring& UnicodeText(EntryId id) const;
+    // Both at once, for what reads thousands of entries at a time.
+    struct Texts {
+        const std::string& text;
+        const std::wstring& unicode;
+    };
+    Texts TextsOf(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.
     std::string Label(EntryId id, size_t limit = kLongestLabel) const;
     // The label of an entry's Unicode text, at most `limit` units and

@@ -99,6 +99,9 @@ private:
     // Every unit of the first plane folded; empty when the fold does not
     // keep one unit for one unit.
     std::vector<wchar_t> m_units;
+    // The units that fold to another, in order: with the unit itself, all
+    // that fold to a unit, found without a pass over the plane.
+    std::vector<wchar_t> m_foldedAway;
     // Every byte as the code page turns it, folded; 0 for bytes that are no
     // character of their own.
     std::array<wchar_t, 256> m_bytes = {};

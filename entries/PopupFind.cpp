@@ -187,11 +187,10 @@ bool PopupFind::Holds(std::uint32_t candidate, const FoldedTextSearch::Word& wor
     const PopupIndex::Signature* signature = m_signatures.empty() ? nullptr : m_signatures[candidate];
     if (signature != nullptr && probe != nullptr && !PopupIndex::MayHold(*signature, *probe))
         return false;
-    const EntryId id = m_candidates[candidate];
-    const std::wstring& unicode = m_tree.UnicodeText(id);
-    if (!unicode.empty())
-        return m_search.InUnicode(unicode, word);
-    const std::string& text = m_tree.Text(id);
+    const EntryTree::Texts texts = m_tree.TextsOf(m_candidates[candidate]);
+    if (!texts.unicode.empty())
+        return m_search.InUnicode(texts.unicode, word);
+    const std::string& text = texts.text;
     if (m_search.BytesAreCharacters())
         return m_search.InBytes(text, word);
     Form& form = m_forms[candidate];

@@ -37,7 +37,7 @@ public:
     // stopped.
     bool Index(size_t units);
     // The units the program reads in one portion, between messages.
-    static constexpr size_t kPortion = size_t(1) << 19;
+    static constexpr size_t kPortion = size_t(1) << 18;
 
     struct Signature {
         // The tree's count when the text was read.
