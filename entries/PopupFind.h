@@ -2,9 +2,9 @@
 #include "entries/EntryTree.h"
 #include "entries/FoldedTextSearch.h"
 #include "entries/PopupIndex.h"
-#include <memory>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 

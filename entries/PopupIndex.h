@@ -18,7 +18,10 @@
 //
 // It follows the tree's count of text changes: what changed since it last
 // looked is forgotten at once (whatever asks is never told of an old text),
-// and read anew in portions as the program finds time, each entry once.
+// and read anew in portions as the program finds time, each entry once. It
+// follows the one tree it was made for, which is never given a copy of
+// itself taken earlier (another tree's count starts elsewhere, and all is
+// checked again).
 class PopupIndex {
 public:
     PopupIndex(const EntryTree& tree, const SearchFolding& folding);
