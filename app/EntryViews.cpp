@@ -3,8 +3,10 @@
 void CQuipMarkDlg::Follow(const EntryChange& change)
 {
     m_tree.Follow(change);
-    if (!change.Empty())
+    if (!change.Empty()) {
         m_popupFind.OnEntriesChanged();
+        StartIndexing();
+    }
     RefreshCount();
     RefreshButtons();
 }

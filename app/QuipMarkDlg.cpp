@@ -11,6 +11,10 @@ namespace {
 
 const UINT_PTR kHideTimer = 2;
 const UINT kHideDelayMs = 750;
+// WM_TIMER comes only when no other message waits: the index is read while
+// the user does nothing, a portion a tick.
+const UINT_PTR kIndexTimer = 3;
+const UINT kIndexTickMs = 10;
 
 HINSTANCE AppInstance()
 {
@@ -34,6 +38,7 @@ HICON LoadIconAtSystemSize(UINT id, int widthMetric, int heightMetric)
 CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage, IsSystemLeadByte),
+      m_findIndex(m_entries, {LowerCaseUnicode, FromSystemCodePage}),
       m_sync(m_entries),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
@@ -122,6 +127,21 @@ void CQuipMarkDlg::FinishStart()
     if (ImportRegistryLists() && reachable)
         SaveEntries();
     m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
+    StartIndexing();
+}
+
+void CQuipMarkDlg::StartIndexing()
+{
+    if (!m_indexing)
+        m_indexing = SetTimer(m_hWnd, kIndexTimer, kIndexTickMs, nullptr) != 0;
+}
+
+void CQuipMarkDlg::OnIndexTimer()
+{
+    if (!m_findIndex.Index(PopupIndex::kPortion))
+        return;
+    KillTimer(m_hWnd, kIndexTimer);
+    m_indexing = false;
 }
 
 void CQuipMarkDlg::PrepareView()
@@ -260,6 +280,10 @@ void CQuipMarkDlg::OnTimer(UINT_PTR id)
     }
     if (m_paste.OwnsTimer(id)) {
         m_paste.OnTimer(id);
+        return;
+    }
+    if (id == kIndexTimer) {
+        OnIndexTimer();
         return;
     }
     if (id != kHideTimer)

@@ -11,6 +11,7 @@
 #include "framework/NotifyHotKeyCtrl.h"
 #include "entries/EntryTree.h"
 #include "entries/MenuPlan.h"
+#include "entries/PopupIndex.h"
 #include "res/resource.h"
 #include "tree/DragEdit.h"
 #include "tree/EntryTreeView.h"
@@ -185,6 +186,10 @@ private:
     LRESULT OnQueryEndSession();
     void OnEndSession();
     void OnTimer(UINT_PTR id);
+    // The popup's index reads what changed in portions, one a timer tick,
+    // as the messages leave time.
+    void StartIndexing();
+    void OnIndexTimer();
     void OnDestroy();
     void OnAbout();
     void OnAddCommand();
@@ -213,6 +218,10 @@ private:
     // The entries: the truth that the tree, the counter, the Save button
     // and the history list box show.
     EntryTree m_entries;
+    // What the popup narrowed by typing knows of the entries' texts, kept
+    // from one popup to the next.
+    PopupIndex m_findIndex;
+    bool m_indexing = false;
     // The entry items of the menu shown last, which its commands name.
     MenuPlan m_menu;
     CTextDropTarget m_treeDropTarget;

@@ -100,7 +100,7 @@ void CQuipMarkDlg::ShowTrayMenu(UINT source, POINT at)
     // The menu closed on a typed character: the query starts with it, in a
     // window of our own at the menu's place, before any later key is read.
     m_popupAnchor = at;
-    m_popupFind.Open(m_hWnd, at, std::make_unique<PopupFind>(m_entries, LowerCaseUnicode, FromSystemCodePage),
+    m_popupFind.Open(m_hWnd, at, std::make_unique<PopupFind>(m_entries, m_findIndex),
                      LOWORD(m_menuWidthSpin.GetPos()), m_typedInMenu);
 }
 

@@ -5,6 +5,7 @@
 #include "app/QuipMarkDlg.h"
 #include "framework/CodePage.h"
 #include "framework/WinApp.h"
+#include "entries/PopupIndex.h"
 #include <memory>
 
 namespace {
@@ -58,11 +59,15 @@ void BenchPopupFind()
     RegisterClassW(&cls);
     HWND owner = CreateWindowW(cls.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, cls.hInstance, nullptr);
 
+    // The index the program keeps between popups, read whole as it is once
+    // the user has left the program a moment after a change.
+    PopupIndex index(dialog.Entries(), {LowerCaseUnicode, FromSystemCodePage});
+    while (!index.Index(PopupIndex::kPortion)) {
+    }
     NoOwner noOwner;
     CPopupFindWindow popup(noOwner);
     auto open = [&] {
-        popup.Open(dialog.Handle(), POINT{100, 100},
-                   std::make_unique<PopupFind>(dialog.Entries(), LowerCaseUnicode, FromSystemCodePage), 20, L'o');
+        popup.Open(dialog.Handle(), POINT{100, 100}, std::make_unique<PopupFind>(dialog.Entries(), index), 20, L'o');
         UpdateWindow(popup.Handle());
     };
     // The query typed, unless it still is: the bare menu measured in turns

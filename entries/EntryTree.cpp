@@ -43,6 +43,9 @@ EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits, LeadByteTest 
     m_uidSource = std::mt19937_64(start);
     while (m_machine == 0)
         m_machine = m_uidSource();
+    // Far from 0, where a follower that has seen nothing yet starts.
+    m_textChanges = (m_uidSource() >> 16) | (std::uint64_t(1) << 47);
+    m_textChangeIds.assign(kTextChangesKept, kNoEntry);
     m_root = NewId();
     m_entries[m_root].text = kRootText;
     m_branch = Append(m_root, kBranchText);
@@ -61,6 +64,30 @@ EntryTree::Entry* EntryTree::Find(EntryId id)
 {
     const auto found = m_entries.find(id);
     return found != m_entries.end() ? &found->second : nullptr;
+}
+
+void EntryTree::NoteTextChange(EntryId id, Entry* entry) noexcept
+{
+    ++m_textChanges;
+    m_textChangeIds[m_textChanges % kTextChangesKept] = id;
+    if (entry != nullptr)
+        entry->textChange = m_textChanges;
+}
+
+std::uint64_t EntryTree::TextChange(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    return entry != nullptr ? entry->textChange : 0;
+}
+
+bool EntryTree::TextChangesSince(std::uint64_t since, std::vector<EntryId>& ids) const
+{
+    ids.clear();
+    if (m_textChanges - since > kTextChangesKept)
+        return false;
+    for (std::uint64_t count = since + 1; count <= m_textChanges && count > since; ++count)
+        ids.push_back(m_textChangeIds[count % kTextChangesKept]);
+    return true;
 }
 
 EntryId EntryTree::NewId()
@@ -141,6 +168,16 @@ const std::wstring& EntryTree::UnicodeText(EntryId id) const
         return kNoUnicode;
     const size_t position = HistoryPosition(*entry, id);
     return position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode;
+}
+
+EntryTree::Texts EntryTree::TextsOf(EntryId id) const
+{
+    const Entry* entry = Find(id);
+    if (entry == nullptr)
+        return {kNoText, kNoUnicode};
+    const size_t position = HistoryPosition(*entry, id);
+    return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
+            position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode};
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const
@@ -251,6 +288,7 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
         m_entries.erase(made);
         throw;
     }
+    NoteTextChange(id, &made->second);
     if (change != nullptr) {
         change->inserted.push_back(id);
         NoteChanged(parent, *change);
@@ -271,7 +309,9 @@ bool EntryTree::SetLoadedUnicodeText(EntryId id, std::wstring unicode)
     // program shows or hands out 8-bit text.
     if (unicode.empty() || !IsUserEntry(id) || Text(id).empty())
         return false;
-    Find(id)->unicode = std::move(unicode);
+    Entry* entry = Find(id);
+    entry->unicode = std::move(unicode);
+    NoteTextChange(id, entry);
     return true;
 }
 
@@ -308,6 +348,7 @@ void EntryTree::Erase(EntryId id, EntryChange& change)
     for (EntryId child : entry->children) {
         change.removed.push_back(child);
         m_entries.erase(child);
+        NoteTextChange(child, nullptr);
     }
     if (Entry* parent = Find(entry->parent)) {
         std::vector<EntryId>& siblings = parent->children;
@@ -315,6 +356,7 @@ void EntryTree::Erase(EntryId id, EntryChange& change)
         NoteChanged(entry->parent, change);
     }
     m_entries.erase(id);
+    NoteTextChange(id, nullptr);
 }
 
 EntryChange EntryTree::Remove(EntryId id)
@@ -384,6 +426,7 @@ bool EntryTree::Rename(EntryId id, std::string text, EntryChange& change, std::w
     if (!KeepsUnicode(unicode))
         unicode.clear();
     entry->unicode = std::move(unicode);
+    NoteTextChange(id, entry);
     SetCount(entry->textVersion, m_machine, NextEdit());
     NoteChanged(id, change);
     m_modified = true;
@@ -457,13 +500,16 @@ void EntryTree::Unmake(EntryId id)
     const Entry* entry = Find(id);
     if (entry == nullptr)
         return;
-    for (EntryId child : entry->children)
+    for (EntryId child : entry->children) {
         m_entries.erase(child);
+        NoteTextChange(child, nullptr);
+    }
     if (Entry* parent = Find(entry->parent)) {
         std::vector<EntryId>& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
     }
     m_entries.erase(id);
+    NoteTextChange(id, nullptr);
 }
 
 EntryChange EntryTree::RecordClipboard(std::string text, std::wstring unicode, const TextComparison& comparison,
@@ -492,11 +538,13 @@ EntryChange EntryTree::RecordClipboard(std::string text, std::wstring unicode, c
         history.erase(history.begin() + position);
         change.removed.push_back(gone);
         m_entries.erase(gone);
+        NoteTextChange(gone, nullptr);
     }
     if (listChange.added) {
         // Room was made when the branch was: this cannot throw.
         history.insert(history.begin(), made);
         change.inserted.push_back(made);
+        NoteTextChange(made, Find(made));
     } else {
         m_entries.erase(made);
     }
@@ -512,6 +560,7 @@ EntryChange EntryTree::ClearHistory()
     for (EntryId gone : history) {
         change.removed.push_back(gone);
         m_entries.erase(gone);
+        NoteTextChange(gone, nullptr);
     }
     history.clear();
     NoteChanged(m_branch, change);
@@ -647,6 +696,7 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     std::unordered_map<EntryId, Entry> made;
     std::vector<std::pair<EntryId, std::vector<EntryId>>> newChildren;
     std::vector<std::pair<Entry*, SnapshotEntry>> newTexts;
+    std::vector<EntryId> newTextIds;
     std::vector<std::pair<Entry*, SnapshotEntry>> newVersions;
     EntryHistory newHistory = history != nullptr ? *history : EntryHistory();
     if (history != nullptr && CountOf(newHistory.seen, m_machine) < EditCount())
@@ -684,6 +734,7 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
                 texts.text = source.text;
                 texts.unicode = source.unicode;
                 newTexts.emplace_back(entry, std::move(texts));
+                newTextIds.push_back(id);
                 NoteChanged(id, change);
             }
             if (entry->textVersion != source.textVersion || entry->placeVersion != source.placeVersion) {
@@ -745,11 +796,15 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     m_entries.reserve(m_entries.size() + made.size());
 
     // Nothing from here on allocates.
-    for (EntryId gone : change.removed)
+    for (EntryId gone : change.removed) {
         m_entries.erase(gone);
-    for (auto& [entry, texts] : newTexts) {
-        entry->text.swap(texts.text);
-        entry->unicode.swap(texts.unicode);
+        NoteTextChange(gone, nullptr);
+    }
+    for (size_t i = 0; i < newTexts.size(); ++i) {
+        Entry* entry = newTexts[i].first;
+        entry->text.swap(newTexts[i].second.text);
+        entry->unicode.swap(newTexts[i].second.unicode);
+        NoteTextChange(newTextIds[i], entry);
     }
     for (auto& [entry, versions] : newVersions) {
         entry->textVersion.swap(versions.textVersion);
@@ -760,8 +815,10 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     for (auto& [group, children] : newChildren)
         Find(group)->children.swap(children);
     Find(m_root)->children.swap(rootChildren);
-    while (!made.empty())
-        m_entries.insert(made.extract(made.begin()));
+    while (!made.empty()) {
+        const auto placed = m_entries.insert(made.extract(made.begin())).position;
+        NoteTextChange(placed->first, &placed->second);
+    }
     m_lastId = lastId;
     return change;
 }

@@ -99,6 +99,12 @@ public:
     // The Unicode text of an entry whose characters the code page lacks,
     // or that a history entry was copied as; empty for every other entry.
     const std::wstring& UnicodeText(EntryId id) const;
+    // Both at once, for what reads thousands of entries at a time.
+    struct Texts {
+        const std::string& text;
+        const std::wstring& unicode;
+    };
+    Texts TextsOf(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.
     std::string Label(EntryId id, size_t limit = kLongestLabel) const;
     // The label of an entry's Unicode text, at most `limit` units and
@@ -222,6 +228,20 @@ public:
     // are the snapshot's; `history`, when given, becomes the entries' history.
     EntryChange ReplaceUserEntries(const EntrySnapshot& snapshot, const EntryHistory* history = nullptr);
 
+    // Every change of what an entry's text is (an entry that came, went or
+    // got another text) counts one, from a random start, so that no other
+    // tree's counts pass for this one's. The entries of the last
+    // kTextChangesKept are kept, for what follows the texts (the popup's
+    // index) at a cost that grows with the changes alone.
+    static constexpr size_t kTextChangesKept = 1024;
+    std::uint64_t TextChanges() const { return m_textChanges; }
+    // The count of the last change of the entry's text; 0 for an unknown id.
+    std::uint64_t TextChange(EntryId id) const;
+    // The entries changed since the count was `since`, in order and maybe
+    // one more than once; false, with `ids` empty, when some of them are no
+    // longer kept (or `since` is not this tree's).
+    bool TextChangesSince(std::uint64_t since, std::vector<EntryId>& ids) const;
+
 private:
     struct Entry {
         EntryId parent = kNoEntry;
@@ -231,6 +251,7 @@ private:
         EntryUid uid = 0;
         Version textVersion;
         Version placeVersion;
+        std::uint64_t textChange = 0;
     };
 
     const Entry* Find(EntryId id) const;
@@ -257,6 +278,9 @@ private:
     void Unmake(EntryId id);
     // `parent` and, for a change of its children, its image.
     void NoteChanged(EntryId id, EntryChange& change) const;
+    // Counts a change of the text of `id`, whose entry (if it still has
+    // one) is `entry`. Never allocates.
+    void NoteTextChange(EntryId id, Entry* entry) noexcept;
 
     std::unordered_map<EntryId, Entry> m_entries;
     EntryId m_lastId = kNoEntry;
@@ -274,4 +298,8 @@ private:
     std::mt19937_64 m_uidSource;
     MachineId m_machine = 0;
     EntryHistory m_versions;
+    std::uint64_t m_textChanges = 0;
+    // The entry of each of the last kTextChangesKept changes, at its count
+    // modulo their number.
+    std::vector<EntryId> m_textChangeIds;
 };

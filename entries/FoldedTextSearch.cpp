@@ -40,6 +40,8 @@ UnitClass<Unit> ClassOf(const std::vector<Unit>& units)
 }
 
 const size_t kBlock = 64;
+// A shorter rest of a text is looked through unit by unit at once.
+const size_t kShortestTail = 16;
 
 // Whether some place among the kBlock from `text` has a unit of `first` and
 // one of `last` `back` places on (back 0: a unit of `first`), both classes
@@ -117,6 +119,14 @@ bool FindStarts(const Unit* text, size_t length, const std::vector<Unit>& firsts
                 if (in(text[k], first, firsts) && in(text[k + back], last, lasts) && candidate(k))
                     return true;
         }
+    // The rest, shorter than a block (most texts are), is ruled out the
+    // same way in a copy; what pads it is 0, which no class holds.
+    if (first.testable && last.testable && end - place >= kShortestTail && back < kBlock) {
+        Unit padded[2 * kBlock] = {};
+        std::copy(text + place, text + length, padded);
+        if (!BlockMayHold(padded, back, first, last))
+            return false;
+    }
     for (; place < end; ++place)
         if (in(text[place], first, firsts) && in(text[place + back], last, lasts) && candidate(place))
             return true;
@@ -158,6 +168,9 @@ FoldedTextSearch::FoldedTextSearch(const SearchFolding& folding, LeadByteTest is
         for (std::uint32_t unit = 0; unit < kPlaneUnits; ++unit)
             if (unit == 0 || IsSurrogate(unit))
                 m_units[unit] = static_cast<wchar_t>(unit);
+        for (std::uint32_t unit = 1; unit < kPlaneUnits; ++unit)
+            if (static_cast<std::uint32_t>(m_units[unit]) != unit)
+                m_foldedAway.push_back(static_cast<wchar_t>(unit));
     }
 
     // Each byte alone, each byte before a letter (a lead byte of a
@@ -252,12 +265,6 @@ void FoldedTextSearch::MakeDoubleByteTable(const std::array<std::wstring, 256>& 
         m_pairs = std::move(pairs);
 }
 
-wchar_t FoldedTextSearch::FoldUnit(wchar_t unit) const
-{
-    const std::uint32_t value = static_cast<std::uint32_t>(unit);
-    return value < m_units.size() ? m_units[value] : unit;
-}
-
 std::wstring FoldedTextSearch::Fold(const std::wstring& word) const
 {
     if (!FoldsByUnit())
@@ -305,9 +312,21 @@ void FoldedTextSearch::Preimages(wchar_t folded, std::vector<unsigned char>& byt
     for (int value = 1; value < 256; ++value)
         if (m_bytes[value] == folded)
             bytes.push_back(static_cast<unsigned char>(value));
-    for (std::uint32_t unit = 1; unit < kPlaneUnits; ++unit)
-        if (m_units[unit] == folded)
-            units.push_back(static_cast<wchar_t>(unit));
+    // The unit itself, where it folds to itself, in its place among those
+    // that fold to it.
+    const auto self = static_cast<std::uint32_t>(folded);
+    bool placed = self == 0 || self >= kPlaneUnits || m_units[self] != folded;
+    for (wchar_t unit : m_foldedAway) {
+        if (m_units[static_cast<std::uint32_t>(unit)] != folded)
+            continue;
+        if (!placed && static_cast<std::uint32_t>(unit) > self) {
+            units.push_back(folded);
+            placed = true;
+        }
+        units.push_back(unit);
+    }
+    if (!placed)
+        units.push_back(folded);
     // Beyond the plane (where a unit holds a whole character) a character
     // folds to itself.
     if (static_cast<std::uint32_t>(folded) >= kPlaneUnits)

@@ -1,8 +1,10 @@
 #pragma once
 #include "entries/SearchFolding.h"
 #include "entries/TextBoundary.h"
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,8 +67,29 @@ public:
 
     std::wstring ToUnicodeText(const std::string& text) const { return m_folding.toUnicode(text); }
 
+    // Calls `read` with each unit of an entry's full text as the searches
+    // compare it with a word's, folded, in order: its `unicode` text where
+    // it has one, else its 8-bit `text`, read as bytes where `asBytes` (as
+    // CanSearchBytes allows) and else as InEncoded reads it. Only where the
+    // fold keeps one unit for one unit. Reads from the place `from` (0, or
+    // where the last call stopped) to the first character that starts at
+    // `until` or later and returns that place: the text's length where it
+    // was read to its end. A text turned into Unicode is read whole.
+    template <typename Read>
+    size_t ReadFolded(const std::string& text, const std::wstring& unicode, bool asBytes, size_t from, size_t until,
+                      Read read) const;
+    // Whether ReadFolded reads the text whole, whatever `until`.
+    bool ReadsWhole(const std::wstring& unicode, bool asBytes) const
+    {
+        return unicode.empty() && !asBytes && !m_bytesAreCharacters && !ReadsDoubleBytes();
+    }
+
 private:
-    wchar_t FoldUnit(wchar_t unit) const;
+    wchar_t FoldUnit(wchar_t unit) const
+    {
+        const auto value = static_cast<std::uint32_t>(unit);
+        return value < m_units.size() ? m_units[value] : unit;
+    }
     void Preimages(wchar_t folded, std::vector<unsigned char>& bytes, std::vector<wchar_t>& units) const;
     std::vector<unsigned char> EncodedPreimages(wchar_t folded) const;
     void MakeDoubleByteTable(const std::array<std::wstring, 256>& alone, LeadByteTest isLeadByte);
@@ -76,6 +99,9 @@ private:
     // Every unit of the first plane folded; empty when the fold does not
     // keep one unit for one unit.
     std::vector<wchar_t> m_units;
+    // The units that fold to another, in order: with the unit itself, all
+    // that fold to a unit, found without a pass over the plane.
+    std::vector<wchar_t> m_foldedAway;
     // Every byte as the code page turns it, folded; 0 for bytes that are no
     // character of their own.
     std::array<wchar_t, 256> m_bytes = {};
@@ -87,3 +113,41 @@ private:
     std::array<short, 256> m_leadRows = {};
     std::vector<wchar_t> m_pairs;
 };
+
+template <typename Read>
+size_t FoldedTextSearch::ReadFolded(const std::string& text, const std::wstring& unicode, bool asBytes, size_t from,
+                                    size_t until, Read read) const
+{
+    if (!unicode.empty()) {
+        const size_t end = std::min(until, unicode.size());
+        for (size_t at = from; at < end; ++at)
+            read(FoldUnit(unicode[at]));
+        return std::max(from, end);
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t length = text.size();
+    if (asBytes || m_bytesAreCharacters) {
+        const size_t end = std::min(until, length);
+        for (size_t at = from; at < end; ++at)
+            read(m_bytes[bytes[at]]);
+        return std::max(from, end);
+    }
+    if (!ReadsDoubleBytes()) {
+        for (wchar_t unit : m_folding.toUnicode(text))
+            read(FoldUnit(unit));
+        return length;
+    }
+    // A lead byte takes the byte after it; at the text's end it stands alone.
+    size_t at = from;
+    while (at < length && at < until) {
+        const short row = m_leadRows[bytes[at]];
+        if (row >= 0 && at + 1 < length) {
+            read(m_pairs[static_cast<size_t>(row) * 256 + bytes[at + 1]]);
+            at += 2;
+        } else {
+            read(m_bytes[bytes[at]]);
+            ++at;
+        }
+    }
+    return at;
+}

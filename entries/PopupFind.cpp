@@ -60,9 +60,30 @@ std::wstring MoreMatches(size_t count)
 }  // namespace
 
 PopupFind::PopupFind(const EntryTree& tree, const SearchFolding& folding)
-    : m_tree(tree), m_search(folding, tree.LeadBytes())
+    : m_tree(tree),
+      m_ownSearch(std::make_unique<FoldedTextSearch>(folding, tree.LeadBytes())),
+      m_search(*m_ownSearch)
 {
     EntriesChanged();
+}
+
+PopupFind::PopupFind(const EntryTree& tree, PopupIndex& index)
+    : m_tree(tree), m_index(&index), m_search(index.Search())
+{
+    EntriesChanged();
+}
+
+void PopupFind::FollowIndex()
+{
+    if (m_index == nullptr)
+        return;
+    m_index->Follow();
+    if (m_signatures.size() == m_candidates.size() && m_generation == m_index->Generation())
+        return;
+    m_generation = m_index->Generation();
+    m_signatures.resize(m_candidates.size());
+    for (size_t i = 0; i < m_candidates.size(); ++i)
+        m_signatures[i] = m_index->Find(m_candidates[i]);
 }
 
 void PopupFind::EntriesChanged()
@@ -71,6 +92,7 @@ void PopupFind::EntriesChanged()
     // and is no match itself, and the history's heading is none either, even
     // while the history is empty.
     m_candidates.clear();
+    m_textChanges = m_tree.TextChanges();
     for (EntryId top : m_tree.Children(m_tree.Root())) {
         const std::vector<EntryId>& children = m_tree.Children(top);
         if (children.empty() && top != m_tree.ClipboardBranch())
@@ -79,6 +101,7 @@ void PopupFind::EntriesChanged()
     }
     // What was found among the old texts says nothing of the new ones.
     m_forms.assign(m_search.BytesAreCharacters() ? 0 : m_candidates.size(), Form::Unknown);
+    m_signatures.clear();
     m_steps.clear();
     SetQuery(m_query);
 }
@@ -95,6 +118,7 @@ bool PopupFind::HoldsQuery(EntryId id) const
 
 void PopupFind::SetQuery(std::wstring query)
 {
+    FollowIndex();
     while (!m_steps.empty() && query.compare(0, m_steps.back().query.size(), m_steps.back().query) != 0)
         m_steps.pop_back();
     if (m_steps.empty() || m_steps.back().query != query) {
@@ -105,10 +129,12 @@ void PopupFind::SetQuery(std::wstring query)
     }
     m_query = std::move(query);
     // An entry that went while the popup was open (the oldest of the
-    // history, pushed out by a copy) is no match any more.
+    // history, pushed out by a copy) is no match any more. An entry's going
+    // counts as a change of its text: without one, all are there.
     m_matches.clear();
+    const bool allThere = m_tree.TextChanges() == m_textChanges;
     for (std::uint32_t index : m_steps.back().matches)
-        if (m_tree.Contains(m_candidates[index]))
+        if (allThere || m_tree.Contains(m_candidates[index]))
             m_matches.push_back(m_candidates[index]);
 }
 
@@ -129,17 +155,22 @@ PopupFind::Step PopupFind::Narrowed(const Step* previous, std::wstring query)
     std::stable_sort(typed.begin(), typed.end(),
                      [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
     std::vector<FoldedTextSearch::Word> words;
+    std::vector<PopupIndex::Probe> probes;
     for (const std::wstring& word : typed) {
         FoldedTextSearch::Word prepared = m_search.Prepare(word);
-        if (!Implied(prepared.folded, known) && !Implied(prepared.folded, words))
+        if (!Implied(prepared.folded, known) && !Implied(prepared.folded, words)) {
+            if (m_index != nullptr)
+                probes.push_back(PopupIndex::ProbeOf(prepared.folded));
             words.push_back(std::move(prepared));
+        }
     }
     Step step;
     step.query = std::move(query);
     auto holdsAll = [&](std::uint32_t index) {
-        return std::all_of(words.begin(), words.end(), [&](const FoldedTextSearch::Word& word) {
-            return Holds(index, word);
-        });
+        for (size_t k = 0; k < words.size(); ++k)
+            if (!Holds(index, words[k], probes.empty() ? nullptr : &probes[k]))
+                return false;
+        return true;
     };
     if (previous != nullptr) {
         for (std::uint32_t index : previous->matches)
@@ -153,16 +184,21 @@ PopupFind::Step PopupFind::Narrowed(const Step* previous, std::wstring query)
     return step;
 }
 
-bool PopupFind::Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word)
+bool PopupFind::Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word, const PopupIndex::Probe* probe)
 {
-    const EntryId id = m_candidates[candidate];
-    const std::wstring& unicode = m_tree.UnicodeText(id);
-    if (!unicode.empty())
-        return m_search.InUnicode(unicode, word);
-    const std::string& text = m_tree.Text(id);
+    // What the index knows rules most texts out without reading them.
+    const PopupIndex::Signature* signature = m_signatures.empty() ? nullptr : m_signatures[candidate];
+    if (signature != nullptr && probe != nullptr && !PopupIndex::MayHold(*signature, *probe))
+        return false;
+    const EntryTree::Texts texts = m_tree.TextsOf(m_candidates[candidate]);
+    if (!texts.unicode.empty())
+        return m_search.InUnicode(texts.unicode, word);
+    const std::string& text = texts.text;
     if (m_search.BytesAreCharacters())
         return m_search.InBytes(text, word);
     Form& form = m_forms[candidate];
+    if (form == Form::Unknown && signature != nullptr)
+        form = signature->asBytes ? Form::Bytes : Form::Encoded;
     if (form == Form::Unknown)
         form = m_search.CanSearchBytes(text) ? Form::Bytes : Form::Encoded;
     return form == Form::Bytes ? m_search.InBytes(text, word) : m_search.InEncoded(text, word);

@@ -1,8 +1,10 @@
 #pragma once
 #include "entries/EntryTree.h"
 #include "entries/FoldedTextSearch.h"
+#include "entries/PopupIndex.h"
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,8 +27,11 @@ struct PopupFindLine {
 class PopupFind {
 public:
     // `folding` is the entry search's: the popup finds what the dialog's
-    // search finds.
+    // search finds. Every text is read for each word.
     PopupFind(const EntryTree& tree, const SearchFolding& folding);
+    // With what `index`, kept from one popup to the next, knows of the
+    // texts: a text it knows cannot hold a word is not read.
+    PopupFind(const EntryTree& tree, PopupIndex& index);
     PopupFind(const EntryTree& tree, UnicodeFold fold, CodePageToUnicode toUnicode)
         : PopupFind(tree, SearchFolding{fold, toUnicode})
     {
@@ -66,14 +71,25 @@ private:
     enum class Form : unsigned char { Unknown, Bytes, Encoded };
 
     Step Narrowed(const Step* previous, std::wstring query);
-    bool Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word);
+    bool Holds(std::uint32_t candidate, const FoldedTextSearch::Word& word, const PopupIndex::Probe* probe);
+    // Looks up what the index knows of each candidate's text, where the
+    // index has changed since.
+    void FollowIndex();
     std::wstring Caption(EntryId id, int width) const;
 
     const EntryTree& m_tree;
-    FoldedTextSearch m_search;
+    std::unique_ptr<FoldedTextSearch> m_ownSearch;
+    PopupIndex* m_index = nullptr;
+    const FoldedTextSearch& m_search;
     // The entries the popup hands out.
     std::vector<EntryId> m_candidates;
+    // The tree's count of text changes when they were taken.
+    std::uint64_t m_textChanges = 0;
     std::vector<Form> m_forms;
+    // What the index knew of each of them (none without an index) at the
+    // index's generation m_generation.
+    std::vector<const PopupIndex::Signature*> m_signatures;
+    std::uint64_t m_generation = 0;
     std::vector<Step> m_steps;
     std::wstring m_query;
     std::vector<EntryId> m_matches;
