@@ -3,10 +3,6 @@
 #include "framework/Subclassing.h"
 #include <vector>
 
-namespace {
-const UINT_PTR kSubclassId = 0x514D;  // "QM"
-}
-
 CWnd::~CWnd()
 {
     Unsubclass();
@@ -19,29 +15,26 @@ bool CWnd::SubclassDlgItem(int id, HWND dialog)
 
 bool CWnd::Subclass(HWND hwnd)
 {
-    if (hwnd == nullptr || m_subclassed)
+    if (hwnd == nullptr || m_link != nullptr)
         return false;
     m_hWnd = hwnd;
     PreSubclassWindow();
-    m_subclassed = Subclassing::Set(hwnd, SubclassProc, kSubclassId,
-                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
-    return m_subclassed;
+    m_link = Subclassing::Attach(hwnd, SubclassProc, this);
+    return m_link != nullptr;
 }
 
 void CWnd::Unsubclass()
 {
-    if (m_subclassed && IsWindow(m_hWnd))
-        Subclassing::Remove(m_hWnd, SubclassProc, kSubclassId);
-    m_subclassed = false;
+    Subclassing::Detach(m_hWnd, m_link);
+    m_link = nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
     if (hwnd == nullptr || !IsWindow(hwnd))
         return nullptr;
-    DWORD_PTR refData = 0;
-    if (Subclassing::Get(hwnd, SubclassProc, kSubclassId, &refData))
-        return reinterpret_cast<CWnd*>(refData);
+    if (void* bound = Subclassing::TopContext(hwnd))
+        return static_cast<CWnd*>(bound);
     return CDialog::FromDialogHandle(hwnd);
 }
 
@@ -94,17 +87,25 @@ LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (m_defaultRan != nullptr)
         *m_defaultRan = true;
-    return Subclassing::Default(m_hWnd, msg, wParam, lParam);
+    return CallPrevious(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR, DWORD_PTR refData)
+LRESULT CWnd::CallPrevious(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* wnd = reinterpret_cast<CWnd*>(refData);
+    // Let go of the window while handling one of its messages: the message
+    // has no procedure of ours to go on to.
+    if (m_link == nullptr)
+        return m_hWnd != nullptr ? DefWindowProcW(m_hWnd, msg, wParam, lParam) : 0;
+    return Subclassing::CallPrevious(m_link, m_hWnd, msg, wParam, lParam);
+}
+
+LRESULT CWnd::SubclassProc(void* context, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* wnd = static_cast<CWnd*>(context);
     if (msg == WM_NCDESTROY) {
-        Subclassing::Remove(hwnd, SubclassProc, kSubclassId);
-        wnd->m_subclassed = false;
-        const LRESULT result = Subclassing::Default(hwnd, msg, wParam, lParam);
+        const Subclassing::Link* link = wnd->m_link;
+        wnd->m_link = nullptr;
+        const LRESULT result = Subclassing::CallPrevious(link, hwnd, msg, wParam, lParam);
         wnd->m_hWnd = nullptr;
         return result;
     }
@@ -122,7 +123,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     }
     wnd->m_defaultRan = outer;
     if (failed && !defaultRan)
-        result = Subclassing::Default(hwnd, msg, wParam, lParam);
+        result = wnd->CallPrevious(msg, wParam, lParam);
     return result;
 }
 

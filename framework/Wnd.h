@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <string>
 
+namespace Subclassing {
+struct Link;
+}
+
 // A C++ object bound to an existing window by subclassing it. The binding is
 // undone when the object lets go of the window or the window is destroyed.
 class CWnd {
@@ -51,7 +55,8 @@ public:
     POINT CursorPosInClient() const;
 
 protected:
-    // The bound window's procedure; what it leaves alone goes to Default.
+    // The bound window's procedure, given the messages as Unicode; what it
+    // leaves alone goes to Default.
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
     // Runs just before the window is subclassed.
@@ -60,9 +65,10 @@ protected:
     HWND m_hWnd = nullptr;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
-    bool m_subclassed = false;
+    static LRESULT SubclassProc(void* context, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The window's procedure from before this object's subclass.
+    LRESULT CallPrevious(UINT msg, WPARAM wParam, LPARAM lParam);
+    Subclassing::Link* m_link = nullptr;
     // Set by Default while the message being handled is the innermost one,
     // so that a handler that throws after it is not given default
     // processing a second time.
