@@ -36,8 +36,12 @@ private:
         char cls[32] = "";
         GetClassNameA(window, cls, sizeof(cls));
         // The picker is a dialog with a tree of folders; a message box has none.
-        if (std::string(cls) != "#32770" || !IsWindowVisible(window) || FindTree(window) == nullptr)
+        // A picker already answered may still be open while it takes the
+        // answer in (the shell pumps messages meanwhile): it is answered once.
+        if (std::string(cls) != "#32770" || !IsWindowVisible(window) || FindTree(window) == nullptr ||
+            window == s_answerer->m_answered)
             return TRUE;
+        s_answerer->m_answered = window;
         ++s_answerer->m_shown;
         HWND tree = FindTree(window);
         char name[MAX_PATH] = "";
@@ -78,6 +82,7 @@ private:
     std::string m_folder;
     UINT_PTR m_timer = 0;
     int m_shown = 0;
+    HWND m_answered = nullptr;
     std::string m_openedAt;
 };
 
