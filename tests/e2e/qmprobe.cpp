@@ -702,6 +702,10 @@ int OtherWindow(const std::string& verb, int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Said first, so that the tests can tell a probe that ran from one
+    // that Wine now and then ends before it starts, with nothing printed.
+    std::fputs("qmprobe: started\n", stderr);
+    std::fflush(stderr);
     if (argc < 2)
         return 2;
     const std::string verb = argv[1];

@@ -134,8 +134,14 @@ def record(kind, text):
 def probe(*args, timeout=60):
     """Runs qmprobe.exe; returns (exit code, output)."""
     # Texts in the code page's 8-bit form are not UTF-8: such bytes become U+FFFD.
-    result = subprocess.run(['wine', PROBE] + [str(a) for a in args], capture_output=True,
-                            text=True, errors='replace', timeout=timeout, stdin=subprocess.DEVNULL)
+    # Now and then (about once in a few hundred starts here) Wine ends a
+    # process before its main runs, status 1 and nothing printed: a probe
+    # that never started did nothing, so it is started once more.
+    for _ in range(2):
+        result = subprocess.run(['wine', PROBE] + [str(a) for a in args], capture_output=True,
+                                text=True, errors='replace', timeout=timeout, stdin=subprocess.DEVNULL)
+        if 'qmprobe: started' in result.stderr:
+            break
     return result.returncode, result.stdout
 
 
