@@ -15,22 +15,31 @@ const std::uint64_t kPrime3 = 0x165667B19E3779F9ull;
 const std::uint64_t kPrime4 = 0x85EBCA77C2B2AE63ull;
 const std::uint64_t kPrime5 = 0x27D4EB2F165667C5ull;
 
-std::uint64_t RotateLeft(std::uint64_t value, int by)
+const std::uint32_t kPrime32_1 = 0x9E3779B1u;
+const std::uint32_t kPrime32_2 = 0x85EBCA77u;
+
+template <class Word>
+Word RotateLeft(Word value, int by)
 {
-    return (value << by) | (value >> (64 - by));
+    return static_cast<Word>((value << by) | (value >> (8 * sizeof(Word) - by)));
 }
 
 // Mixes one word into a lane. For a given lane every word gives another
 // result, and for a given word every lane does: a change of one word
 // carries through to the end.
-std::uint64_t Round(std::uint64_t lane, std::uint64_t word)
+template <class Word>
+Word Round(Word lane, Word word)
 {
-    return RotateLeft(lane + word * kPrime2, 31) * kPrime1;
+    if constexpr (sizeof(Word) == 8)
+        return RotateLeft<Word>(lane + word * kPrime2, 31) * kPrime1;
+    else
+        return RotateLeft<Word>(lane + word * kPrime32_2, 13) * kPrime32_1;
 }
 
-std::uint64_t WordAt(const unsigned char* bytes)
+template <class Word = std::uint64_t>
+Word WordAt(const unsigned char* bytes)
 {
-    std::uint64_t word;
+    Word word;
     std::memcpy(&word, bytes, sizeof word);
     return word;
 }
@@ -99,14 +108,16 @@ void ContentHash::Add(std::string_view bytes)
 
 void ContentHash::AddStripes(const unsigned char* bytes, size_t stripes)
 {
-    // Four lanes side by side, a word each per stripe: the processor works
-    // on the four at once, at about the speed the bytes come from memory.
-    std::uint64_t a = m_lanes[0], b = m_lanes[1], c = m_lanes[2], d = m_lanes[3];
+    // Four lanes side by side, a word each in turn: the processor works on
+    // the four at once, at about the speed the bytes come from memory.
+    Lane a = m_lanes[0], b = m_lanes[1], c = m_lanes[2], d = m_lanes[3];
     for (size_t i = 0; i < stripes; ++i, bytes += kStripe) {
-        a = Round(a, WordAt(bytes));
-        b = Round(b, WordAt(bytes + 8));
-        c = Round(c, WordAt(bytes + 16));
-        d = Round(d, WordAt(bytes + 24));
+        for (size_t at = 0; at < kStripe; at += 4 * sizeof(Lane)) {
+            a = Round(a, WordAt<Lane>(bytes + at));
+            b = Round(b, WordAt<Lane>(bytes + at + sizeof(Lane)));
+            c = Round(c, WordAt<Lane>(bytes + at + 2 * sizeof(Lane)));
+            d = Round(d, WordAt<Lane>(bytes + at + 3 * sizeof(Lane)));
+        }
     }
     m_lanes[0] = a;
     m_lanes[1] = b;
@@ -117,11 +128,11 @@ void ContentHash::AddStripes(const unsigned char* bytes, size_t stripes)
 std::uint64_t ContentHash::Value() const
 {
     std::uint64_t hash = m_length * kPrime5;
-    for (std::uint64_t lane : m_lanes)
-        hash = (hash ^ Round(0, lane)) * kPrime1 + kPrime4;
+    for (const Lane lane : m_lanes)
+        hash = (hash ^ Round(std::uint64_t{0}, std::uint64_t{lane})) * kPrime1 + kPrime4;
     size_t i = 0;
     for (; i + 8 <= m_pendingSize; i += 8)
-        hash = RotateLeft(hash ^ Round(0, WordAt(m_pending + i)), 27) * kPrime1 + kPrime4;
+        hash = RotateLeft(hash ^ Round(std::uint64_t{0}, WordAt(m_pending + i)), 27) * kPrime1 + kPrime4;
     for (; i < m_pendingSize; ++i)
         hash = RotateLeft(hash ^ (m_pending[i] * kPrime5), 11) * kPrime1;
     hash ^= hash >> 33;

@@ -2,6 +2,7 @@
 #include "entries/EntrySnapshot.h"
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 class EntryTree;
@@ -21,18 +22,22 @@ bool operator==(const FileStamp& a, const FileStamp& b);
 inline bool operator!=(const FileStamp& a, const FileStamp& b) { return !(a == b); }
 
 // A hash of a file's bytes; pieces added in order hash as the whole does. A
-// change of any one byte changes it. Kept in memory only, never in a file.
+// change of any one byte changes it. Kept in memory only, never in a file:
+// its lanes are the processor's own words, so that the 32-bit build makes
+// no 64-bit multiplication per word (it costs three there), and hashes to
+// other values than the 64-bit build.
 class ContentHash {
 public:
     void Add(std::string_view bytes);
     std::uint64_t Value() const;
 
 private:
+    using Lane = std::conditional_t<sizeof(void*) == 8, std::uint64_t, std::uint32_t>;
     static const size_t kStripe = 32;
     void AddStripes(const unsigned char* bytes, size_t stripes);
 
-    std::uint64_t m_lanes[4] = {0x9E3779B185EBCA87ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
-                                0x85EBCA77C2B2AE63ull};
+    Lane m_lanes[4] = {static_cast<Lane>(0x9E3779B185EBCA87ull), static_cast<Lane>(0xC2B2AE3D27D4EB4Full),
+                       static_cast<Lane>(0x165667B19E3779F9ull), static_cast<Lane>(0x85EBCA77C2B2AE63ull)};
     unsigned char m_pending[kStripe] = {};
     size_t m_pendingSize = 0;
     std::uint64_t m_length = 0;
