@@ -5,7 +5,7 @@ void CQuipMarkDlg::Follow(const EntryChange& change)
     m_tree.Follow(change);
     if (!change.Empty()) {
         m_popupFind.OnEntriesChanged();
-        StartIndexing();
+        m_indexing.Start(m_hWnd);
     }
     RefreshCount();
     RefreshButtons();

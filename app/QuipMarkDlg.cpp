@@ -13,8 +13,6 @@ const UINT_PTR kHideTimer = 2;
 const UINT kHideDelayMs = 750;
 // WM_TIMER comes only when no other message waits: the index is read while
 // the user does nothing, a portion a tick.
-const UINT_PTR kIndexTimer = 3;
-const UINT kIndexTickMs = 10;
 
 HINSTANCE AppInstance()
 {
@@ -39,6 +37,7 @@ CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     : CDialog(IDD_QUIPMARK, parent),
       m_entries(CodePageLineBreakMark(ToSystemCodePage), FitsSystemCodePage, IsSystemLeadByte),
       m_findIndex(m_entries, {LowerCaseUnicode, FromSystemCodePage}),
+      m_indexing(m_findIndex),
       m_sync(m_entries),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
@@ -127,21 +126,7 @@ void CQuipMarkDlg::FinishStart()
     if (ImportRegistryLists() && reachable)
         SaveEntries();
     m_sync.Watch(m_hWnd, WM_DATA_FILE_CHANGED);
-    StartIndexing();
-}
-
-void CQuipMarkDlg::StartIndexing()
-{
-    if (!m_indexing)
-        m_indexing = SetTimer(m_hWnd, kIndexTimer, kIndexTickMs, nullptr) != 0;
-}
-
-void CQuipMarkDlg::OnIndexTimer()
-{
-    if (!m_findIndex.Index(PopupIndex::kPortion))
-        return;
-    KillTimer(m_hWnd, kIndexTimer);
-    m_indexing = false;
+    m_indexing.Start(m_hWnd);
 }
 
 void CQuipMarkDlg::PrepareView()
@@ -282,8 +267,8 @@ void CQuipMarkDlg::OnTimer(UINT_PTR id)
         m_paste.OnTimer(id);
         return;
     }
-    if (id == kIndexTimer) {
-        OnIndexTimer();
+    if (m_indexing.OwnsTimer(id)) {
+        m_indexing.OnTimer();
         return;
     }
     if (id != kHideTimer)

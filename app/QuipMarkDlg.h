@@ -4,6 +4,7 @@
 #include "storage/DataLocation.h"
 #include "app/PasteAfterChoice.h"
 #include "app/PopupFindWindow.h"
+#include "app/PopupIndexing.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
@@ -186,10 +187,6 @@ private:
     LRESULT OnQueryEndSession();
     void OnEndSession();
     void OnTimer(UINT_PTR id);
-    // The popup's index reads what changed in portions, one a timer tick,
-    // as the messages leave time.
-    void StartIndexing();
-    void OnIndexTimer();
     void OnDestroy();
     void OnAbout();
     void OnAddCommand();
@@ -221,7 +218,7 @@ private:
     // What the popup narrowed by typing knows of the entries' texts, kept
     // from one popup to the next.
     PopupIndex m_findIndex;
-    bool m_indexing = false;
+    CPopupIndexing m_indexing;
     // The entry items of the menu shown last, which its commands name.
     MenuPlan m_menu;
     CTextDropTarget m_treeDropTarget;
