@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -230,6 +231,40 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
             if (at != merged.end())
                 merged.erase(at);
             EXPECT_EQ(Texts(merged), Texts(outcome.merged)) << "a late version";
+        }
+    }
+}
+
+// Entries added apart between the same two entries take one order, whichever
+// merges met them first: every grouping and order of three sides' additions
+// ends alike, and each side's own order stays.
+TEST(EntryMerge, AdditionsApartTakeOneOrderWhicheverMergesMetThem)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 500; ++round) {
+        const std::vector<EntryUid> base{1, 2, 3};
+        std::vector<EntryUid> sides[3];
+        for (size_t s = 0; s < 3; ++s) {
+            sides[s] = base;
+            for (size_t n = random() % 4; n-- > 0;) {
+                const auto at = sides[s].begin() + static_cast<std::ptrdiff_t>(random() % (sides[s].size() + 1));
+                const EntryUid added = 10 + 3 * (random() % 100) + s;  // each side its own
+                if (std::find(sides[s].begin(), sides[s].end(), added) == sides[s].end())
+                    sides[s].insert(at, added);
+            }
+        }
+        auto merge = [&](const std::vector<EntryUid>& a, const std::vector<EntryUid>& b) { return MergeOrder(base, a, b); };
+        const std::vector<EntryUid> all = merge(merge(sides[0], sides[1]), sides[2]);
+        for (const auto& [a, b, c] : {std::make_tuple(0, 1, 2), std::make_tuple(1, 2, 0), std::make_tuple(2, 0, 1)}) {
+            EXPECT_EQ(merge(merge(sides[a], sides[b]), sides[c]), all) << round;
+            EXPECT_EQ(merge(sides[c], merge(sides[b], sides[a])), all) << round;
+        }
+        for (const std::vector<EntryUid>& side : sides) {
+            std::vector<EntryUid> kept;
+            for (EntryUid uid : all)
+                if (std::find(side.begin(), side.end(), uid) != side.end())
+                    kept.push_back(uid);
+            EXPECT_EQ(kept, side) << round;
         }
     }
 }
