@@ -27,6 +27,7 @@ struct Info {
     size_t keptChildren = 0;
     EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
     const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
+    EntryUid sameAs = 0;  // an entry of the same text added apart, folded into this one earlier
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -79,6 +80,8 @@ public:
     MergeOutcome Run()
     {
         const std::vector<EntryUid> all = AllUids();
+        for (EntryUid uid : all)
+            RejoinFolded(uid);
         for (EntryUid uid : all)
             Decide(uid);
         std::vector<EntryUid> nested;
@@ -211,10 +214,61 @@ private:
         return history.tracked && !whole.empty() && Holds(history.seen, whole);
     }
 
+    // An entry folded into another of the same text added apart (its
+    // removal named by the side that holds the other, which holds its
+    // adding) and edited since on the side that never met the fold is
+    // still that other entry: its edits go there, rather than bringing it
+    // back beside the one it was folded into.
+    void RejoinFolded(EntryUid uid)
+    {
+        Info& info = At(uid);
+        if ((info.on[kOurs] == nullptr) == (info.on[kTheirs] == nullptr) || info.sameAs != 0)
+            return;
+        const Side present = info.on[kOurs] != nullptr ? kOurs : kTheirs;
+        const Side absent = present == kOurs ? kTheirs : kOurs;
+        const SnapshotEntry& entry = *info.on[present];
+        const Version* removal = m_removedBy[absent].Find(uid);
+        if (removal == nullptr || removal->empty() || !entry.children.empty() || RemovedBy(absent, entry))
+            return;
+        const std::uint64_t texts = TextsHash(entry.text, entry.unicode);
+        if (!m_byTextMade[absent]) {
+            m_byTextMade[absent] = true;
+            for (const SnapshotEntry& top : *m_sides[absent]) {
+                if (top.children.empty())
+                    m_byText[absent].Insert(TextsHash(top.text, top.unicode) | 1, {}).first->push_back(&top);
+                for (const SnapshotEntry& child : top.children)
+                    m_byText[absent].Insert(TextsHash(child.text, child.unicode) | 1, {}).first->push_back(&child);
+            }
+        }
+        const std::vector<const SnapshotEntry*>* same = m_byText[absent].Find(texts | 1);
+        if (same == nullptr)
+            return;
+        for (const SnapshotEntry* other : *same) {
+            Info& into = At(other->uid);
+            if (other->uid == uid || into.sameAs != 0 || !SameText(*other, entry) ||
+                !Holds(Joined(other->textVersion, other->placeVersion), *removal))
+                continue;
+            if (into.on[present] == nullptr) {
+                into.on[present] = &entry;
+                into.parentOn[present] = info.parentOn[present];
+                m_rejoined[present].Insert(uid, other->uid);
+            } else if (into.foldedIn == nullptr) {
+                // Both are there too, met before the fold: the one holds the other's edits.
+                into.foldedIn = &entry;
+            } else {
+                continue;
+            }
+            into.sameAs = uid;
+            info.sameAs = other->uid;
+            m_folded.push_back({uid, Joined(*removal, Joined(entry.textVersion, entry.placeVersion))});
+            return;
+        }
+    }
+
     void Decide(EntryUid uid)
     {
         Info& info = At(uid);
-        if (info.kept || info.isBeside)
+        if (info.kept || info.isBeside || (info.sameAs != 0 && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr)))
             return;
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
@@ -369,12 +423,14 @@ private:
             if (list == nullptr)
                 continue;
             for (const SnapshotEntry& entry : *list) {
-                const Info& info = At(entry.uid);
+                const EntryUid* rejoined = m_rejoined[side].Size() != 0 ? m_rejoined[side].Find(entry.uid) : nullptr;
+                const EntryUid uid = rejoined != nullptr ? *rejoined : entry.uid;
+                const Info& info = At(uid);
                 if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == from &&
                     (info.placeFrom == side || info.placeFrom == kBoth)) {
-                    lists[side].push_back(entry.uid);
+                    lists[side].push_back(uid);
                     if (side == kOurs && info.placeFrom == kBoth)
-                        anchors.push_back(entry.uid);
+                        anchors.push_back(uid);
                 }
             }
         }
@@ -550,6 +606,12 @@ private:
     std::vector<EntryUid> m_besides;
     // Entries folded into another.
     std::vector<Removal> m_folded;
+    // Each side's entries without children by the hash of their texts, made
+    // when first needed.
+    UidTable<std::vector<const SnapshotEntry*>> m_byText[2];
+    bool m_byTextMade[2] = {false, false};
+    // The entries of each side that are another's, folded into it earlier.
+    UidTable<EntryUid> m_rejoined[2];
 };
 
 // Everything of a version as numbers, to order versions alike everywhere.

@@ -269,6 +269,41 @@ TEST(EntryMerge, AdditionsApartTakeOneOrderWhicheverMergesMetThem)
     }
 }
 
+// The same text added apart on two machines, folded into one entry by a
+// third: a version of the folded entry edited since, met later, is still
+// that one entry, and the one it was folded into goes only with both.
+TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
+{
+    auto entry = [](const char* name, Version text, Version place) {
+        SnapshotEntry made;
+        made.uid = UidOf(name);
+        made.text = name[0] == 'x' ? "x" : "t";
+        made.textVersion = std::move(text);
+        made.placeVersion = std::move(place);
+        return made;
+    };
+    auto ts = [](const MergeOutcome& outcome) {
+        const std::string texts = Texts(outcome.merged);
+        return std::count(texts.begin(), texts.end(), 't');
+    };
+    const SnapshotEntry x = entry("x", {}, {});
+    const VersionedEntries added{{x, entry("u", {{2, 1}}, {{2, 1}})}, {{{2, 1}}, {}, true}};
+    const VersionedEntries addedToo{{x, entry("v", {{3, 1}}, {{3, 1}})}, {{{3, 1}}, {}, true}};
+    const VersionedEntries moved{{entry("v", {{3, 1}}, {{3, 2}}), x}, {{{3, 2}}, {}, true}};
+    const VersionedEntries removed{{x}, {{{2, 2}}, {{UidOf("u"), {{2, 1}}}}, true}};
+    const MergeOutcome folded = MergeVersions(added, addedToo);
+    ASSERT_EQ(Texts(folded.merged), "x t");
+    const VersionedEntries foldedThere{folded.merged, folded.history};
+    for (const VersionedEntries* late : {&moved, &removed}) {
+        const MergeOutcome outcome = MergeVersions(foldedThere, *late);
+        EXPECT_EQ(ts(outcome), 1) << Texts(outcome.merged);
+        EXPECT_EQ(Everything(MergeVersions(*late, foldedThere)), Everything(outcome));
+        const VersionedEntries other = late == &moved ? removed : moved;
+        const MergeOutcome all = MergeVersions({outcome.merged, outcome.history}, other);
+        EXPECT_EQ(ts(all), 1) << Texts(all.merged);
+    }
+}
+
 // A file written by an earlier version has no history: nothing typed on
 // either side is lost, and what both hold alike stays one.
 TEST(EntryMerge, AFileWithoutHistoryLosesNothingTyped)
