@@ -564,32 +564,45 @@ private:
         return entry;
     }
 
-    // The removals either side names, each entry once with the versions of
-    // it both removed; the newest kept.
+    // The removals either side names and the entries folded here, each
+    // entry once with every version of it removed, in an order that depends
+    // on nothing but them, so that merges that met them in other orders
+    // agree: the removals of versions `seen` tells least of (the fewest
+    // edits) first, those of entries without a version, which only this
+    // list tells, last; the first go where there are too many.
     std::vector<Removal> Removed()
     {
-        std::vector<EntryUid> named[2];
-        for (Side side : {kOurs, kTheirs}) {
-            // Each entry at its newest removal.
-            const std::vector<Removal>& removed = m_history[side]->removed;
-            UidSet seen(removed.size());
-            for (size_t i = removed.size(); i-- > 0;)
-                if (seen.Insert(removed[i].uid, 1).second)
-                    named[side].push_back(removed[i].uid);
-            std::reverse(named[side].begin(), named[side].end());
-        }
+        UidTable<Version> versions(m_removedBy[kOurs].Size() + m_removedBy[kTheirs].Size() + m_folded.size());
         std::vector<Removal> removed;
-        for (EntryUid uid : MergeOrder({}, named[kOurs], named[kTheirs])) {
-            Removal removal{uid, {}};
-            for (const UidTable<Version>& names : m_removedBy)
-                if (const Version* version = names.Find(uid))
-                    Join(removal.version, *version);
-            removed.push_back(std::move(removal));
+        auto add = [&](const Removal& removal) {
+            const auto made = versions.Insert(removal.uid, removal.version);
+            if (made.second)
+                removed.push_back({removal.uid, {}});
+            else
+                Join(*made.first, removal.version);
+        };
+        for (Side side : {kOurs, kTheirs})
+            for (const Removal& removal : m_history[side]->removed)
+                add(removal);
+        for (const Removal& removal : m_folded)
+            add(removal);
+        std::vector<std::pair<std::uint64_t, size_t>> keys(removed.size());
+        for (size_t i = 0; i < removed.size(); ++i) {
+            removed[i].version = *versions.Find(removed[i].uid);
+            std::uint64_t edits = 0;
+            for (const VersionDot& dot : removed[i].version)
+                edits += dot.count;
+            keys[i] = {removed[i].version.empty() ? ~std::uint64_t{0} : edits, i};
         }
-        removed.insert(removed.end(), m_folded.begin(), m_folded.end());
-        if (removed.size() > EntryHistory::kMostRemovals)
-            removed.erase(removed.begin(), removed.end() - static_cast<std::ptrdiff_t>(EntryHistory::kMostRemovals));
-        return removed;
+        std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : removed[a.second].uid < removed[b.second].uid;
+        });
+        const size_t drop = removed.size() > EntryHistory::kMostRemovals ? removed.size() - EntryHistory::kMostRemovals : 0;
+        std::vector<Removal> ordered;
+        ordered.reserve(removed.size() - drop);
+        for (size_t i = drop; i < keys.size(); ++i)
+            ordered.push_back(std::move(removed[keys[i].second]));
+        return ordered;
     }
 
     const EntrySnapshot* m_sides[2];
