@@ -631,9 +631,9 @@ private:
 std::vector<std::uint64_t> FlatUids(const VersionedEntries& versioned)
 {
     std::vector<std::uint64_t> all;
-    auto add = [&](const SnapshotEntry& entry) {
-        all.push_back(entry.uid);
-        for (const Version* version : {&entry.textVersion, &entry.placeVersion}) {
+    auto add = [&](EntryUid uid, const std::vector<const Version*>& versions) {
+        all.push_back(uid);
+        for (const Version* version : versions) {
             for (const VersionDot& dot : *version) {
                 all.push_back(dot.machine);
                 all.push_back(dot.count);
@@ -642,11 +642,16 @@ std::vector<std::uint64_t> FlatUids(const VersionedEntries& versioned)
         }
     };
     for (const Removal& removal : versioned.history.removed)
-        all.push_back(removal.uid);
+        add(removal.uid, {&removal.version});
+    all.push_back(0);
+    auto addEntry = [&](const SnapshotEntry& entry) {
+        add(entry.uid, {&entry.textVersion, &entry.placeVersion});
+        all.push_back(TextsHash(entry.text, entry.unicode));
+    };
     for (const SnapshotEntry& top : versioned.entries) {
-        add(top);
+        addEntry(top);
         for (const SnapshotEntry& child : top.children)
-            add(child);
+            addEntry(child);
         all.push_back(0);  // where a group ends
     }
     return all;

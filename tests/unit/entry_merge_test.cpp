@@ -304,6 +304,23 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     }
 }
 
+// Two versions that saw the same edits yet differ (merges of other pairs on
+// the way made them) give one of them, the same whichever is whose: however
+// they differ, in a text or in what a removal saw.
+TEST(EntryMerge, VersionsThatSawTheSameEditsMergeAlikeEitherWay)
+{
+    const Version seen{{2, 1}, {3, 1}};
+    const VersionedEntries one{Parse("a b"), {seen, {{UidOf("c"), {{2, 1}}}}, true}};
+    VersionedEntries removedOther = one, renamed = one;
+    removedOther.history.removed[0].version = seen;
+    renamed.entries[1].text = "B";
+    for (const VersionedEntries* other : {&removedOther, &renamed}) {
+        const std::string merged = Everything(MergeVersions(one, *other));
+        EXPECT_EQ(Everything(MergeVersions(*other, one)), merged);
+        EXPECT_TRUE(merged == Everything(one) || merged == Everything(*other));
+    }
+}
+
 // A file written by an earlier version has no history: nothing typed on
 // either side is lost, and what both hold alike stays one.
 TEST(EntryMerge, AFileWithoutHistoryLosesNothingTyped)
