@@ -80,8 +80,11 @@ public:
     MergeOutcome Run()
     {
         const std::vector<EntryUid> all = AllUids();
-        for (EntryUid uid : all)
-            RejoinFolded(uid);
+        // Only an entry whose removal the other side names can have been folded there.
+        for (const EntryHistory* history : m_history)
+            for (const Removal& removal : history->removed)
+                if (m_infos.Contains(removal.uid))
+                    RejoinFolded(removal.uid);
         for (EntryUid uid : all)
             Decide(uid);
         std::vector<EntryUid> nested;
