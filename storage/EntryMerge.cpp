@@ -557,12 +557,12 @@ private:
         }
         if (info.taken != 0)
             SetCount(entry.textVersion, info.taken, 1);
-        // One entry for the same text added on both: it holds the adding of
-        // both, so that a removal that saw only one of them leaves it.
-        if (info.foldedIn != nullptr) {
-            Join(entry.textVersion, info.foldedIn->textVersion);
-            Join(entry.placeVersion, info.foldedIn->placeVersion);
-        }
+        // One entry for the same text added on both: its text holds the
+        // adding of both, so that a removal that saw only one of them leaves
+        // it. Its place stays its own: where a text typed over it later went
+        // beside, a removal that saw that text and that place takes it.
+        if (info.foldedIn != nullptr)
+            Join(entry.textVersion, Joined(info.foldedIn->textVersion, info.foldedIn->placeVersion));
 
         return entry;
     }

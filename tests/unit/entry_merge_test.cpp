@@ -302,6 +302,15 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
         const MergeOutcome all = MergeVersions({outcome.merged, outcome.history}, other);
         EXPECT_EQ(ts(all), 1) << Texts(all.merged);
     }
+    // Renamed where only the one adding was met, then removed there: the
+    // other adding's text stays, beside or alone.
+    SnapshotEntry typedOver = entry("u", {{2, 1}, {4, 1}}, {{2, 1}});
+    typedOver.text = "r";
+    const VersionedEntries renamed{{x, typedOver}, {{{2, 1}, {4, 1}}, {}, true}};
+    const VersionedEntries renamedThenRemoved{{x}, {{{2, 1}, {4, 2}}, {{UidOf("u"), {{2, 1}, {4, 1}}}}, true}};
+    const MergeOutcome both = MergeVersions(foldedThere, renamed);
+    EXPECT_EQ(Texts(MergeVersions({both.merged, both.history}, renamedThenRemoved).merged), "x t");
+    EXPECT_EQ(Texts(MergeVersions(foldedThere, renamedThenRemoved).merged), "x t");
 }
 
 // Two versions that saw the same edits yet differ (merges of other pairs on
