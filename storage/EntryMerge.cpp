@@ -219,9 +219,10 @@ private:
 
     // An entry folded into another of the same text added apart (its
     // removal named by the side that holds the other, which holds its
-    // adding) and edited since on the side that never met the fold is
-    // still that other entry: its edits go there, rather than bringing it
-    // back beside the one it was folded into.
+    // adding) is still that other entry on the side that never met the
+    // fold: its edits since go there, rather than bringing it back beside
+    // the one it was folded into, and a removal there of the other, which
+    // never saw its adding, leaves the other.
     void RejoinFolded(EntryUid uid)
     {
         Info& info = At(uid);
@@ -231,7 +232,7 @@ private:
         const Side absent = present == kOurs ? kTheirs : kOurs;
         const SnapshotEntry& entry = *info.on[present];
         const Version* removal = m_removedBy[absent].Find(uid);
-        if (removal == nullptr || removal->empty() || !entry.children.empty() || RemovedBy(absent, entry))
+        if (removal == nullptr || removal->empty() || !entry.children.empty())
             return;
         const std::uint64_t texts = TextsHash(entry.text, entry.unicode);
         if (!m_byTextMade[absent]) {

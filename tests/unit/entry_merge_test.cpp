@@ -311,6 +311,14 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     const MergeOutcome both = MergeVersions(foldedThere, renamed);
     EXPECT_EQ(Texts(MergeVersions({both.merged, both.history}, renamedThenRemoved).merged), "x t");
     EXPECT_EQ(Texts(MergeVersions(foldedThere, renamedThenRemoved).merged), "x t");
+    // Removed where it was added, on a machine that held the other apart
+    // (elsewhere), while the fold's machine went on: the other's adding stays.
+    const VersionedEntries apart{{entry("v", {{3, 1}}, {{3, 1}}), x}, {{{2, 2}, {3, 1}}, {{UidOf("u"), {{2, 1}}}}, true}};
+    VersionedEntries foldedLater = foldedThere;
+    SetCount(foldedLater.history.seen, 5, 1);
+    const MergeOutcome kept = MergeVersions(apart, foldedLater);
+    EXPECT_EQ(ts(kept), 1) << Texts(kept.merged);
+    EXPECT_EQ(Everything(MergeVersions(foldedLater, apart)), Everything(kept));
 }
 
 // Two versions that saw the same edits yet differ (merges of other pairs on
