@@ -234,17 +234,23 @@ private:
         const Version* removal = m_removedBy[absent].Find(uid);
         if (removal == nullptr || removal->empty() || !entry.children.empty())
             return;
-        const std::uint64_t texts = TextsHash(entry.text, entry.unicode);
-        if (!m_byTextMade[absent]) {
-            m_byTextMade[absent] = true;
-            for (const SnapshotEntry& top : *m_sides[absent]) {
-                if (top.children.empty())
-                    m_byText[absent].Insert(TextsHash(top.text, top.unicode) | 1, {}).first->push_back(&top);
-                for (const SnapshotEntry& child : top.children)
-                    m_byText[absent].Insert(TextsHash(child.text, child.unicode) | 1, {}).first->push_back(&child);
+        const std::vector<const SnapshotEntry*>* same = nullptr;
+        if (RemovedBy(absent, entry)) {
+            // Gone as it is (removals carried over are mostly so): only one
+            // that this side removed, without its fold, can hold it.
+            same = &RemovedHere(present);
+        } else {
+            if (!m_byTextMade[absent]) {
+                m_byTextMade[absent] = true;
+                for (const SnapshotEntry& top : *m_sides[absent]) {
+                    if (top.children.empty())
+                        m_byText[absent].Insert(TextsHash(top.text, top.unicode) | 1, {}).first->push_back(&top);
+                    for (const SnapshotEntry& child : top.children)
+                        m_byText[absent].Insert(TextsHash(child.text, child.unicode) | 1, {}).first->push_back(&child);
+                }
             }
+            same = m_byText[absent].Find(TextsHash(entry.text, entry.unicode) | 1);
         }
-        const std::vector<const SnapshotEntry*>* same = m_byText[absent].Find(texts | 1);
         if (same == nullptr)
             return;
         for (const SnapshotEntry* other : *same) {
@@ -267,6 +273,24 @@ private:
             m_folded.push_back({uid, Joined(*removal, Joined(entry.textVersion, entry.placeVersion))});
             return;
         }
+    }
+
+    // The entries without children that `side` names removed and the other
+    // side holds, made when first needed.
+    const std::vector<const SnapshotEntry*>& RemovedHere(Side side)
+    {
+        std::vector<const SnapshotEntry*>& removed = m_removedHere[side];
+        if (!m_removedHereMade[side]) {
+            m_removedHereMade[side] = true;
+            const Side other = side == kOurs ? kTheirs : kOurs;
+            for (const Removal& removal : m_history[side]->removed) {
+                const Info* info = m_infos.Find(removal.uid);
+                if (info != nullptr && info->on[side] == nullptr && info->on[other] != nullptr &&
+                    info->on[other]->children.empty())
+                    removed.push_back(info->on[other]);
+            }
+        }
+        return removed;
     }
 
     void Decide(EntryUid uid)
@@ -627,6 +651,8 @@ private:
     // when first needed.
     UidTable<std::vector<const SnapshotEntry*>> m_byText[2];
     bool m_byTextMade[2] = {false, false};
+    std::vector<const SnapshotEntry*> m_removedHere[2];
+    bool m_removedHereMade[2] = {false, false};
     // The entries of each side that are another's, folded into it earlier.
     UidTable<EntryUid> m_rejoined[2];
 };
