@@ -53,11 +53,14 @@ struct EntryHistory {
     // Every edit whose outcome the entries reflect: an entry whose version
     // this holds and which the entries lack was removed.
     Version seen;
-    // The entries removed, oldest first. `seen` tells the removal of a
+    // The entries removed: in the order of removal on the machine that
+    // removed them, and after a merge in an order that depends on them
+    // alone (storage/EntryMerge.cpp). `seen` tells the removal of a
     // version of an entry too, but not of a copy from before the history
     // began (a file written without versions, whose entries have none), nor
     // of one whose edits two machines' removals saw between them. At most
-    // kMostRemovals are kept: past it, `seen` alone tells.
+    // kMostRemovals are kept, the first ones going: past it, `seen` alone
+    // tells.
     std::vector<Removal> removed;
     // False for a file written without versions (by an earlier version):
     // its entries' changes cannot be told from the versions they came from.

@@ -91,6 +91,30 @@ void Interleave(const Stretch& first, const Stretch& second, Stretch& out)
         out.insert(out.end(), leading.begin(), leading.end());
 }
 
+// Two stretches without a common entry, each in its own order: the one
+// whose next identity compares first goes first. An entry so goes before
+// another exactly when the greatest identity up to it in its own stretch
+// compares before that of the other, so whichever merges met the entries
+// first, and in whatever groups, every machine ends with the same order.
+void Alternate(const Stretch& one, const Stretch& other, Stretch& out)
+{
+    size_t i = 0, k = 0;
+    while (i < one.size() || k < other.size()) {
+        if (k == other.size() || (i < one.size() && one[i] < other[k]))
+            out.push_back(one[i++]);
+        else
+            out.push_back(other[k++]);
+    }
+}
+
+bool Disjoint(const Stretch& one, const Stretch& other)
+{
+    UidSet inOne(one.size());
+    for (EntryUid uid : one)
+        inOne.Insert(uid, 1);
+    return std::none_of(other.begin(), other.end(), [&](EntryUid uid) { return inOne.Contains(uid); });
+}
+
 // The stretches of the three lists between two entries that all keep.
 void MergeStretch(const Stretch& base, const Stretch& ours, const Stretch& theirs, Stretch& out)
 {
@@ -99,7 +123,11 @@ void MergeStretch(const Stretch& base, const Stretch& ours, const Stretch& their
     // where the other moved or removed it).
     if (ours == base)
         Interleave(theirs, ours, out);
-    else if (theirs == base || ours == theirs || ours < theirs)
+    else if (theirs == base || ours == theirs)
+        Interleave(ours, theirs, out);
+    else if (base.empty() && Disjoint(ours, theirs))
+        Alternate(ours, theirs, out);
+    else if (ours < theirs)
         Interleave(ours, theirs, out);
     else
         Interleave(theirs, ours, out);

@@ -27,6 +27,7 @@ struct Info {
     size_t keptChildren = 0;
     EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
     const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
+    EntryUid sameAs = 0;  // an entry of the same text added apart, folded into this one earlier
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -79,6 +80,11 @@ public:
     MergeOutcome Run()
     {
         const std::vector<EntryUid> all = AllUids();
+        // Only an entry whose removal the other side names can have been folded there.
+        for (const EntryHistory* history : m_history)
+            for (const Removal& removal : history->removed)
+                if (m_infos.Contains(removal.uid))
+                    RejoinFolded(removal.uid);
         for (EntryUid uid : all)
             Decide(uid);
         std::vector<EntryUid> nested;
@@ -211,10 +217,86 @@ private:
         return history.tracked && !whole.empty() && Holds(history.seen, whole);
     }
 
+    // An entry folded into another of the same text added apart (its
+    // removal named by the side that holds the other, which holds its
+    // adding) is still that other entry on the side that never met the
+    // fold: its edits since go there, rather than bringing it back beside
+    // the one it was folded into, and a removal there of the other, which
+    // never saw its adding, leaves the other.
+    void RejoinFolded(EntryUid uid)
+    {
+        Info& info = At(uid);
+        if ((info.on[kOurs] == nullptr) == (info.on[kTheirs] == nullptr) || info.sameAs != 0)
+            return;
+        const Side present = info.on[kOurs] != nullptr ? kOurs : kTheirs;
+        const Side absent = present == kOurs ? kTheirs : kOurs;
+        const SnapshotEntry& entry = *info.on[present];
+        const Version* removal = m_removedBy[absent].Find(uid);
+        if (removal == nullptr || removal->empty() || !entry.children.empty())
+            return;
+        const std::vector<const SnapshotEntry*>* same = nullptr;
+        if (RemovedBy(absent, entry)) {
+            // Gone as it is (removals carried over are mostly so): only one
+            // that this side removed, without its fold, can hold it.
+            same = &RemovedHere(present);
+        } else {
+            if (!m_byTextMade[absent]) {
+                m_byTextMade[absent] = true;
+                for (const SnapshotEntry& top : *m_sides[absent]) {
+                    if (top.children.empty())
+                        m_byText[absent].Insert(TextsHash(top.text, top.unicode) | 1, {}).first->push_back(&top);
+                    for (const SnapshotEntry& child : top.children)
+                        m_byText[absent].Insert(TextsHash(child.text, child.unicode) | 1, {}).first->push_back(&child);
+                }
+            }
+            same = m_byText[absent].Find(TextsHash(entry.text, entry.unicode) | 1);
+        }
+        if (same == nullptr)
+            return;
+        for (const SnapshotEntry* other : *same) {
+            Info& into = At(other->uid);
+            if (other->uid == uid || into.sameAs != 0 || !SameText(*other, entry) ||
+                !Holds(Joined(other->textVersion, other->placeVersion), *removal))
+                continue;
+            if (into.on[present] == nullptr) {
+                into.on[present] = &entry;
+                into.parentOn[present] = info.parentOn[present];
+                m_rejoined[present].Insert(uid, other->uid);
+            } else if (into.foldedIn == nullptr) {
+                // Both are there too, met before the fold: the one holds the other's edits.
+                into.foldedIn = &entry;
+            } else {
+                continue;
+            }
+            into.sameAs = uid;
+            info.sameAs = other->uid;
+            m_folded.push_back({uid, Joined(*removal, Joined(entry.textVersion, entry.placeVersion))});
+            return;
+        }
+    }
+
+    // The entries without children that `side` names removed and the other
+    // side holds, made when first needed.
+    const std::vector<const SnapshotEntry*>& RemovedHere(Side side)
+    {
+        std::vector<const SnapshotEntry*>& removed = m_removedHere[side];
+        if (!m_removedHereMade[side]) {
+            m_removedHereMade[side] = true;
+            const Side other = side == kOurs ? kTheirs : kOurs;
+            for (const Removal& removal : m_history[side]->removed) {
+                const Info* info = m_infos.Find(removal.uid);
+                if (info != nullptr && info->on[side] == nullptr && info->on[other] != nullptr &&
+                    info->on[other]->children.empty())
+                    removed.push_back(info->on[other]);
+            }
+        }
+        return removed;
+    }
+
     void Decide(EntryUid uid)
     {
         Info& info = At(uid);
-        if (info.kept || info.isBeside)
+        if (info.kept || info.isBeside || (info.sameAs != 0 && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr)))
             return;
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
@@ -369,12 +451,14 @@ private:
             if (list == nullptr)
                 continue;
             for (const SnapshotEntry& entry : *list) {
-                const Info& info = At(entry.uid);
+                const EntryUid* rejoined = m_rejoined[side].Size() != 0 ? m_rejoined[side].Find(entry.uid) : nullptr;
+                const EntryUid uid = rejoined != nullptr ? *rejoined : entry.uid;
+                const Info& info = At(uid);
                 if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == from &&
                     (info.placeFrom == side || info.placeFrom == kBoth)) {
-                    lists[side].push_back(entry.uid);
+                    lists[side].push_back(uid);
                     if (side == kOurs && info.placeFrom == kBoth)
-                        anchors.push_back(entry.uid);
+                        anchors.push_back(uid);
                 }
             }
         }
@@ -498,42 +582,55 @@ private:
         }
         if (info.taken != 0)
             SetCount(entry.textVersion, info.taken, 1);
-        // One entry for the same text added on both: it holds the adding of
-        // both, so that a removal that saw only one of them leaves it.
-        if (info.foldedIn != nullptr) {
-            Join(entry.textVersion, info.foldedIn->textVersion);
-            Join(entry.placeVersion, info.foldedIn->placeVersion);
-        }
+        // One entry for the same text added on both: its text holds the
+        // adding of both, so that a removal that saw only one of them leaves
+        // it. Its place stays its own: where a text typed over it later went
+        // beside, a removal that saw that text and that place takes it.
+        if (info.foldedIn != nullptr)
+            Join(entry.textVersion, Joined(info.foldedIn->textVersion, info.foldedIn->placeVersion));
 
         return entry;
     }
 
-    // The removals either side names, each entry once with the versions of
-    // it both removed; the newest kept.
+    // The removals either side names and the entries folded here, each
+    // entry once with every version of it removed, in an order that depends
+    // on nothing but them, so that merges that met them in other orders
+    // agree: the removals of versions `seen` tells least of (the fewest
+    // edits) first, those of entries without a version, which only this
+    // list tells, last; the first go where there are too many.
     std::vector<Removal> Removed()
     {
-        std::vector<EntryUid> named[2];
-        for (Side side : {kOurs, kTheirs}) {
-            // Each entry at its newest removal.
-            const std::vector<Removal>& removed = m_history[side]->removed;
-            UidSet seen(removed.size());
-            for (size_t i = removed.size(); i-- > 0;)
-                if (seen.Insert(removed[i].uid, 1).second)
-                    named[side].push_back(removed[i].uid);
-            std::reverse(named[side].begin(), named[side].end());
-        }
+        UidTable<Version> versions(m_removedBy[kOurs].Size() + m_removedBy[kTheirs].Size() + m_folded.size());
         std::vector<Removal> removed;
-        for (EntryUid uid : MergeOrder({}, named[kOurs], named[kTheirs])) {
-            Removal removal{uid, {}};
-            for (const UidTable<Version>& names : m_removedBy)
-                if (const Version* version = names.Find(uid))
-                    Join(removal.version, *version);
-            removed.push_back(std::move(removal));
+        auto add = [&](const Removal& removal) {
+            const auto made = versions.Insert(removal.uid, removal.version);
+            if (made.second)
+                removed.push_back({removal.uid, {}});
+            else
+                Join(*made.first, removal.version);
+        };
+        for (Side side : {kOurs, kTheirs})
+            for (const Removal& removal : m_history[side]->removed)
+                add(removal);
+        for (const Removal& removal : m_folded)
+            add(removal);
+        std::vector<std::pair<std::uint64_t, size_t>> keys(removed.size());
+        for (size_t i = 0; i < removed.size(); ++i) {
+            removed[i].version = *versions.Find(removed[i].uid);
+            std::uint64_t edits = 0;
+            for (const VersionDot& dot : removed[i].version)
+                edits += dot.count;
+            keys[i] = {removed[i].version.empty() ? ~std::uint64_t{0} : edits, i};
         }
-        removed.insert(removed.end(), m_folded.begin(), m_folded.end());
-        if (removed.size() > EntryHistory::kMostRemovals)
-            removed.erase(removed.begin(), removed.end() - static_cast<std::ptrdiff_t>(EntryHistory::kMostRemovals));
-        return removed;
+        std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : removed[a.second].uid < removed[b.second].uid;
+        });
+        const size_t drop = removed.size() > EntryHistory::kMostRemovals ? removed.size() - EntryHistory::kMostRemovals : 0;
+        std::vector<Removal> ordered;
+        ordered.reserve(removed.size() - drop);
+        for (size_t i = drop; i < keys.size(); ++i)
+            ordered.push_back(std::move(removed[keys[i].second]));
+        return ordered;
     }
 
     const EntrySnapshot* m_sides[2];
@@ -550,15 +647,23 @@ private:
     std::vector<EntryUid> m_besides;
     // Entries folded into another.
     std::vector<Removal> m_folded;
+    // Each side's entries without children by the hash of their texts, made
+    // when first needed.
+    UidTable<std::vector<const SnapshotEntry*>> m_byText[2];
+    bool m_byTextMade[2] = {false, false};
+    std::vector<const SnapshotEntry*> m_removedHere[2];
+    bool m_removedHereMade[2] = {false, false};
+    // The entries of each side that are another's, folded into it earlier.
+    UidTable<EntryUid> m_rejoined[2];
 };
 
 // Everything of a version as numbers, to order versions alike everywhere.
 std::vector<std::uint64_t> FlatUids(const VersionedEntries& versioned)
 {
     std::vector<std::uint64_t> all;
-    auto add = [&](const SnapshotEntry& entry) {
-        all.push_back(entry.uid);
-        for (const Version* version : {&entry.textVersion, &entry.placeVersion}) {
+    auto add = [&](EntryUid uid, const std::vector<const Version*>& versions) {
+        all.push_back(uid);
+        for (const Version* version : versions) {
             for (const VersionDot& dot : *version) {
                 all.push_back(dot.machine);
                 all.push_back(dot.count);
@@ -567,11 +672,16 @@ std::vector<std::uint64_t> FlatUids(const VersionedEntries& versioned)
         }
     };
     for (const Removal& removal : versioned.history.removed)
-        all.push_back(removal.uid);
+        add(removal.uid, {&removal.version});
+    all.push_back(0);
+    auto addEntry = [&](const SnapshotEntry& entry) {
+        add(entry.uid, {&entry.textVersion, &entry.placeVersion});
+        all.push_back(TextsHash(entry.text, entry.unicode));
+    };
     for (const SnapshotEntry& top : versioned.entries) {
-        add(top);
+        addEntry(top);
         for (const SnapshotEntry& child : top.children)
-            add(child);
+            addEntry(child);
         all.push_back(0);  // where a group ends
     }
     return all;

@@ -23,7 +23,9 @@ struct MergeOutcome {
 //   changed on both is one.
 // - A place (group and order) likewise: the newer one holds; a group that
 //   still has children stays, though removed on one side.
-// - The same text added at the same place on both sides is one entry.
+// - The same text added at the same place on both sides is one entry, and
+//   stays one: a version of the entry folded away, edited since, is met
+//   as a version of the one it was folded into.
 // - A side without history (a file written by an earlier version, or a
 //   backup of one copied back) tells its changes only against the file as
 //   this program last read or wrote it (`lastKnown`: each entry's identity
