@@ -126,7 +126,8 @@ void CDataFileSync::Watch(HWND window, UINT message)
     if (m_path.empty() || std::getenv("QUIPMARK_NO_FILE_WATCH") != nullptr)
         return;
     m_watch.Start(FolderOf(m_path), window, message);
-    SetTimer(window, kCheckTimer, kCheckMs, nullptr);
+    if (std::getenv("QUIPMARK_NO_SLOW_CHECK") == nullptr)
+        SetTimer(window, kCheckTimer, kCheckMs, nullptr);
 }
 
 void CDataFileSync::StopWatching()
