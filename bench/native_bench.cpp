@@ -68,7 +68,8 @@ VersionedEntries Collection(std::mt19937_64& random)
 }
 
 // `changes` edits of one machine spread over the entries: renames, new
-// entries and removals in turn, each counted as an edit of `machine`.
+// entries and removals in turn, each counted as an edit of `machine`, the
+// removals named in the history as the program names them.
 VersionedEntries Edited(VersionedEntries collection, std::mt19937_64& random, MachineId machine, int changes)
 {
     EntrySnapshot& entries = collection.entries;
@@ -88,6 +89,8 @@ VersionedEntries Edited(VersionedEntries collection, std::mt19937_64& random, Ma
             added.textVersion = added.placeVersion = Version{{machine, count}};
             group.insert(group.begin() + static_cast<std::ptrdiff_t>(at), std::move(added));
         } else {
+            // Noted as the program notes a removal.
+            collection.history.removed.push_back({group[at].uid, Joined(group[at].textVersion, group[at].placeVersion)});
             group.erase(group.begin() + static_cast<std::ptrdiff_t>(at));
         }
     }
