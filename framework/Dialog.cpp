@@ -60,11 +60,37 @@ bool CDialog::Create()
     m_result = -1;
     CWinApp* app = CWinApp::Get();
     HINSTANCE instance = app != nullptr ? app->Instance() : GetModuleHandleA(nullptr);
+    if (!m_template.Load(instance, m_templateId))
+        return false;
+    // Every control made now, or the frame alone and the controls made at
+    // creation added as it is initialised.
+    m_controlsMade = m_template.MakesAll([this](int id) { return MadeAtCreation(id); });
     // A Unicode window, and so are its controls: text typed, pasted or set
     // keeps every character, whatever the system's code page holds.
-    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(m_templateId), Owner(),
-                                   DialogProc, reinterpret_cast<LPARAM>(this));
+    m_earlyControlsFailed = false;
+    HWND hwnd = CreateDialogIndirectParamW(instance, m_controlsMade ? m_template.Whole() : m_template.Frame(),
+                                           Owner(), DialogProc, reinterpret_cast<LPARAM>(this));
+    // Made without the controls it needs from the start, it is no dialog.
+    if (hwnd != nullptr && m_earlyControlsFailed) {
+        DestroyWindow(hwnd);
+        return false;
+    }
     return hwnd != nullptr;
+}
+
+bool CDialog::MakeControls()
+{
+    if (m_controlsMade)
+        return true;
+    if (m_hWnd == nullptr)
+        return false;
+    // Once only: a control that could not be made stays missing, rather
+    // than the others made twice.
+    m_controlsMade = true;
+    const bool made = m_template.MakeControls(m_hWnd, [this](int id) { return !MadeAtCreation(id); });
+    DoDataExchange();
+    OnControlsMade();
+    return made;
 }
 
 INT_PTR CDialog::DoModal()
@@ -190,6 +216,10 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
     bool handled = false;
     switch (msg) {
     case WM_INITDIALOG:
+        if (!m_controlsMade && !m_template.MakeControls(m_hWnd, [this](int id) { return MadeAtCreation(id); })) {
+            m_earlyControlsFailed = true;
+            return FALSE;
+        }
         DoDataExchange();
         return OnInitDialog() ? TRUE : FALSE;
     case WM_COMMAND: {

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/DialogTemplate.h"
 #include "framework/Wnd.h"
 #include <commctrl.h>
 
@@ -23,9 +24,21 @@ public:
 
     static CDialog* FromDialogHandle(HWND hwnd);
 
+    // Makes the controls that MadeAtCreation left out, binds them
+    // (DoDataExchange) and runs OnControlsMade; once, even when one could
+    // not be made (then false).
+    bool MakeControls();
+    bool ControlsMade() const { return m_controlsMade; }
+
 protected:
-    // Binds the control members to the template's controls.
+    // Binds the control members to the template's controls; runs again
+    // once the controls made later are there, binding those.
     virtual void DoDataExchange() {}
+    // Whether the template's control `id` is made with the dialog; the
+    // others wait for MakeControls.
+    virtual bool MadeAtCreation(int /*id*/) const { return true; }
+    // The controls made later are there and bound.
+    virtual void OnControlsMade() {}
     // True lets the dialog manager set the focus.
     virtual bool OnInitDialog();
     virtual bool OnCommand(WORD id, WORD code, HWND control);
@@ -49,6 +62,9 @@ private:
 
     UINT m_templateId;
     HWND m_parent;
+    CDialogTemplate m_template;
+    bool m_controlsMade = false;
+    bool m_earlyControlsFailed = false;
     bool m_ending = false;
     INT_PTR m_result = -1;
 };
