@@ -33,10 +33,11 @@ HWND CQuipMarkApp::FindRunningInstance()
 {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr) {
-        char treeClass[32] = "";
-        HWND tree = GetDlgItem(window, IDC_TREE);
-        if (tree != nullptr && GetClassNameA(tree, treeClass, sizeof(treeClass)) != 0 &&
-            lstrcmpiA(treeClass, WC_TREEVIEWA) == 0)
+        // Its hidden edit is there from the start; the tree only once shown.
+        char editClass[32] = "";
+        HWND edit = GetDlgItem(window, IDC_COPY_EDIT);
+        if (edit != nullptr && GetClassNameA(edit, editClass, sizeof(editClass)) != 0 &&
+            lstrcmpiA(editClass, "Edit") == 0)
             return window;
     }
     return nullptr;

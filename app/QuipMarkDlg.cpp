@@ -46,6 +46,7 @@ CQuipMarkDlg::CQuipMarkDlg(HWND parent)
     char path[512] = "";
     const DWORD length = GetModuleFileNameA(nullptr, path, 511);
     m_sync.UsePath(m_location.Load(std::string(path, length < 511 ? length : 0)));
+    m_tree.Attach(&m_entries, this);
 }
 
 CQuipMarkDlg::~CQuipMarkDlg() = default;
@@ -69,22 +70,7 @@ bool CQuipMarkDlg::OnInitDialog()
     CDialog::OnInitDialog();
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
-
-    // The new-entry field takes texts of any length, pasted or dropped.
-    m_newEntry.SetLimitText(0);
-    m_tree.Attach(&m_entries, this);
-    m_tree.ShowAll();
-    RefreshCount();
-
-    m_menuWidthSpin.SetRange(kNarrowestMenu, kWidestMenu);
-    m_menuWidthSpin.SetPos(20);
-
     SetTrayIcon(true);
-    RefreshButtons();
-    EnableItem(IDC_FIND_PREV, false);
-    EnableItem(IDC_FIND_NEXT, false);
-    // A key alone or with one modifier becomes Ctrl+Alt with that key.
-    m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
 
     // The window is not on the screen yet: its frame is drawn as it comes.
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), 4, MF_BYPOSITION | MF_GRAYED);
@@ -97,6 +83,30 @@ bool CQuipMarkDlg::OnInitDialog()
     // runs, so that only the tray icon remains.
     ShowWindow(m_hWnd, SW_MINIMIZE);
     return true;
+}
+
+bool CQuipMarkDlg::MadeAtCreation(int id) const
+{
+    // The clipboard is opened for the hidden edit, and the history kept in
+    // the hidden list, from the start. The rest of the controls are most of
+    // the time the dialog takes to make, and a program that lives in the
+    // tray may never show them: they are made when the dialog is first shown.
+    return id == IDC_COPY_EDIT || id == IDC_HISTORY_LIST;
+}
+
+void CQuipMarkDlg::OnControlsMade()
+{
+    // The new-entry field takes texts of any length, pasted or dropped.
+    m_newEntry.SetLimitText(0);
+    m_tree.ShowAll();
+    RefreshCount();
+    m_menuWidthSpin.SetRange(kNarrowestMenu, kWidestMenu);
+    // A key alone or with one modifier becomes Ctrl+Alt with that key.
+    m_hotkey.SetRules(HKCOMB_NONE | HKCOMB_S | HKCOMB_C | HKCOMB_A, HOTKEYF_CONTROL | HOTKEYF_ALT);
+    ShowSettings();
+    RefreshButtons();
+    EnableItem(IDC_FIND_PREV, false);
+    EnableItem(IDC_FIND_NEXT, false);
 }
 
 void CQuipMarkDlg::FinishStart()
@@ -134,6 +144,8 @@ void CQuipMarkDlg::PrepareView()
     if (m_viewPrepared)
         return;
     m_viewPrepared = true;
+    // Short of memory, the controls that could be made are shown.
+    MakeControls();
     CreateImageList();
     m_treeDropTarget.Register(m_tree.Handle());
     m_editDropTarget.Register(m_newEntry.Handle());
@@ -195,7 +207,7 @@ void CQuipMarkDlg::OnOK()
     }
     const ScopedFlag exiting(m_inExitPath);
     if (IsModified()) {
-        const bool save = m_saveOnExit.GetCheck() != BST_UNCHECKED ||
+        const bool save = m_settings.saveOnExit ||
             AppMessageBox("Do you want to save changes?", MB_YESNO | MB_ICONQUESTION) == IDYES;
         // A save that failed was reported; the changes are still unsaved,
         // so the program stays. The end of the session may have saved them
@@ -316,8 +328,8 @@ bool CQuipMarkDlg::OnCommand(WORD id, WORD code, HWND)
     case IDC_MENU_WIDTH:
         if (code == EN_KILLFOCUS)
             OnMenuWidthLeft();
-        else if (code == EN_CHANGE && GetFocus() == Item(IDC_MENU_WIDTH))
-            SetModified(true);  // typed, not set by the spin
+        else if (code == EN_CHANGE)
+            OnMenuWidthChanged();
         return code == EN_KILLFOCUS || code == EN_CHANGE;
     case IDC_HOTKEY:
         if (code == kHotkeyKeyPressed)

@@ -139,6 +139,9 @@ public:
     // After a save: the lists taken in from the registry are in the data
     // file now, so their keys go.
     void DeleteImportedLists();
+    // The settings as they are now, which the controls show once made.
+    void ShowSettings();
+    void OnMenuWidthChanged();
     void OnAlwaysOnTop();
     void OnSaveOnExit();
     // "&Paste after choosing" applies at once.
@@ -167,6 +170,8 @@ public:
 
 protected:
     void DoDataExchange() override;
+    bool MadeAtCreation(int id) const override;
+    void OnControlsMade() override;
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
@@ -212,6 +217,14 @@ private:
     bool OnMergedBeforeSave(const FollowOutcome& outcome, const EntryChange& change, std::string& failedPath);
 
     DWORD m_registeredHotkey = 0;
+    // The settings the user made, which the controls show and change.
+    struct Settings {
+        int menuWidth = 20;
+        bool saveOnExit = false;
+        bool alwaysOnTop = false;
+        bool pasteAfterChoice = false;
+    };
+    Settings m_settings;
     // The entries: the truth that the tree, the counter, the Save button
     // and the history list box show.
     EntryTree m_entries;

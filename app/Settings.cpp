@@ -2,6 +2,7 @@
 #include "framework/AppMessageBox.h"
 #include "settings/HotkeyCode.h"
 #include "settings/SettingsStore.h"
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -33,38 +34,49 @@ void ReportHotkeyInUse()
 void CQuipMarkDlg::LoadSettings()
 {
     const StoredSettings stored = CSettingsStore().Load();
-    // Without a stored width, as at the first start, the control keeps the
-    // one the dialog gave it.
+    // Without a stored width, as at the first start, the dialog's own stays;
+    // a stored one out of the field's range becomes the nearest in it.
     if (stored.menuWidth)
-        m_menuWidthSpin.SetPos(static_cast<int>(*stored.menuWidth));
-    m_saveOnExit.SetCheck(stored.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
-
-    // Showing the stored state is no change of the user's, so the modified
-    // flag stays as it is.
-    CheckDlgButton(m_hWnd, IDC_ALWAYS_ON_TOP, stored.alwaysOnTop ? BST_CHECKED : BST_UNCHECKED);
+        m_settings.menuWidth = static_cast<int>(
+            std::clamp(*stored.menuWidth, static_cast<unsigned>(kNarrowestMenu), static_cast<unsigned>(kWidestMenu)));
+    m_settings.saveOnExit = stored.saveOnExit;
+    m_settings.alwaysOnTop = stored.alwaysOnTop;
     if (stored.alwaysOnTop)
         ApplyTopmost(m_hWnd, true);
-    CheckDlgButton(m_hWnd, IDC_PASTE_AFTER_CHOICE, stored.pasteAfterChoice ? BST_CHECKED : BST_UNCHECKED);
+    m_settings.pasteAfterChoice = stored.pasteAfterChoice;
     m_paste.Enable(m_hWnd, stored.pasteAfterChoice);
 
     // A combination without a key could never be pressed.
     if (HotkeyKeyCode(stored.hotkey) != 0) {
         if (RegisterCombination(m_hWnd, stored.hotkey)) {
-            m_hotkey.SetHotKey(stored.hotkey);
             m_registeredHotkey = stored.hotkey;
         } else {
             ReportHotkeyInUse();
             m_registeredHotkey = 0;
         }
     }
+    ShowSettings();
+}
 
+void CQuipMarkDlg::ShowSettings()
+{
+    if (!ControlsMade())
+        return;
+    // Showing the settings is no change of the user's, so the modified flag
+    // stays as it is.
+    m_menuWidthSpin.SetPos(m_settings.menuWidth);
+    m_saveOnExit.SetCheck(m_settings.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hWnd, IDC_ALWAYS_ON_TOP, m_settings.alwaysOnTop ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hWnd, IDC_PASTE_AFTER_CHOICE, m_settings.pasteAfterChoice ? BST_CHECKED : BST_UNCHECKED);
+    m_hotkey.SetHotKey(m_registeredHotkey);
 }
 
 bool CQuipMarkDlg::SaveSettings()
 {
     // The hotkey goes first: its message box comes before anything is
     // written.
-    const DWORD hotkey = HotkeyCombination(m_hotkey.GetHotKey());
+    // The combination typed in the control; none before it is made.
+    const DWORD hotkey = ControlsMade() ? HotkeyCombination(m_hotkey.GetHotKey()) : m_registeredHotkey;
     bool hotkeyChanged = false;
     if (hotkey != m_registeredHotkey && HotkeyKeyCode(hotkey) != 0 && HotkeyFlags(hotkey) != 0) {
         // The new combination replaces the old one, which must stop working;
@@ -84,12 +96,10 @@ bool CQuipMarkDlg::SaveSettings()
 
     StoredSettings settings;
     settings.hotkey = m_registeredHotkey;
-    // The position alone: the high word only says whether the width field
-    // held a number, and stored it would read back as another width.
-    settings.menuWidth = LOWORD(m_menuWidthSpin.GetPos());
-    settings.saveOnExit = m_saveOnExit.GetCheck() == BST_CHECKED;
-    settings.alwaysOnTop = IsDlgButtonChecked(m_hWnd, IDC_ALWAYS_ON_TOP) == BST_CHECKED;
-    settings.pasteAfterChoice = IsDlgButtonChecked(m_hWnd, IDC_PASTE_AFTER_CHOICE) == BST_CHECKED;
+    settings.menuWidth = static_cast<unsigned>(m_settings.menuWidth);
+    settings.saveOnExit = m_settings.saveOnExit;
+    settings.alwaysOnTop = m_settings.alwaysOnTop;
+    settings.pasteAfterChoice = m_settings.pasteAfterChoice;
     CSettingsStore().Save(settings, hotkeyChanged);
 
     // A file error was reported; the changes to the entries are not saved.
@@ -167,19 +177,34 @@ void CQuipMarkDlg::OnMenuWidthLeft()
     m_menuWidthSpin.SetPos(width);
 }
 
+void CQuipMarkDlg::OnMenuWidthChanged()
+{
+    // Set by the spin while it is made, the field says nothing yet.
+    if (!ControlsMade())
+        return;
+    // The position alone: the high word only says whether the field held a
+    // number; without one, the width kept stays.
+    m_settings.menuWidth = LOWORD(m_menuWidthSpin.GetPos());
+    if (GetFocus() == Item(IDC_MENU_WIDTH))
+        SetModified(true);  // typed, not set by the spin
+}
+
 void CQuipMarkDlg::OnAlwaysOnTop()
 {
-    ApplyTopmost(m_hWnd, IsDlgButtonChecked(m_hWnd, IDC_ALWAYS_ON_TOP) == BST_CHECKED);
+    m_settings.alwaysOnTop = IsDlgButtonChecked(m_hWnd, IDC_ALWAYS_ON_TOP) == BST_CHECKED;
+    ApplyTopmost(m_hWnd, m_settings.alwaysOnTop);
     SetModified(true);
 }
 
 void CQuipMarkDlg::OnSaveOnExit()
 {
+    m_settings.saveOnExit = m_saveOnExit.GetCheck() == BST_CHECKED;
     SetModified(true);
 }
 
 void CQuipMarkDlg::OnPasteAfterChoice()
 {
-    m_paste.Enable(m_hWnd, IsDlgButtonChecked(m_hWnd, IDC_PASTE_AFTER_CHOICE) == BST_CHECKED);
+    m_settings.pasteAfterChoice = IsDlgButtonChecked(m_hWnd, IDC_PASTE_AFTER_CHOICE) == BST_CHECKED;
+    m_paste.Enable(m_hWnd, m_settings.pasteAfterChoice);
     SetModified(true);
 }

@@ -101,7 +101,7 @@ void CQuipMarkDlg::ShowTrayMenu(UINT source, POINT at)
     // window of our own at the menu's place, before any later key is read.
     m_popupAnchor = at;
     m_popupFind.Open(m_hWnd, at, std::make_unique<PopupFind>(m_entries, m_findIndex),
-                     LOWORD(m_menuWidthSpin.GetPos()), m_typedInMenu);
+                     m_settings.menuWidth, m_typedInMenu);
 }
 
 LRESULT CQuipMarkDlg::OnMenuChar(wchar_t typed)
@@ -185,7 +185,7 @@ void CQuipMarkDlg::AppendEntryItems(HMENU menu)
     // A command of an entry item is mapped back through the plan kept here,
     // so a tree that changes while the menu is open (a clipboard change)
     // never turns a choice into another entry's text.
-    m_menu = MenuPlan(m_entries, LOWORD(m_menuWidthSpin.GetPos()));
+    m_menu = MenuPlan(m_entries, m_settings.menuWidth);
     const std::vector<MenuPlanItem>& items = m_menu.Items();
     UINT position = 0;
     for (size_t i = 0; i < items.size();) {

@@ -39,6 +39,7 @@ void WarmUp()
     CQuipMarkDlg dialog;
     dialog.UseDataPath("");
     dialog.Create();
+    dialog.MakeControls();
     dialog.FinishStart();
 }
 }  // namespace

@@ -76,7 +76,9 @@ void BenchEntryTree(const std::string& folder)
     }
     ReportRow("start-up, 20,000 entries in 200 groups vs none in them", {TimingOf(withGroups), TimingOf(withoutChildren)},
               "<= 1.5");
-    ReportCountRow("  items the tree control holds after it", dialog->Tree().Count(), "<= 250");
+    // The tree is made when the dialog is first shown.
+    dialog->MakeControls();
+    ReportCountRow("  items the tree control holds once shown", dialog->Tree().Count(), "<= 250");
 
     std::vector<std::string> texts;
     for (EntryId id : dialog->Entries().InPreOrder())

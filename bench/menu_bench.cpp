@@ -44,6 +44,8 @@ void BenchMenu()
     dialog.UseDataPath("");
     CWinApp::Get()->SetMainWnd(&dialog);
     dialog.Create();
+    // Shown once, so that the tree could be asked: building a menu must not.
+    dialog.MakeControls();
     dialog.FinishStart();
     CWinApp::Get()->SetMainWnd(nullptr);
 

@@ -25,6 +25,10 @@ void CEntryTreeView::Attach(const EntryTree* entries, IEntryTreeOwner* owner)
 {
     m_entries = entries;
     m_owner = owner;
+}
+
+void CEntryTreeView::PreSubclassWindow()
+{
     // Notifications in Unicode, so that labels can show every character.
     Send(TVM_SETUNICODEFORMAT, TRUE);
 }
@@ -108,6 +112,9 @@ void CEntryTreeView::Unfill(EntryId id)
 
 void CEntryTreeView::ShowAll()
 {
+    // A control not made yet shows the entries once it is.
+    if (m_hWnd == nullptr)
+        return;
     const RedrawPause pause(m_hWnd);
     Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     m_shown.clear();
@@ -149,6 +156,8 @@ void CEntryTreeView::RefreshItem(EntryId id)
 
 void CEntryTreeView::Follow(const EntryChange& change)
 {
+    if (m_hWnd == nullptr)
+        return;
     for (EntryId id : change.removed)
         if (HTREEITEM item = ItemOf(id))
             Delete(item);  // its items go too, each reported deleted

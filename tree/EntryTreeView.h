@@ -17,6 +17,7 @@ class CEntryTreeView : public CTreeCtrl {
 public:
     CEntryTreeView() = default;
 
+    // The entries shown and the owner asked; the control may come later.
     void Attach(const EntryTree* entries, IEntryTreeOwner* owner);
     // Shows the entries anew: the root entry, expanded, with its top-level
     // entries; every group collapsed.
@@ -46,6 +47,7 @@ public:
     bool OnReflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
+    void PreSubclassWindow() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

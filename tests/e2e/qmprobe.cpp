@@ -73,13 +73,14 @@ namespace {
 
 const char kSettingsKey[] = "Software\\Dorvalent\\QuipMark\\";
 
-// The program's dialog: the dialog of that caption that holds the tree, never
-// a message box of the program or another program's window of that caption.
+// The program's dialog: the dialog of that caption that holds the hidden
+// copy edit (the tree comes only once it is shown), never a message box of
+// the program or another program's window of that caption.
 HWND MainWindow()
 {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr)
-        if (GetDlgItem(window, 1022) != nullptr)
+        if (GetDlgItem(window, 1011) != nullptr)
             return window;
     return nullptr;
 }
@@ -173,6 +174,24 @@ bool StateHolds(const std::string& state)
 
 // The dialog's tree of entries.
 const int kTreeId = 1022;
+const UINT kShowConfiguration = 32773;
+
+// A control of the program's dialog, reached as a user reaches it: the
+// dialog makes its controls when it is first shown, so where they are not
+// there yet it is opened first.
+HWND DialogControl(HWND main, int id)
+{
+    if (main == nullptr)
+        return nullptr;
+    HWND control = GetDlgItem(main, id);
+    if (control != nullptr || GetDlgItem(main, kTreeId) != nullptr)
+        return control;
+    PostMessageA(main, WM_COMMAND, kShowConfiguration, 0);
+    const DWORD start = GetTickCount();
+    while ((control = GetDlgItem(main, id)) == nullptr && GetTickCount() - start < 10000)
+        Sleep(20);
+    return control;
+}
 
 // Polls `found` until it returns something, or says "timeout".
 template <class T, class Find>
@@ -307,7 +326,7 @@ std::wstring FromUtf8Hex(const std::string& hex)
 int SetControlText(HWND main, int id, const std::string& hex)
 {
     const std::wstring text = FromUtf8Hex(hex);
-    HWND control = main ? GetDlgItem(main, id) : nullptr;
+    HWND control = DialogControl(main, id);
     DWORD_PTR ignored = 0;
     if (control == nullptr ||
         !SendMessageTimeoutW(control, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 5000, &ignored) ||
@@ -321,7 +340,7 @@ int SetControlText(HWND main, int id, const std::string& hex)
 // disabled button cannot be clicked.
 int ClickButton(HWND main, int id)
 {
-    HWND button = main ? GetDlgItem(main, id) : nullptr;
+    HWND button = DialogControl(main, id);
     if (button == nullptr || !IsWindowEnabled(button))
         return 1;
     return PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
@@ -538,7 +557,7 @@ private:
 
 HWND EntriesTree(HWND main)
 {
-    return main != nullptr ? GetDlgItem(main, kTreeId) : nullptr;
+    return DialogControl(main, kTreeId);
 }
 
 std::string ToUtf8(const std::wstring& text)
@@ -780,7 +799,7 @@ int main(int argc, char** argv)
         return MessageBoxCommand(static_cast<DWORD>(Number(argv[2])), argc >= 4 ? static_cast<int>(Number(argv[3])) : 0);
     if ((verb == "text" || verb == "enabled" || verb == "checked" || verb == "ctlrect" ||
          (verb == "send" && argc >= 6)) && argc >= 3) {
-        HWND control = main ? GetDlgItem(main, static_cast<int>(Number(argv[2]))) : nullptr;
+        HWND control = DialogControl(main, static_cast<int>(Number(argv[2])));
         RECT rect = {};
         if (control == nullptr || (verb == "ctlrect" && !GetWindowRect(control, &rect)))
             return 1;

@@ -12,6 +12,7 @@ CTRL_ALT_F6 = 0x0675
 VK_CONTROL, VK_MENU, VK_F5, VK_F6 = 0x11, 0x12, 0x74, 0x75
 IDC_MENU_WIDTH, IDC_MENU_WIDTH_SPIN, IDC_NEW_ENTRY = 1015, 1016, 1007
 IDC_SAVE_ON_EXIT, IDC_ALWAYS_ON_TOP, IDC_HOTKEY = 1044, 1047, 1049
+IDC_HIDE = 1010
 HKM_GETHOTKEY = 0x0402
 UDM_GETPOS = 0x0468
 
@@ -136,7 +137,10 @@ class SaveAndReload(QuipmarkTestCase):
         self.assertEqual(menu_width(), 21)
         self.assertEqual(control_value('send', IDC_HOTKEY, HKM_GETHOTKEY, 0, 0), str(CTRL_ALT_F5))
         self.assertEqual(control_value('enabled', IDC_SAVE), '0', 'loading is no change')
-        # The saved hotkey is registered again.
+        # The saved hotkey is registered again; it is pressed with the dialog
+        # back in the tray.
+        self.assertEqual(probe('click', IDC_HIDE)[0], 0)
+        self.assertTrue(wait_state('tray'))
         probe('chord', VK_CONTROL, VK_MENU, VK_F5)
         self.assertTrue(wait_state('menu'), 'the saved hotkey did not open the menu')
         menu_keys('Escape')

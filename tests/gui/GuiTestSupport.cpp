@@ -146,6 +146,17 @@ void DialogTest::StartDialog(std::unique_ptr<CQuipMarkDlg> made)
     dialog->UseDataPath(dataPath);
     CWinApp::Get()->SetMainWnd(dialog.get());
     ASSERT_TRUE(dialog->Create());
+    // The controls as if the dialog were shown at once.
+    ASSERT_TRUE(dialog->MakeControls());
+    PumpMessages();
+}
+
+void DialogTest::StartInTray()
+{
+    dialog = std::make_unique<CQuipMarkDlg>();
+    dialog->UseDataPath(dataPath);
+    CWinApp::Get()->SetMainWnd(dialog.get());
+    ASSERT_TRUE(dialog->Create());
     PumpMessages();
 }
 
@@ -165,6 +176,12 @@ void DialogTest::CloseDialog()
 void DialogTest::Click(int id)
 {
     SendMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Hwnd(), id)));
+}
+
+void DialogTest::SetCheckBox(int id, bool checked)
+{
+    CheckDlgButton(Hwnd(), id, checked ? BST_CHECKED : BST_UNCHECKED);
+    Click(id);
 }
 
 std::string DialogTest::ItemText(int id) const

@@ -56,11 +56,16 @@ protected:
     // Creates the dialog modeless and runs its initialisation; `made` stands
     // in for a plain dialog.
     void StartDialog(std::unique_ptr<CQuipMarkDlg> made = nullptr);
+    // Starts the dialog as the program does: its controls wait for it to be
+    // shown.
+    void StartInTray();
     // Starts the dialog on a data file of these bytes.
     void StartWith(const std::string& bytes);
     void CloseDialog();
     // Clicks a button of the dialog as the user would.
     void Click(int id);
+    // Checks or clears a check box as the user's click would.
+    void SetCheckBox(int id, bool checked);
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(Hwnd(), id)) != FALSE; }
     std::string ItemText(int id) const;
     HWND Hwnd() const { return dialog->Handle(); }

@@ -162,7 +162,7 @@ TEST_F(DataFile, SaveIntoAReadOnlyFileFailsKeepsItAndStopsTheExit)
     ExpectSaveFails(kWorkedExample);
 
     dialog->AppendEntry(Entries().Root(), "new");
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    SetCheckBox(IDC_SAVE_ON_EXIT, true);
     MessageBoxAnswerer boxes(IDOK);
     Click(IDC_EXIT);
     EXPECT_EQ(boxes.Count(), 1);

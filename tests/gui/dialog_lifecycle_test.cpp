@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "RegistryTestSupport.h"
 #include "tests/RecordBytes.h"
 
 namespace {
@@ -116,6 +117,32 @@ TEST_F(DialogLifecycle, HasEveryControlOfItsTemplateInOrder)
     EXPECT_EQ(child, nullptr) << "more controls than the template has";
 }
 
+// A program that lives in the tray makes its controls when first shown;
+// they show the settings and the entries as they are by then.
+TEST_F(DialogLifecycle, MakesItsControlsWhenFirstShown)
+{
+    SetNumber(kSettingsPath, "MaxLength", 42);
+    SetNumber(kSettingsPath, "SaveOnExit", 1);
+    WriteBytesToFile(dataPath, K("one") + K("two"));
+    StartInTray();
+    // The hidden edit and list that the clipboard and its history use.
+    int children = 0;
+    for (HWND child = GetWindow(Hwnd(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        ++children;
+    EXPECT_EQ(children, 2);
+    dialog->AppendEntry(Entries().Root(), "three");
+    dialog->SetModified(true);
+
+    dialog->ShowConfiguration();
+    EXPECT_EQ(TreeOutline(), "Quipmark Menu List\n  Last 15 Clipboard Entries\n  one\n  two\n  three\n");
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), std::to_string(Entries().Count()));
+    EXPECT_EQ(ItemText(IDC_MENU_WIDTH), "42");
+    EXPECT_EQ(IsDlgButtonChecked(Hwnd(), IDC_SAVE_ON_EXIT), static_cast<UINT>(BST_CHECKED));
+    EXPECT_TRUE(Enabled(IDC_SAVE));
+    // Enter at dialog level goes to the template's last default button.
+    EXPECT_EQ(LOWORD(SendMessageA(Hwnd(), DM_GETDEFID, 0, 0)), IDC_DEFAULT);
+}
+
 TEST_F(DialogLifecycle, StartsMinimisedThenHidesItselfOnce)
 {
     StartDialog();
@@ -186,7 +213,7 @@ TEST_F(DialogLifecycle, ExitAsksAboutUnsavedChangesOnlyAndSavesAsAnswered)
         DeleteSettingsKey();
         DeleteFileA(dataPath.c_str());
         StartDialog();
-        CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, c.saveOnExit ? BST_CHECKED : BST_UNCHECKED);
+        SetCheckBox(IDC_SAVE_ON_EXIT, c.saveOnExit);
         dialog->SetModified(c.modified);
         MessageBoxAnswerer answerer(c.answer);
         if (c.fromTray)

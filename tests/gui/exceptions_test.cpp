@@ -203,6 +203,8 @@ void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
     ++run.ticks;
     CEntryTreeView& tree = run.dialog->Tree();
     if (run.ticks == 1) {
+        // The tree, as once the dialog is shown.
+        ASSERT_TRUE(run.dialog->MakeControls());
         const EntryTree& entries = run.dialog->Entries();
         run.huge = tree.ItemOf(entries.Children(entries.Root()).back());
         tree.Select(run.huge);

@@ -151,7 +151,7 @@ TEST_F(Hotkey, AHotkeyInUseAtSaveKeepsTheOldOne)
     HotkeyHolder other;
     ASSERT_TRUE(other.Grab(kShiftAltF7));
     Show(kShiftAltF7);
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    SetCheckBox(IDC_SAVE_ON_EXIT, true);
     dialog->SetModified(true);
 
     MessageBoxAnswerer answerer(IDOK);

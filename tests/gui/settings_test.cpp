@@ -127,12 +127,10 @@ TEST_F(SettingsLoad, ValuesOfTheWrongTypeReadAsZero)
 TEST_F(SettingsLoad, CheckBoxesMarkAChangeAndAlwaysOnTopAppliesAtOnce)
 {
     StartDialog();
-    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_CHECKED);
-    Click(IDC_ALWAYS_ON_TOP);
+    SetCheckBox(IDC_ALWAYS_ON_TOP, true);
     EXPECT_TRUE(IsTopmost(Hwnd()));
     EXPECT_TRUE(Enabled(IDC_SAVE));
-    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_UNCHECKED);
-    Click(IDC_ALWAYS_ON_TOP);
+    SetCheckBox(IDC_ALWAYS_ON_TOP, false);
     EXPECT_FALSE(IsTopmost(Hwnd()));
 
     for (int box : {IDC_SAVE_ON_EXIT, IDC_PASTE_AFTER_CHOICE}) {
@@ -170,9 +168,9 @@ TEST_F(SettingsSave, WritesTheFourValuesAndTheEntriesAndClearsTheFlag)
     StartDialog();
     dialog->AppendEntry(Entries().Root(), "kept");
     SendDlgItemMessageA(Hwnd(), IDC_MENU_WIDTH_SPIN, UDM_SETPOS, 0, 42);
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
-    CheckDlgButton(Hwnd(), IDC_ALWAYS_ON_TOP, BST_CHECKED);
-    CheckDlgButton(Hwnd(), IDC_PASTE_AFTER_CHOICE, BST_CHECKED);
+    SetCheckBox(IDC_SAVE_ON_EXIT, true);
+    SetCheckBox(IDC_ALWAYS_ON_TOP, true);
+    SetCheckBox(IDC_PASTE_AFTER_CHOICE, true);
     SendDlgItemMessageA(Hwnd(), IDC_HOTKEY, HKM_SETHOTKEY, 0x0675, 0);
     dialog->SetModified(true);
 
@@ -216,7 +214,7 @@ TEST_F(SettingsSave, AFileErrorKeepsSaveEnabledAndTheDialogOpen)
 {
     StartDialog();
     dialog->UseDataPath(folder + "\\missing\\quipmark.dat");
-    CheckDlgButton(Hwnd(), IDC_SAVE_ON_EXIT, BST_CHECKED);
+    SetCheckBox(IDC_SAVE_ON_EXIT, true);
     dialog->SetModified(true);
 
     MessageBoxAnswerer answerer(IDOK);
