@@ -22,6 +22,7 @@ const DWORD kQuietMs = 60000;
 const double kTickSeconds = 0.0156;
 const UINT kExitCommand = 32774;
 const int kItemCount = 1032;
+const UINT kShowCommand = 32773;
 
 // 20,000 entries in groups, with one more on the top level when `added`, as
 // another machine would add it.
@@ -171,6 +172,13 @@ public:
     {
         return m_linuxProcess.empty() ? CpuSeconds(m_process.hProcess) : LinuxCpuSeconds(m_linuxProcess);
     }
+    // The dialog makes its controls, the counter among them, when first
+    // shown.
+    bool ShowDialog() const
+    {
+        PostMessageA(m_window, WM_COMMAND, kShowCommand, 0);
+        return WaitFor([&] { return !Count().empty(); }, 20000);
+    }
     std::string Count() const
     {
         char text[32] = "";
@@ -219,7 +227,7 @@ void BenchWatch(const std::string& folder, const std::string& quipmark)
     }
     {
         const Running on(exe, Running::Watch::NoticesOnly);
-        if (!on.IsValid())
+        if (!on.IsValid() || !on.ShowDialog())
             return;
         startUps.push_back(on.StartSeconds());
         for (int round = 0; round < 5; ++round) {
