@@ -1,21 +1,7 @@
 #include "app/QuipMarkApp.h"
 #include "app/QuipMarkDlg.h"
-#include <commctrl.h>
-#include <ole2.h>
 
 namespace {
-
-// OLE for the drop targets; a failure leaves only drag-and-drop without effect.
-class ScopedOle {
-public:
-    ScopedOle() : m_ok(SUCCEEDED(OleInitialize(nullptr))) {}
-    ~ScopedOle() { if (m_ok) OleUninitialize(); }
-    ScopedOle(const ScopedOle&) = delete;
-    ScopedOle& operator=(const ScopedOle&) = delete;
-
-private:
-    bool m_ok;
-};
 
 // One per logon session, as the tray and the clipboard are.
 const char kInstanceMutexName[] = "Local\\Dorvalent.Quipmark.Instance";
@@ -26,14 +12,14 @@ const DWORD kInstanceWindowPollMs = 100;
 }  // namespace
 
 // The configuration dialog of a running instance: a dialog captioned
-// "Quipmark" that holds the entry tree. Any other window of that caption (a
+// "Quipmark" that holds the hidden copy edit. Any other window of that caption (a
 // folder window on a folder named so) belongs to another program and is
 // left alone.
 HWND CQuipMarkApp::FindRunningInstance()
 {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr) {
-        // Its hidden edit is there from the start; the tree only once shown.
+        // The edit is there from the start; the tree only once shown.
         char editClass[32] = "";
         HWND edit = GetDlgItem(window, IDC_COPY_EDIT);
         if (edit != nullptr && GetClassNameA(edit, editClass, sizeof(editClass)) != 0 &&
@@ -82,10 +68,7 @@ int CQuipMarkApp::InitInstance()
 {
     if (!FirstInstance())
         return 0;
-    ScopedOle ole;
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-
+    // The common controls and OLE are loaded when the dialog is first shown.
     CQuipMarkDlg dialog;
     SetMainWnd(&dialog);
     dialog.DoModal();

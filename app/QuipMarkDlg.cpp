@@ -146,6 +146,7 @@ void CQuipMarkDlg::PrepareView()
     m_viewPrepared = true;
     // Short of memory, the controls that could be made are shown.
     MakeControls();
+    m_ole.Start();
     CreateImageList();
     m_treeDropTarget.Register(m_tree.Handle());
     m_editDropTarget.Register(m_newEntry.Handle());

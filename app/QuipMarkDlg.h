@@ -10,6 +10,7 @@
 #include "framework/Handles.h"
 #include "framework/ImageList.h"
 #include "framework/NotifyHotKeyCtrl.h"
+#include "framework/OleSession.h"
 #include "entries/EntryTree.h"
 #include "entries/MenuPlan.h"
 #include "entries/PopupIndex.h"
@@ -216,6 +217,8 @@ private:
     // A save took an outside change into the entries before it writes them.
     bool OnMergedBeforeSave(const FollowOutcome& outcome, const EntryChange& change, std::string& failedPath);
 
+    // First, so that it ends last: the drop targets and drags go before it.
+    COleSession m_ole;
     DWORD m_registeredHotkey = 0;
     // The settings the user made, which the controls show and change.
     struct Settings {

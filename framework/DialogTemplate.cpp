@@ -1,4 +1,5 @@
 #include "framework/DialogTemplate.h"
+#include "framework/CommonControls.h"
 #include <cstring>
 #include <string>
 
@@ -182,6 +183,12 @@ bool CDialogTemplate::MakeControls(HWND dialog, const std::function<bool(int id)
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     int defaultId = 0;
+    // A class named rather than numbered may be a common control's.
+    for (const Item& item : m_items)
+        if (wanted(item.id) && !IsNumber(item.windowClass)) {
+            LoadCommonControls();
+            break;
+        }
     // Made in the template's order, each comes last among its siblings, as
     // the dialog manager's do: a control that takes the one before it as
     // its partner (an up-down control its field) finds it there.

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/CommonControls.h"
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
@@ -17,6 +18,7 @@ public:
     {
         Destroy();
         m_owner = owner;
+        LoadCommonControls();
         m_hWnd = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);

@@ -71,7 +71,8 @@ Var RemoveData   ; uninstaller: "1" delete entries and settings, "0" keep, "" as
 ; A running Quipmark holds its program file, and would save its entries again
 ; after they were deleted: it is asked to exit through its own Exit command,
 ; which saves or asks as on any exit. The main window is the dialog captioned
-; "Quipmark" that holds the entry tree; other windows may carry the caption.
+; "Quipmark" that holds the hidden copy edit (1011), there from its start;
+; other windows may carry the caption.
 !macro QUIPMARK_CLOSER un
 Function ${un}FindQuipmark
     StrCpy $R0 0
@@ -80,7 +81,7 @@ Function ${un}FindQuipmark
         ${If} $R0 == 0
             ${Break}
         ${EndIf}
-        FindWindow $R1 "SysTreeView32" "" $R0
+        GetDlgItem $R1 $R0 1011
         ${If} $R1 != 0
             ${Break}
         ${EndIf}

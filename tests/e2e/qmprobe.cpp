@@ -178,19 +178,19 @@ const UINT kShowConfiguration = 32773;
 
 // A control of the program's dialog, reached as a user reaches it: the
 // dialog makes its controls when it is first shown, so where they are not
-// there yet it is opened first.
+// there yet it is opened first. It shows itself once they are made and show
+// what they should.
 HWND DialogControl(HWND main, int id)
 {
     if (main == nullptr)
         return nullptr;
-    HWND control = GetDlgItem(main, id);
-    if (control != nullptr || GetDlgItem(main, kTreeId) != nullptr)
-        return control;
-    PostMessageA(main, WM_COMMAND, kShowConfiguration, 0);
-    const DWORD start = GetTickCount();
-    while ((control = GetDlgItem(main, id)) == nullptr && GetTickCount() - start < 10000)
-        Sleep(20);
-    return control;
+    if (GetDlgItem(main, kTreeId) == nullptr) {
+        PostMessageA(main, WM_COMMAND, kShowConfiguration, 0);
+        const DWORD start = GetTickCount();
+        while (!(IsWindowVisible(main) && !IsIconic(main)) && GetTickCount() - start < 10000)
+            Sleep(20);
+    }
+    return GetDlgItem(main, id);
 }
 
 // Polls `found` until it returns something, or says "timeout".
