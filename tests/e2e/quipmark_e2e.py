@@ -93,6 +93,16 @@ def tray_window():
     return found[0] if found else None
 
 
+def wait_x_focus(title, timeout=10.0):
+    """Waits until X hands the keyboard to the window named `title`. Wine's
+    windows show at once, but the window manager focuses a mapped window
+    a little later, and keys typed in between go to the window before."""
+    def focused():
+        return subprocess.run(['xdotool', 'getactivewindow', 'getwindowname'], capture_output=True,
+                              text=True, timeout=10).stdout.strip() == title
+    return wait_for(focused, timeout=timeout)
+
+
 def x_window_state(title):
     """The window manager's state of the X window named `title`: 'Normal',
     'Iconic', 'Withdrawn' (no state) or None when there is no such window."""

@@ -2,7 +2,8 @@
 import unittest
 
 from quipmark_e2e import (IDC_NEW_ENTRY, IDC_SAVE, WM_LBUTTONDBLCLK, WM_TRAY_NOTIFY, QuipmarkTestCase,
-                          control_value, probe, record, wait_enabled, wait_for, wait_state, xdotool)
+                          control_value, probe, record, wait_enabled, wait_for, wait_state, wait_x_focus,
+                          xdotool)
 
 
 def tree_labels():
@@ -16,6 +17,7 @@ class Editing(QuipmarkTestCase):
         self.app.start()
         self.app.post(WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK)
         self.assertTrue(wait_state('shown'))
+        self.assertTrue(wait_x_focus('Quipmark'), 'the shown dialog did not get the keyboard')
 
         # The new-entry field has the focus when the dialog shows.
         xdotool('type', '--delay', '40', 'typed by hand')
