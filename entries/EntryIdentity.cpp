@@ -1,4 +1,6 @@
 #include "entries/EntryIdentity.h"
+#include "entries/FnvLanes.h"
+#include "entries/SideBySide.h"
 #include <algorithm>
 #include <cstdint>
 
@@ -31,13 +33,14 @@ std::uint64_t PlaceHash(EntryUid group, std::string_view text)
     return HashBytes(text, HashNumber(group, HashBytes("entry")));
 }
 
-void PlaceHashes(const EntryUid* groups, const std::string_view* texts, size_t count, std::uint64_t* places)
+namespace {
+
+// PlaceHashes on this thread alone.
+void PlaceHashesHere(const EntryUid* groups, const std::string_view* texts, size_t count, std::uint64_t* places)
 {
-    // Each text's hash is a chain of multiplications, each waiting for the
-    // one before; the processor works on four chains in about the time of
-    // one. A lane whose text is done takes the next; a lane with none left
-    // hashes a busy lane's bytes for nothing, so that the four keep step
-    // without a test per byte.
+    // Four texts side by side. A lane whose text is done takes the next; a
+    // lane with none left hashes a busy lane's bytes for nothing, so that
+    // the four keep step without a test per byte.
     const size_t kLanes = 4;
     const std::uint64_t entrySeed = HashBytes("entry");
     const unsigned char* at[kLanes] = {};
@@ -74,18 +77,7 @@ void PlaceHashes(const EntryUid* groups, const std::string_view* texts, size_t c
         for (size_t lane = 0; lane < kLanes; ++lane)
             if (text[lane] == count)
                 at[lane] = at[busy];
-        std::uint64_t h0 = hash[0], h1 = hash[1], h2 = hash[2], h3 = hash[3];
-        const unsigned char *a0 = at[0], *a1 = at[1], *a2 = at[2], *a3 = at[3];
-        for (size_t i = 0; i < step; ++i) {
-            h0 = (h0 ^ a0[i]) * kFnvPrime;
-            h1 = (h1 ^ a1[i]) * kFnvPrime;
-            h2 = (h2 ^ a2[i]) * kFnvPrime;
-            h3 = (h3 ^ a3[i]) * kFnvPrime;
-        }
-        hash[0] = h0;
-        hash[1] = h1;
-        hash[2] = h2;
-        hash[3] = h3;
+        HashFourLanes(hash, at, step);
         for (size_t lane = 0; lane < kLanes; ++lane) {
             if (text[lane] != count) {
                 at[lane] += step;
@@ -93,6 +85,28 @@ void PlaceHashes(const EntryUid* groups, const std::string_view* texts, size_t c
             }
         }
     }
+}
+
+}  // namespace
+
+void PlaceHashes(const EntryUid* groups, const std::string_view* texts, size_t count, std::uint64_t* places)
+{
+    // Texts of a few megabytes take a noticeable part of a second: half of
+    // them, by their bytes, are hashed on a second processor. Below that,
+    // starting a thread costs more than it saves.
+    const size_t kWorthASecondThread = 1 << 20;
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+        total += texts[i].size();
+    if (total < kWorthASecondThread || !HasSecondProcessor()) {
+        PlaceHashesHere(groups, texts, count, places);
+        return;
+    }
+    size_t half = 0;
+    for (size_t bytes = 0; half < count && bytes < total / 2; ++half)
+        bytes += texts[half].size();
+    RunSideBySide([&] { PlaceHashesHere(groups, texts, half, places); },
+                  [&] { PlaceHashesHere(groups + half, texts + half, count - half, places + half); });
 }
 
 EntryUid LoadedIdentities::Next(EntryUid group, std::string_view text, EntryUid stored)
@@ -121,23 +135,24 @@ EntryUid LoadedIdentities::NextDerived(std::uint64_t place)
 std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
 {
     const size_t count = entries.size();
-    // The places of the entries to derive, hashed a batch at a time: first
+    // The places of the entries to derive, hashed in two batches: first
     // every top-level entry's (and a child's before any, as the group 0's),
-    // then each group's children once the group's identity is known.
+    // then every child's, in the group whose identity it was hashed with.
     std::vector<std::uint64_t> places(count);
+    std::vector<EntryUid> hashedIn(count, 0);
     std::vector<EntryUid> groups;
     std::vector<std::string_view> texts;
     std::vector<size_t> which;
-    std::vector<std::uint64_t> hashed;
     const auto add = [&](EntryUid group, size_t index) {
         if (entries[index].stored != 0)
             return;
         groups.push_back(group);
         texts.push_back(entries[index].text);
         which.push_back(index);
+        hashedIn[index] = group;
     };
     const auto hashAdded = [&] {
-        hashed.resize(which.size());
+        std::vector<std::uint64_t> hashed(which.size());
         PlaceHashes(groups.data(), texts.data(), which.size(), hashed.data());
         for (size_t k = 0; k < which.size(); ++k)
             places[which[k]] = hashed[k];
@@ -152,20 +167,32 @@ std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
             add(0, index);
     }
     hashAdded();
+    // Each group's identity as the top-level entries alone give it, which
+    // is the one it gets unless it clashes with a child's before it.
+    {
+        LoadedIdentities tops(count);
+        EntryUid group = 0;
+        for (size_t index = 0; index < count; ++index) {
+            const FileEntry& entry = entries[index];
+            if (entry.topLevel)
+                group = entry.stored != 0 ? tops.Next(0, entry.text, entry.stored) : tops.NextDerived(places[index]);
+            else if (group != 0)
+                add(group, index);
+        }
+    }
+    hashAdded();
 
     LoadedIdentities identities(count);
     std::vector<EntryUid> uids(count);
     EntryUid group = 0;
     for (size_t index = 0; index < count; ++index) {
         const FileEntry& entry = entries[index];
+        if (entry.stored == 0 && !entry.topLevel && hashedIn[index] != group)
+            places[index] = PlaceHash(group, entry.text);
         uids[index] = entry.stored != 0 ? identities.Next(entry.topLevel ? 0 : group, entry.text, entry.stored)
                                         : identities.NextDerived(places[index]);
-        if (!entry.topLevel)
-            continue;
-        group = uids[index];
-        for (size_t child = index + 1; child < count && !entries[child].topLevel; ++child)
-            add(group, child);
-        hashAdded();
+        if (entry.topLevel)
+            group = uids[index];
     }
     return uids;
 }

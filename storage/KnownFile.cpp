@@ -1,10 +1,12 @@
 #include "storage/KnownFile.h"
 #include "entries/EntryTree.h"
+#include "entries/SideBySide.h"
 #include "entries/UidTable.h"
 #include "storage/EntryFile.h"
 #include "storage/EntryMerge.h"
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -172,17 +174,45 @@ KnownEntries KnownEntriesOf(const EntrySnapshot& entries)
 
 KnownEntries KnownEntriesOf(const EntryTree& tree)
 {
-    KnownEntries known;
-    known.reserve(tree.Children(tree.Root()).size());
+    std::vector<EntryId> tops;
+    size_t bytes = 0;
     for (EntryId top : tree.Children(tree.Root())) {
         if (!tree.IsUserEntry(top))
             continue;
-        known.push_back(KnownOf(tree, top));
-        std::vector<KnownEntry>& children = known.back().children;
-        children.reserve(tree.Children(top).size());
+        tops.push_back(top);
+        bytes += tree.Text(top).size();
         for (EntryId child : tree.Children(top))
-            children.push_back(KnownOf(tree, child));
+            bytes += tree.Text(child).size();
     }
+    const auto knownOf = [&tree](const EntryId* from, const EntryId* to, KnownEntries& known) {
+        known.reserve(static_cast<size_t>(to - from));
+        for (; from != to; ++from) {
+            known.push_back(KnownOf(tree, *from));
+            std::vector<KnownEntry>& children = known.back().children;
+            children.reserve(tree.Children(*from).size());
+            for (EntryId child : tree.Children(*from))
+                children.push_back(KnownOf(tree, child));
+        }
+    };
+    KnownEntries known;
+    // Texts of a few megabytes are hashed on two processors, half of their
+    // groups on each; below that a thread costs more than it saves.
+    const size_t kWorthASecondThread = 1 << 20;
+    if (bytes < kWorthASecondThread || !HasSecondProcessor()) {
+        knownOf(tops.data(), tops.data() + tops.size(), known);
+        return known;
+    }
+    size_t half = 0;
+    for (size_t counted = 0; half < tops.size() && counted < bytes / 2; ++half) {
+        counted += tree.Text(tops[half]).size();
+        for (EntryId child : tree.Children(tops[half]))
+            counted += tree.Text(child).size();
+    }
+    KnownEntries rest;
+    RunSideBySide([&] { knownOf(tops.data() + half, tops.data() + tops.size(), rest); },
+                  [&] { knownOf(tops.data(), tops.data() + half, known); });
+    known.reserve(known.size() + rest.size());
+    std::move(rest.begin(), rest.end(), std::back_inserter(known));
     return known;
 }
 

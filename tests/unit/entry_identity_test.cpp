@@ -7,6 +7,7 @@
 #include "entries/EntryIdentity.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -112,9 +113,15 @@ TEST(EntryIdentity, AFileWithoutIdentitiesGetsTheSameOnesWhereverItIsLoaded)
 // texts side by side changes none of them.
 TEST(EntryIdentity, PlacesHashedSideBySideAreThoseHashedOneByOne)
 {
+    // Every byte value, in runs of every length around the eight bytes a
+    // step of the wide loop takes, and enough bytes for a second thread.
     std::vector<std::string> texts = {"", "a", std::string(100, 'x'), "", "group"};
-    for (size_t size : {1u, 7u, 64u, 1000u, 3u, 0u, 250u, 2u, 5000u})
-        texts.push_back(std::string(size, static_cast<char>('a' + size % 26)) + std::to_string(size));
+    for (size_t size : {1u, 7u, 8u, 9u, 64u, 1000u, 3u, 0u, 250u, 2u, 15u, 16u, 17u, 5000u, 700000u, 500001u}) {
+        std::string text(size, '\0');
+        for (size_t i = 0; i < size; ++i)
+            text[i] = static_cast<char>((i * 131 + size) & 0xFF);
+        texts.push_back(text);
+    }
     std::vector<EntryUid> groups;
     std::vector<std::string_view> views;
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -130,6 +137,38 @@ TEST(EntryIdentity, PlacesHashedSideBySideAreThoseHashedOneByOne)
     // The first entry of a file without identities: its place's hash, then
     // its occurrence, hashed on.
     EXPECT_EQ(std::get<1>(Decoded(K("a"))[0]), HashNumber(0, HashBytes("a", HashNumber(0, HashBytes("entry")))));
+}
+
+// The identities of a whole file, however they are batched, are those the
+// file's entries get one after the other: also where a stored identity is
+// one a later entry, or a later group, would otherwise derive.
+TEST(EntryIdentity, AFilesIdentitiesAreThoseItsEntriesGetOneByOne)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::string> texts;
+        std::vector<FileEntry> entries;
+        const size_t count = random() % 12;
+        for (size_t i = 0; i < count; ++i)
+            texts.push_back(std::string(1, static_cast<char>('a' + random() % 3)));
+        for (size_t i = 0; i < count; ++i)
+            entries.push_back({random() % 3 == 0, texts[i], 0});
+        // Stored identities taken from what the file would derive, so that
+        // they clash with the entries after them.
+        const std::vector<EntryUid> derived = IdentitiesOf(entries);
+        for (size_t i = 0; i < count; ++i)
+            if (random() % 3 == 0)
+                entries[i].stored = derived[random() % count];
+        LoadedIdentities oneByOne;
+        std::vector<EntryUid> expected;
+        EntryUid group = 0;
+        for (const FileEntry& entry : entries) {
+            expected.push_back(oneByOne.Next(entry.topLevel ? 0 : group, entry.text, entry.stored));
+            if (entry.topLevel)
+                group = expected.back();
+        }
+        ASSERT_EQ(IdentitiesOf(entries), expected) << round;
+    }
 }
 
 TEST(EntryIdentity, AMalformedIdentityRecordIsCorruptButEveryEntryIsLoaded)
