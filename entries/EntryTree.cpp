@@ -251,6 +251,12 @@ void EntryTree::NoteChanged(EntryId id, EntryChange& change) const
 EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, EntryChange* change,
                           std::wstring unicode)
 {
+    return InsertAs(parent, after, std::move(text), change, std::move(unicode), 0);
+}
+
+EntryId EntryTree::InsertAs(EntryId parent, EntryId after, std::string text, EntryChange* change,
+                            std::wstring unicode, EntryUid uid)
+{
     Entry* parentEntry = Find(parent);
     // Below a child entry would be a fourth level, which neither the walks
     // over the tree nor removal know of.
@@ -273,7 +279,7 @@ EntryId EntryTree::Insert(EntryId parent, EntryId after, std::string text, Entry
     Entry entry;
     entry.parent = parent;
     entry.text = std::move(text);
-    entry.uid = NewUid();
+    entry.uid = uid != 0 ? uid : NewUid();
     // The code page's text says it all; a file of such entries stays as
     // every earlier version wrote it.
     if (m_fits == nullptr || !m_fits(unicode))
@@ -301,6 +307,13 @@ EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change,
     const std::vector<EntryId>& siblings = Children(parent);
     return Insert(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), change,
                   std::move(unicode));
+}
+
+EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
+{
+    const std::vector<EntryId>& siblings = Children(parent);
+    return InsertAs(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), nullptr,
+                    std::wstring(), uid);
 }
 
 bool EntryTree::SetLoadedUnicodeText(EntryId id, std::wstring unicode)
@@ -661,14 +674,6 @@ void EntryTree::SetMachine(MachineId machine, std::uint64_t countAtLeast)
     m_machine = machine;
     if (EditCount() < countAtLeast)
         SetCount(m_versions.seen, m_machine, countAtLeast);
-}
-
-bool EntryTree::SetLoadedUid(EntryId id, EntryUid uid)
-{
-    if (uid == 0 || !IsUserEntry(id))
-        return false;
-    Find(id)->uid = uid;
-    return true;
 }
 
 EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const EntryHistory* history)

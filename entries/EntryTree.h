@@ -145,6 +145,11 @@ public:
     // The same as the last child of `parent`.
     EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr,
                    std::wstring unicode = std::wstring());
+    // Append of an entry the data file gives, with the identity it gives
+    // (which no other entry may have; a new one for 0).
+    EntryId AppendLoaded(EntryId parent, std::string text, EntryUid uid);
+    // Makes room for `more` entries, as loading a file of that many does.
+    void ReserveEntries(size_t more) { m_entries.reserve(m_entries.size() + more); }
     // Gives a loaded user entry the Unicode text the data file keeps for it,
     // whose best form its 8-bit text is; no rule applies and the modified
     // flag stays. False, and nothing changes, for an empty `unicode` or an
@@ -193,10 +198,6 @@ public:
     // branch, the history's entries and an unknown id. A new entry's is
     // random; loading gives an entry the one its file gives it.
     EntryUid Uid(EntryId id) const;
-    // Gives a loaded user entry the identity its data file gives it, which
-    // no other entry may have; false, and nothing changes, for 0 or an entry
-    // not the user's.
-    bool SetLoadedUid(EntryId id, EntryUid uid);
     // Makes the identities of new entries follow from `start`, for tests.
     void StartUidsAt(std::uint64_t start) { m_uidSource = std::mt19937_64(start); }
 
@@ -263,6 +264,8 @@ private:
     // Whether an entry given `unicode` keeps it beside its 8-bit text.
     bool KeepsUnicode(const std::wstring& unicode) const;
     EntryUid NewUid();
+    EntryId InsertAs(EntryId parent, EntryId after, std::string text, EntryChange* change, std::wstring unicode,
+                     EntryUid uid);
     // Counts an edit of this machine's on the entries `change` inserted from
     // `from` on: their text and place are new.
     void CountNewEntries(const EntryChange& change, size_t from);

@@ -149,15 +149,15 @@ bool EntryFileReader::Finish(EntryTree& tree)
     // The entries in file order, for the "U" records that name them by ordinal.
     std::vector<EntryId> loaded(m_entries.size(), kNoEntry);
     EntryId group = kNoEntry;
+    tree.ReserveEntries(m_entries.size());
     for (size_t ordinal = 0; ordinal < m_entries.size(); ++ordinal) {
         Read& entry = m_entries[ordinal];
         EntryId id = kNoEntry;
         // Each text moves into its entry: the texts are in memory once.
         if (entry.topLevel)
-            id = group = tree.Append(tree.Root(), std::move(entry.text));
+            id = group = tree.AppendLoaded(tree.Root(), std::move(entry.text), uids[ordinal]);
         else if (group != kNoEntry)
-            id = tree.Append(group, std::move(entry.text));
-        tree.SetLoadedUid(id, uids[ordinal]);
+            id = tree.AppendLoaded(group, std::move(entry.text), uids[ordinal]);
         loaded[ordinal] = id;
     }
     for (auto& [ordinal, unicode] : m_unicodeTexts)
