@@ -15,6 +15,7 @@
 #include "entries/MenuPlan.h"
 #include "entries/PopupIndex.h"
 #include "res/resource.h"
+#include "settings/DialogSettings.h"
 #include "tree/DragEdit.h"
 #include "tree/EntryTreeView.h"
 #include "tree/TextDropTarget.h"
@@ -35,9 +36,6 @@ const UINT kFirstMenuCommand = 1324;
 const UINT kLastMenuCommand = 1824;
 static_assert(kLastMenuCommand - kFirstMenuCommand == MenuPlan::kNumberedItems,
               "every numbered menu item has a command of the dialog's range");
-// The menu widths the width field offers.
-const int kNarrowestMenu = 10;
-const int kWidestMenu = 99;
 
 // The configuration dialog: the program's only top-level window, normally
 // hidden. It owns the entries, receives the tray
@@ -220,14 +218,7 @@ private:
     // First, so that it ends last: the drop targets and drags go before it.
     COleSession m_ole;
     DWORD m_registeredHotkey = 0;
-    // The settings the user made, which the controls show and change.
-    struct Settings {
-        int menuWidth = 20;
-        bool saveOnExit = false;
-        bool alwaysOnTop = false;
-        bool pasteAfterChoice = false;
-    };
-    Settings m_settings;
+    DialogSettings m_settings;
     // The entries: the truth that the tree, the counter, the Save button
     // and the history list box show.
     EntryTree m_entries;

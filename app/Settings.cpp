@@ -2,7 +2,6 @@
 #include "framework/AppMessageBox.h"
 #include "settings/HotkeyCode.h"
 #include "settings/SettingsStore.h"
-#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -34,17 +33,10 @@ void ReportHotkeyInUse()
 void CQuipMarkDlg::LoadSettings()
 {
     const StoredSettings stored = CSettingsStore().Load();
-    // Without a stored width, as at the first start, the dialog's own stays;
-    // a stored one out of the field's range becomes the nearest in it.
-    if (stored.menuWidth)
-        m_settings.menuWidth = static_cast<int>(
-            std::clamp(*stored.menuWidth, static_cast<unsigned>(kNarrowestMenu), static_cast<unsigned>(kWidestMenu)));
-    m_settings.saveOnExit = stored.saveOnExit;
-    m_settings.alwaysOnTop = stored.alwaysOnTop;
-    if (stored.alwaysOnTop)
+    m_settings = DialogSettings::FromStored(stored);
+    if (m_settings.alwaysOnTop)
         ApplyTopmost(m_hWnd, true);
-    m_settings.pasteAfterChoice = stored.pasteAfterChoice;
-    m_paste.Enable(m_hWnd, stored.pasteAfterChoice);
+    m_paste.Enable(m_hWnd, m_settings.pasteAfterChoice);
 
     // A combination without a key could never be pressed.
     if (HotkeyKeyCode(stored.hotkey) != 0) {
@@ -94,13 +86,7 @@ bool CQuipMarkDlg::SaveSettings()
         }
     }
 
-    StoredSettings settings;
-    settings.hotkey = m_registeredHotkey;
-    settings.menuWidth = static_cast<unsigned>(m_settings.menuWidth);
-    settings.saveOnExit = m_settings.saveOnExit;
-    settings.alwaysOnTop = m_settings.alwaysOnTop;
-    settings.pasteAfterChoice = m_settings.pasteAfterChoice;
-    CSettingsStore().Save(settings, hotkeyChanged);
+    CSettingsStore().Save(m_settings.ToStored(m_registeredHotkey), hotkeyChanged);
 
     // A file error was reported; the changes to the entries are not saved.
     if (!SaveEntries())

@@ -1,3 +1,4 @@
+#include "settings/DialogSettings.h"
 #include "settings/StoredSettings.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -70,4 +71,32 @@ TEST(StoredSettings, AreWrittenInAFixedOrderAndReadBackAsWritten)
     EXPECT_EQ(back.pasteAfterChoice, settings.pasteAfterChoice);
     // The hotkey is left out until it is registered.
     EXPECT_STREQ(EncodeSettings(settings, false).front().name, "MaxLength");
+}
+
+// What a start applies of the stored settings, and what a save stores of
+// them again: a width outside the dialog's field becomes the nearest in it,
+// none keeps the dialog's own, and every switch comes back as it went.
+TEST(DialogSettings, AStoredWidthIsTakenIntoTheFieldsRangeAndTheRestRoundTrips)
+{
+    const struct {
+        std::optional<unsigned> stored;
+        int applied;
+    } widths[] = {{std::nullopt, 20}, {0u, 10}, {9u, 10}, {10u, 10}, {42u, 42}, {99u, 99}, {100u, 99}, {0xFFFFFFFFu, 99}};
+    for (const auto& width : widths) {
+        for (int switches = 0; switches < 8; ++switches) {
+            StoredSettings stored;
+            stored.menuWidth = width.stored;
+            stored.saveOnExit = (switches & 1) != 0;
+            stored.alwaysOnTop = (switches & 2) != 0;
+            stored.pasteAfterChoice = (switches & 4) != 0;
+            const DialogSettings applied = DialogSettings::FromStored(stored);
+            EXPECT_EQ(applied.menuWidth, width.applied) << width.stored.value_or(0);
+            const StoredSettings saved = applied.ToStored(0x0674);
+            EXPECT_EQ(saved.hotkey, 0x0674u);
+            EXPECT_EQ(saved.menuWidth, static_cast<unsigned>(width.applied));
+            EXPECT_EQ(saved.saveOnExit, stored.saveOnExit) << switches;
+            EXPECT_EQ(saved.alwaysOnTop, stored.alwaysOnTop) << switches;
+            EXPECT_EQ(saved.pasteAfterChoice, stored.pasteAfterChoice) << switches;
+        }
+    }
 }
