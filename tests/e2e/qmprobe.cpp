@@ -8,6 +8,7 @@
 //   qmprobe watch STATE MS                as wait, but first prints "watching": a state that lasts
 //                                         a moment is then caught by starting the program after that
 //   qmprobe post MSG WPARAM LPARAM        posts a message to the window (numbers, 0x.. allowed)
+//   qmprobe terminate                     ends the process that owns the window
 //   qmprobe menukeys VK...                posts key presses to the open popup menu
 //   qmprobe keys VK...                    presses and releases virtual keys in turn (SendInput)
 //   qmprobe type HEX                      types the text whose UTF-8 bytes HEX spells, character
@@ -746,6 +747,18 @@ int main(int argc, char** argv)
     }
     if (verb == "post" && argc >= 5)
         return PostNumbers(main, argv + 2);
+    if (verb == "terminate") {
+        // Ends the program that owns the main window, whatever it is doing.
+        DWORD processId = 0;
+        if (main == nullptr || GetWindowThreadProcessId(main, &processId) == 0)
+            return 1;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+        if (process == nullptr)
+            return 1;
+        const bool ended = TerminateProcess(process, 1) && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended ? 0 : 1;
+    }
     if (verb == "menukeys") {
         // Keys for the open popup menu, posted to it in order, so none is
         // lost while the menu is still coming up.

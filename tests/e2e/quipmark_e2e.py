@@ -305,7 +305,12 @@ class Quipmark:
     def kill(self):
         if self.process is not None:
             stop(self.process)
-        wait_for(lambda: probe('state')[0] != 0, timeout=10)
+        # The process Wine started may not be the program's own (a second
+        # start, the installer's); a program left running would fail every
+        # test after this one.
+        if not wait_for(lambda: probe('state')[0] != 0, timeout=10):
+            probe('terminate')
+            wait_for(lambda: probe('state')[0] != 0, timeout=10)
 
     def cleanup(self):
         self.kill()
