@@ -1,5 +1,8 @@
 #include "entries/FnvLanes.h"
 #include "entries/FnvLanesSse2.h"
+#ifdef QUIPMARK_FNV_SSE2
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -11,8 +14,13 @@ void HashFourLanes(std::uint64_t hash[4], const unsigned char* const at[4], size
 {
     // A 32-bit processor multiplies 64 bits in three steps and has too few
     // registers for four lanes; SSE2 does two lanes' steps at once.
-    if (size >= 8 && HashFourLanesSse2(hash, at, size))
+#ifdef QUIPMARK_FNV_SSE2
+    static const bool sse2 = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
+    if (size >= 8 && sse2) {
+        HashFourLanesSse2(hash, at, size);
         return;
+    }
+#endif
     // Each hash is a chain of multiplications, each waiting for the one
     // before; the processor works on four chains in about the time of one.
     std::uint64_t h0 = hash[0], h1 = hash[1], h2 = hash[2], h3 = hash[3];

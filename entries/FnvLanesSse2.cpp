@@ -1,15 +1,11 @@
-// Built with SSE2 allowed in the 32-bit build, so this file holds nothing
-// but the one loop that checks for it: code of a shared header built here
-// could be the copy the linker keeps, and run where SSE2 is missing.
+// Built with SSE2 allowed in the 32-bit build, so this file holds the one
+// loop and nothing else, not even the look for SSE2: code of a shared
+// header built here could be the copy the linker keeps, and run where SSE2
+// is missing.
 #include "entries/FnvLanesSse2.h"
 
-#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
-#define QUIPMARK_FNV_SSE2 1
-#include <emmintrin.h>
-#include <windows.h>
-#endif
-
 #ifdef QUIPMARK_FNV_SSE2
+#include <emmintrin.h>
 
 namespace {
 
@@ -53,11 +49,8 @@ __m128i Byte(unsigned char first, unsigned char second)
 
 }  // namespace
 
-bool HashFourLanesSse2(std::uint64_t hash[4], const unsigned char* const at[4], size_t size)
+void HashFourLanesSse2(std::uint64_t hash[4], const unsigned char* const at[4], size_t size)
 {
-    static const bool available = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
-    if (!available)
-        return false;
     const __m128i factor = _mm_set_epi32(0, 435, 0, 435);
     const __m128i lowByte = _mm_set_epi32(0, 0xFF, 0, 0xFF);
     __m128i a = TwoLanes(hash[0], hash[1]);
@@ -80,14 +73,6 @@ bool HashFourLanesSse2(std::uint64_t hash[4], const unsigned char* const at[4], 
     }
     StoreLanes(a, hash);
     StoreLanes(b, hash + 2);
-    return true;
-}
-
-#else
-
-bool HashFourLanesSse2(std::uint64_t*, const unsigned char* const*, size_t)
-{
-    return false;
 }
 
 #endif

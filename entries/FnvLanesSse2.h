@@ -2,7 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// HashFourLanes with SSE2, for the 32-bit build on a processor that has it.
-// Returns false, having done nothing, where the build or the processor
-// lacks it.
-bool HashFourLanesSse2(std::uint64_t hash[4], const unsigned char* const at[4], size_t size);
+// HashFourLanes with SSE2, in the 32-bit build only, for a processor that
+// has it: the caller asks.
+#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
+#define QUIPMARK_FNV_SSE2 1
+void HashFourLanesSse2(std::uint64_t hash[4], const unsigned char* const at[4], size_t size);
+#endif

@@ -1,5 +1,6 @@
 #include "storage/KnownFile.h"
 #include "storage/EntryFile.h"
+#include "entries/EntrySnapshot.h"
 #include "entries/EntryTree.h"
 #include "storage/EntryMerge.h"
 #include <gtest/gtest.h>
@@ -222,3 +223,25 @@ TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
 }
 
 }  // namespace
+
+// Texts of megabytes are hashed on two threads, half of the groups each:
+// what is known of them is what one thread finds, in the entries' order.
+TEST(KnownFile, WhatIsKnownOfLargeTextsIsWhatOneThreadFinds)
+{
+    EntryTree tree;
+    for (int group = 0; group < 9; ++group) {
+        const EntryId top = tree.Append(tree.Root(), std::string(100000 + group, static_cast<char>('a' + group)));
+        for (int child = 0; child < group % 4; ++child)
+            tree.Append(top, std::string(50000, static_cast<char>('k' + child)) + std::to_string(group));
+    }
+    const KnownEntries known = KnownEntriesOf(tree);
+    const KnownEntries alone = KnownEntriesOf(TakeSnapshot(tree));
+    ASSERT_EQ(known.size(), alone.size());
+    for (size_t i = 0; i < known.size(); ++i) {
+        EXPECT_EQ(known[i].uid, alone[i].uid) << i;
+        EXPECT_EQ(known[i].texts, alone[i].texts) << i;
+        ASSERT_EQ(known[i].children.size(), alone[i].children.size()) << i;
+        for (size_t c = 0; c < known[i].children.size(); ++c)
+            EXPECT_EQ(known[i].children[c].texts, alone[i].children[c].texts) << i << " " << c;
+    }
+}
