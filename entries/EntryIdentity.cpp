@@ -91,14 +91,11 @@ void PlaceHashesHere(const EntryUid* groups, const std::string_view* texts, size
 
 void PlaceHashes(const EntryUid* groups, const std::string_view* texts, size_t count, std::uint64_t* places)
 {
-    // Texts of a few megabytes take a noticeable part of a second: half of
-    // them, by their bytes, are hashed on a second processor. Below that,
-    // starting a thread costs more than it saves.
-    const size_t kWorthASecondThread = 1 << 20;
+    // Half of the texts, by their bytes, are hashed on a second processor.
     size_t total = 0;
     for (size_t i = 0; i < count; ++i)
         total += texts[i].size();
-    if (total < kWorthASecondThread || !HasSecondProcessor()) {
+    if (!WorthASecondThread(total)) {
         PlaceHashesHere(groups, texts, count, places);
         return;
     }

@@ -103,8 +103,10 @@ void RunSideBySide(const std::function<void()>& aside, const std::function<void(
         std::rethrow_exception(thrown);
 }
 
-bool HasSecondProcessor()
+bool WorthASecondThread(size_t bytes)
 {
+    if (bytes < (1u << 20))
+        return false;
 #ifdef _WIN32
     SYSTEM_INFO info = {};
     GetSystemInfo(&info);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 
 // Runs `aside` on a thread of its own while this thread runs `here`, and
@@ -8,5 +9,7 @@
 // is thrown on once both are done (the first's where both throw).
 void RunSideBySide(const std::function<void()>& aside, const std::function<void()>& here);
 
-// Whether the machine has a second processor for RunSideBySide to use.
-bool HasSecondProcessor();
+// Whether work over `bytes` is worth RunSideBySide: over a megabyte or
+// more it takes a noticeable part of a second, where below one starting a
+// thread costs more than it saves; and the machine has a second processor.
+bool WorthASecondThread(size_t bytes);

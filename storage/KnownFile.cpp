@@ -174,43 +174,40 @@ KnownEntries KnownEntriesOf(const EntrySnapshot& entries)
 
 KnownEntries KnownEntriesOf(const EntryTree& tree)
 {
-    std::vector<EntryId> tops;
-    size_t bytes = 0;
+    // The groups, with the bytes of their texts.
+    std::vector<std::pair<EntryId, size_t>> tops;
+    size_t total = 0;
     for (EntryId top : tree.Children(tree.Root())) {
         if (!tree.IsUserEntry(top))
             continue;
-        tops.push_back(top);
-        bytes += tree.Text(top).size();
+        size_t bytes = tree.Text(top).size();
         for (EntryId child : tree.Children(top))
             bytes += tree.Text(child).size();
+        tops.emplace_back(top, bytes);
+        total += bytes;
     }
-    const auto knownOf = [&tree](const EntryId* from, const EntryId* to, KnownEntries& known) {
-        known.reserve(static_cast<size_t>(to - from));
+    const auto knownOf = [&](size_t from, size_t to, KnownEntries& known) {
+        known.reserve(to - from);
         for (; from != to; ++from) {
-            known.push_back(KnownOf(tree, *from));
+            const EntryId top = tops[from].first;
+            known.push_back(KnownOf(tree, top));
             std::vector<KnownEntry>& children = known.back().children;
-            children.reserve(tree.Children(*from).size());
-            for (EntryId child : tree.Children(*from))
+            children.reserve(tree.Children(top).size());
+            for (EntryId child : tree.Children(top))
                 children.push_back(KnownOf(tree, child));
         }
     };
     KnownEntries known;
-    // Texts of a few megabytes are hashed on two processors, half of their
-    // groups on each; below that a thread costs more than it saves.
-    const size_t kWorthASecondThread = 1 << 20;
-    if (bytes < kWorthASecondThread || !HasSecondProcessor()) {
-        knownOf(tops.data(), tops.data() + tops.size(), known);
+    if (!WorthASecondThread(total)) {
+        knownOf(0, tops.size(), known);
         return known;
     }
+    // Half of the groups, by their bytes, are hashed on a second processor.
     size_t half = 0;
-    for (size_t counted = 0; half < tops.size() && counted < bytes / 2; ++half) {
-        counted += tree.Text(tops[half]).size();
-        for (EntryId child : tree.Children(tops[half]))
-            counted += tree.Text(child).size();
-    }
+    for (size_t counted = 0; half < tops.size() && counted < total / 2; ++half)
+        counted += tops[half].second;
     KnownEntries rest;
-    RunSideBySide([&] { knownOf(tops.data() + half, tops.data() + tops.size(), rest); },
-                  [&] { knownOf(tops.data(), tops.data() + half, known); });
+    RunSideBySide([&] { knownOf(half, tops.size(), rest); }, [&] { knownOf(0, half, known); });
     known.reserve(known.size() + rest.size());
     std::move(rest.begin(), rest.end(), std::back_inserter(known));
     return known;
