@@ -105,7 +105,7 @@ void RunSideBySide(const std::function<void()>& aside, const std::function<void(
 
 bool WorthASecondThread(size_t bytes)
 {
-    if (bytes < (1u << 20))
+    if (bytes < (4u << 20))
         return false;
 #ifdef _WIN32
     SYSTEM_INFO info = {};

@@ -224,15 +224,16 @@ TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
 
 }  // namespace
 
-// Texts of megabytes are hashed on two threads, half of the groups each:
-// what is known of them is what one thread finds, in the entries' order.
+// Texts of many megabytes (here 17) are hashed on two threads, half of the
+// groups each: what is known of them is what one thread finds, in the
+// entries' order.
 TEST(KnownFile, WhatIsKnownOfLargeTextsIsWhatOneThreadFinds)
 {
     EntryTree tree;
     for (int group = 0; group < 9; ++group) {
-        const EntryId top = tree.Append(tree.Root(), std::string(100000 + group, static_cast<char>('a' + group)));
+        const EntryId top = tree.Append(tree.Root(), std::string(1200000 + group, static_cast<char>('a' + group)));
         for (int child = 0; child < group % 4; ++child)
-            tree.Append(top, std::string(50000, static_cast<char>('k' + child)) + std::to_string(group));
+            tree.Append(top, std::string(500000, static_cast<char>('k' + child)) + std::to_string(group));
     }
     const KnownEntries known = KnownEntriesOf(tree);
     const KnownEntries alone = KnownEntriesOf(TakeSnapshot(tree));
