@@ -158,8 +158,10 @@ std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
         which.clear();
     };
     bool topSeen = false;
+    size_t topLevel = 0;
     for (size_t index = 0; index < count; ++index) {
         topSeen = topSeen || entries[index].topLevel;
+        topLevel += entries[index].topLevel ? 1 : 0;
         if (entries[index].topLevel || !topSeen)
             add(0, index);
     }
@@ -167,7 +169,7 @@ std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
     // Each group's identity as the top-level entries alone give it, which
     // is the one it gets unless it clashes with a child's before it.
     {
-        LoadedIdentities tops(count);
+        LoadedIdentities tops(topLevel);
         EntryUid group = 0;
         for (size_t index = 0; index < count; ++index) {
             const FileEntry& entry = entries[index];
