@@ -11,8 +11,8 @@ void RunSideBySide(const std::function<void()>& aside, const std::function<void(
 
 // Whether hashing `bytes` with FNV-1a, as the identities are, is worth
 // RunSideBySide: the machine has a second processor, and half the work
-// takes longer than starting a thread and waiting for it, about a
-// millisecond under Wine (hashing 4 MiB takes about 2.5 ms in the 32-bit
-// build). Work of another speed passes the bytes FNV-1a would hash in its
+// takes longer than handing it to another thread and waiting for it, about
+// a millisecond under Wine the first time (hashing 4 MiB takes about 2.5 ms
+// in the 32-bit build). Work of another speed passes the bytes FNV-1a would hash in its
 // time.
 bool WorthASecondThread(size_t bytes);
