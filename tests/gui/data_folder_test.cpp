@@ -5,10 +5,11 @@
 namespace {
 
 // Answers the system's folder picker when it opens on this thread: picks
-// `folder` in it (empty: cancels it) and notes that it was open.
+// `folder` in it (empty: cancels it) and notes that it was open. `dialog`,
+// the program's, is a dialog with a tree too, and is never taken for one.
 class FolderPickerAnswerer {
 public:
-    explicit FolderPickerAnswerer(const std::string& folder) : m_folder(folder)
+    FolderPickerAnswerer(const std::string& folder, HWND dialog) : m_folder(folder), m_dialog(dialog)
     {
         s_answerer = this;
         m_timer = SetTimer(nullptr, 0, 100, OnTimer);
@@ -39,7 +40,7 @@ private:
         // A picker already answered may still be open while it takes the
         // answer in (the shell pumps messages meanwhile): it is answered once.
         if (std::string(cls) != "#32770" || !IsWindowVisible(window) || FindTree(window) == nullptr ||
-            window == s_answerer->m_answered)
+            window == s_answerer->m_answered || window == s_answerer->m_dialog)
             return TRUE;
         s_answerer->m_answered = window;
         ++s_answerer->m_shown;
@@ -80,6 +81,7 @@ private:
 
     static FolderPickerAnswerer* s_answerer;
     std::string m_folder;
+    HWND m_dialog;
     UINT_PTR m_timer = 0;
     int m_shown = 0;
     HWND m_answered = nullptr;
@@ -104,7 +106,7 @@ protected:
         const std::string path = dialog->DataPath();
         const size_t nameEnd = path.find_last_of('\\');
         const size_t nameStart = path.find_last_of('\\', nameEnd - 1) + 1;
-        FolderPickerAnswerer picker(where);
+        FolderPickerAnswerer picker(where, Hwnd());
         Click(IDC_DATA_FOLDER);
         EXPECT_EQ(picker.Shown(), 1) << "the system's folder picker did not open";
         EXPECT_EQ(picker.OpenedAt(), path.substr(nameStart, nameEnd - nameStart)) << "where the picker opened";
