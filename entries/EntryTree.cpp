@@ -4,6 +4,7 @@
 #include "entries/SequenceMerge.h"
 #include <algorithm>
 #include <chrono>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -47,23 +48,21 @@ EntryTree::EntryTree(std::string lineBreakMark, FitsCodePage fits, LeadByteTest 
     m_textChanges = (m_uidSource() >> 16) | (std::uint64_t(1) << 47);
     m_textChangeIds.assign(kTextChangesKept, kNoEntry);
     m_root = NewId();
-    m_entries[m_root].text = kRootText;
+    m_entries.Add(m_root, Entry()).text = kRootText;
     m_branch = Append(m_root, kBranchText);
     // The history's entries are put first one by one; with room for all of
     // them made here, that never has to allocate.
-    m_entries[m_branch].children.reserve(kHistoryCapacity + 1);
+    Find(m_branch)->children.reserve(kHistoryCapacity + 1);
 }
 
 const EntryTree::Entry* EntryTree::Find(EntryId id) const
 {
-    const auto found = m_entries.find(id);
-    return found != m_entries.end() ? &found->second : nullptr;
+    return m_entries.Find(id);
 }
 
 EntryTree::Entry* EntryTree::Find(EntryId id)
 {
-    const auto found = m_entries.find(id);
-    return found != m_entries.end() ? &found->second : nullptr;
+    return m_entries.Find(id);
 }
 
 void EntryTree::NoteTextChange(EntryId id, Entry* entry) noexcept
@@ -287,14 +286,14 @@ EntryId EntryTree::InsertAs(EntryId parent, EntryId after, std::string text, Ent
     // The entry is complete before the tree names it, and the tree names it
     // only once it is in the table: should either step run short of memory,
     // nothing has changed.
-    auto made = m_entries.emplace(id, std::move(entry)).first;
+    Entry& made = m_entries.Add(id, std::move(entry));
     try {
         siblings.insert(position, id);
     } catch (...) {
-        m_entries.erase(made);
+        m_entries.Erase(id);
         throw;
     }
-    NoteTextChange(id, &made->second);
+    NoteTextChange(id, &made);
     if (change != nullptr) {
         change->inserted.push_back(id);
         NoteChanged(parent, *change);
@@ -314,6 +313,12 @@ EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
     const std::vector<EntryId>& siblings = Children(parent);
     return InsertAs(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), nullptr,
                     std::wstring(), uid);
+}
+
+void EntryTree::ReserveChildren(EntryId id, size_t more)
+{
+    if (Entry* entry = Find(id))
+        entry->children.reserve(entry->children.size() + more);
 }
 
 bool EntryTree::SetLoadedUnicodeText(EntryId id, std::wstring unicode)
@@ -360,7 +365,7 @@ void EntryTree::Erase(EntryId id, EntryChange& change)
     change.removed.push_back(id);
     for (EntryId child : entry->children) {
         change.removed.push_back(child);
-        m_entries.erase(child);
+        m_entries.Erase(child);
         NoteTextChange(child, nullptr);
     }
     if (Entry* parent = Find(entry->parent)) {
@@ -368,7 +373,7 @@ void EntryTree::Erase(EntryId id, EntryChange& change)
         siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
         NoteChanged(entry->parent, change);
     }
-    m_entries.erase(id);
+    m_entries.Erase(id);
     NoteTextChange(id, nullptr);
 }
 
@@ -514,14 +519,14 @@ void EntryTree::Unmake(EntryId id)
     if (entry == nullptr)
         return;
     for (EntryId child : entry->children) {
-        m_entries.erase(child);
+        m_entries.Erase(child);
         NoteTextChange(child, nullptr);
     }
     if (Entry* parent = Find(entry->parent)) {
         std::vector<EntryId>& siblings = parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), id), siblings.end());
     }
-    m_entries.erase(id);
+    m_entries.Erase(id);
     NoteTextChange(id, nullptr);
 }
 
@@ -537,20 +542,20 @@ EntryChange EntryTree::RecordClipboard(std::string text, std::wstring unicode, c
         made = NewId();
         Entry entry;
         entry.parent = m_branch;
-        m_entries.emplace(made, std::move(entry));
+        m_entries.Add(made, std::move(entry));
     }
     try {
         listChange = m_history.Record(std::move(text), std::move(unicode), comparison);
     } catch (...) {
-        m_entries.erase(made);
+        m_entries.Erase(made);
         throw;
     }
-    std::vector<EntryId>& history = m_entries[m_branch].children;
+    std::vector<EntryId>& history = Find(m_branch)->children;
     for (int position : listChange.removed) {
         const EntryId gone = history[static_cast<size_t>(position)];
         history.erase(history.begin() + position);
         change.removed.push_back(gone);
-        m_entries.erase(gone);
+        m_entries.Erase(gone);
         NoteTextChange(gone, nullptr);
     }
     if (listChange.added) {
@@ -559,7 +564,7 @@ EntryChange EntryTree::RecordClipboard(std::string text, std::wstring unicode, c
         change.inserted.push_back(made);
         NoteTextChange(made, Find(made));
     } else {
-        m_entries.erase(made);
+        m_entries.Erase(made);
     }
     NoteChanged(m_branch, change);
     return change;
@@ -569,10 +574,10 @@ EntryChange EntryTree::ClearHistory()
 {
     m_history.Clear();
     EntryChange change;
-    std::vector<EntryId>& history = m_entries[m_branch].children;
+    std::vector<EntryId>& history = Find(m_branch)->children;
     for (EntryId gone : history) {
         change.removed.push_back(gone);
-        m_entries.erase(gone);
+        m_entries.Erase(gone);
         NoteTextChange(gone, nullptr);
     }
     history.clear();
@@ -698,7 +703,7 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     // Everything is made aside first; the tree changes only once nothing is
     // left that could run short of memory.
     EntryChange change;
-    std::unordered_map<EntryId, Entry> made;
+    EntryTable<EntryId, Entry> made;
     std::vector<std::pair<EntryId, std::vector<EntryId>>> newChildren;
     std::vector<std::pair<Entry*, SnapshotEntry>> newTexts;
     std::vector<EntryId> newTextIds;
@@ -760,7 +765,7 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
         // An identity the snapshot gives twice would make two entries one
         // on the next merge: the second becomes an entry of its own.
         entry.uid = source.uid != 0 && seen.insert(source.uid).second ? source.uid : NewUid();
-        made.emplace(id, std::move(entry));
+        made.Add(id, std::move(entry));
         change.inserted.push_back(id);
         return id;
     };
@@ -777,7 +782,7 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
         for (size_t k = 0; k < top.children.size(); ++k)
             childIds[k] = place(id, top.children[k], childIds[k]);
         if (topIds[i] == kNoEntry)
-            made.at(id).children = std::move(childIds);
+            made.Find(id)->children = std::move(childIds);
         else if (childIds != Children(id))
             newChildren.emplace_back(id, std::move(childIds));
     }
@@ -798,11 +803,11 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
             if (!topKept || keptIds.count(child) == 0)
                 change.removed.push_back(child);
     }
-    m_entries.reserve(m_entries.size() + made.size());
+    m_entries.Reserve(m_entries.Size() + made.Size());
 
     // Nothing from here on allocates.
     for (EntryId gone : change.removed) {
-        m_entries.erase(gone);
+        m_entries.Erase(gone);
         NoteTextChange(gone, nullptr);
     }
     for (size_t i = 0; i < newTexts.size(); ++i) {
@@ -820,10 +825,8 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     for (auto& [group, children] : newChildren)
         Find(group)->children.swap(children);
     Find(m_root)->children.swap(rootChildren);
-    while (!made.empty()) {
-        const auto placed = m_entries.insert(made.extract(made.begin())).position;
-        NoteTextChange(placed->first, &placed->second);
-    }
+    for (EntryId id : change.inserted)
+        NoteTextChange(id, &m_entries.Add(id, std::move(*made.Find(id))));
     m_lastId = lastId;
     return change;
 }

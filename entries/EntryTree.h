@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/EntryTable.h"
 #include "entries/TextBoundary.h"
 #include "entries/EntrySnapshot.h"
 #include "history/HistoryState.h"
@@ -6,7 +7,6 @@
 #include <cstdint>
 #include <random>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // An entry's name for as long as the program runs. Ids are never given out
@@ -92,7 +92,7 @@ public:
     bool IsUserEntry(EntryId id) const;
     // Every entry, the root entry, the clipboard branch and the history's
     // included.
-    size_t Count() const { return m_entries.size(); }
+    size_t Count() const { return m_entries.Size(); }
 
     // Empty for an unknown id.
     const std::string& Text(EntryId id) const;
@@ -149,7 +149,9 @@ public:
     // (which no other entry may have; a new one for 0).
     EntryId AppendLoaded(EntryId parent, std::string text, EntryUid uid);
     // Makes room for `more` entries, as loading a file of that many does.
-    void ReserveEntries(size_t more) { m_entries.reserve(m_entries.size() + more); }
+    void ReserveEntries(size_t more) { m_entries.Reserve(m_entries.Size() + more); }
+    // Makes room for `more` children of `id`, as loading a group does.
+    void ReserveChildren(EntryId id, size_t more);
     // Gives a loaded user entry the Unicode text the data file keeps for it,
     // whose best form its 8-bit text is; no rule applies and the modified
     // flag stays. False, and nothing changes, for an empty `unicode` or an
@@ -285,7 +287,7 @@ private:
     // one) is `entry`. Never allocates.
     void NoteTextChange(EntryId id, Entry* entry) noexcept;
 
-    std::unordered_map<EntryId, Entry> m_entries;
+    EntryTable<EntryId, Entry> m_entries;
     EntryId m_lastId = kNoEntry;
     EntryId m_root = kNoEntry;
     EntryId m_branch = kNoEntry;

@@ -1,6 +1,7 @@
 #include "storage/EntryFile.h"
 #include "entries/EntryIdentity.h"
 #include "storage/RecordCodec.h"
+#include <algorithm>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -149,14 +150,21 @@ bool EntryFileReader::Finish(EntryTree& tree)
     // The entries in file order, for the "U" records that name them by ordinal.
     std::vector<EntryId> loaded(m_entries.size(), kNoEntry);
     EntryId group = kNoEntry;
+    // Room for every entry, and for each list of children at once.
     tree.ReserveEntries(m_entries.size());
+    tree.ReserveChildren(tree.Root(), static_cast<size_t>(std::count_if(
+                                          m_entries.begin(), m_entries.end(), [](const Read& read) { return read.topLevel; })));
     for (size_t ordinal = 0; ordinal < m_entries.size(); ++ordinal) {
         Read& entry = m_entries[ordinal];
         EntryId id = kNoEntry;
         // Each text moves into its entry: the texts are in memory once.
-        if (entry.topLevel)
+        if (entry.topLevel) {
             id = group = tree.AppendLoaded(tree.Root(), std::move(entry.text), uids[ordinal]);
-        else if (group != kNoEntry)
+            size_t children = 0;
+            while (ordinal + 1 + children < m_entries.size() && !m_entries[ordinal + 1 + children].topLevel)
+                ++children;
+            tree.ReserveChildren(group, children);
+        } else if (group != kNoEntry)
             id = tree.AppendLoaded(group, std::move(entry.text), uids[ordinal]);
         loaded[ordinal] = id;
     }
