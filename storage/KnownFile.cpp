@@ -46,6 +46,51 @@ Word WordAt(const unsigned char* bytes)
     return word;
 }
 
+// Most entries are a line or two, which a content hash takes in at a cost
+// that its lanes' last mixing, in 64-bit words, makes several times that
+// of reading them. Texts up to this many bytes in all are hashed apart.
+const size_t kShortTexts = 128;
+
+std::uint32_t Mix32(std::uint32_t lane, std::uint32_t word)
+{
+    return RotateLeft<std::uint32_t>(lane + word * kPrime32_2, 13) * kPrime32_1;
+}
+
+std::uint32_t Avalanche32(std::uint32_t value)
+{
+    value ^= value >> 16;
+    value *= 0x85EBCA6Bu;
+    value ^= value >> 13;
+    value *= 0xC2B2AE35u;
+    return value ^ (value >> 16);
+}
+
+// The texts in 32-bit words, the processor's cheapest in either build, into
+// two lanes that start from the two lengths. Each step is one to one in the
+// lane for a given word and in the word for a given lane, and so is the last
+// mixing in each lane: texts of the same lengths that differ in any one byte
+// hash to other values.
+std::uint64_t ShortTextsHash(std::string_view text, std::string_view unicode)
+{
+    std::uint32_t a = kPrime32_1 ^ static_cast<std::uint32_t>(text.size());
+    std::uint32_t b = kPrime32_2 ^ static_cast<std::uint32_t>(unicode.size() * 0x10001u);
+    for (const std::string_view bytes : {text, unicode}) {
+        size_t at = 0;
+        for (; at + 8 <= bytes.size(); at += 8) {
+            a = Mix32(a, WordAt<std::uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + at));
+            b = Mix32(b, WordAt<std::uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + at + 4));
+        }
+        unsigned char tail[8] = {};
+        if (at < bytes.size())
+            std::memcpy(tail, bytes.data() + at, bytes.size() - at);
+        a = Mix32(a, WordAt<std::uint32_t>(tail));
+        b = Mix32(b, WordAt<std::uint32_t>(tail + 4));
+    }
+    a = Avalanche32(a + b);
+    b = Avalanche32(b ^ a);
+    return (static_cast<std::uint64_t>(a) << 32) | b;
+}
+
 KnownEntry KnownOf(const SnapshotEntry& entry)
 {
     KnownEntry known;
@@ -154,6 +199,9 @@ std::uint64_t HashOf(std::string_view bytes)
 
 std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode)
 {
+    const std::string_view unicodeBytes(reinterpret_cast<const char*>(unicode.data()), unicode.size() * sizeof(wchar_t));
+    if (text.size() + unicodeBytes.size() <= kShortTexts)
+        return ShortTextsHash(text, unicodeBytes);
     ContentHash hash;
     // The 8-bit text's length first: no two pairs of texts hash as one.
     const std::uint64_t length = text.size();

@@ -76,6 +76,37 @@ TEST(KnownFile, ContentHashOfPiecesIsTheHashOfTheWholeAndTellsOneByte)
     EXPECT_NE(HashOf(bytes + std::string(1, '\0')), whole);
 }
 
+// Short texts and long ones are hashed two ways, which meet at some length.
+TEST(KnownFile, TextsHashTellsOneByteAndWhichTextItIsIn)
+{
+    for (size_t length = 0; length <= 140; length += length < 20 ? 1 : 7) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i)
+            text += static_cast<char>('a' + i * 7 % 26);
+        for (const std::wstring& unicode : {std::wstring(), std::wstring(L"\u00e9t\u00e9"), std::wstring(60, L'\u4e2d')}) {
+            const std::uint64_t hash = TextsHash(text, unicode);
+            ASSERT_EQ(TextsHash(std::string(text), std::wstring(unicode)), hash);
+            for (size_t at = 0; at < text.size(); ++at) {
+                for (int flip : {0x01, 0x80}) {
+                    std::string changed = text;
+                    changed[at] = static_cast<char>(changed[at] ^ flip);
+                    ASSERT_NE(TextsHash(changed, unicode), hash) << length << " " << at;
+                }
+            }
+            for (size_t at = 0; at < unicode.size(); ++at) {
+                std::wstring changed = unicode;
+                changed[at] = static_cast<wchar_t>(changed[at] ^ 0x100);
+                ASSERT_NE(TextsHash(text, changed), hash) << length << " " << at;
+            }
+            // The same bytes split otherwise between the two texts.
+            if (!text.empty()) {
+                ASSERT_NE(TextsHash(text.substr(1), std::wstring(1, static_cast<wchar_t>(text[0])) + unicode), hash);
+            }
+            ASSERT_NE(TextsHash(text + std::string(1, '\0'), unicode), hash);
+        }
+    }
+}
+
 TEST(KnownFile, OnlyAnotherStampCallsForTheBytesAndTheSameBytesUnderItAreNoChange)
 {
     const FileStamp known = {10, 1000, 42};
