@@ -129,14 +129,20 @@ EntryUid LoadedIdentities::NextDerived(std::uint64_t place)
     return uid;
 }
 
-std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
+PlaceHasher::PlaceHasher(size_t expected, size_t expectedTopLevel) : m_tops(expectedTopLevel)
 {
-    const size_t count = entries.size();
+    m_places.reserve(expected);
+    m_hashedIn.reserve(expected);
+}
+
+void PlaceHasher::Add(const FileEntry* entries, size_t count)
+{
     // The places of the entries to derive, hashed in two batches: first
     // every top-level entry's (and a child's before any, as the group 0's),
     // then every child's, in the group whose identity it was hashed with.
-    std::vector<std::uint64_t> places(count);
-    std::vector<EntryUid> hashedIn(count, 0);
+    const size_t first = m_places.size();
+    m_places.resize(first + count);
+    m_hashedIn.resize(first + count, 0);
     std::vector<EntryUid> groups;
     std::vector<std::string_view> texts;
     std::vector<size_t> which;
@@ -146,52 +152,60 @@ std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
         groups.push_back(group);
         texts.push_back(entries[index].text);
         which.push_back(index);
-        hashedIn[index] = group;
+        m_hashedIn[first + index] = group;
     };
     const auto hashAdded = [&] {
         std::vector<std::uint64_t> hashed(which.size());
         PlaceHashes(groups.data(), texts.data(), which.size(), hashed.data());
         for (size_t k = 0; k < which.size(); ++k)
-            places[which[k]] = hashed[k];
+            m_places[first + which[k]] = hashed[k];
         groups.clear();
         texts.clear();
         which.clear();
     };
-    bool topSeen = false;
-    size_t topLevel = 0;
     for (size_t index = 0; index < count; ++index) {
-        topSeen = topSeen || entries[index].topLevel;
-        topLevel += entries[index].topLevel ? 1 : 0;
-        if (entries[index].topLevel || !topSeen)
+        m_topSeen = m_topSeen || entries[index].topLevel;
+        if (entries[index].topLevel || !m_topSeen)
             add(0, index);
     }
     hashAdded();
     // Each group's identity as the top-level entries alone give it, which
     // is the one it gets unless it clashes with a child's before it.
-    {
-        LoadedIdentities tops(topLevel);
-        EntryUid group = 0;
-        for (size_t index = 0; index < count; ++index) {
-            const FileEntry& entry = entries[index];
-            if (entry.topLevel)
-                group = entry.stored != 0 ? tops.Next(0, entry.text, entry.stored) : tops.NextDerived(places[index]);
-            else if (group != 0)
-                add(group, index);
-        }
+    for (size_t index = 0; index < count; ++index) {
+        const FileEntry& entry = entries[index];
+        if (entry.topLevel)
+            m_group = entry.stored != 0 ? m_tops.Next(0, entry.text, entry.stored)
+                                        : m_tops.NextDerived(m_places[first + index]);
+        else if (m_group != 0)
+            add(m_group, index);
     }
     hashAdded();
+}
 
+std::vector<EntryUid> PlaceHasher::Identities(const std::vector<FileEntry>& entries)
+{
+    const size_t count = entries.size();
+    if (m_places.size() != count)
+        return IdentitiesOf(entries);
     LoadedIdentities identities(count);
     std::vector<EntryUid> uids(count);
     EntryUid group = 0;
     for (size_t index = 0; index < count; ++index) {
         const FileEntry& entry = entries[index];
-        if (entry.stored == 0 && !entry.topLevel && hashedIn[index] != group)
-            places[index] = PlaceHash(group, entry.text);
+        if (entry.stored == 0 && !entry.topLevel && m_hashedIn[index] != group)
+            m_places[index] = PlaceHash(group, entry.text);
         uids[index] = entry.stored != 0 ? identities.Next(entry.topLevel ? 0 : group, entry.text, entry.stored)
-                                        : identities.NextDerived(places[index]);
+                                        : identities.NextDerived(m_places[index]);
         if (entry.topLevel)
             group = uids[index];
     }
     return uids;
+}
+
+std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries)
+{
+    PlaceHasher hasher(entries.size(), static_cast<size_t>(std::count_if(
+                                           entries.begin(), entries.end(), [](const FileEntry& entry) { return entry.topLevel; })));
+    hasher.Add(entries.data(), entries.size());
+    return hasher.Identities(entries);
 }

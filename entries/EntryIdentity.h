@@ -1,6 +1,7 @@
 #pragma once
 #include "entries/EntrySnapshot.h"
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 #include "entries/UidTable.h"
@@ -41,6 +42,29 @@ struct FileEntry {
 // The identities LoadedIdentities gives `entries`, in their order, the
 // derived ones hashed several texts at a time.
 std::vector<EntryUid> IdentitiesOf(const std::vector<FileEntry>& entries);
+
+// IdentitiesOf in two steps, so that the hashing, nearly all of the work,
+// can go on as a file is read: Add takes the file's entries a batch at a
+// time, in order, and hashes each one's place in the group its top-level
+// entry's stored or derived identity makes; Identities then gives every
+// entry its identity, hashing again only where a group's differs from the
+// one its children were hashed in (it clashed with a child's before it).
+class PlaceHasher {
+public:
+    explicit PlaceHasher(size_t expected = 0, size_t expectedTopLevel = 0);
+    void Add(const FileEntry* entries, size_t count);
+    // `entries` are those added, with the same texts; all of them are
+    // hashed anew when their count differs.
+    std::vector<EntryUid> Identities(const std::vector<FileEntry>& entries);
+
+private:
+    LoadedIdentities m_tops;
+    EntryUid m_group = 0;
+    bool m_topSeen = false;
+    std::vector<std::uint64_t> m_places;
+    // The group each entry's place was hashed in.
+    std::vector<EntryUid> m_hashedIn;
+};
 
 // What an entry's derived identity is made from: a hash of its group's
 // identity and its text.

@@ -1,8 +1,12 @@
 #include "entries/SideBySide.h"
+#include <deque>
 #include <exception>
+#include <memory>
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #endif
@@ -34,15 +38,18 @@ struct AsideWork {
 // threads library of its own along.)
 class AsideThread {
 public:
-    explicit AsideThread(AsideWork& work) : m_work(work), m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    // Where no thread can be had, `work` runs here when `orHere`.
+    AsideThread(AsideWork& work, bool orHere) : m_work(work), m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr))
     {
         if (m_done == nullptr || !QueueUserWorkItem(RunAndSignal, this, WT_EXECUTEDEFAULT)) {
             if (m_done != nullptr)
                 CloseHandle(m_done);
             m_done = nullptr;
-            work.Run();
+            if (orHere)
+                work.Run();
         }
     }
+    bool Started() const { return m_done != nullptr; }
     ~AsideThread()
     {
         if (m_done != nullptr) {
@@ -70,14 +77,16 @@ private:
 
 class AsideThread {
 public:
-    explicit AsideThread(AsideWork& work)
+    AsideThread(AsideWork& work, bool orHere)
     {
         try {
             m_thread = std::thread([&work] { work.Run(); });
         } catch (const std::system_error&) {
-            work.Run();
+            if (orHere)
+                work.Run();
         }
     }
+    bool Started() const { return m_thread.joinable(); }
     ~AsideThread()
     {
         if (m_thread.joinable())
@@ -92,7 +101,138 @@ private:
 
 #endif
 
+// A lock with a signal of change under it.
+class Guarded {
+public:
+#ifdef _WIN32
+    void Lock() { AcquireSRWLockExclusive(&m_lock); }
+    void Unlock() { ReleaseSRWLockExclusive(&m_lock); }
+    // Unlocks until Signal, and locks again.
+    void Wait() { SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0); }
+    void Signal() { WakeConditionVariable(&m_changed); }
+
+private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
+#else
+    void Lock() { m_lock.lock(); }
+    void Unlock() { m_lock.unlock(); }
+    void Wait()
+    {
+        std::unique_lock<std::mutex> held(m_lock, std::adopt_lock);
+        m_changed.wait(held);
+        held.release();
+    }
+    void Signal() { m_changed.notify_one(); }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+#endif
+};
+
+class Locked {
+public:
+    explicit Locked(Guarded& guarded) : m_guarded(guarded) { m_guarded.Lock(); }
+    ~Locked() { m_guarded.Unlock(); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    Guarded& m_guarded;
+};
+
 }  // namespace
+
+struct WorkAside::Queue {
+    Guarded guarded;
+    std::deque<std::function<void()>> pieces;
+    bool closed = false;
+    // What a piece threw; the pieces after it are not done.
+    std::exception_ptr thrown;
+    const std::function<void()> consume = [this] { Consume(); };
+    AsideWork work{consume, nullptr};
+    // None where no thread could be had.
+    std::unique_ptr<AsideThread> thread;
+
+    void Consume()
+    {
+        for (;;) {
+            std::function<void()> piece;
+            {
+                const Locked locked(guarded);
+                while (pieces.empty() && !closed)
+                    guarded.Wait();
+                if (pieces.empty())
+                    return;
+                piece = std::move(pieces.front());
+                pieces.pop_front();
+                if (thrown)
+                    continue;
+            }
+            Run(piece);
+        }
+    }
+
+    void Run(const std::function<void()>& piece)
+    {
+        try {
+            piece();
+        } catch (...) {
+            const Locked locked(guarded);
+            thrown = std::current_exception();
+        }
+    }
+};
+
+WorkAside::WorkAside() : m_queue(std::make_unique<Queue>())
+{
+    m_queue->thread = std::make_unique<AsideThread>(m_queue->work, false);
+    if (!m_queue->thread->Started())
+        m_queue->thread.reset();
+}
+
+WorkAside::~WorkAside()
+{
+    try {
+        Finish();
+    } catch (...) {
+    }
+}
+
+void WorkAside::Hand(std::function<void()> piece)
+{
+    Queue& queue = *m_queue;
+    if (queue.thread == nullptr) {
+        if (!queue.thrown)
+            queue.Run(piece);
+        return;
+    }
+    {
+        const Locked locked(queue.guarded);
+        queue.pieces.push_back(std::move(piece));
+    }
+    queue.guarded.Signal();
+}
+
+void WorkAside::Finish()
+{
+    Queue& queue = *m_queue;
+    if (queue.thread != nullptr) {
+        {
+            const Locked locked(queue.guarded);
+            queue.closed = true;
+        }
+        queue.guarded.Signal();
+        // Waits for the thread to end.
+        queue.thread.reset();
+    }
+    if (queue.thrown) {
+        std::exception_ptr thrown = queue.thrown;
+        queue.thrown = nullptr;
+        std::rethrow_exception(thrown);
+    }
+}
 
 void RunSideBySide(const std::function<void()>& aside, const std::function<void()>& here)
 {
@@ -100,7 +240,7 @@ void RunSideBySide(const std::function<void()>& aside, const std::function<void(
     std::exception_ptr thrown;
     {
         // Waits for the other thread however `here` ends.
-        AsideThread thread(work);
+        AsideThread thread(work, true);
         try {
             here();
         } catch (...) {

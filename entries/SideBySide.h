@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 // Runs `aside` on a thread of its own while this thread runs `here`, and
 // returns once both are done. Where no thread can be started, both run
@@ -8,6 +9,27 @@
 // read, but neither may write, what the other reads. What either throws
 // is thrown on once both are done (the first's where both throw).
 void RunSideBySide(const std::function<void()>& aside, const std::function<void()>& here);
+
+// Pieces of work done on a thread of their own, one after another in the
+// order handed, while this thread goes on; Finish waits for all of them.
+// Where no thread can be had, each piece is done here as it is handed.
+// Once a piece throws, those after it are not done and Finish throws on
+// what it threw. A piece may read what this thread no longer changes.
+class WorkAside {
+public:
+    WorkAside();
+    // Waits for the pieces handed; what one threw is lost.
+    ~WorkAside();
+    WorkAside(const WorkAside&) = delete;
+    WorkAside& operator=(const WorkAside&) = delete;
+
+    void Hand(std::function<void()> piece);
+    void Finish();
+
+private:
+    struct Queue;
+    std::unique_ptr<Queue> m_queue;
+};
 
 // Whether hashing `bytes` with FNV-1a, as the identities are, is worth
 // RunSideBySide: the machine has a second processor, and half the work

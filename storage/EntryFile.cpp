@@ -1,7 +1,9 @@
 #include "storage/EntryFile.h"
 #include "entries/EntryIdentity.h"
+#include "entries/SideBySide.h"
 #include "storage/RecordCodec.h"
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -118,6 +120,7 @@ EntryFileReader::EntryFileReader(std::uint64_t size)
           size,
           [this](RecordKind kind, std::string_view text) {
               m_entries.push_back({kind == RecordKind::TopLevel, std::string(text)});
+              m_unhandedBytes += text.size();
           },
           [this](size_t ordinal, std::wstring unicode) { m_unicodeTexts.emplace_back(ordinal, std::move(unicode)); },
           [this](std::vector<EntryUid> identities) { m_stored = std::move(identities); },
@@ -127,11 +130,62 @@ EntryFileReader::EntryFileReader(std::uint64_t size)
               m_haveHistory = true;
           })
 {
+    // Deriving the identities hashes every byte of the texts, about as long
+    // as reading them takes: a large file's are hashed on a second
+    // processor while the rest is read.
+    if (WorthASecondThread(static_cast<size_t>(std::min<std::uint64_t>(size, SIZE_MAX))))
+        m_aside = std::make_unique<WorkAside>();
 }
+
+EntryFileReader::~EntryFileReader() = default;
 
 bool EntryFileReader::Add(std::string_view piece)
 {
-    return m_reader.Add(piece);
+    const bool intact = m_reader.Add(piece);
+    if (m_aside != nullptr && m_unhandedBytes >= kHashedAtOnce) {
+        m_batches.push_back(NextBatch());
+        m_aside->Hand([this, batch = &m_batches.back()] {
+            if (m_hashingStops)
+                return;
+            m_hasher.Add(batch->data(), batch->size());
+            ++m_batchesHashed;
+        });
+    }
+    return intact;
+}
+
+std::vector<FileEntry> EntryFileReader::NextBatch()
+{
+    // The texts stay where they are until Finish: an entry's place in the
+    // list never moves, nor does its text change.
+    std::vector<FileEntry> batch;
+    batch.reserve(m_entries.size() - m_handed);
+    for (; m_handed < m_entries.size(); ++m_handed)
+        batch.push_back({m_entries[m_handed].topLevel, m_entries[m_handed].text, 0});
+    m_unhandedBytes = 0;
+    return batch;
+}
+
+std::vector<EntryUid> EntryFileReader::Identities()
+{
+    std::vector<FileEntry> entries(m_entries.size());
+    for (size_t ordinal = 0; ordinal < entries.size(); ++ordinal)
+        entries[ordinal] = {m_entries[ordinal].topLevel, m_entries[ordinal].text,
+                            ordinal < m_stored.size() ? m_stored[ordinal] : 0};
+    if (m_aside == nullptr)
+        return IdentitiesOf(entries);
+    // Hashing takes longer than reading: the batches the hasher has not
+    // started by the end of the file are hashed here, at once, on two
+    // processors.
+    m_hashingStops = true;
+    m_aside->Finish();
+    std::vector<FileEntry> rest;
+    for (size_t batch = m_batchesHashed; batch < m_batches.size(); ++batch)
+        rest.insert(rest.end(), m_batches[batch].begin(), m_batches[batch].end());
+    const std::vector<FileEntry> last = NextBatch();
+    rest.insert(rest.end(), last.begin(), last.end());
+    m_hasher.Add(rest.data(), rest.size());
+    return m_hasher.Identities(entries);
 }
 
 bool EntryFileReader::Finish(EntryTree& tree)
@@ -139,14 +193,7 @@ bool EntryFileReader::Finish(EntryTree& tree)
     // The file's entries are listed and given their identities before any
     // goes into the tree, so that the entries loaded before running short of
     // memory have those a whole load gives them.
-    std::vector<EntryUid> uids;
-    {
-        std::vector<FileEntry> entries(m_entries.size());
-        for (size_t ordinal = 0; ordinal < entries.size(); ++ordinal)
-            entries[ordinal] = {m_entries[ordinal].topLevel, m_entries[ordinal].text,
-                                ordinal < m_stored.size() ? m_stored[ordinal] : 0};
-        uids = IdentitiesOf(entries);
-    }
+    const std::vector<EntryUid> uids = Identities();
     // The entries in file order, for the "U" records that name them by ordinal.
     std::vector<EntryId> loaded(m_entries.size(), kNoEntry);
     EntryId group = kNoEntry;

@@ -1,8 +1,13 @@
 #pragma once
+#include "entries/EntryIdentity.h"
 #include "entries/EntryTree.h"
+#include "entries/SideBySide.h"
 #include "storage/RecordCodec.h"
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,6 +42,7 @@ bool DecodeEntries(std::string_view data, EntryTree& tree);
 class EntryFileReader {
 public:
     explicit EntryFileReader(std::uint64_t size);
+    ~EntryFileReader();
     EntryFileReader(const EntryFileReader&) = delete;
     EntryFileReader& operator=(const EntryFileReader&) = delete;
 
@@ -52,13 +58,32 @@ private:
         bool topLevel = true;
         std::string text;
     };
-    std::vector<Read> m_entries;
+    // Texts of this many bytes go to the hasher at once.
+    static const size_t kHashedAtOnce = 1 << 20;
+
+    // The entries read since the last batch.
+    std::vector<FileEntry> NextBatch();
+    std::vector<EntryUid> Identities();
+
+    // Never moves an entry: the hasher reads their texts while more come.
+    std::deque<Read> m_entries;
     std::vector<std::pair<size_t, std::wstring>> m_unicodeTexts;
     std::vector<EntryUid> m_stored;
     std::vector<OrdinalVersions> m_versions;
     EntryHistory m_history;
     bool m_haveHistory = false;
     RecordReader m_reader;
+    size_t m_unhandedBytes = 0;
+    size_t m_handed = 0;
+    // The entries handed to the hasher, batch by batch, and how many
+    // batches it has hashed; it stops taking them once the file is read.
+    std::deque<std::vector<FileEntry>> m_batches;
+    size_t m_batchesHashed = 0;
+    std::atomic<bool> m_hashingStops{false};
+    PlaceHasher m_hasher;
+    // Where the identities are hashed while the file is read; last, so
+    // that it waits for that work before anything it reads goes.
+    std::unique_ptr<WorkAside> m_aside;
 };
 
 // A data file's bytes as a snapshot; false when corrupt (the entries before

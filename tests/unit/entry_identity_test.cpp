@@ -168,7 +168,47 @@ TEST(EntryIdentity, AFilesIdentitiesAreThoseItsEntriesGetOneByOne)
                 group = expected.back();
         }
         ASSERT_EQ(IdentitiesOf(entries), expected) << round;
+        // As a file is read: batches that end anywhere, hashed before the
+        // stored identities at the file's end are known.
+        PlaceHasher streamed;
+        for (size_t from = 0; from < count;) {
+            const size_t batch = std::min<size_t>(count - from, random() % 4);
+            std::vector<FileEntry> unstored(entries.begin() + from, entries.begin() + from + batch);
+            for (FileEntry& entry : unstored)
+                entry.stored = 0;
+            streamed.Add(unstored.data(), unstored.size());
+            from += batch;
+        }
+        ASSERT_EQ(streamed.Identities(entries), expected) << round;
     }
+}
+
+// A large file's identities are hashed on another thread while it is
+// read, before its stored identities are known: read in pieces, it gets
+// those a snapshot of it gets, also where a group's stored identity is not
+// the one its children were hashed in.
+TEST(EntryIdentity, ALargeFileReadInPiecesGetsTheIdentitiesOfOneRead)
+{
+    std::string entries;
+    for (int group = 0; group < 40; ++group) {
+        entries += K(group % 7 == 0 ? "same group" : "group " + std::to_string(group));
+        for (int child = 0; child < 30; ++child)
+            entries += E(std::string(child % 3 == 0 ? 11000 : 17, static_cast<char>('a' + child % 5)));
+    }
+    ASSERT_GT(entries.size(), 4u << 20);
+    // The first group's identity stored, and every other derived (0).
+    std::vector<EntryUid> uids(40 * 31, 0);
+    uids[0] = 42;
+    const std::string stored = entries + I(uids);
+    for (const std::string& bytes : {entries, stored}) {
+        EntryFileReader reader(bytes.size());
+        for (size_t at = 0; at < bytes.size(); at += 100000)
+            ASSERT_TRUE(reader.Add(std::string_view(bytes).substr(at, 100000)));
+        EntryTree tree;
+        ASSERT_TRUE(reader.Finish(tree));
+        EXPECT_EQ(FlatOf(TakeSnapshot(tree)), Decoded(bytes));
+    }
+    EXPECT_NE(std::get<1>(Decoded(stored)[1]), std::get<1>(Decoded(entries)[1]));
 }
 
 TEST(EntryIdentity, AMalformedIdentityRecordIsCorruptButEveryEntryIsLoaded)
