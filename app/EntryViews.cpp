@@ -29,6 +29,10 @@ void CQuipMarkDlg::RefreshButtons()
 
 void CQuipMarkDlg::RefreshCount()
 {
+    // Controls not made yet show the count once they are; looking for them
+    // costs the start a call to the window server.
+    if (m_itemCountSpin.Handle() == nullptr)
+        return;
     // The counter shows the exact count, also above the up-down control's
     // default range.
     const size_t count = m_entries.Count();
