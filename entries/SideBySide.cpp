@@ -109,7 +109,7 @@ public:
     void Unlock() { ReleaseSRWLockExclusive(&m_lock); }
     // Unlocks until Signal, and locks again.
     void Wait() { SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0); }
-    void Signal() { WakeConditionVariable(&m_changed); }
+    void Signal() { WakeAllConditionVariable(&m_changed); }
 
 private:
     SRWLOCK m_lock = SRWLOCK_INIT;
@@ -123,7 +123,7 @@ private:
         m_changed.wait(held);
         held.release();
     }
-    void Signal() { m_changed.notify_one(); }
+    void Signal() { m_changed.notify_all(); }
 
 private:
     std::mutex m_lock;
@@ -148,6 +148,8 @@ struct WorkAside::Queue {
     Guarded guarded;
     std::deque<std::function<void()>> pieces;
     bool closed = false;
+    // Pieces handed and not yet done.
+    size_t undone = 0;
     // What a piece threw; the pieces after it are not done.
     std::exception_ptr thrown;
     const std::function<void()> consume = [this] { Consume(); };
@@ -167,10 +169,14 @@ struct WorkAside::Queue {
                     return;
                 piece = std::move(pieces.front());
                 pieces.pop_front();
-                if (thrown)
-                    continue;
             }
-            Run(piece);
+            if (!thrown)
+                Run(piece);
+            {
+                const Locked locked(guarded);
+                --undone;
+            }
+            guarded.Signal();
         }
     }
 
@@ -211,8 +217,19 @@ void WorkAside::Hand(std::function<void()> piece)
     {
         const Locked locked(queue.guarded);
         queue.pieces.push_back(std::move(piece));
+        ++queue.undone;
     }
     queue.guarded.Signal();
+}
+
+void WorkAside::Wait()
+{
+    Queue& queue = *m_queue;
+    if (queue.thread == nullptr)
+        return;
+    const Locked locked(queue.guarded);
+    while (queue.undone > 0)
+        queue.guarded.Wait();
 }
 
 void WorkAside::Finish()

@@ -24,6 +24,8 @@ public:
     WorkAside& operator=(const WorkAside&) = delete;
 
     void Hand(std::function<void()> piece);
+    // Returns once every piece handed is done; more may be handed after.
+    void Wait();
     void Finish();
 
 private:

@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 #include "TreeTestSupport.h"
+#include "storage/DataFileSync.h"
 #include <thread>
 
 namespace {
@@ -102,6 +103,32 @@ TEST_F(OutsideChange, AHalfWrittenFileIsNeverTakenAsEmpty)
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "6") << "the entries stay until the file is whole";
     WriteBytesToFile(dataPath, K("Hi"));
     ASSERT_TRUE(PumpUntil([&] { return ItemText(IDC_ITEM_COUNT) == "3"; }, 10000)) << TreeOutline();
+}
+
+// What a save wrote is known by its bytes: the same bytes under another
+// stamp (copied back, touched) are no change, also when the file is large
+// enough to be hashed on a second processor as it is written.
+TEST_F(OutsideChange, ASavedFileTouchedLaterIsNoChange)
+{
+    for (const size_t size : {size_t{16}, size_t{64 * 1024}}) {
+        EntryTree entries;
+        for (int i = 0; i < 498; ++i)
+            entries.Append(entries.Root(), std::string(size, static_cast<char>('a' + i % 26)) + std::to_string(i));
+        CDataFileSync sync(entries);
+        sync.UsePath(dataPath);
+        ASSERT_EQ(sync.Save([](const FollowOutcome&, const EntryChange&) { return true; }), 0u) << size;
+        {
+            const ScopedHandle file(CreateFileA(dataPath.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+            FILETIME written;
+            ASSERT_TRUE(GetFileTime(file.Get(), nullptr, nullptr, &written));
+            written.dwHighDateTime += 1;
+            ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &written));
+        }
+        EntryChange change;
+        EXPECT_EQ(sync.Follow(change).step, FollowStep::Nothing) << size;
+        EXPECT_TRUE(change.Empty()) << size;
+    }
 }
 
 }  // namespace
