@@ -6,7 +6,6 @@
 #include "storage/EntryMerge.h"
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -91,33 +90,9 @@ std::uint64_t ShortTextsHash(std::string_view text, std::string_view unicode)
     return (static_cast<std::uint64_t>(a) << 32) | b;
 }
 
-KnownEntry KnownOf(const SnapshotEntry& entry)
+KnownEntry KnownOf(EntryUid uid, const std::string& text, const std::wstring& unicode, bool child)
 {
-    KnownEntry known;
-    known.uid = entry.uid;
-    known.texts = TextsHash(entry.text, entry.unicode);
-    known.children.reserve(entry.children.size());
-    for (const SnapshotEntry& child : entry.children)
-        known.children.push_back(KnownOf(child));
-    return known;
-}
-
-KnownEntry KnownOf(const EntryTree& tree, EntryId id)
-{
-    KnownEntry known;
-    known.uid = tree.Uid(id);
-    known.texts = TextsHash(tree.Text(id), tree.UnicodeText(id));
-    return known;
-}
-
-bool SameKnown(const std::vector<KnownEntry>& a, const std::vector<KnownEntry>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].uid != b[i].uid || a[i].texts != b[i].texts || !SameKnown(a[i].children, b[i].children))
-            return false;
-    return true;
+    return {uid, TextsHash(text, unicode), child};
 }
 
 }  // namespace
@@ -214,9 +189,11 @@ std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode)
 KnownEntries KnownEntriesOf(const EntrySnapshot& entries)
 {
     KnownEntries known;
-    known.reserve(entries.size());
-    for (const SnapshotEntry& entry : entries)
-        known.push_back(KnownOf(entry));
+    for (const SnapshotEntry& top : entries) {
+        known.push_back(KnownOf(top.uid, top.text, top.unicode, false));
+        for (const SnapshotEntry& child : top.children)
+            known.push_back(KnownOf(child.uid, child.text, child.unicode, true));
+    }
     return known;
 }
 
@@ -235,14 +212,15 @@ KnownEntries KnownEntriesOf(const EntryTree& tree)
         total += bytes;
     }
     const auto knownOf = [&](size_t from, size_t to, KnownEntries& known) {
-        known.reserve(to - from);
+        known.reserve(known.size() + tree.Count());
         for (; from != to; ++from) {
             const EntryId top = tops[from].first;
-            known.push_back(KnownOf(tree, top));
-            std::vector<KnownEntry>& children = known.back().children;
-            children.reserve(tree.Children(top).size());
-            for (EntryId child : tree.Children(top))
-                children.push_back(KnownOf(tree, child));
+            const EntryTree::Texts texts = tree.TextsOf(top);
+            known.push_back(KnownOf(tree.Uid(top), texts.text, texts.unicode, false));
+            for (EntryId child : tree.Children(top)) {
+                const EntryTree::Texts childTexts = tree.TextsOf(child);
+                known.push_back(KnownOf(tree.Uid(child), childTexts.text, childTexts.unicode, true));
+            }
         }
     };
     KnownEntries known;
@@ -257,8 +235,7 @@ KnownEntries KnownEntriesOf(const EntryTree& tree)
         counted += tops[half].second;
     KnownEntries rest;
     RunSideBySide([&] { knownOf(half, tops.size(), rest); }, [&] { knownOf(0, half, known); });
-    known.reserve(known.size() + rest.size());
-    std::move(rest.begin(), rest.end(), std::back_inserter(known));
+    known.insert(known.end(), rest.begin(), rest.end());
     return known;
 }
 
@@ -286,7 +263,7 @@ void KnownFile::Remember(KnownEntries entries, const FileStamp& stamp, std::uint
 
 KnownFile::Derivable KnownFile::DerivableOf(const KnownEntries& entries) const
 {
-    return m_known && SameKnown(entries, m_base) ? m_derivable : Derivable::Unknown;
+    return m_known && entries == m_base ? m_derivable : Derivable::Unknown;
 }
 
 void KnownFile::Forget()
@@ -326,11 +303,8 @@ FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, co
     // tells its changes against the file as it was last read or written.
     LastKnownTexts lastKnown;
     if (m_known && !theirs.history.tracked) {
-        for (const KnownEntry& top : m_base) {
-            lastKnown.Insert(top.uid, top.texts);
-            for (const KnownEntry& child : top.children)
-                lastKnown.Insert(child.uid, child.texts);
-        }
+        for (const KnownEntry& entry : m_base)
+            lastKnown.Insert(entry.uid, entry.texts);
     }
     KnownEntries known = KnownEntriesOf(theirs.entries);
     MergeOutcome merged = MergeVersions(ours, theirs, m_known && !theirs.history.tracked ? &lastKnown : nullptr);

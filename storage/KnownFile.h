@@ -45,13 +45,19 @@ private:
 std::uint64_t HashOf(std::string_view bytes);
 
 // What the known file keeps of an entry as the data file last held it: its
-// identity, its place and a hash of its texts (never the texts twice), to
-// tell whether a save writes the entries last read or written.
+// identity, its level and a hash of its texts (never the texts twice), to
+// tell whether a save writes the entries last read or written. The entries
+// are kept in one list, each top-level entry followed by its children, so
+// that a load or a save makes it in one allocation.
 struct KnownEntry {
     EntryUid uid = 0;
     std::uint64_t texts = 0;
-    std::vector<KnownEntry> children;
+    bool child = false;
 };
+inline bool operator==(const KnownEntry& a, const KnownEntry& b)
+{
+    return a.uid == b.uid && a.texts == b.texts && a.child == b.child;
+}
 using KnownEntries = std::vector<KnownEntry>;
 std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode);
 KnownEntries KnownEntriesOf(const EntrySnapshot& entries);
