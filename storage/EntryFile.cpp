@@ -137,7 +137,12 @@ EntryFileReader::EntryFileReader(std::uint64_t size)
         m_aside = std::make_unique<WorkAside>();
 }
 
-EntryFileReader::~EntryFileReader() = default;
+EntryFileReader::~EntryFileReader()
+{
+    // A read given up (run short of memory, tried anew) waits only for the
+    // batch being hashed.
+    m_hashingStops = true;
+}
 
 bool EntryFileReader::Add(std::string_view piece)
 {
