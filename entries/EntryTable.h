@@ -1,4 +1,5 @@
 #pragma once
+#include "entries/FlatSlots.h"
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -25,8 +26,8 @@ public:
     // were.
     void Reserve(size_t count)
     {
-        if (SlotsFor(count) > m_keys.size())
-            Rehash(SlotsFor(count));
+        if (FlatSlotsFor(count) > m_keys.size())
+            Rehash(FlatSlotsFor(count));
         if (count > m_size + m_free.size())
             AddBlock(count - m_size - m_free.size());
     }
@@ -77,22 +78,7 @@ public:
     }
 
 private:
-    static size_t SlotsFor(size_t count)
-    {
-        // At most seven slots in ten taken.
-        size_t slots = 16;
-        while (slots * 7 < count * 10)
-            slots *= 2;
-        return slots;
-    }
-
-    // Ids come one after another: the multiplication spreads them over the
-    // slots.
-    size_t Home(Id id) const
-    {
-        return static_cast<size_t>((static_cast<std::uint64_t>(id) * 0x9E3779B97F4A7C15ull) >> 32) &
-               (m_keys.size() - 1);
-    }
+    size_t Home(Id id) const { return FlatHomeSlot(id, m_keys.size()); }
     size_t Next(size_t slot) const { return (slot + 1) & (m_keys.size() - 1); }
 
     // The slot of `id`, or an empty one when it has no value.

@@ -1,5 +1,6 @@
 #pragma once
 #include "entries/EntrySnapshot.h"
+#include "entries/FlatSlots.h"
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -13,7 +14,7 @@
 template <typename Value>
 class UidTable {
 public:
-    explicit UidTable(size_t expected = 0) { Rehash(SlotsFor(expected)); }
+    explicit UidTable(size_t expected = 0) { Rehash(FlatSlotsFor(expected)); }
 
     // The value of `uid`, made from `value` when there was none, and
     // whether it was made. Only making one moves the values.
@@ -46,21 +47,7 @@ public:
     size_t Size() const { return m_size; }
 
 private:
-    static size_t SlotsFor(size_t expected)
-    {
-        // At most seven slots in ten taken.
-        size_t slots = 16;
-        while (slots * 7 < expected * 10)
-            slots *= 2;
-        return slots;
-    }
-
-    // Identities made by hand (as in tests) may differ in their high bits
-    // only: the multiplication spreads every bit over the slot's.
-    size_t Slot(EntryUid uid) const
-    {
-        return static_cast<size_t>((uid * 0x9E3779B97F4A7C15ull) >> 32) & (m_keys.size() - 1);
-    }
+    size_t Slot(EntryUid uid) const { return FlatHomeSlot(uid, m_keys.size()); }
 
     void Rehash(size_t slots)
     {
