@@ -123,9 +123,8 @@ EntryUid LoadedIdentities::NextDerived(std::uint64_t place)
     // A clash of derived identities is one in thousands of millions of
     // millions; hashing on settles it alike on every machine.
     EntryUid uid = HashNumber(occurrence, place);
-    while (uid == 0 || m_given.Contains(uid))
+    while (uid == 0 || !m_given.Insert(uid, 1).second)
         uid = HashNumber(uid, place);
-    m_given.Insert(uid, 1);
     return uid;
 }
 
@@ -146,6 +145,9 @@ void PlaceHasher::Add(const FileEntry* entries, size_t count)
     std::vector<EntryUid> groups;
     std::vector<std::string_view> texts;
     std::vector<size_t> which;
+    groups.reserve(count);
+    texts.reserve(count);
+    which.reserve(count);
     const auto add = [&](EntryUid group, size_t index) {
         if (entries[index].stored != 0)
             return;
