@@ -173,10 +173,11 @@ EntryTree::Texts EntryTree::TextsOf(EntryId id) const
 {
     const Entry* entry = Find(id);
     if (entry == nullptr)
-        return {kNoText, kNoUnicode};
+        return {kNoText, kNoUnicode, 0};
     const size_t position = HistoryPosition(*entry, id);
     return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
-            position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode};
+            position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode,
+            id != m_root && id != m_branch && entry->parent != m_branch ? entry->uid : 0};
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const
@@ -310,9 +311,25 @@ EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change,
 
 EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
 {
-    const std::vector<EntryId>& siblings = Children(parent);
-    return InsertAs(parent, siblings.empty() ? kNoEntry : siblings.back(), std::move(text), nullptr,
-                    std::wstring(), uid);
+    // InsertAs for the thousands of entries a load appends: the parent is
+    // looked up once, and nothing is reported.
+    Entry* parentEntry = Find(parent);
+    if (parentEntry == nullptr || (parentEntry->parent != kNoEntry && parentEntry->parent != m_root))
+        return kNoEntry;
+    const EntryId id = NewId();
+    Entry entry;
+    entry.parent = parent;
+    entry.text = std::move(text);
+    entry.uid = uid != 0 ? uid : NewUid();
+    Entry& made = m_entries.Add(id, std::move(entry));
+    try {
+        parentEntry->children.push_back(id);
+    } catch (...) {
+        m_entries.Erase(id);
+        throw;
+    }
+    NoteTextChange(id, &made);
+    return id;
 }
 
 void EntryTree::ReserveChildren(EntryId id, size_t more)

@@ -3,6 +3,7 @@
 #include "entries/EntrySnapshot.h"
 #include "entries/EntryTree.h"
 #include "storage/EntryMerge.h"
+#include "EntryTreeTestSupport.h"
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <string>
@@ -255,11 +256,20 @@ TEST(KnownFile, SameEntriesComparesTextsIdentitiesAndChildren)
 
 }  // namespace
 
-// Texts of many megabytes (here 17) are hashed on two threads, half of the
-// groups each: what is known of them is what one thread finds, in the
+// What is known of the tree's entries is what is known of its snapshot: the
+// user's entries alone, with their Unicode texts. Texts of many megabytes
+// (here 17) are hashed on two threads, half of the entries each, in the
 // entries' order.
-TEST(KnownFile, WhatIsKnownOfLargeTextsIsWhatOneThreadFinds)
+TEST(KnownFile, WhatIsKnownOfTheTreeIsWhatItsSnapshotGives)
 {
+    EntryTree small;
+    Copy(small, "copied");
+    const EntryId group = small.Append(small.Root(), "g");
+    small.Append(group, "?", nullptr, L"\u4e2d");
+    small.Append(small.Root(), "e");
+    EXPECT_EQ(KnownEntriesOf(small).size(), 3u);
+    EXPECT_TRUE(KnownEntriesOf(small) == KnownEntriesOf(TakeSnapshot(small)));
+
     EntryTree tree;
     for (int group = 0; group < 9; ++group) {
         const EntryId top = tree.Append(tree.Root(), std::string(1200000 + group, static_cast<char>('a' + group)));
