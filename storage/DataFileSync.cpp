@@ -38,7 +38,13 @@ bool WriteAll(HANDLE file, std::string_view bytes)
 // written.
 class HashingWriter {
 public:
-    HashingWriter(HANDLE file, ContentHash& hash) : m_file(file), m_hash(hash) { m_buffers[0].reserve(kSize); }
+    // `expected`: about how many bytes will be written, as the file that
+    // is replaced held; a file that large is hashed aside from the start.
+    HashingWriter(HANDLE file, ContentHash& hash, std::uint64_t expected) : m_file(file), m_hash(hash)
+    {
+        m_buffers[0].reserve(kSize);
+        StartAsideFor(static_cast<size_t>(std::min<std::uint64_t>(expected, SIZE_MAX)));
+    }
     HashingWriter(const HashingWriter&) = delete;
     HashingWriter& operator=(const HashingWriter&) = delete;
 
@@ -86,13 +92,18 @@ private:
     void Hash(std::string_view bytes)
     {
         m_written += bytes.size();
-        // The content hash takes about a quarter of FNV-1a's time a byte.
-        if (m_aside == nullptr && WorthASecondThread(m_written / 4))
-            m_aside = std::make_unique<WorkAside>();
+        StartAsideFor(m_written);
         if (m_aside != nullptr)
             m_aside->Hand([this, bytes] { m_hash.Add(bytes); });
         else
             m_hash.Add(bytes);
+    }
+
+    void StartAsideFor(size_t bytes)
+    {
+        // The content hash takes about a quarter of FNV-1a's time a byte.
+        if (m_aside == nullptr && WorthASecondThread(bytes / 4))
+            m_aside = std::make_unique<WorkAside>();
     }
 
     HANDLE m_file;
@@ -292,7 +303,7 @@ bool CDataFileSync::WriteEntries(HANDLE file, const FileStamp* replaced, const M
         derivable = m_known.DerivableOf(written);
         if (derivable == KnownFile::Derivable::Unknown)
             derivable = IdentitiesDerivable(m_entries) ? KnownFile::Derivable::Yes : KnownFile::Derivable::No;
-        HashingWriter writer(file, hash);
+        HashingWriter writer(file, hash, replaced != nullptr ? replaced->size : 0);
         const bool encoded = EncodeEntries(
             m_entries, [&](std::string_view piece) { return writer.Write(piece); },
             derivable == KnownFile::Derivable::No);
