@@ -32,9 +32,9 @@ public:
             AddBlock(count - m_size - m_free.size());
     }
 
-    // `value` under `id`, which has none; should memory run short, the
-    // table stays as it was.
-    Value& Add(Id id, Value value)
+    // A value as Value() makes it under `id`, which has none, to be filled
+    // in place; should memory run short, the table stays as it was.
+    Value& Add(Id id)
     {
         Reserve(m_size + 1);
         size_t slot = Home(id);
@@ -42,11 +42,17 @@ public:
             slot = Next(slot);
         Value* made = m_free.back();
         m_free.pop_back();
-        *made = std::move(value);
         m_keys[slot] = id;
         m_values[slot] = made;
         ++m_size;
         return *made;
+    }
+
+    Value& Add(Id id, Value value)
+    {
+        Value& made = Add(id);
+        made = std::move(value);
+        return made;
     }
 
     // Nothing for an id without a value. Never throws.

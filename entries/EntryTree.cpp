@@ -317,11 +317,12 @@ EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
     if (parentEntry == nullptr || (parentEntry->parent != kNoEntry && parentEntry->parent != m_root))
         return kNoEntry;
     const EntryId id = NewId();
-    Entry entry;
-    entry.parent = parent;
-    entry.text = std::move(text);
-    entry.uid = uid != 0 ? uid : NewUid();
-    Entry& made = m_entries.Add(id, std::move(entry));
+    if (uid == 0)
+        uid = NewUid();
+    Entry& made = m_entries.Add(id);
+    made.parent = parent;
+    made.text = std::move(text);
+    made.uid = uid;
     try {
         parentEntry->children.push_back(id);
     } catch (...) {
