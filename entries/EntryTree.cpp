@@ -173,11 +173,12 @@ EntryTree::Texts EntryTree::TextsOf(EntryId id) const
 {
     const Entry* entry = Find(id);
     if (entry == nullptr)
-        return {kNoText, kNoUnicode, 0};
+        return {kNoText, kNoUnicode, 0, kNoVersion, kNoVersion};
     const size_t position = HistoryPosition(*entry, id);
+    const bool user = id != m_root && id != m_branch && entry->parent != m_branch;
     return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
             position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode,
-            id != m_root && id != m_branch && entry->parent != m_branch ? entry->uid : 0};
+            user ? entry->uid : 0, user ? entry->textVersion : kNoVersion, user ? entry->placeVersion : kNoVersion};
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const

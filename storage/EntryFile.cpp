@@ -48,16 +48,17 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     std::vector<EntryUid> uids;
     std::vector<OrdinalVersions> versioned;
     auto record = [&](RecordKind kind, EntryId id) {
-        const std::string& text = tree.Text(id);
+        const EntryTree::Texts entry = tree.TextsOf(id);
+        const std::string& text = entry.text;
         // An empty record makes no entry on loading, so it has no ordinal.
         if (!text.empty()) {
-            if (!tree.UnicodeText(id).empty())
+            if (!entry.unicode.empty())
                 unicodeEntries.emplace_back(ordinal, id);
             ++ordinal;
             if (withIdentities)
-                uids.push_back(tree.Uid(id));
-            if (!tree.TextVersion(id).empty() || !tree.PlaceVersion(id).empty())
-                versioned.push_back({ordinal - 1, tree.TextVersion(id), tree.PlaceVersion(id)});
+                uids.push_back(entry.uid);
+            if (!entry.textVersion.empty() || !entry.placeVersion.empty())
+                versioned.push_back({ordinal - 1, entry.textVersion, entry.placeVersion});
         }
         header.clear();
         AppendRecordHeader(header, kind, text.size());
