@@ -42,8 +42,11 @@ public:
     // is replaced held; a file that large is hashed aside from the start.
     HashingWriter(HANDLE file, ContentHash& hash, std::uint64_t expected) : m_file(file), m_hash(hash)
     {
-        m_buffers[0].reserve(kSize);
-        StartAsideFor(static_cast<size_t>(std::min<std::uint64_t>(expected, SIZE_MAX)));
+        // A small file's bytes are gathered in a buffer of about its size:
+        // under Wine a megabyte is memory of its own, asked of the system.
+        const size_t bytes = static_cast<size_t>(std::min<std::uint64_t>(expected, SIZE_MAX));
+        m_buffers[0].reserve(bytes == 0 ? kSize : std::min(kSize, bytes + bytes / 8));
+        StartAsideFor(bytes);
     }
     HashingWriter(const HashingWriter&) = delete;
     HashingWriter& operator=(const HashingWriter&) = delete;
