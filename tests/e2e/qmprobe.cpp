@@ -56,6 +56,8 @@
 //   qmprobe caret CLASS                   "x y" on the screen: the bottom left of the text cursor
 //                                         of the window of that class
 //   qmprobe menurect                      "left top right bottom" of the open popup menu
+//   qmprobe emptyclipboard                empties the clipboard, as a Windows program would,
+//                                         and succeeds once no text is on it
 //   qmprobe idle                          keeps a hidden window with a tray icon alive until
 //                                         ended, so the tray window never empties (hiding
 //                                         it costs Wine two seconds without a window manager)
@@ -900,6 +902,19 @@ int main(int argc, char** argv)
                                              nullptr, nullptr);
         text.resize(size > 0 ? static_cast<size_t>(size) - 1 : 0);
         return Drag(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), text, unicode);
+    }
+    if (verb == "emptyclipboard") {
+        // Another program may hold it open for a moment (Wine's bridge to X).
+        for (int tries = 0; tries < 100; ++tries) {
+            if (OpenClipboard(nullptr)) {
+                const bool emptied = EmptyClipboard() != FALSE;
+                CloseClipboard();
+                if (emptied && !IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_UNICODETEXT))
+                    return 0;
+            }
+            Sleep(50);
+        }
+        return 1;
     }
     if (verb == "idle") {
         HWND window = CreateWindowA("STATIC", "qmprobe idle", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
