@@ -206,10 +206,13 @@ KnownEntries KnownEntriesOf(const EntryTree& tree)
     texts.reserve(tree.Count());
     children.reserve(tree.Count());
     size_t total = 0;
+    const auto bytesOf = [](const EntryTree::Texts& entry) {
+        return entry.text.size() + entry.unicode.size() * sizeof(wchar_t);
+    };
     const auto list = [&](EntryId id, bool child) {
         texts.push_back(tree.TextsOf(id));
         children.push_back(child);
-        total += texts.back().text.size() + texts.back().unicode.size() * sizeof(wchar_t);
+        total += bytesOf(texts.back());
     };
     for (EntryId top : tree.Children(tree.Root())) {
         if (!tree.IsUserEntry(top))
@@ -231,7 +234,7 @@ KnownEntries KnownEntriesOf(const EntryTree& tree)
     // Half of the entries, by their bytes, are hashed on a second processor.
     size_t half = 0;
     for (size_t counted = 0; half < texts.size() && counted < total / 2; ++half)
-        counted += texts[half].text.size() + texts[half].unicode.size() * sizeof(wchar_t);
+        counted += bytesOf(texts[half]);
     RunSideBySide([&] { knownOf(half, texts.size()); }, [&] { knownOf(0, half); });
     return known;
 }
