@@ -173,12 +173,13 @@ EntryTree::Texts EntryTree::TextsOf(EntryId id) const
 {
     const Entry* entry = Find(id);
     if (entry == nullptr)
-        return {kNoText, kNoUnicode, 0, kNoVersion, kNoVersion};
+        return {kNoText, kNoUnicode, 0, kNoVersion, kNoVersion, 0};
     const size_t position = HistoryPosition(*entry, id);
     const bool user = id != m_root && id != m_branch && entry->parent != m_branch;
     return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
             position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode,
-            user ? entry->uid : 0, user ? entry->textVersion : kNoVersion, user ? entry->placeVersion : kNoVersion};
+            user ? entry->uid : 0, user ? entry->textVersion : kNoVersion, user ? entry->placeVersion : kNoVersion,
+            entry->textChange};
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const

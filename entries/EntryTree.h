@@ -99,14 +99,16 @@ public:
     // The Unicode text of an entry whose characters the code page lacks,
     // or that a history entry was copied as; empty for every other entry.
     const std::wstring& UnicodeText(EntryId id) const;
-    // Both at once, with the identity and versions (Uid, TextVersion,
-    // PlaceVersion), for what reads thousands of entries at a time.
+    // Both at once, with the identity, versions and last text change (Uid,
+    // TextVersion, PlaceVersion, TextChange), for what reads thousands of
+    // entries at a time.
     struct Texts {
         const std::string& text;
         const std::wstring& unicode;
         EntryUid uid;
         const Version& textVersion;
         const Version& placeVersion;
+        std::uint64_t textChange;
     };
     Texts TextsOf(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.

@@ -163,7 +163,7 @@ DWORD CDataFileSync::Load(bool& intact)
         // readable part included.
         if (error == 0) {
             const bool derived = !reader->HadIdentities() && !hadEntries;
-            m_known.Remember(KnownEntriesOf(m_entries), stamp, hash.Value(),
+            m_known.Remember(KnownEntriesOf(m_entries, &m_textHashes), stamp, hash.Value(),
                              derived ? KnownFile::Derivable::Yes : KnownFile::Derivable::Unknown);
         }
     } catch (const std::bad_alloc&) {
@@ -300,7 +300,7 @@ bool CDataFileSync::WriteEntries(HANDLE file, const FileStamp* replaced, const M
     try {
         if (!TakeOutsideChange(replaced, merged))
             return false;
-        written = KnownEntriesOf(m_entries);
+        written = KnownEntriesOf(m_entries, &m_textHashes);
         // Saved as they were last read or written: whether the file needs
         // their identities is known without hashing every text again.
         derivable = m_known.DerivableOf(written);

@@ -78,6 +78,8 @@ private:
     EntryTree& m_entries;
     std::string m_path;
     KnownFile m_known;
+    // What the last look at the entries hashed, for the next one.
+    TreeTextHashes m_textHashes;
     CFolderWatch m_watch;
     HWND m_window = nullptr;
     UINT m_message = 0;

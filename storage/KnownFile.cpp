@@ -197,22 +197,20 @@ KnownEntries KnownEntriesOf(const EntrySnapshot& entries)
     return known;
 }
 
-KnownEntries KnownEntriesOf(const EntryTree& tree)
+KnownEntries KnownEntriesOf(const EntryTree& tree, TreeTextHashes* hashes)
 {
     // The user's entries in order, each looked up once, with the bytes of
     // their texts.
     std::vector<EntryTree::Texts> texts;
-    std::vector<bool> children;
+    std::vector<EntryId> ids;
     texts.reserve(tree.Count());
-    children.reserve(tree.Count());
-    size_t total = 0;
-    const auto bytesOf = [](const EntryTree::Texts& entry) {
-        return entry.text.size() + entry.unicode.size() * sizeof(wchar_t);
-    };
+    ids.reserve(tree.Count());
+    KnownEntries known;
+    known.reserve(tree.Count());
     const auto list = [&](EntryId id, bool child) {
         texts.push_back(tree.TextsOf(id));
-        children.push_back(child);
-        total += bytesOf(texts.back());
+        ids.push_back(id);
+        known.push_back({texts.back().uid, 0, child});
     };
     for (EntryId top : tree.Children(tree.Root())) {
         if (!tree.IsUserEntry(top))
@@ -221,21 +219,54 @@ KnownEntries KnownEntriesOf(const EntryTree& tree)
         for (EntryId child : tree.Children(top))
             list(child, true);
     }
-    KnownEntries known(texts.size());
-    const auto knownOf = [&](size_t from, size_t to) {
+    // The hashes of the last look are good for the entries whose text has
+    // not changed since. Entries are met in about the order of then: a
+    // short look ahead finds each, past the entries removed in between.
+    const bool earlier = hashes != nullptr && hashes->tree == &tree;
+    const auto bytesOf = [&](size_t i) { return texts[i].text.size() + texts[i].unicode.size() * sizeof(wchar_t); };
+    std::vector<size_t> toHash;
+    toHash.reserve(texts.size());
+    size_t total = 0;
+    size_t next = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (earlier && texts[i].textChange != 0 && texts[i].textChange <= hashes->textChanges) {
+            const size_t end = std::min(hashes->ids.size(), next + 16);
+            const auto found = std::find(hashes->ids.begin() + static_cast<std::ptrdiff_t>(next),
+                                         hashes->ids.begin() + static_cast<std::ptrdiff_t>(end), ids[i]);
+            if (found != hashes->ids.begin() + static_cast<std::ptrdiff_t>(end)) {
+                next = static_cast<size_t>(found - hashes->ids.begin());
+                known[i].texts = hashes->hashes[next++];
+                continue;
+            }
+        }
+        toHash.push_back(i);
+        total += bytesOf(i);
+    }
+    const auto hash = [&](size_t from, size_t to) {
         for (; from != to; ++from)
-            known[from] = {texts[from].uid, TextsHash(texts[from].text, texts[from].unicode), children[from]};
+            known[toHash[from]].texts = TextsHash(texts[toHash[from]].text, texts[toHash[from]].unicode);
     };
     // The content hash takes about a quarter of FNV-1a's time a byte.
     if (!WorthASecondThread(total / 4)) {
-        knownOf(0, texts.size());
-        return known;
+        hash(0, toHash.size());
+    } else {
+        // Half of the texts, by their bytes, are hashed on a second processor.
+        size_t half = 0;
+        for (size_t counted = 0; half < toHash.size() && counted < total / 2; ++half)
+            counted += bytesOf(toHash[half]);
+        RunSideBySide([&] { hash(half, toHash.size()); }, [&] { hash(0, half); });
     }
-    // Half of the entries, by their bytes, are hashed on a second processor.
-    size_t half = 0;
-    for (size_t counted = 0; half < texts.size() && counted < total / 2; ++half)
-        counted += bytesOf(texts[half]);
-    RunSideBySide([&] { knownOf(half, texts.size()); }, [&] { knownOf(0, half); });
+    if (hashes != nullptr) {
+        // Made whole before it is kept: running out of memory leaves the
+        // earlier hashes, which stay true of their count.
+        std::vector<std::uint64_t> kept(known.size());
+        for (size_t i = 0; i < known.size(); ++i)
+            kept[i] = known[i].texts;
+        hashes->tree = &tree;
+        hashes->textChanges = tree.TextChanges();
+        hashes->ids.swap(ids);
+        hashes->hashes.swap(kept);
+    }
     return known;
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 #include "entries/EntrySnapshot.h"
+#include "entries/EntryTree.h"
 #include <cstdint>
 #include <string_view>
 #include <type_traits>
 #include <vector>
-
-class EntryTree;
 
 // What is cheap to learn of a file without reading it: its size, its
 // last-write time and which file it is (its number on its volume, which a
@@ -61,7 +60,19 @@ inline bool operator==(const KnownEntry& a, const KnownEntry& b)
 using KnownEntries = std::vector<KnownEntry>;
 std::uint64_t TextsHash(const std::string& text, const std::wstring& unicode);
 KnownEntries KnownEntriesOf(const EntrySnapshot& entries);
-KnownEntries KnownEntriesOf(const EntryTree& tree);
+
+// The hashes of a tree's texts as the last look at it made them, by entry,
+// with the tree's count of text changes then: the next look at the same
+// tree hashes again only the entries whose text changed since, so that a
+// save of large texts after one edit hashes one entry, not all of them.
+struct TreeTextHashes {
+    const EntryTree* tree = nullptr;
+    std::uint64_t textChanges = 0;
+    std::vector<EntryId> ids;
+    std::vector<std::uint64_t> hashes;
+};
+// `hashes`, where given, is used and then kept up to date.
+KnownEntries KnownEntriesOf(const EntryTree& tree, TreeTextHashes* hashes = nullptr);
 
 // Whether two snapshots hold the same entries with the same identities and
 // versions.
