@@ -286,11 +286,11 @@ class Quipmark:
 
     def choose_from_menu(self, *names):
         """Opens the tray menu, as a right click on the icon does, and walks
-        it with the keys named."""
+        it with the keys named; whether the menu then closed."""
         self.post(WM_TRAY_NOTIFY, 0, WM_RBUTTONUP)
         assert wait_state('menu'), 'the tray menu did not open'
         menu_keys(*names)
-        wait_state('nomenu')
+        return wait_state('nomenu')
 
     def exit(self, timeout=20):
         self.post(WM_COMMAND, ID_EXIT, 0)
@@ -335,8 +335,12 @@ class QuipmarkTestCase(unittest.TestCase):
     def assertHandsOut(self, expected, *keys):
         """Chooses from the tray menu with the keys named; the clipboard then
         holds `expected`."""
-        self.app.choose_from_menu(*keys)
-        self.assertTrue(wait_for(lambda: read_clipboard() == expected), repr(read_clipboard()))
+        closed = self.app.choose_from_menu(*keys)
+        # What the program saw tells a walk gone astray in the menu from a
+        # text handed out that X did not get.
+        self.assertTrue(wait_for(lambda: read_clipboard() == expected),
+                        '%r; the menu %s; the program\'s history starts %r' %
+                        (read_clipboard(), 'closed' if closed else 'stayed open', probe('history')[1][:200]))
 
     def assertDrops(self, verb, point, text):
         """Drags `text` from another program's window to the screen point
