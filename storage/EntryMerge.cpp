@@ -4,6 +4,7 @@
 #include "entries/SequenceMerge.h"
 #include "entries/UidTable.h"
 #include <algorithm>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -28,6 +29,42 @@ struct Info {
     EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
     const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
     EntryUid sameAs = 0;  // an entry of the same text added apart, folded into this one earlier
+};
+
+// Every identity's Info, in blocks that never move once made: a reference
+// into the table holds for the whole merge, however many entries it meets
+// (a second text kept beside makes one). The blocks are made as entries
+// come, so that a merge does not first clear room for the most it could meet.
+class InfoTable {
+public:
+    explicit InfoTable(size_t expected) : m_places(expected) {}
+
+    // The Info of `uid`, made when there was none.
+    Info& At(EntryUid uid)
+    {
+        if (const std::uint32_t* place = m_places.Find(uid))
+            return Placed(*place);
+        if (m_size == m_blocks.size() * kBlock)
+            m_blocks.push_back(std::make_unique<Info[]>(kBlock));
+        m_places.Insert(uid, m_size);
+        return Placed(m_size++);
+    }
+
+    const Info* Find(EntryUid uid) const
+    {
+        const std::uint32_t* place = m_places.Find(uid);
+        return place != nullptr ? &m_blocks[*place / kBlock][*place % kBlock] : nullptr;
+    }
+
+    bool Contains(EntryUid uid) const { return m_places.Contains(uid); }
+
+private:
+    static const std::uint32_t kBlock = 1024;
+    Info& Placed(std::uint32_t place) { return m_blocks[place / kBlock][place % kBlock]; }
+
+    UidTable<std::uint32_t> m_places;
+    std::vector<std::unique_ptr<Info[]>> m_blocks;
+    std::uint32_t m_size = 0;
 };
 
 bool SameText(const SnapshotEntry& one, const SnapshotEntry& other)
@@ -62,9 +99,7 @@ class Merge {
 public:
     Merge(const VersionedEntries& ours, const VersionedEntries& theirs, const LastKnownTexts* lastKnown)
         : m_sides{&ours.entries, &theirs.entries}, m_history{&ours.history, &theirs.history},
-          // Room for every identity and a second text of each: the table
-          // never grows, so no reference into it goes stale.
-          m_infos(2 * (CountOf(ours.entries) + CountOf(theirs.entries)) + 16),
+          m_infos(CountOf(ours.entries) + CountOf(theirs.entries)),
           m_tracked(ours.history.tracked && theirs.history.tracked), m_lastKnown(lastKnown)
     {
         for (Side side : {kOurs, kTheirs}) {
@@ -130,7 +165,7 @@ public:
     }
 
 private:
-    Info& At(EntryUid uid) { return *m_infos.Insert(uid, Info()).first; }
+    Info& At(EntryUid uid) { return m_infos.At(uid); }
 
     // Where an identity names two entries of a side, or is 0, the side is a
     // copy in which the later entries get identities of their own, derived as
@@ -397,7 +432,7 @@ private:
         beside.isBeside = true;
         beside.kept = true;
         beside.on[kOurs] = beside.on[kTheirs] = &other;
-        m_infos.Insert(hash, beside);
+        m_infos.At(hash) = beside;
         At(uid).beside = hash;
         m_besides.push_back(hash);
     }
@@ -636,7 +671,7 @@ private:
     const EntrySnapshot* m_sides[2];
     const EntryHistory* m_history[2];
     EntrySnapshot m_copies[2];
-    UidTable<Info> m_infos;
+    InfoTable m_infos;
     // The removals each side names, by identity.
     UidTable<Version> m_removedBy[2];
     bool m_tracked;
