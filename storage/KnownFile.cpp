@@ -221,21 +221,35 @@ KnownEntries KnownEntriesOf(const EntryTree& tree, TreeTextHashes* hashes)
     }
     // The hashes of the last look are good for the entries whose text has
     // not changed since. Entries are met in about the order of then: a
-    // short look ahead finds each, past the entries removed in between.
+    // short look ahead finds most, past the entries removed in between; the
+    // rest (entries moved far, or past many removed) are looked up by id.
     const bool earlier = hashes != nullptr && hashes->tree == &tree;
+    std::vector<std::pair<EntryId, size_t>> earlierById;
+    size_t next = 0;
+    const auto earlierPlace = [&](EntryId id) {
+        const size_t end = std::min(hashes->ids.size(), next + 16);
+        for (size_t k = next; k < end; ++k)
+            if (hashes->ids[k] == id)
+                return k;
+        if (earlierById.empty()) {
+            earlierById.reserve(hashes->ids.size());
+            for (size_t k = 0; k < hashes->ids.size(); ++k)
+                earlierById.emplace_back(hashes->ids[k], k);
+            std::sort(earlierById.begin(), earlierById.end());
+        }
+        const auto found = std::lower_bound(earlierById.begin(), earlierById.end(), std::make_pair(id, size_t{0}));
+        return found != earlierById.end() && found->first == id ? found->second : hashes->ids.size();
+    };
     const auto bytesOf = [&](size_t i) { return texts[i].text.size() + texts[i].unicode.size() * sizeof(wchar_t); };
     std::vector<size_t> toHash;
     toHash.reserve(texts.size());
     size_t total = 0;
-    size_t next = 0;
     for (size_t i = 0; i < texts.size(); ++i) {
         if (earlier && texts[i].textChange != 0 && texts[i].textChange <= hashes->textChanges) {
-            const size_t end = std::min(hashes->ids.size(), next + 16);
-            const auto found = std::find(hashes->ids.begin() + static_cast<std::ptrdiff_t>(next),
-                                         hashes->ids.begin() + static_cast<std::ptrdiff_t>(end), ids[i]);
-            if (found != hashes->ids.begin() + static_cast<std::ptrdiff_t>(end)) {
-                next = static_cast<size_t>(found - hashes->ids.begin());
-                known[i].texts = hashes->hashes[next++];
+            const size_t place = earlierPlace(ids[i]);
+            if (place < hashes->ids.size()) {
+                known[i].texts = hashes->hashes[place];
+                next = place + 1;
                 continue;
             }
         }
