@@ -356,9 +356,8 @@ private:
             // was last, whichever text and place are newer, or sort later.
             const int text = Newer(ours->textVersion, theirs->textVersion);
             info.textFrom = text == kTheirs || (text < 0 && VersionBefore(ours->textVersion, theirs->textVersion)) ? kTheirs : kOurs;
-            const int place = Newer(ours->placeVersion, theirs->placeVersion);
-            info.placeFrom = place == kTheirs || (place < 0 && VersionBefore(ours->placeVersion, theirs->placeVersion)) ? kTheirs : kOurs;
-            info.parent = info.parentOn[info.placeFrom];
+            info.placeFrom = PlaceFrom(info);
+            info.parent = info.parentOn[info.placeFrom == kBoth ? kOurs : info.placeFrom];
             return;
         }
         if (gone[kOurs] || gone[kTheirs]) {
@@ -389,16 +388,26 @@ private:
             MakeBeside(uid, *info.on[1 - info.textFrom]);
         }
         Info& same = At(uid);
-        const int place = Newer(ours->placeVersion, theirs->placeVersion);
-        if (place == kBoth && same.parentOn[kOurs] == same.parentOn[kTheirs])
-            same.placeFrom = kBoth;
-        else if (place == kOurs || place == kTheirs)
-            same.placeFrom = place;
-        else if (place == kBoth)
-            same.placeFrom = same.parentOn[kOurs] < same.parentOn[kTheirs] ? kOurs : kTheirs;
-        else  // moved apart: the later version in the order of versions
-            same.placeFrom = VersionBefore(ours->placeVersion, theirs->placeVersion) ? kTheirs : kOurs;
+        same.placeFrom = PlaceFrom(same);
         same.parent = same.parentOn[same.placeFrom == kBoth ? kOurs : same.placeFrom];
+    }
+
+    // Whose place an entry both sides hold takes: the newer, or kBoth where
+    // both place it alike; places changed apart go by the order of versions,
+    // so that which side is which changes nothing.
+    static int PlaceFrom(const Info& info)
+    {
+        const Version& ours = info.on[kOurs]->placeVersion;
+        const Version& theirs = info.on[kTheirs]->placeVersion;
+        const int place = Newer(ours, theirs);
+        if (place == kBoth && info.parentOn[kOurs] == info.parentOn[kTheirs])
+            return kBoth;
+        if (place == kOurs || place == kTheirs)
+            return place;
+        if (place == kBoth)
+            return info.parentOn[kOurs] < info.parentOn[kTheirs] ? kOurs : kTheirs;
+        // Moved apart: the later version in the order of versions.
+        return VersionBefore(ours, theirs) ? kTheirs : kOurs;
     }
 
     bool AsLastKnown(const SnapshotEntry& entry) const
@@ -446,8 +455,11 @@ private:
             return false;
         Info& group = At(info.parent);
         if (!group.kept) {
+            // Where the child is alike on both sides, so is the group: it
+            // keeps the place it was removed from.
             group.kept = true;
-            group.placeFrom = info.placeFrom == kBoth ? kOurs : info.placeFrom;
+            if (info.placeFrom != kBoth)
+                group.placeFrom = info.placeFrom;
             group.parent = 0;
         }
         return group.parent != 0;
@@ -472,7 +484,7 @@ private:
     // which each side's changes fall.
     std::vector<EntryUid> Order(EntryUid parent)
     {
-        std::vector<EntryUid> lists[2], anchors;
+        std::vector<EntryUid> lists[2], anchorsOn[2];
         for (Side side : {kOurs, kTheirs}) {
             const std::vector<SnapshotEntry>* list = m_sides[side];
             // A side without the group holds its children in the group folded into it.
@@ -492,11 +504,16 @@ private:
                 if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == from &&
                     (info.placeFrom == side || info.placeFrom == kBoth)) {
                     lists[side].push_back(uid);
-                    if (side == kOurs && info.placeFrom == kBoth)
-                        anchors.push_back(uid);
+                    if (info.placeFrom == kBoth)
+                        anchorsOn[side].push_back(uid);
                 }
             }
         }
+        // Entries neither side moved can still stand in two orders: a
+        // second text kept beside is put after its entry by the merge that
+        // made it, and other merges put other entries between. Either order
+        // is as good; the same one is taken whichever side is which.
+        const std::vector<EntryUid>& anchors = std::min(anchorsOn[kOurs], anchorsOn[kTheirs]);
         const std::vector<EntryUid> order = MergeOrder(anchors, lists[kOurs], lists[kTheirs]);
         FoldSameAdditions(order, anchors, parent == 0);
         // The second text of an entry changed apart follows it.
