@@ -29,7 +29,13 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
-apt-get update -qq
+# A mirror caught mid-sync fails the update now and then ("File has unexpected
+# size"); it is asked again, and the lists it did get serve if it never settles.
+for try in 1 2 3 4 5; do
+    apt-get update -qq && break
+    echo "install-deps: apt-get update failed (try $try of 5)" >&2
+    [ "$try" = 5 ] || sleep 20
+done
 if [ ${#need[@]} -gt 0 ]; then
     echo "install-deps: installing ${need[*]}"
     apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
