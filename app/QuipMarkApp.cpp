@@ -19,7 +19,8 @@ HWND CQuipMarkApp::FindRunningInstance()
 {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, "#32770", "Quipmark")) != nullptr) {
-        // The edit is there from the start; the tree only once shown.
+        // The edit comes with the rest of the start, a moment after the
+        // window (a second start waits for it); the tree only once shown.
         char editClass[32] = "";
         HWND edit = GetDlgItem(window, IDC_COPY_EDIT);
         if (edit != nullptr && GetClassNameA(edit, editClass, sizeof(editClass)) != 0 &&

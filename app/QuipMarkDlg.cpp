@@ -85,12 +85,20 @@ bool CQuipMarkDlg::OnInitDialog()
     return true;
 }
 
-bool CQuipMarkDlg::MadeAtCreation(int id) const
+bool CQuipMarkDlg::MadeAtCreation(int) const
+{
+    // The window alone, as the least a tray program makes before it is up:
+    // under the program's manifest the first control, even an edit, loads
+    // the common controls' library, the greater part of a start.
+    return false;
+}
+
+bool CQuipMarkDlg::MadeAtStart(int id) const
 {
     // The clipboard is opened for the hidden edit, and the history kept in
-    // the hidden list, from the start. The rest of the controls are most of
-    // the time the dialog takes to make, and a program that lives in the
-    // tray may never show them: they are made when the dialog is first shown.
+    // the hidden list, from the rest of the start on. The other controls are
+    // most of the time the dialog takes to make, and a program that lives in
+    // the tray may never show them: they are made when it is first shown.
     return id == IDC_COPY_EDIT || id == IDC_HISTORY_LIST;
 }
 
@@ -114,6 +122,12 @@ void CQuipMarkDlg::FinishStart()
     if (m_started)
         return;
     m_started = true;
+    if (!MakeStartControls()) {
+        // Without them no text can be handed out or recorded: the program
+        // ends, as when its window could not be made.
+        EndDialog(-1);
+        return;
+    }
     // Joined now, the chain's first notice records what the clipboard holds
     // (a large text takes a while) once the dialog is up.
     m_nextViewer = SetClipboardViewer(m_hWnd);

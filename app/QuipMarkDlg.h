@@ -170,6 +170,7 @@ public:
 protected:
     void DoDataExchange() override;
     bool MadeAtCreation(int id) const override;
+    bool MadeAtStart(int id) const override;
     void OnControlsMade() override;
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;

@@ -87,9 +87,23 @@ bool CDialog::MakeControls()
     // Once only: a control that could not be made stays missing, rather
     // than the others made twice.
     m_controlsMade = true;
-    const bool made = m_template.MakeControls(m_hWnd, [this](int id) { return !MadeAtCreation(id); });
+    const bool made = m_template.MakeControls(m_hWnd, [this](int id) {
+        return !MadeAtCreation(id) && !(m_startControlsMade && MadeAtStart(id));
+    });
     DoDataExchange();
     OnControlsMade();
+    return made;
+}
+
+bool CDialog::MakeStartControls()
+{
+    if (m_startControlsMade || m_controlsMade)
+        return true;
+    if (m_hWnd == nullptr)
+        return false;
+    m_startControlsMade = true;
+    const bool made = m_template.MakeControls(m_hWnd, [this](int id) { return MadeAtStart(id); });
+    DoDataExchange();
     return made;
 }
 

@@ -29,6 +29,10 @@ public:
     // not be made (then false).
     bool MakeControls();
     bool ControlsMade() const { return m_controlsMade; }
+    // Makes the controls that MadeAtStart names, unless MakeControls made
+    // them already, and binds them: for a dialog that is up before the
+    // rest of its start runs. Once; false when one could not be made.
+    bool MakeStartControls();
 
 protected:
     // Binds the control members to the template's controls; runs again
@@ -37,6 +41,9 @@ protected:
     // Whether the template's control `id` is made with the dialog; the
     // others wait for MakeControls.
     virtual bool MadeAtCreation(int /*id*/) const { return true; }
+    // Whether the template's control `id`, not made at creation, is made by
+    // MakeStartControls.
+    virtual bool MadeAtStart(int /*id*/) const { return false; }
     // The controls made later are there and bound.
     virtual void OnControlsMade() {}
     // True lets the dialog manager set the focus.
@@ -64,6 +71,7 @@ private:
     HWND m_parent;
     CDialogTemplate m_template;
     bool m_controlsMade = false;
+    bool m_startControlsMade = false;
     bool m_earlyControlsFailed = false;
     bool m_ending = false;
     INT_PTR m_result = -1;
