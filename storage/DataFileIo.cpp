@@ -50,7 +50,7 @@ bool FileIndexOf(HANDLE file, std::uint64_t& index)
     return true;
 }
 
-bool StampOf(HANDLE file, FileStamp& stamp)
+bool StampOf(HANDLE file, FileStamp& stamp, DWORD* attributes = nullptr)
 {
     FILE_BASIC_INFO basic;
     FILE_STANDARD_INFO standard;
@@ -60,6 +60,8 @@ bool StampOf(HANDLE file, FileStamp& stamp)
         return false;
     stamp.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
     stamp.writeTime = static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart);
+    if (attributes != nullptr)
+        *attributes = basic.FileAttributes;
     return true;
 }
 
@@ -229,17 +231,15 @@ DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDL
 {
     if (path.empty())
         return ERROR_PATH_NOT_FOUND;
-    // A read-only file is not ours to replace.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        return ERROR_ACCESS_DENIED;
     const std::string tempPath = path + ".tmp";
     ScopedHandle file;
     DWORD error = CreateTemp(tempPath, file);
     if (error != 0)
         return error;
     // A file that another program holds without letting others replace it
-    // is given a few seconds. The same look tells which file is replaced.
+    // is given a few seconds. The same look tells which file is replaced,
+    // and whether it is read-only: not ours to replace, though a program
+    // with every right may open it for writing (Wine's, run as root).
     FileStamp replaced;
     bool replacedKnown = false;
     error = TryPatiently([&]() -> DWORD {
@@ -247,8 +247,9 @@ DWORD ReplaceFileContent(const std::string& path, const std::function<bool(HANDL
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!existing.IsValid())
             return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
-        replacedKnown = StampOf(existing.Get(), replaced);
-        return 0;
+        DWORD attributes = 0;
+        replacedKnown = StampOf(existing.Get(), replaced, &attributes);
+        return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? ERROR_ACCESS_DENIED : 0;
     });
     FileStamp stamp;
     if (error == 0 && (!write(file.Get(), replacedKnown ? &replaced : nullptr) || !FlushFileBuffers(file.Get()) ||
