@@ -178,7 +178,7 @@ void CQuipMarkDlg::OnDataFileChanged(bool slow)
         return;
     }
     EntryChange change;
-    const FollowOutcome outcome = m_sync.Follow(change);
+    const FollowOutcome outcome = m_sync.Follow(change, slow);
     const bool followed = outcome.step == FollowStep::Show || outcome.step == FollowStep::Merge;
     if (followed) {
         // The file's entries are all in memory now.

@@ -279,8 +279,11 @@ bool LookAtFile(const std::string& path, FileStamp& stamp)
     // file refuses, to learn which file it is.
     const ScopedHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.IsValid() && StampOf(file.Get(), stamp))
-        return true;
+    return (file.IsValid() && StampOf(file.Get(), stamp)) || LookAtSizeAndTime(path, stamp);
+}
+
+bool LookAtSizeAndTime(const std::string& path, FileStamp& stamp)
+{
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return false;

@@ -51,6 +51,9 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stam
 // The stamp of the file at `path`; false, with the system's error set, when
 // there is no such file or its attributes cannot be read.
 bool LookAtFile(const std::string& path, FileStamp& stamp);
+// The file's size and write time alone, without opening it (`fileIndex` 0):
+// cheaper than LookAtFile, which opens the file to learn which it is.
+bool LookAtSizeAndTime(const std::string& path, FileStamp& stamp);
 
 // Replaces the file at `path` with what `write` writes to the handle it is
 // given, in one step: the bytes go to "<path>.tmp" in the same folder

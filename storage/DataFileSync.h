@@ -25,6 +25,7 @@ public:
     static const UINT_PTR kCheckTimer = 0x5F01;
     static const UINT_PTR kRetryTimer = 0x5F02;
     static const UINT kCheckMs = 3000;
+    static const unsigned kFullLookEvery = 10;
     static const UINT kRetryMs = 400;
 
     explicit CDataFileSync(EntryTree& entries) : m_entries(entries) {}
@@ -55,8 +56,10 @@ public:
     // Looks at the file after the folder's notice or a timer (a cheap look
     // at its stamp first, its bytes only when that differs) and takes any
     // outside change into the entries; `change` is what the views must do.
-    // A file that cannot be read now is looked at again shortly.
-    FollowOutcome Follow(EntryChange& change);
+    // A file that cannot be read now is looked at again shortly. The slow
+    // check (`slow`) looks at the size and time alone, and only every
+    // kFullLookEvery-th time also at which file it is.
+    FollowOutcome Follow(EntryChange& change, bool slow = false);
     // The file could not be looked at now (a label is being edited): later.
     void FollowLater();
 
@@ -86,5 +89,6 @@ private:
     // Retries in a row of a file that stays unreadable; after enough, the
     // slow check takes over.
     unsigned m_retries = 0;
+    unsigned m_slowLooks = 0;
     bool m_saving = false;
 };

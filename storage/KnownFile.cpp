@@ -325,6 +325,11 @@ bool KnownFile::MayHaveChanged(const FileStamp& now) const
     return !m_known || now != m_stamp;
 }
 
+bool KnownFile::SizeOrTimeChanged(const FileStamp& now) const
+{
+    return !m_known || now.size != m_stamp.size || now.writeTime != m_stamp.writeTime;
+}
+
 FollowOutcome KnownFile::Take(std::string_view bytes, const FileStamp& stamp, const VersionedEntries& ours,
                               bool acceptDamaged)
 {

@@ -131,6 +131,8 @@ public:
     // read, only when its stamp differs from the one remembered. With
     // nothing known, any file differs.
     bool MayHaveChanged(const FileStamp& now) const;
+    // The same, of a stamp without the file's identity (LookAtSizeAndTime).
+    bool SizeOrTimeChanged(const FileStamp& now) const;
 
     // Takes the file's bytes now; `ours` are the entries in memory. The same
     // bytes under another stamp are no change, and the stamp is remembered.

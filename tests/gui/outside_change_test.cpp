@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 #include "TreeTestSupport.h"
 #include "storage/DataFileSync.h"
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -128,6 +129,45 @@ TEST_F(OutsideChange, ASavedFileTouchedLaterIsNoChange)
         EntryChange change;
         EXPECT_EQ(sync.Follow(change).step, FollowStep::Nothing) << size;
         EXPECT_TRUE(change.Empty()) << size;
+    }
+}
+
+
+// The slow check, for folders that send no notices, looks at the size and
+// time alone; a file of the same size and time put in the place of this one
+// (as a sync service puts its copy) is seen at the latest at its tenth look.
+TEST_F(OutsideChange, TheSlowCheckSeesEveryChangeAtLastTheSameSizeAndTimeToo)
+{
+    for (const bool sameSizeAndTime : {false, true}) {
+        EntryTree entries;
+        entries.Append(entries.Root(), "a");
+        CDataFileSync sync(entries);
+        sync.UsePath(dataPath);
+        ASSERT_EQ(sync.Save([](const FollowOutcome&, const EntryChange&) { return true; }), 0u);
+        FILETIME written;
+        {
+            const ScopedHandle file(CreateFileA(dataPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(GetFileTime(file.Get(), nullptr, nullptr, &written));
+        }
+        // Another machine's file: "a" renamed to "b", there "c" added too.
+        std::string renamed = ReadBytesOfFile(dataPath);
+        renamed[renamed.find('a')] = 'b';
+        const std::string other = dataPath + ".other";
+        WriteBytesToFile(other, sameSizeAndTime ? renamed : K("b") + K("c"));
+        {
+            const ScopedHandle file(CreateFileA(other.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                                nullptr));
+            ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &written));
+        }
+        ASSERT_TRUE(MoveFileExA(other.c_str(), dataPath.c_str(), MOVEFILE_REPLACE_EXISTING));
+        unsigned looks = 0;
+        EntryChange change;
+        while (looks < CDataFileSync::kFullLookEvery && sync.Follow(change, true).step == FollowStep::Nothing)
+            ++looks;
+        EXPECT_EQ(looks, sameSizeAndTime ? CDataFileSync::kFullLookEvery - 1 : 0u);
+        const std::vector<EntryId>& top = entries.Children(entries.Root());
+        EXPECT_TRUE(std::any_of(top.begin(), top.end(), [&](EntryId id) { return entries.Text(id) == "b"; })) << sameSizeAndTime;
     }
 }
 
