@@ -150,7 +150,8 @@ TEST_F(OutsideChange, TheSlowCheckSeesEveryChangeAtLastTheSameSizeAndTimeToo)
                                                 OPEN_EXISTING, 0, nullptr));
             ASSERT_TRUE(GetFileTime(file.Get(), nullptr, nullptr, &written));
         }
-        // Another machine's file: "a" renamed to "b", there "c" added too.
+        // Another machine's file: "a" renamed to "b" (and "c" added, where the
+        // size may change).
         std::string renamed = ReadBytesOfFile(dataPath);
         renamed[renamed.find('a')] = 'b';
         const std::string other = dataPath + ".other";
