@@ -282,6 +282,14 @@ bool LookAtFile(const std::string& path, FileStamp& stamp)
     return (file.IsValid() && StampOf(file.Get(), stamp)) || LookAtSizeAndTime(path, stamp);
 }
 
+bool IsOnLocalFixedDrive(const std::string& path)
+{
+    // The volume's root, also of a folder mounted on another drive's
+    // folder, or of a share named by its server.
+    char volume[MAX_PATH + 1] = "";
+    return GetVolumePathNameA(path.c_str(), volume, sizeof(volume)) && GetDriveTypeA(volume) == DRIVE_FIXED;
+}
+
 bool LookAtSizeAndTime(const std::string& path, FileStamp& stamp)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -55,6 +55,11 @@ bool LookAtFile(const std::string& path, FileStamp& stamp);
 // cheaper than LookAtFile, which opens the file to learn which it is.
 bool LookAtSizeAndTime(const std::string& path, FileStamp& stamp);
 
+// Whether `path` is on one of this computer's own fixed drives, whose
+// folders' change notices can be relied on. A network share, a removable
+// drive or a drive of unknown kind may send none.
+bool IsOnLocalFixedDrive(const std::string& path);
+
 // Replaces the file at `path` with what `write` writes to the handle it is
 // given, in one step: the bytes go to "<path>.tmp" in the same folder
 // first, which then takes the file's place. "<path>.tmp" is made anew by

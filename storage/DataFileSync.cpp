@@ -184,7 +184,7 @@ void CDataFileSync::Watch(HWND window, UINT message)
         return;
     m_watch.Start(FolderOf(m_path), window, message);
     if (std::getenv("QUIPMARK_NO_SLOW_CHECK") == nullptr)
-        SetTimer(window, kCheckTimer, kCheckMs, nullptr);
+        SetTimer(window, kCheckTimer, IsOnLocalFixedDrive(m_path) ? kLocalCheckMs : kCheckMs, nullptr);
 }
 
 void CDataFileSync::StopWatching()

@@ -24,7 +24,11 @@ public:
     // found the file held or half written.
     static const UINT_PTR kCheckTimer = 0x5F01;
     static const UINT_PTR kRetryTimer = 0x5F02;
+    // The slow check's pace: every few seconds where the folder may send
+    // no notices; on the computer's own drives, whose notices are
+    // reliable, only now and then, in case one was missed.
     static const UINT kCheckMs = 3000;
+    static const UINT kLocalCheckMs = 30000;
     static const unsigned kFullLookEvery = 10;
     static const UINT kRetryMs = 400;
 
@@ -46,7 +50,7 @@ public:
     DWORD Load(bool& intact);
 
     // Sends `message` to `window` when the data file's folder changes, and
-    // starts the slow check. Nothing happens when the environment has
+    // starts the slow check at the pace its drive needs. Nothing happens when the environment has
     // QUIPMARK_NO_FILE_WATCH set, and there is no slow check with
     // QUIPMARK_NO_SLOW_CHECK (the benchmarks compare and time with those).
     void Watch(HWND window, UINT message);

@@ -1,8 +1,10 @@
 #include "GuiTestSupport.h"
 #include "TreeTestSupport.h"
+#include "storage/DataFileIo.h"
 #include "storage/DataFileSync.h"
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -170,6 +172,19 @@ TEST_F(OutsideChange, TheSlowCheckSeesEveryChangeAtLastTheSameSizeAndTimeToo)
         const std::vector<EntryId>& top = entries.Children(entries.Root());
         EXPECT_TRUE(std::any_of(top.begin(), top.end(), [&](EntryId id) { return entries.Text(id) == "b"; })) << sameSizeAndTime;
     }
+}
+
+// The slow check looks every few seconds where notices may not come, and
+// only now and then on the computer's own drives.
+TEST(SlowCheckPace, OnlyTheComputersOwnFixedDrivesAreTrustedToSendNotices)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"C:\\Users\\quipmark.dat", true},
+        {"\\\\server\\share\\quipmark.dat", false},
+        {"Q:\\not a drive\\quipmark.dat", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsOnLocalFixedDrive(c.first), c.second) << c.first;
 }
 
 }  // namespace
