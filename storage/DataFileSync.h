@@ -50,9 +50,10 @@ public:
     DWORD Load(bool& intact);
 
     // Sends `message` to `window` when the data file's folder changes, and
-    // starts the slow check at the pace its drive needs. Nothing happens when the environment has
-    // QUIPMARK_NO_FILE_WATCH set, and there is no slow check with
-    // QUIPMARK_NO_SLOW_CHECK (the benchmarks compare and time with those).
+    // starts the slow check at the pace its drive needs. Nothing happens
+    // when the environment has QUIPMARK_NO_FILE_WATCH set, and there is no
+    // slow check with QUIPMARK_NO_SLOW_CHECK (the benchmarks compare and
+    // time with those).
     void Watch(HWND window, UINT message);
     void StopWatching();
     bool OwnsTimer(UINT_PTR id) const { return id == kCheckTimer || id == kRetryTimer; }
