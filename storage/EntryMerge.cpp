@@ -85,6 +85,16 @@ size_t CountOf(const EntrySnapshot& snapshot)
     return count;
 }
 
+// Whether `later` and `earlier` are both one machine's edits alone, `later`
+// the newer: entries so made one after the other on one machine were never
+// added apart, so neither can be the other folded into it. (An entry from a
+// file without versions, folded into, holds exactly the folded one's.)
+bool OneMachineLater(const Version& later, const Version& earlier)
+{
+    return later.size() == 1 && earlier.size() == 1 && later[0].machine == earlier[0].machine &&
+           later[0].count > earlier[0].count;
+}
+
 // Which of two versions of one thing holds the other: kOurs, kTheirs, kBoth
 // when they are the same, -1 when they were changed apart.
 int Newer(const Version& ours, const Version& theirs)
@@ -290,8 +300,9 @@ private:
             return;
         for (const SnapshotEntry* other : *same) {
             Info& into = At(other->uid);
-            if (other->uid == uid || into.sameAs != 0 || !SameText(*other, entry) ||
-                !Holds(Joined(other->textVersion, other->placeVersion), *removal))
+            const Version otherVersion = Joined(other->textVersion, other->placeVersion);
+            if (other->uid == uid || into.sameAs != 0 || !SameText(*other, entry) || !Holds(otherVersion, *removal) ||
+                OneMachineLater(otherVersion, *removal))
                 continue;
             if (into.on[present] == nullptr) {
                 into.on[present] = &entry;

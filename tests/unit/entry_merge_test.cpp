@@ -320,6 +320,15 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     const MergeOutcome kept = MergeVersions(apart, foldedLater);
     EXPECT_EQ(ts(kept), 1) << Texts(kept.merged);
     EXPECT_EQ(Everything(MergeVersions(foldedLater, apart)), Everything(kept));
+    // Two entries of one text made one after the other on one machine were
+    // never added apart: the first, removed there and moved elsewhere in the
+    // meantime, stays beside the second rather than vanishing into it.
+    const VersionedEntries movedFirst{{entry("v", {{3, 2}}, {{3, 2}}), entry("u", {{3, 1}}, {{3, 1}, {4, 1}})},
+                                      {{{3, 2}, {4, 1}}, {}, true}};
+    const VersionedEntries removedFirst{{entry("v", {{3, 2}}, {{3, 2}})}, {{{3, 3}}, {{UidOf("u"), {{3, 1}}}}, true}};
+    const MergeOutcome sequence = MergeVersions(movedFirst, removedFirst);
+    EXPECT_EQ(ts(sequence), 2) << Texts(sequence.merged);
+    EXPECT_EQ(Everything(MergeVersions(removedFirst, movedFirst)), Everything(sequence));
 }
 
 // Two versions that saw the same edits yet differ (merges of other pairs on
