@@ -1,5 +1,7 @@
 #include "entries/EntryVersion.h"
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 bool Holds(const Version& later, const Version& earlier)
 {
@@ -57,9 +59,16 @@ void SetCount(Version& version, MachineId machine, std::uint64_t count)
 
 bool VersionBefore(const Version& a, const Version& b)
 {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](const VersionDot& x, const VersionDot& y) {
-        return x.machine != y.machine ? x.machine < y.machine : x.count < y.count;
-    });
+    // Each version's edits, the highest counts first.
+    auto latest = [](const Version& v) {
+        std::vector<std::pair<std::uint64_t, MachineId>> dots;
+        dots.reserve(v.size());
+        for (const VersionDot& dot : v)
+            dots.push_back({dot.count, dot.machine});
+        std::sort(dots.begin(), dots.end(), std::greater<>());
+        return dots;
+    };
+    return latest(a) < latest(b);
 }
 
 bool operator==(const EntryHistory& a, const EntryHistory& b)

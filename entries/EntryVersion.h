@@ -33,7 +33,9 @@ std::uint64_t CountOf(const Version& version, MachineId machine);
 // Sets `machine`'s count.
 void SetCount(Version& version, MachineId machine, std::uint64_t count);
 // A total order of versions, alike on every machine: to choose between two
-// changed apart.
+// changed apart. The highest counts decide, so that two versions joined order
+// as the one of them chosen: a third changed apart meets the same choice
+// whichever two a merge met first.
 bool VersionBefore(const Version& a, const Version& b);
 
 // An entry removed, and the version of it removed (its text's and place's

@@ -360,6 +360,46 @@ TEST(EntryMerge, VersionsThatSawTheSameEditsMergeAlikeEitherWay)
     }
 }
 
+// An entry moved into another group on each of three machines apart ends in
+// one of them, the same whichever two versions a machine met first: the
+// place chosen between two moves orders among a third as the one chosen,
+// though it carries the edits of both.
+TEST(EntryMerge, MovesMadeApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
+{
+    std::mt19937 random(20261209);
+    const char* groups[] = {"g", "h", "k"};
+    for (int trial = 0; trial < 200; ++trial) {
+        // Each machine has seen some of the others' edits, never their move.
+        std::uint64_t own[3];
+        for (std::uint64_t& count : own)
+            count = 1 + random() % 9;
+        VersionedEntries sides[3];
+        for (int m = 0; m < 3; ++m) {
+            Version& seen = sides[m].history.seen;
+            for (int o = 0; o < 3; ++o)
+                if (const std::uint64_t count = o == m ? own[o] : random() % own[o])
+                    SetCount(seen, 101 + static_cast<MachineId>(o), count);
+            sides[m].entries = Parse("g h k");
+            SnapshotEntry moved = Parse("x")[0];
+            moved.placeVersion = seen;
+            for (SnapshotEntry& group : sides[m].entries)
+                if (group.text == groups[m])
+                    group.children.push_back(moved);
+        }
+        auto merged = [](const VersionedEntries& a, const VersionedEntries& b) {
+            MergeOutcome outcome = MergeVersions(a, b);
+            return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
+        };
+        const std::string first = Texts(merged(merged(sides[0], sides[1]), sides[2]).entries);
+        int order[] = {0, 1, 2};
+        do {
+            const VersionedEntries &a = sides[order[0]], &b = sides[order[1]], &c = sides[order[2]];
+            EXPECT_EQ(Texts(merged(merged(a, b), c).entries), first) << "trial " << trial;
+            EXPECT_EQ(Texts(merged(a, merged(b, c)).entries), first) << "trial " << trial;
+        } while (std::next_permutation(order, order + 3));
+    }
+}
+
 // A file written by an earlier version has no history: nothing typed on
 // either side is lost, and what both hold alike stays one.
 TEST(EntryMerge, AFileWithoutHistoryLosesNothingTyped)
@@ -733,8 +773,8 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                     ++groupsKept;
                     // Or one that the same text added apart was folded into.
                     const bool foldedInto = std::any_of(byUid.begin(), byUid.end(), [&](const auto& other) {
-                        return other.first != uid && held.count(other.first) == 0 && other.second.front()->kind == Event::Made &&
-                               other.second.front()->text == found->second.second->text &&
+                        return other.first != uid && held.count(other.first) == 0 && !other.second.empty() &&
+                               other.second.front()->kind == Event::Made && other.second.front()->text == found->second.second->text &&
                                std::none_of(removals.begin(), removals.end(), [&](const Event* r) { return Saw(r->past, other.second.front()->dot); });
                     });
                     if (foldedInto)
@@ -742,8 +782,8 @@ TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
                     // Or one that children were put in apart through a group of
                     // the same text added apart and folded into it.
                     const bool filledFolded = std::any_of(byUid.begin(), byUid.end(), [&](const auto& other) {
-                        return other.first != uid && held.count(other.first) == 0 && other.second.front()->kind == Event::Made &&
-                               other.second.front()->text == events.front()->text && filledApart(other.first);
+                        return other.first != uid && held.count(other.first) == 0 && !other.second.empty() &&
+                               other.second.front()->kind == Event::Made && other.second.front()->text == events.front()->text && filledApart(other.first);
                     });
                     EXPECT_TRUE(filledApart(uid) || filledFolded) << "removed but back: " << uid << Dump(events);
                     // With one of its texts that a version written held (a
