@@ -12,6 +12,9 @@ SnapshotEntry SnapshotOf(const EntryTree& tree, EntryId id)
     entry.unicode = tree.UnicodeText(id);
     entry.textVersion = tree.TextVersion(id);
     entry.placeVersion = tree.PlaceVersion(id);
+    const EntryTree::Texts texts = tree.TextsOf(id);
+    entry.after = texts.after;
+    entry.anchored = texts.anchored;
     return entry;
 }
 

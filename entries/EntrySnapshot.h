@@ -18,6 +18,12 @@ struct SnapshotEntry {
     std::vector<SnapshotEntry> children;  // a top-level entry's children; empty for a child
     Version textVersion;     // the edits its text holds
     Version placeVersion;    // the edits its place (group and order) holds
+    // Where it was put: after the entry of this identity among its siblings
+    // (0: first). An entry without one (never put anywhere since the entries
+    // came from a file without places) follows the nearest entry before it
+    // that has none either.
+    EntryUid after = 0;
+    bool anchored = false;
 };
 
 // The user's entries (top-level ones in tree order, each with its children);

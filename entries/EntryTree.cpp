@@ -173,13 +173,13 @@ EntryTree::Texts EntryTree::TextsOf(EntryId id) const
 {
     const Entry* entry = Find(id);
     if (entry == nullptr)
-        return {kNoText, kNoUnicode, 0, kNoVersion, kNoVersion, 0};
+        return {kNoText, kNoUnicode, 0, kNoVersion, kNoVersion, 0, 0, false};
     const size_t position = HistoryPosition(*entry, id);
     const bool user = id != m_root && id != m_branch && entry->parent != m_branch;
     return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
             position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode,
             user ? entry->uid : 0, user ? entry->textVersion : kNoVersion, user ? entry->placeVersion : kNoVersion,
-            entry->textChange};
+            entry->textChange, user ? entry->after : 0, user && entry->anchored};
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const
@@ -321,10 +321,16 @@ EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
     const EntryId id = NewId();
     if (uid == 0)
         uid = NewUid();
+    // Put where it is: after the entry before it, unless the file says
+    // otherwise (SetLoadedAnchor).
+    const EntryId before = parentEntry->children.empty() ? kNoEntry : parentEntry->children.back();
+    const EntryUid after = before != kNoEntry && before != m_branch ? Find(before)->uid : 0;
     Entry& made = m_entries.Add(id);
     made.parent = parent;
     made.text = std::move(text);
     made.uid = uid;
+    made.after = after;
+    made.anchored = true;
     try {
         parentEntry->children.push_back(id);
     } catch (...) {
@@ -639,8 +645,26 @@ void EntryTree::CountNewEntries(const EntryChange& change, size_t from)
         if (Entry* entry = Find(change.inserted[i]); entry != nullptr && IsUserEntry(change.inserted[i])) {
             entry->textVersion = made;
             entry->placeVersion = made;
+            entry->anchored = true;
+            entry->after = UserSiblingBefore(change.inserted[i], false);
         }
     }
+}
+
+EntryUid EntryTree::UserSiblingBefore(EntryId id, bool unanchoredOnly) const
+{
+    const Entry* entry = Find(id);
+    const Entry* parent = entry != nullptr ? Find(entry->parent) : nullptr;
+    if (parent == nullptr)
+        return 0;
+    const std::vector<EntryId>& siblings = parent->children;
+    for (auto at = std::find(siblings.begin(), siblings.end(), id); at != siblings.begin();) {
+        --at;
+        const Entry* before = Find(*at);
+        if (before != nullptr && IsUserEntry(*at) && !(unanchoredOnly && before->anchored))
+            return before->uid;
+    }
+    return 0;
 }
 
 void EntryTree::NoteRemoval(EntryId id)
@@ -649,9 +673,11 @@ void EntryTree::NoteRemoval(EntryId id)
     // entry is, but not to a copy from before the history began (one whose
     // text and place have none): the entry is named for those.
     std::vector<Removal>& removed = m_versions.removed;
+    // With where it was, for what was put after it.
     auto note = [&](EntryId gone) {
         if (const Entry* entry = Find(gone))
-            removed.push_back({entry->uid, Joined(entry->textVersion, entry->placeVersion)});
+            removed.push_back({entry->uid, Joined(entry->textVersion, entry->placeVersion),
+                               entry->anchored ? entry->after : UserSiblingBefore(gone, true), true});
     };
     note(id);
     for (EntryId child : Children(id))
@@ -680,6 +706,16 @@ bool EntryTree::SetLoadedVersions(EntryId id, Version text, Version place)
     Entry* entry = Find(id);
     entry->textVersion = std::move(text);
     entry->placeVersion = std::move(place);
+    return true;
+}
+
+bool EntryTree::SetLoadedAnchor(EntryId id, EntryUid after)
+{
+    if (!IsUserEntry(id))
+        return false;
+    Entry* entry = Find(id);
+    entry->after = after;
+    entry->anchored = true;
     return true;
 }
 
@@ -767,10 +803,13 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
                 newTextIds.push_back(id);
                 NoteChanged(id, change);
             }
-            if (entry->textVersion != source.textVersion || entry->placeVersion != source.placeVersion) {
+            if (entry->textVersion != source.textVersion || entry->placeVersion != source.placeVersion ||
+                entry->after != source.after || entry->anchored != source.anchored) {
                 SnapshotEntry versions;
                 versions.textVersion = source.textVersion;
                 versions.placeVersion = source.placeVersion;
+                versions.after = source.after;
+                versions.anchored = source.anchored;
                 newVersions.emplace_back(entry, std::move(versions));
             }
             return id;
@@ -782,6 +821,8 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
         entry.unicode = source.unicode;
         entry.textVersion = source.textVersion;
         entry.placeVersion = source.placeVersion;
+        entry.after = source.after;
+        entry.anchored = source.anchored;
         // An identity the snapshot gives twice would make two entries one
         // on the next merge: the second becomes an entry of its own.
         entry.uid = source.uid != 0 && seen.insert(source.uid).second ? source.uid : NewUid();
@@ -839,6 +880,8 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     for (auto& [entry, versions] : newVersions) {
         entry->textVersion.swap(versions.textVersion);
         entry->placeVersion.swap(versions.placeVersion);
+        entry->after = versions.after;
+        entry->anchored = versions.anchored;
     }
     if (history != nullptr)
         std::swap(m_versions, newHistory);

@@ -109,6 +109,8 @@ public:
         const Version& textVersion;
         const Version& placeVersion;
         std::uint64_t textChange;
+        EntryUid after;  // where it was put (SnapshotEntry::after)
+        bool anchored;
     };
     Texts TextsOf(EntryId id) const;
     // The label of the entry's 8-bit text, at most `limit` bytes.
@@ -217,6 +219,9 @@ public:
     const Version& PlaceVersion(EntryId id) const;
     // Gives a loaded user entry the versions its data file gives it.
     bool SetLoadedVersions(EntryId id, Version text, Version place);
+    // Where a loaded entry was put: after the sibling of identity `after`
+    // (0: first).
+    bool SetLoadedAnchor(EntryId id, EntryUid after);
     // What the entries know of their history: the edits they reflect and
     // the removals of entries without a version.
     const EntryHistory& EditHistory() const { return m_versions; }
@@ -261,6 +266,8 @@ private:
         Version textVersion;
         Version placeVersion;
         std::uint64_t textChange = 0;
+        EntryUid after = 0;
+        bool anchored = false;
     };
 
     const Entry* Find(EntryId id) const;
@@ -280,6 +287,9 @@ private:
     std::uint64_t NextEdit();
     // Remembers the removal of entries without a version.
     void NoteRemoval(EntryId id);
+    // The identity of the nearest user entry before `id` among its siblings
+    // (of those never put anywhere, with `unanchoredOnly`), 0 for none.
+    EntryUid UserSiblingBefore(EntryId id, bool unanchoredOnly) const;
     // Copies `source` with its children under `parent` after `after`; the
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);

@@ -43,6 +43,10 @@ bool VersionBefore(const Version& a, const Version& b);
 struct Removal {
     std::uint64_t uid = 0;
     Version version;
+    // Where the entry was: after the sibling of this identity (0: first),
+    // when `placed`; what was put after it still follows it from there.
+    std::uint64_t after = 0;
+    bool placed = false;
 };
 inline bool operator==(const Removal& a, const Removal& b)
 {

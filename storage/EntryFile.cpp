@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -47,6 +48,12 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     // The entries' identities in ordinal order.
     std::vector<EntryUid> uids;
     std::vector<OrdinalVersions> versioned;
+    // Where entries were put: after a sibling written before them, or after
+    // one written later or removed (named once every entry is written).
+    std::vector<OrdinalPlace> places;
+    std::vector<std::pair<size_t, EntryUid>> afterLater;
+    std::unordered_map<EntryUid, size_t> topOrdinals, childOrdinals, ordinals;
+    EntryUid previousTop = 0, previousChild = 0;
     auto record = [&](RecordKind kind, EntryId id) {
         const EntryTree::Texts entry = tree.TextsOf(id);
         const std::string& text = entry.text;
@@ -59,6 +66,23 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
                 uids.push_back(entry.uid);
             if (!entry.textVersion.empty() || !entry.placeVersion.empty())
                 versioned.push_back({ordinal - 1, entry.textVersion, entry.placeVersion});
+            if (kind == RecordKind::TopLevel)
+                childOrdinals.clear();
+            std::unordered_map<EntryUid, size_t>& siblings = kind == RecordKind::TopLevel ? topOrdinals : childOrdinals;
+            EntryUid& previous = kind == RecordKind::TopLevel ? previousTop : previousChild;
+            if (kind == RecordKind::TopLevel)
+                previousChild = 0;
+            // An entry put after the one before it in the file, as loading
+            // takes every entry without a place to be, needs none.
+            if (entry.anchored && entry.after != previous) {
+                const auto anchor = siblings.find(entry.after);
+                if (entry.after != 0 && anchor == siblings.end())
+                    afterLater.emplace_back(places.size(), entry.after);
+                places.push_back({ordinal - 1, entry.after == 0 || anchor == siblings.end() ? 0 : anchor->second + 1});
+            }
+            siblings[entry.uid] = ordinal - 1;
+            ordinals[entry.uid] = ordinal - 1;
+            previous = entry.uid;
         }
         header.clear();
         AppendRecordHeader(header, kind, text.size());
@@ -103,7 +127,33 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     if (versioned.empty() && history.seen.empty() && history.removed.empty())
         return true;
     piece.clear();
-    return !AppendVersionRecord(piece, history, versioned) || write(piece);
+    if (AppendVersionRecord(piece, history, versioned) && !write(piece))
+        return false;
+    // The places name the removed entries by their place in the list of
+    // removals, after the entries.
+    std::unordered_map<EntryUid, size_t> removedAt;
+    for (size_t i = 0; i < history.removed.size(); ++i)
+        removedAt.emplace(history.removed[i].uid, i);
+    auto code = [&](EntryUid uid) -> size_t {
+        if (uid == 0)
+            return 0;
+        if (const auto entry = ordinals.find(uid); entry != ordinals.end())
+            return entry->second + 1;
+        const auto removal = removedAt.find(uid);
+        return removal != removedAt.end() ? ordinal + 1 + removal->second : SIZE_MAX;
+    };
+    // After an entry neither written nor remembered: where it is.
+    for (const auto& [index, uid] : afterLater)
+        places[index].after = code(uid);
+    places.erase(std::remove_if(places.begin(), places.end(), [](const OrdinalPlace& place) { return place.after == SIZE_MAX; }),
+                 places.end());
+    std::vector<OrdinalPlace> removalPlaces;
+    for (size_t i = 0; i < history.removed.size(); ++i)
+        if (history.removed[i].placed && code(history.removed[i].after) != SIZE_MAX)
+            removalPlaces.push_back({i, code(history.removed[i].after)});
+    piece.clear();
+    return (places.empty() && removalPlaces.empty()) || !AppendPlaceRecord(piece, places, removalPlaces) ||
+           write(piece);
 }
 
 std::string EncodeEntries(const EntryTree& tree)
@@ -129,6 +179,10 @@ EntryFileReader::EntryFileReader(std::uint64_t size)
               m_versions = std::move(versions);
               m_history = std::move(history);
               m_haveHistory = true;
+          },
+          [this](std::vector<OrdinalPlace> entries, std::vector<OrdinalPlace> removals) {
+              m_places = std::move(entries);
+              m_removalPlaces = std::move(removals);
           })
 {
     // Deriving the identities hashes every byte of the texts, about as long
@@ -225,6 +279,15 @@ bool EntryFileReader::Finish(EntryTree& tree)
         tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode));
     for (OrdinalVersions& entry : m_versions)
         tree.SetLoadedVersions(loaded[entry.ordinal], std::move(entry.text), std::move(entry.place));
+    auto named = [&](size_t after) -> EntryUid {
+        return after == 0 ? 0 : after <= uids.size() ? uids[after - 1] : m_history.removed[after - 1 - uids.size()].uid;
+    };
+    for (const OrdinalPlace& place : m_places)
+        tree.SetLoadedAnchor(loaded[place.ordinal], named(place.after));
+    for (const OrdinalPlace& place : m_removalPlaces) {
+        m_history.removed[place.ordinal].after = named(place.after);
+        m_history.removed[place.ordinal].placed = true;
+    }
     if (m_haveHistory)
         tree.SetLoadedHistory(std::move(m_history));
     return m_reader.Finish();
@@ -256,6 +319,7 @@ bool DecodeVersioned(std::string_view bytes, VersionedEntries& read)
     std::vector<std::pair<size_t, size_t>> places;
     const size_t kTop = static_cast<size_t>(-1);
     std::vector<EntryUid> stored;
+    std::vector<OrdinalPlace> placed, removalsPlaced;
     auto at = [&](size_t ordinal) -> SnapshotEntry& {
         SnapshotEntry& top = out[places[ordinal].first];
         return places[ordinal].second == kTop ? top : top.children[places[ordinal].second];
@@ -282,6 +346,10 @@ bool DecodeVersioned(std::string_view bytes, VersionedEntries& read)
             }
             read.history = std::move(history);
             read.history.tracked = true;
+        },
+        [&](std::vector<OrdinalPlace> entries, std::vector<OrdinalPlace> removals) {
+            placed = std::move(entries);
+            removalsPlaced = std::move(removals);
         });
     // As loading gives them to the tree's entries (DecodeEntries above).
     std::vector<FileEntry> entries(places.size());
@@ -291,5 +359,26 @@ bool DecodeVersioned(std::string_view bytes, VersionedEntries& read)
     const std::vector<EntryUid> uids = IdentitiesOf(entries);
     for (size_t ordinal = 0; ordinal < places.size(); ++ordinal)
         at(ordinal).uid = uids[ordinal];
+    auto named = [&](size_t after) -> EntryUid {
+        return after == 0 ? 0 : after <= uids.size() ? uids[after - 1] : read.history.removed[after - 1 - uids.size()].uid;
+    };
+    // Without a place of its own, an entry is where it is: after the one
+    // before it.
+    for (SnapshotEntry& top : out) {
+        top.anchored = true;
+        top.after = &top == &out.front() ? 0 : (&top - 1)->uid;
+        for (SnapshotEntry& child : top.children) {
+            child.anchored = true;
+            child.after = &child == &top.children.front() ? 0 : (&child - 1)->uid;
+        }
+    }
+    for (const OrdinalPlace& place : placed) {
+        at(place.ordinal).anchored = true;
+        at(place.ordinal).after = named(place.after);
+    }
+    for (const OrdinalPlace& place : removalsPlaced) {
+        read.history.removed[place.ordinal].after = named(place.after);
+        read.history.removed[place.ordinal].placed = true;
+    }
     return intact;
 }

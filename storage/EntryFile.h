@@ -70,6 +70,7 @@ private:
     std::vector<std::pair<size_t, std::wstring>> m_unicodeTexts;
     std::vector<EntryUid> m_stored;
     std::vector<OrdinalVersions> m_versions;
+    std::vector<OrdinalPlace> m_places, m_removalPlaces;
     EntryHistory m_history;
     bool m_haveHistory = false;
     RecordReader m_reader;

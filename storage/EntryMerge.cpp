@@ -29,6 +29,7 @@ struct Info {
     EntryUid foldedFrom = 0;  // a group of the same text added on the other side, folded into this one
     const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
     EntryUid sameAs = 0;  // an entry of the same text added apart, folded into this one earlier
+    EntryUid after = 0;   // the entry it follows in the merge
 };
 
 // Every identity's Info, in blocks that never move once made: a reference
@@ -118,6 +119,8 @@ public:
                 const auto made = m_removedBy[side].Insert(removal.uid, removal.version);
                 if (!made.second)
                     Join(*made.first, removal.version);
+                if (removal.placed)
+                    NoteWhereRemoved(removal);
             }
         }
     }
@@ -176,6 +179,14 @@ public:
 
 private:
     Info& At(EntryUid uid) { return m_infos.At(uid); }
+
+    // Where a removed entry was, the same whichever side tells it first.
+    void NoteWhereRemoved(const Removal& removal)
+    {
+        const auto made = m_whereRemoved.Insert(removal.uid, removal.after);
+        if (!made.second && removal.after < *made.first)
+            *made.first = removal.after;
+    }
 
     // Where an identity names two entries of a side, or is 0, the side is a
     // copy in which the later entries get identities of their own, derived as
@@ -316,7 +327,9 @@ private:
             }
             into.sameAs = uid;
             info.sameAs = other->uid;
-            m_folded.push_back({uid, Joined(*removal, Joined(entry.textVersion, entry.placeVersion))});
+            // What was put after it follows the one it was folded into.
+            m_folded.push_back({uid, Joined(*removal, Joined(entry.textVersion, entry.placeVersion)), other->uid, true});
+            NoteWhereRemoved(m_folded.back());
             return;
         }
     }
@@ -490,12 +503,19 @@ private:
         group.parent = 0;
     }
 
-    // The entries of `parent` in order: those each side places there, in
-    // that side's order; entries neither side moved are the anchors between
-    // which each side's changes fall.
+    // The entries of `parent` in order. Each follows the entry it was put
+    // after, as the side whose place it takes has it (where that entry went,
+    // where it was put in turn); entries put after the same one follow it the
+    // last put first, as where they were put, and before those never put
+    // anywhere, each of which follows the nearest such entry before it. So an
+    // entry's place depends on the entries alone, not on which side held
+    // what: machines that met the same entries in other orders order them
+    // alike.
     std::vector<EntryUid> Order(EntryUid parent)
     {
-        std::vector<EntryUid> lists[2], anchorsOn[2];
+        std::vector<EntryUid> lists[2];
+        UidTable<EntryUid> anchorOn[2];
+        UidSet isMember;
         for (Side side : {kOurs, kTheirs}) {
             const std::vector<SnapshotEntry>* list = m_sides[side];
             // A side without the group holds its children in the group folded into it.
@@ -508,78 +528,223 @@ private:
             }
             if (list == nullptr)
                 continue;
+            EntryUid lastUnanchored = 0;
             for (const SnapshotEntry& entry : *list) {
-                const EntryUid* rejoined = m_rejoined[side].Size() != 0 ? m_rejoined[side].Find(entry.uid) : nullptr;
-                const EntryUid uid = rejoined != nullptr ? *rejoined : entry.uid;
+                const EntryUid uid = SideUid(side, entry.uid);
+                anchorOn[side].Insert(uid, entry.anchored ? SideUid(side, entry.after) : lastUnanchored);
+                if (!entry.anchored)
+                    lastUnanchored = uid;
                 const Info& info = At(uid);
                 if (info.kept && !info.isBeside && info.parent == parent && info.parentOn[side] == from &&
                     (info.placeFrom == side || info.placeFrom == kBoth)) {
                     lists[side].push_back(uid);
-                    if (info.placeFrom == kBoth)
-                        anchorsOn[side].push_back(uid);
+                    isMember.Insert(uid, 1);
                 }
             }
         }
-        // Entries neither side moved can still stand in two orders: a
-        // second text kept beside is put after its entry by the merge that
-        // made it, and other merges put other entries between. Either order
-        // is as good; the same one is taken whichever side is which.
-        const std::vector<EntryUid>& anchors = std::min(anchorsOn[kOurs], anchorsOn[kTheirs]);
-        const std::vector<EntryUid> order = MergeOrder(anchors, lists[kOurs], lists[kTheirs]);
-        FoldSameAdditions(order, anchors, parent == 0);
-        // The second text of an entry changed apart follows it.
-        std::vector<EntryUid> withBesides;
-        withBesides.reserve(order.size());
-        for (EntryUid uid : order) {
-            const Info& info = At(uid);
-            if (!info.kept)
-                continue;
-            withBesides.push_back(uid);
-            if (info.beside != 0)
-                withBesides.push_back(info.beside);
+        std::vector<EntryUid> members = lists[kOurs];
+        for (EntryUid uid : lists[kTheirs])
+            if (At(uid).placeFrom != kBoth)
+                members.push_back(uid);
+        // Where each entry follows: the nearest entry it was put after, or put
+        // after in turn, that is here (a removed one where it was); else the
+        // list's start.
+        auto resolve = [&](EntryUid uid, Side side) {
+            EntryUid anchor = *anchorOn[side].Find(uid);
+            for (size_t steps = 0; steps <= members.size() + m_whereRemoved.Size() + 1; ++steps) {
+                if (anchor == 0 || (anchor != uid && isMember.Contains(anchor)))
+                    return anchor;
+                const EntryUid* next = anchorOn[side].Find(anchor);
+                if (next == nullptr)
+                    next = anchorOn[1 - side].Find(anchor);
+                if (next == nullptr)
+                    next = m_whereRemoved.Find(anchor);
+                if (next == nullptr)
+                    break;
+                anchor = *next;
+            }
+            return EntryUid{0};
+        };
+        // Whether following the anchors from `uid` on either side reaches `anchor`.
+        auto follows = [&](EntryUid uid, EntryUid anchor) {
+            for (size_t steps = 0; uid != 0 && steps <= members.size() + m_whereRemoved.Size() + 1; ++steps) {
+                const EntryUid* next = anchorOn[kOurs].Find(uid);
+                if (next == nullptr)
+                    next = anchorOn[kTheirs].Find(uid);
+                if (next == nullptr)
+                    next = m_whereRemoved.Find(uid);
+                if (next == nullptr)
+                    return false;
+                if (*next == anchor)
+                    return true;
+                uid = *next;
+            }
+            return false;
+        };
+        // Every list is made before any is walked: a list is not moved while
+        // it is walked.
+        UidTable<std::vector<EntryUid>> after(2 * members.size());
+        std::vector<EntryUid> first;
+        auto listAfter = [&](EntryUid anchor) -> std::vector<EntryUid>& {
+            return anchor == 0 ? first : *after.Insert(anchor, {}).first;
+        };
+        for (EntryUid uid : members) {
+            after.Insert(uid, {});
+            if (At(uid).beside != 0)
+                after.Insert(At(uid).beside, {});
         }
-        return withBesides;
+        for (EntryUid uid : members) {
+            Info& info = At(uid);
+            Side from = info.placeFrom == kTheirs ? kTheirs : kOurs;
+            EntryUid anchor = resolve(uid, from);
+            if (info.placeFrom == kBoth) {
+                // Put alike, then one side moved what it followed away, or
+                // removed it: an entry that side has where it is stays the
+                // one it follows; of two, the nearer.
+                const EntryUid other = resolve(uid, kTheirs);
+                auto current = [&](EntryUid followed, Side side) {
+                    return followed == 0 || At(followed).placeFrom == side || At(followed).placeFrom == kBoth;
+                };
+                const bool oursCurrent = current(anchor, kOurs), theirsCurrent = current(other, kTheirs);
+                if (other != anchor && (oursCurrent == theirsCurrent
+                                            ? follows(other, anchor) || (!follows(anchor, other) && other < anchor)
+                                            : theirsCurrent)) {
+                    anchor = other;
+                    from = kTheirs;
+                }
+            }
+            // The entry keeps the one it was put after, though that one went:
+            // where it was is remembered, and a version that still holds it
+            // may come.
+            info.after = *anchorOn[from].Find(uid);
+            if (info.placeFrom == kBoth) {
+                // Both sides lead to the same: the one that names it, else
+                // the one that compares first, whichever side is whose.
+                const EntryUid ours = *anchorOn[kOurs].Find(uid), theirs = *anchorOn[kTheirs].Find(uid);
+                if (ours != theirs && resolve(uid, kOurs) == resolve(uid, kTheirs))
+                    info.after = ours == anchor ? ours : theirs == anchor ? theirs : std::min(ours, theirs);
+            }
+            listAfter(anchor).push_back(uid);
+            if (info.beside != 0) {
+                At(info.beside).after = uid;
+                listAfter(uid).push_back(info.beside);
+            }
+        }
+        std::vector<EntryUid> order;
+        order.reserve(members.size());
+        // Depth first from the list's start, without recursion: a list can
+        // be one long chain.
+        std::vector<std::pair<const std::vector<EntryUid>*, size_t>> stack;
+        auto enter = [&](EntryUid anchor) {
+            std::vector<EntryUid>* next = &listAfter(anchor);
+            // What was put after an entry folded into another follows that one.
+            for (const auto& [gone, stays] : FoldSameAdditions(*next, parent == 0)) {
+                std::vector<EntryUid>& moved = listAfter(gone);
+                for (EntryUid uid : moved)
+                    At(uid).after = stays;
+                std::vector<EntryUid>& into = listAfter(stays);
+                into.insert(into.end(), moved.begin(), moved.end());
+                moved.clear();
+            }
+            std::sort(next->begin(), next->end(), [&](EntryUid x, EntryUid y) { return PutBefore(x, y); });
+            stack.push_back({next, 0});
+        };
+        UidSet placed(members.size());
+        auto walk = [&] {
+            while (!stack.empty()) {
+                auto& [list, index] = stack.back();
+                if (index == list->size()) {
+                    stack.pop_back();
+                    continue;
+                }
+                const EntryUid uid = (*list)[index++];
+                if (!At(uid).kept || !placed.Insert(uid, 1).second)
+                    continue;
+                order.push_back(uid);
+                enter(uid);
+            }
+        };
+        enter(0);
+        walk();
+        // Entries put after each other in a circle (each side put one after
+        // the other): from the one whose identity compares first.
+        std::vector<EntryUid> rest;
+        for (EntryUid uid : members)
+            if (At(uid).kept && !placed.Contains(uid))
+                rest.push_back(uid);
+        std::sort(rest.begin(), rest.end());
+        for (EntryUid uid : rest) {
+            if (!placed.Insert(uid, 1).second)
+                continue;
+            At(uid).after = order.empty() ? 0 : order.back();
+            order.push_back(uid);
+            enter(uid);
+            walk();
+        }
+        return order;
     }
 
-    // The same text added on both sides between the same anchors is one
-    // entry: the identity that compares first stays, the other counts as
-    // removed. On the top level, a group so takes the other's children.
-    void FoldSameAdditions(const std::vector<EntryUid>& order, const std::vector<EntryUid>& anchors, bool top)
+    // Which of two entries put after the same one comes first: the last
+    // put, those never put anywhere after all others.
+    bool PutBefore(EntryUid x, EntryUid y)
     {
-        UidSet isAnchor(anchors.size());
-        for (EntryUid uid : anchors)
-            isAnchor.Insert(uid, 1);
-        size_t start = 0;
-        for (size_t end = 0; end <= order.size(); ++end) {
-            if (end < order.size() && !isAnchor.Contains(order[end]))
-                continue;
-            std::vector<EntryUid> added[2];
-            for (size_t i = start; i < end; ++i) {
-                const Info& info = At(order[i]);
-                if ((info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && (top || !HasKeptChildren(order[i])))
-                    added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(order[i]);
-            }
-            start = end + 1;
-            if (added[kOurs].empty() || added[kTheirs].empty())
-                continue;
-            std::vector<bool> paired(added[kTheirs].size(), false);
-            for (EntryUid one : added[kOurs]) {
-                for (size_t k = 0; k < added[kTheirs].size(); ++k) {
-                    const EntryUid other = added[kTheirs][k];
-                    if (paired[k] || !SameText(*At(one).on[kOurs], *At(other).on[kTheirs]))
-                        continue;
-                    paired[k] = true;
-                    const EntryUid gone = std::max(one, other), stays = std::min(one, other);
-                    Info& info = At(gone);
-                    info.kept = false;
-                    const SnapshotEntry& entry = *info.on[gone == one ? kOurs : kTheirs];
-                    m_folded.push_back({gone, Joined(entry.textVersion, entry.placeVersion)});
-                    At(stays).foldedIn = &entry;
-                    FoldChildren(gone, stays, entry);
-                    break;
-                }
+        const Info& one = At(x);
+        const Info& other = At(y);
+        const SnapshotEntry* a = one.isBeside ? nullptr : one.on[one.placeFrom == kTheirs ? kTheirs : kOurs];
+        const SnapshotEntry* b = other.isBeside ? nullptr : other.on[other.placeFrom == kTheirs ? kTheirs : kOurs];
+        const Version besideA{{x, 1}}, besideB{{y, 1}};
+        const bool anchoredA = a == nullptr || a->anchored, anchoredB = b == nullptr || b->anchored;
+        if (anchoredA != anchoredB)
+            return anchoredA;
+        const Version& va = a != nullptr ? a->placeVersion : besideA;
+        const Version& vb = b != nullptr ? b->placeVersion : besideB;
+        if (va != vb)
+            return VersionBefore(vb, va);
+        return x < y;
+    }
+
+    // The entry of `uid` on `side`, where an earlier fold made it another.
+    EntryUid SideUid(Side side, EntryUid uid) const
+    {
+        const EntryUid* rejoined = m_rejoined[side].Size() != 0 ? m_rejoined[side].Find(uid) : nullptr;
+        return rejoined != nullptr ? *rejoined : uid;
+    }
+
+    // The same text added on both sides after the same entry is one entry:
+    // the identity that compares first stays, the other counts as removed.
+    // On the top level, a group so takes the other's children.
+    std::vector<std::pair<EntryUid, EntryUid>> FoldSameAdditions(const std::vector<EntryUid>& siblings, bool top)
+    {
+        std::vector<std::pair<EntryUid, EntryUid>> folded;
+        std::vector<EntryUid> added[2];
+        for (EntryUid uid : siblings) {
+            const Info& info = At(uid);
+            if (!info.isBeside && info.kept && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) &&
+                (top || !HasKeptChildren(uid)))
+                added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(uid);
+        }
+        if (added[kOurs].empty() || added[kTheirs].empty())
+            return folded;
+        std::vector<bool> paired(added[kTheirs].size(), false);
+        for (EntryUid one : added[kOurs]) {
+            for (size_t k = 0; k < added[kTheirs].size(); ++k) {
+                const EntryUid other = added[kTheirs][k];
+                if (paired[k] || !SameText(*At(one).on[kOurs], *At(other).on[kTheirs]))
+                    continue;
+                paired[k] = true;
+                const EntryUid gone = std::max(one, other), stays = std::min(one, other);
+                Info& info = At(gone);
+                info.kept = false;
+                const SnapshotEntry& entry = *info.on[gone == one ? kOurs : kTheirs];
+                m_folded.push_back({gone, Joined(entry.textVersion, entry.placeVersion), stays, true});
+                NoteWhereRemoved(m_folded.back());
+                At(stays).foldedIn = &entry;
+                FoldChildren(gone, stays, entry);
+                folded.push_back({gone, stays});
+                break;
             }
         }
+        return folded;
     }
 
     // The children of a group folded into another go with it. A version of
@@ -617,12 +782,21 @@ private:
         const Info& info = At(uid);
         SnapshotEntry entry;
         entry.uid = uid;
+        entry.after = info.after;
         if (info.isBeside) {
             entry.text = info.on[kOurs]->text;
             entry.unicode = info.on[kOurs]->unicode;
             entry.textVersion = entry.placeVersion = Version{{uid, 1}};
+            entry.anchored = true;
             return entry;
         }
+        // Put alike on both sides, where one side read it from a file
+        // without places: where it was put is known all the same.
+        entry.anchored = std::any_of(std::begin(info.on), std::end(info.on), [&](const SnapshotEntry* side) {
+            return side != nullptr && side->anchored && (info.placeFrom == kBoth || side == info.on[info.placeFrom]);
+        });
+        if (!entry.anchored)
+            entry.after = 0;
         const SnapshotEntry& text = *info.on[info.textFrom];
         entry.text = text.text;
         entry.unicode = text.unicode;
@@ -680,6 +854,10 @@ private:
         std::vector<std::pair<std::uint64_t, size_t>> keys(removed.size());
         for (size_t i = 0; i < removed.size(); ++i) {
             removed[i].version = *versions.Find(removed[i].uid);
+            if (const EntryUid* after = m_whereRemoved.Find(removed[i].uid)) {
+                removed[i].after = *after;
+                removed[i].placed = true;
+            }
             std::uint64_t edits = 0;
             for (const VersionDot& dot : removed[i].version)
                 edits += dot.count;
@@ -718,6 +896,8 @@ private:
     bool m_removedHereMade[2] = {false, false};
     // The entries of each side that are another's, folded into it earlier.
     UidTable<EntryUid> m_rejoined[2];
+    // Where each removed entry was, as the removals tell it.
+    UidTable<EntryUid> m_whereRemoved;
 };
 
 // Everything of a version as numbers, to order versions alike everywhere.
@@ -734,12 +914,15 @@ std::vector<std::uint64_t> FlatUids(const VersionedEntries& versioned)
             all.push_back(0);
         }
     };
-    for (const Removal& removal : versioned.history.removed)
+    for (const Removal& removal : versioned.history.removed) {
         add(removal.uid, {&removal.version});
+        all.push_back(removal.placed ? removal.after : ~std::uint64_t{0});
+    }
     all.push_back(0);
     auto addEntry = [&](const SnapshotEntry& entry) {
         add(entry.uid, {&entry.textVersion, &entry.placeVersion});
         all.push_back(TextsHash(entry.text, entry.unicode));
+        all.push_back(entry.anchored ? entry.after : ~std::uint64_t{0});
     };
     for (const SnapshotEntry& top : versioned.entries) {
         addEntry(top);

@@ -199,12 +199,37 @@ bool ReadVersions(std::string_view bytes, size_t entries, EntryHistory& history,
     return reader.Finished();
 }
 
+// A "P" record's bytes, for `entries` entries and `removals` removals.
+bool ReadPlaces(std::string_view bytes, size_t entries, size_t removals, std::vector<OrdinalPlace>& entryPlaces,
+                std::vector<OrdinalPlace>& removalPlaces)
+{
+    VersionReader reader(bytes);
+    auto list = [&](size_t count, std::vector<OrdinalPlace>& places) {
+        uint64_t listed = 0;
+        if (!reader.Count(listed, 2))
+            return false;
+        places.resize(static_cast<size_t>(listed));
+        size_t next = 0;
+        for (OrdinalPlace& place : places) {
+            uint64_t step = 0, after = 0;
+            if (!reader.Number(step) || step >= count - std::min(next, count) || !reader.Number(after) ||
+                after > entries + removals)
+                return false;
+            place.ordinal = next + static_cast<size_t>(step);
+            place.after = static_cast<size_t>(after);
+            next = place.ordinal + 1;
+        }
+        return true;
+    };
+    return list(entries, entryPlaces) && list(removals, removalPlaces) && reader.Finished();
+}
+
 // The whole data as one piece.
 bool ReadRecords(std::string_view data, const RecordReader::EntrySink& onEntry,
                  const RecordReader::UnicodeSink& onUnicode, const RecordReader::IdentitySink& onIdentities,
-                 const RecordReader::VersionSink& onVersions)
+                 const RecordReader::VersionSink& onVersions, const RecordReader::PlaceSink& onPlaces = nullptr)
 {
-    RecordReader reader(data.size(), onEntry, onUnicode, onIdentities, onVersions);
+    RecordReader reader(data.size(), onEntry, onUnicode, onIdentities, onVersions, onPlaces);
     reader.Add(data);
     return reader.Finish();
 }
@@ -212,11 +237,12 @@ bool ReadRecords(std::string_view data, const RecordReader::EntrySink& onEntry,
 }  // namespace
 
 RecordReader::RecordReader(std::uint64_t total, EntrySink onEntry, UnicodeSink onUnicode, IdentitySink onIdentities,
-                           VersionSink onVersions)
+                           VersionSink onVersions, PlaceSink onPlaces)
     : m_onEntry(std::move(onEntry)),
       m_onUnicode(std::move(onUnicode)),
       m_onIdentities(std::move(onIdentities)),
       m_onVersions(std::move(onVersions)),
+      m_onPlaces(std::move(onPlaces)),
       m_left(total)
 {
 }
@@ -275,6 +301,13 @@ bool RecordReader::Begin()
     if (length > m_left)
         return Fail();
     const bool knowsLater = static_cast<bool>(m_onVersions);
+    // The places come straight after the versions, once.
+    if (knowsLater && tag == kPlaceTag && m_onPlaces) {
+        if (!m_afterVersions || m_afterPlaces || m_inLaterRecords)
+            return Fail();
+        m_kind = Body::Places;
+        return true;
+    }
     // A later version's records come after everything this one knows.
     if (knowsLater && tag >= 'A' && tag <= 'Z' && tag != kTopLevelTag && tag != kUnicodeTag &&
         tag != kIdentityTag && tag != kVersionTag) {
@@ -323,7 +356,18 @@ void RecordReader::End(std::string_view body)
             break;
         }
         m_afterVersions = true;
+        m_removals = history.removed.size();
         m_onVersions(std::move(history), std::move(versions));
+        break;
+    }
+    case Body::Places: {
+        std::vector<OrdinalPlace> entries, removals;
+        if (!ReadPlaces(body, m_named.size(), m_removals, entries, removals)) {
+            Fail();
+            break;
+        }
+        m_afterPlaces = true;
+        m_onPlaces(std::move(entries), std::move(removals));
         break;
     }
     case Body::Identities: {
@@ -428,6 +472,16 @@ bool DecodeEntries(std::string_view data,
     return ReadRecords(data, onEntry, onUnicode, onIdentities, onVersions);
 }
 
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
+                   const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities,
+                   const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions,
+                   const std::function<void(std::vector<OrdinalPlace> entries, std::vector<OrdinalPlace> removals)>& onPlaces)
+{
+    return ReadRecords(data, onEntry, onUnicode, onIdentities, onVersions, onPlaces);
+}
+
 bool AppendVersionRecord(std::string& out, const EntryHistory& history, const std::vector<OrdinalVersions>& entries)
 {
     // The machines in the order they first come, each once.
@@ -475,6 +529,26 @@ bool AppendVersionRecord(std::string& out, const EntryHistory& history, const st
         return false;
     AppendTaggedHeader(out, kVersionTag, table.size() + body.size());
     out += table;
+    out += body;
+    return true;
+}
+
+bool AppendPlaceRecord(std::string& out, const std::vector<OrdinalPlace>& entries,
+                       const std::vector<OrdinalPlace>& removals)
+{
+    std::string body;
+    for (const std::vector<OrdinalPlace>* places : {&entries, &removals}) {
+        AppendNumber(body, places->size());
+        size_t next = 0;
+        for (const OrdinalPlace& place : *places) {
+            AppendNumber(body, place.ordinal - next);
+            AppendNumber(body, place.after);
+            next = place.ordinal + 1;
+        }
+    }
+    if (body.size() > std::numeric_limits<uint32_t>::max())
+        return false;
+    AppendTaggedHeader(out, kPlaceTag, body.size());
     out += body;
     return true;
 }

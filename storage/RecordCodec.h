@@ -42,6 +42,15 @@
 // loads every entry with its Unicode text and identity before it stops at
 // the "V".
 //
+// Straight after the "V" record, one "P" record tells where entries were
+// put (EntrySnapshot.h) where it is not after the entry before them in the
+// file, and where each removed entry was: the ordinals of those entries and
+// the places of those removals in the "V" record's list, each with where
+// (0: first; up to the count of entries, after the entry of that ordinal
+// plus one; beyond, after the removal of that place plus one past the
+// count). A reader that knows only "K", "e", "U", "I" and "V" skips it as a
+// later version's record.
+//
 // Records that a later version may add come after all these, each with a
 // tag from "A" to "Z" that this version does not know; this version skips
 // them, and its save leaves them out.
@@ -53,6 +62,7 @@ const char kChildTag = 'e';
 const char kUnicodeTag = 'U';
 const char kIdentityTag = 'I';
 const char kVersionTag = 'V';
+const char kPlaceTag = 'P';
 const size_t kRecordHeaderSize = 5;
 const size_t kOrdinalSize = 4;
 const size_t kIdentitySize = 8;
@@ -82,6 +92,20 @@ struct OrdinalVersions {
 // record would be beyond what its length can say.
 bool AppendVersionRecord(std::string& out, const EntryHistory& history, const std::vector<OrdinalVersions>& entries);
 
+// Where an entry (EntrySnapshot.h) or a removed one (EntryVersion.h) was
+// put: first for 0, else after the entry at ordinal `after` - 1, or past the
+// entries' count, after the removed one at that place in the "V" record's
+// list of removals.
+struct OrdinalPlace {
+    size_t ordinal = 0;  // the entry's ordinal, or the removal's place in its list
+    size_t after = 0;
+};
+// Appends the "P" record of the places of the entries that have one (in
+// ordinal order), then of the removals (in their order); false, and
+// nothing appended, when the record would be beyond what its length can
+// say.
+bool AppendPlaceRecord(std::string& out, const std::vector<OrdinalPlace>& entries,
+                       const std::vector<OrdinalPlace>& removals);
 // Reports each entry the bytes hold, in order. A record of length 0 creates
 // no entry. Returns false when the data is corrupt (an unknown tag, "U"
 // included, a child before any non-empty top-level entry, or a record
@@ -120,6 +144,16 @@ bool DecodeEntries(std::string_view data,
                    const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities,
                    const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions);
 
+// The same, and reports the "P" record's places (ordinals of entries
+// reported). Also corrupt: a "P" record that does not read whole (ordinals
+// not rising or beyond the entries, a place beyond them), a second one, and
+// one not straight after the "V".
+bool DecodeEntries(std::string_view data,
+                   const std::function<void(RecordKind, std::string_view)>& onEntry,
+                   const std::function<void(size_t ordinal, std::wstring unicode)>& onUnicode,
+                   const std::function<void(std::vector<std::uint64_t> identities)>& onIdentities,
+                   const std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>& onVersions,
+                   const std::function<void(std::vector<OrdinalPlace> entries, std::vector<OrdinalPlace> removals)>& onPlaces);
 // Reads the records of data that comes in pieces, in order, as they are read
 // from a file: each is reported as the DecodeEntries above with all four
 // report it (an empty one: a reader that does not know the records it
@@ -131,11 +165,12 @@ public:
     using UnicodeSink = std::function<void(size_t ordinal, std::wstring unicode)>;
     using IdentitySink = std::function<void(std::vector<std::uint64_t> identities)>;
     using VersionSink = std::function<void(EntryHistory history, std::vector<OrdinalVersions> versions)>;
+    using PlaceSink = std::function<void(std::vector<OrdinalPlace> entries, std::vector<OrdinalPlace> removals)>;
 
     // `total`: the size of the whole data, so that a record longer than
     // what is left of it is corrupt at once.
     RecordReader(std::uint64_t total, EntrySink onEntry, UnicodeSink onUnicode, IdentitySink onIdentities,
-                 VersionSink onVersions);
+                 VersionSink onVersions, PlaceSink onPlaces = nullptr);
     RecordReader(const RecordReader&) = delete;
     RecordReader& operator=(const RecordReader&) = delete;
 
@@ -147,7 +182,7 @@ public:
     bool Finish() const;
 
 private:
-    enum class Body { Skipped, TopLevel, Child, Unicode, Identities, Versions };
+    enum class Body { Skipped, TopLevel, Child, Unicode, Identities, Versions, Places };
     static const size_t kKeptRoom = 1 << 20;
     bool Begin();
     void End(std::string_view body);
@@ -157,6 +192,7 @@ private:
     UnicodeSink m_onUnicode;
     IdentitySink m_onIdentities;
     VersionSink m_onVersions;
+    PlaceSink m_onPlaces;
     // The bytes of the whole data still to come, and of the record's body.
     std::uint64_t m_left;
     std::uint64_t m_bodyLeft = 0;
@@ -172,5 +208,7 @@ private:
     bool m_inUnicodeRecords = false;
     bool m_afterIdentities = false;
     bool m_afterVersions = false;
+    bool m_afterPlaces = false;
+    size_t m_removals = 0;
     bool m_inLaterRecords = false;
 };

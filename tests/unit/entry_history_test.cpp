@@ -94,6 +94,64 @@ TEST(EntryHistory, ReadersOfEveryVersionLoadEveryEntryOfANewFile)
     EXPECT_EQ(readLater.entries.size(), 2u);
 }
 
+// Where each entry was put (after which entry), and where each removed one
+// was, come back from the file, which names only what differs from the
+// order it holds; a reader of the version before skips them.
+TEST(EntryHistory, WhereEachEntryWasPutComesBackFromTheFile)
+{
+    EntryTree tree = Loaded(K("a") + K("b") + K("c") + E("d"));
+    const std::string unplaced = EncodeEntries(tree);
+    tree.SetMachine(7, 0);
+    EntryChange change;
+    EntryId x = kNoEntry;
+    tree.Add("x", IdOf(tree, "d"), change, x);
+    auto placesRecord = [](const std::string& bytes) {
+        bool found = false;
+        DecodeEntries(
+            bytes, [](RecordKind, std::string_view) {}, [](size_t, std::wstring) {}, [](std::vector<std::uint64_t>) {},
+            [](EntryHistory, std::vector<OrdinalVersions>) {},
+            [&](std::vector<OrdinalPlace>, std::vector<OrdinalPlace>) { found = true; });
+        return found;
+    };
+    EXPECT_FALSE(placesRecord(EncodeEntries(tree))) << "an entry put after the one before it in the file needs no place";
+    tree.Remove(IdOf(tree, "b"));
+    EXPECT_TRUE(placesRecord(EncodeEntries(tree)));
+    auto places = [](const VersionedEntries& versioned) {
+        std::string all;
+        for (const SnapshotEntry& top : versioned.entries)
+            for (const SnapshotEntry* entry = &top; entry != nullptr;
+                 entry = entry == &top ? (top.children.empty() ? nullptr : &top.children[0])
+                       : entry == &top.children.back() ? nullptr : entry + 1)
+                all += entry->text + "@" + std::to_string(entry->after) + " ";
+        for (const Removal& removal : versioned.history.removed)
+            all += "-" + std::to_string(removal.uid) + "@" + std::to_string(removal.after) + " ";
+        return all;
+    };
+    const VersionedEntries here = TakeVersioned(tree);
+    const EntryUid a = tree.Uid(IdOf(tree, "a")), c = tree.Uid(IdOf(tree, "c"));
+    EXPECT_EQ(here.entries[1].after, here.history.removed[0].uid) << "c stays after b, removed";
+    EXPECT_EQ(here.history.removed[0].after, a) << "b was after a";
+    EXPECT_EQ(here.entries[1].children[1].after, tree.Uid(IdOf(tree, "d")));
+    EXPECT_EQ(here.entries[1].uid, c);
+    const std::string bytes = EncodeEntries(tree);
+    VersionedEntries read;
+    ASSERT_TRUE(DecodeVersioned(bytes, read));
+    EXPECT_EQ(places(read), places(here));
+    EXPECT_EQ(places(TakeVersioned(Loaded(bytes))), places(here));
+    // The version before reads every record up to the history's and skips
+    // this one as a later version's.
+    size_t entries = 0;
+    EXPECT_TRUE(DecodeEntries(
+        bytes, [&](RecordKind, std::string_view) { ++entries; }, [](size_t, std::wstring) {},
+        [](std::vector<std::uint64_t>) {}, [](EntryHistory, std::vector<OrdinalVersions>) {}));
+    EXPECT_EQ(entries, 4u);
+    // Once, straight after the history.
+    std::string record;
+    ASSERT_TRUE(AppendPlaceRecord(record, {}, {}));
+    EXPECT_FALSE(DecodeVersioned(bytes + record, read));
+    EXPECT_FALSE(DecodeVersioned(unplaced + record, read));
+}
+
 // Removals are remembered up to the bound. Past it, an entry removed long
 // ago that another machine still holds with a version stays removed (the
 // edits seen tell it); one without a version (as a file of an earlier
