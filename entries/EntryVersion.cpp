@@ -1,7 +1,5 @@
 #include "entries/EntryVersion.h"
 #include <algorithm>
-#include <functional>
-#include <utility>
 
 bool Holds(const Version& later, const Version& earlier)
 {
@@ -59,16 +57,24 @@ void SetCount(Version& version, MachineId machine, std::uint64_t count)
 
 bool VersionBefore(const Version& a, const Version& b)
 {
-    // Each version's edits, the highest counts first.
-    auto latest = [](const Version& v) {
-        std::vector<std::pair<std::uint64_t, MachineId>> dots;
-        dots.reserve(v.size());
-        for (const VersionDot& dot : v)
-            dots.push_back({dot.count, dot.machine});
-        std::sort(dots.begin(), dots.end(), std::greater<>());
-        return dots;
+    // Each version's edits compared the highest counts first: the highest
+    // edit of each below the one compared last, in turn.
+    auto below = [](const Version& v, const VersionDot* last) {
+        const VersionDot* next = nullptr;
+        for (const VersionDot& dot : v) {
+            const bool lower = last == nullptr || dot.count < last->count ||
+                               (dot.count == last->count && dot.machine < last->machine);
+            if (lower && (next == nullptr || dot.count > next->count || (dot.count == next->count && dot.machine > next->machine)))
+                next = &dot;
+        }
+        return next;
     };
-    return latest(a) < latest(b);
+    for (const VersionDot *x = below(a, nullptr), *y = below(b, nullptr);; x = below(a, x), y = below(b, y)) {
+        if (x == nullptr || y == nullptr)
+            return y != nullptr;
+        if (x->count != y->count || x->machine != y->machine)
+            return x->count != y->count ? x->count < y->count : x->machine < y->machine;
+    }
 }
 
 bool operator==(const EntryHistory& a, const EntryHistory& b)
