@@ -1,7 +1,7 @@
 #include "entries/EntryTree.h"
 #include "entries/DropPlacement.h"
 #include "entries/EntryLabel.h"
-#include "entries/SequenceMerge.h"
+#include "entries/LongestIncreasing.h"
 #include <algorithm>
 #include <chrono>
 #include <unordered_map>

@@ -1,11 +1,11 @@
 #include "storage/EntryFile.h"
 #include "entries/EntryIdentity.h"
 #include "entries/SideBySide.h"
+#include "entries/UidTable.h"
 #include "storage/RecordCodec.h"
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -48,11 +48,10 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
     // The entries' identities in ordinal order.
     std::vector<EntryUid> uids;
     std::vector<OrdinalVersions> versioned;
-    // Where entries were put: after a sibling written before them, or after
-    // one written later or removed (named once every entry is written).
-    std::vector<OrdinalPlace> places;
-    std::vector<std::pair<size_t, EntryUid>> afterLater;
-    std::unordered_map<EntryUid, size_t> topOrdinals, childOrdinals, ordinals;
+    // Entries put elsewhere than after the one before them in the file (as
+    // loading takes an entry without a place to be): named once every entry
+    // is written, as what they follow may come later, or be removed.
+    std::vector<std::pair<size_t, EntryUid>> putElsewhere;
     EntryUid previousTop = 0, previousChild = 0;
     auto record = [&](RecordKind kind, EntryId id) {
         const EntryTree::Texts entry = tree.TextsOf(id);
@@ -62,26 +61,14 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
             if (!entry.unicode.empty())
                 unicodeEntries.emplace_back(ordinal, id);
             ++ordinal;
-            if (withIdentities)
-                uids.push_back(entry.uid);
+            uids.push_back(entry.uid);
             if (!entry.textVersion.empty() || !entry.placeVersion.empty())
                 versioned.push_back({ordinal - 1, entry.textVersion, entry.placeVersion});
             if (kind == RecordKind::TopLevel)
-                childOrdinals.clear();
-            std::unordered_map<EntryUid, size_t>& siblings = kind == RecordKind::TopLevel ? topOrdinals : childOrdinals;
-            EntryUid& previous = kind == RecordKind::TopLevel ? previousTop : previousChild;
-            if (kind == RecordKind::TopLevel)
                 previousChild = 0;
-            // An entry put after the one before it in the file, as loading
-            // takes every entry without a place to be, needs none.
-            if (entry.anchored && entry.after != previous) {
-                const auto anchor = siblings.find(entry.after);
-                if (entry.after != 0 && anchor == siblings.end())
-                    afterLater.emplace_back(places.size(), entry.after);
-                places.push_back({ordinal - 1, entry.after == 0 || anchor == siblings.end() ? 0 : anchor->second + 1});
-            }
-            siblings[entry.uid] = ordinal - 1;
-            ordinals[entry.uid] = ordinal - 1;
+            EntryUid& previous = kind == RecordKind::TopLevel ? previousTop : previousChild;
+            if (entry.anchored && entry.after != previous)
+                putElsewhere.emplace_back(ordinal - 1, entry.after);
             previous = entry.uid;
         }
         header.clear();
@@ -131,29 +118,42 @@ bool EncodeEntries(const EntryTree& tree, const std::function<bool(std::string_v
         return false;
     // The places name the removed entries by their place in the list of
     // removals, after the entries.
-    std::unordered_map<EntryUid, size_t> removedAt;
-    for (size_t i = 0; i < history.removed.size(); ++i)
-        removedAt.emplace(history.removed[i].uid, i);
-    auto code = [&](EntryUid uid) -> size_t {
-        if (uid == 0)
-            return 0;
-        if (const auto entry = ordinals.find(uid); entry != ordinals.end())
-            return entry->second + 1;
-        const auto removal = removedAt.find(uid);
-        return removal != removedAt.end() ? ordinal + 1 + removal->second : SIZE_MAX;
+    const std::vector<Removal>& removed = history.removed;
+    const bool anyRemovalPlaced = std::any_of(removed.begin(), removed.end(), [](const Removal& removal) { return removal.placed; });
+    if (putElsewhere.empty() && !anyRemovalPlaced)
+        return true;
+    // What they follow, found in one look at the entries and the removals.
+    const std::uint32_t kUnnamed = 0;
+    UidTable<std::uint32_t> named(putElsewhere.size() + removed.size());
+    for (const auto& [entryOrdinal, after] : putElsewhere)
+        if (after != 0)
+            named.Insert(after, kUnnamed);
+    for (const Removal& removal : removed)
+        if (removal.placed && removal.after != 0)
+            named.Insert(removal.after, kUnnamed);
+    auto name = [&](EntryUid uid, size_t code) {
+        if (named.Contains(uid) && code <= UINT32_MAX)
+            *named.Insert(uid, kUnnamed).first = static_cast<std::uint32_t>(code);
     };
+    for (size_t i = 0; i < removed.size(); ++i)
+        name(removed[i].uid, ordinal + 1 + i);
+    for (size_t i = 0; i < uids.size(); ++i)
+        name(uids[i], i + 1);
     // After an entry neither written nor remembered: where it is.
-    for (const auto& [index, uid] : afterLater)
-        places[index].after = code(uid);
-    places.erase(std::remove_if(places.begin(), places.end(), [](const OrdinalPlace& place) { return place.after == SIZE_MAX; }),
-                 places.end());
+    auto code = [&](EntryUid uid) -> size_t {
+        const std::uint32_t* found = uid == 0 ? nullptr : named.Find(uid);
+        return uid == 0 ? 0 : found != nullptr && *found != kUnnamed ? *found : SIZE_MAX;
+    };
+    std::vector<OrdinalPlace> places;
+    for (const auto& [entryOrdinal, after] : putElsewhere)
+        if (code(after) != SIZE_MAX)
+            places.push_back({entryOrdinal, code(after)});
     std::vector<OrdinalPlace> removalPlaces;
-    for (size_t i = 0; i < history.removed.size(); ++i)
-        if (history.removed[i].placed && code(history.removed[i].after) != SIZE_MAX)
-            removalPlaces.push_back({i, code(history.removed[i].after)});
+    for (size_t i = 0; i < removed.size(); ++i)
+        if (removed[i].placed && code(removed[i].after) != SIZE_MAX)
+            removalPlaces.push_back({i, code(removed[i].after)});
     piece.clear();
-    return (places.empty() && removalPlaces.empty()) || !AppendPlaceRecord(piece, places, removalPlaces) ||
-           write(piece);
+    return !AppendPlaceRecord(piece, places, removalPlaces) || write(piece);
 }
 
 std::string EncodeEntries(const EntryTree& tree)

@@ -1,7 +1,6 @@
 #include "storage/EntryMerge.h"
 #include "storage/KnownFile.h"
 #include "entries/EntryIdentity.h"
-#include "entries/SequenceMerge.h"
 #include "entries/UidTable.h"
 #include <algorithm>
 #include <memory>
@@ -516,6 +515,8 @@ private:
         std::vector<EntryUid> lists[2];
         UidTable<EntryUid> anchorOn[2];
         UidSet isMember;
+        // The removed entries that what was put after them still follows.
+        UidSet hidden;
         for (Side side : {kOurs, kTheirs}) {
             const std::vector<SnapshotEntry>* list = m_sides[side];
             // A side without the group holds its children in the group folded into it.
@@ -583,24 +584,29 @@ private:
         };
         // Every list is made before any is walked: a list is not moved while
         // it is walked.
-        UidTable<std::vector<EntryUid>> after(2 * members.size());
-        std::vector<EntryUid> first;
+        std::vector<std::vector<EntryUid>> followers(1);  // the first: those put first
+        UidTable<std::uint32_t> followersOf(2 * members.size());
         auto listAfter = [&](EntryUid anchor) -> std::vector<EntryUid>& {
-            return anchor == 0 ? first : *after.Insert(anchor, {}).first;
+            if (anchor == 0)
+                return followers[0];
+            const auto made = followersOf.Insert(anchor, static_cast<std::uint32_t>(followers.size()));
+            if (made.second)
+                followers.emplace_back();
+            return followers[*made.first];
         };
         for (EntryUid uid : members) {
-            after.Insert(uid, {});
+            listAfter(uid);
             if (At(uid).beside != 0)
-                after.Insert(At(uid).beside, {});
+                listAfter(At(uid).beside);
         }
         for (EntryUid uid : members) {
             Info& info = At(uid);
             Side from = info.placeFrom == kTheirs ? kTheirs : kOurs;
             EntryUid anchor = resolve(uid, from);
             if (info.placeFrom == kBoth) {
-                // Put alike, then one side moved what it followed away, or
-                // removed it: an entry that side has where it is stays the
-                // one it follows; of two, the nearer.
+                // Put alike, then one side moved what it followed away: the
+                // side that has that entry where it is now tells; else the
+                // nearer, or the one that compares first.
                 const EntryUid other = resolve(uid, kTheirs);
                 auto current = [&](EntryUid followed, Side side) {
                     return followed == 0 || At(followed).placeFrom == side || At(followed).placeFrom == kBoth;
@@ -624,7 +630,26 @@ private:
                 if (ours != theirs && resolve(uid, kOurs) == resolve(uid, kTheirs))
                     info.after = ours == anchor ? ours : theirs == anchor ? theirs : std::min(ours, theirs);
             }
-            listAfter(anchor).push_back(uid);
+            // Under the entry it was put after, where that one is here or was
+            // here: a removed entry keeps its place among its siblings,
+            // unseen, so that what was put after it stays there.
+            EntryUid under = info.after;
+            if (under != 0 && under != anchor && !isMember.Contains(under)) {
+                for (EntryUid removed = under; removed != 0 && removed != anchor && !isMember.Contains(removed) &&
+                                               hidden.Insert(removed, 1).second;) {
+                    const EntryUid* next = anchorOn[from].Find(removed);
+                    if (next == nullptr)
+                        next = anchorOn[1 - from].Find(removed);
+                    if (next == nullptr)
+                        next = m_whereRemoved.Find(removed);
+                    const EntryUid before = next != nullptr ? *next : anchor;
+                    listAfter(before).push_back(removed);
+                    removed = before;
+                }
+            } else {
+                under = anchor;
+            }
+            listAfter(under).push_back(uid);
             if (info.beside != 0) {
                 At(info.beside).after = uid;
                 listAfter(uid).push_back(info.beside);
@@ -646,7 +671,10 @@ private:
                 into.insert(into.end(), moved.begin(), moved.end());
                 moved.clear();
             }
-            std::sort(next->begin(), next->end(), [&](EntryUid x, EntryUid y) { return PutBefore(x, y); });
+            // Mostly one entry, seldom a few: put in order one by one.
+            for (size_t i = 1; i < next->size(); ++i)
+                for (size_t k = i; k > 0 && PutBefore((*next)[k], (*next)[k - 1]); --k)
+                    std::swap((*next)[k], (*next)[k - 1]);
             stack.push_back({next, 0});
         };
         UidSet placed(members.size());
@@ -658,6 +686,11 @@ private:
                     continue;
                 }
                 const EntryUid uid = (*list)[index++];
+                if (hidden.Contains(uid)) {
+                    if (placed.Insert(uid, 1).second)
+                        enter(uid);
+                    continue;
+                }
                 if (!At(uid).kept || !placed.Insert(uid, 1).second)
                     continue;
                 order.push_back(uid);
@@ -688,19 +721,38 @@ private:
     // put, those never put anywhere after all others.
     bool PutBefore(EntryUid x, EntryUid y)
     {
-        const Info& one = At(x);
-        const Info& other = At(y);
-        const SnapshotEntry* a = one.isBeside ? nullptr : one.on[one.placeFrom == kTheirs ? kTheirs : kOurs];
-        const SnapshotEntry* b = other.isBeside ? nullptr : other.on[other.placeFrom == kTheirs ? kTheirs : kOurs];
-        const Version besideA{{x, 1}}, besideB{{y, 1}};
-        const bool anchoredA = a == nullptr || a->anchored, anchoredB = b == nullptr || b->anchored;
+        Version va, vb;
+        const bool anchoredA = PlaceOf(x, va), anchoredB = PlaceOf(y, vb);
         if (anchoredA != anchoredB)
             return anchoredA;
-        const Version& va = a != nullptr ? a->placeVersion : besideA;
-        const Version& vb = b != nullptr ? b->placeVersion : besideB;
         if (va != vb)
             return VersionBefore(vb, va);
         return x < y;
+    }
+
+    // The version of where an entry was put, and whether it was put anywhere
+    // (not so an entry of a snapshot that tells none); of a removed one, the
+    // version removed, which every merge that knows of the removal knows.
+    bool PlaceOf(EntryUid uid, Version& place)
+    {
+        const Info* info = m_infos.Find(uid);
+        for (const UidTable<Version>& removed : m_removedBy)
+            if (const Version* version = removed.Find(uid); version != nullptr && (info == nullptr || !info->kept))
+                Join(place, *version);
+        if (!place.empty())
+            return true;
+        if (info != nullptr && info->isBeside) {
+            place = {{uid, 1}};
+            return true;
+        }
+        const SnapshotEntry* entry = info == nullptr ? nullptr : info->on[info->placeFrom == kTheirs ? kTheirs : kOurs];
+        if (entry == nullptr && info != nullptr)
+            entry = info->on[info->on[kOurs] != nullptr ? kOurs : kTheirs];
+        if (entry != nullptr) {
+            place = entry->placeVersion;
+            return entry->anchored;
+        }
+        return true;
     }
 
     // The entry of `uid` on `side`, where an earlier fold made it another.
@@ -898,6 +950,7 @@ private:
     UidTable<EntryUid> m_rejoined[2];
     // Where each removed entry was, as the removals tell it.
     UidTable<EntryUid> m_whereRemoved;
+
 };
 
 // Everything of a version as numbers, to order versions alike everywhere.

@@ -5,7 +5,7 @@
 #include "storage/EntryMerge.h"
 #include "storage/EntryFile.h"
 #include "entries/EntryTree.h"
-#include "entries/SequenceMerge.h"
+#include "entries/LongestIncreasing.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdlib>
@@ -92,7 +92,7 @@ std::string Everything(const VersionedEntries& outcome)
     }
     version(outcome.history.seen);
     for (const Removal& removal : outcome.history.removed) {
-        all += " -" + std::to_string(removal.uid) + "(";
+        all += " -" + std::to_string(removal.uid) + (removal.placed ? "@" + std::to_string(removal.after) : "") + "(";
         version(removal.version);
         all += ")";
     }
@@ -156,7 +156,8 @@ VersionedEntries Versioned(const EntrySnapshot& base, const EntrySnapshot& side,
         std::set<EntryUid> stayed;
         for (size_t i : stay)
             stayed.insert(list[i].uid);
-        const std::vector<SnapshotEntry>* baseList = &base;
+        static const std::vector<SnapshotEntry> none;
+        const std::vector<SnapshotEntry>* baseList = parent == 0 ? &base : &none;
         for (const SnapshotEntry& top : base)
             if (top.uid == parent)
                 baseList = &top.children;
@@ -272,36 +273,49 @@ TEST(EntryMerge, TwoVersionsMergeAsAgainstTheVersionBothStartedFrom)
     }
 }
 
-// Entries added apart between the same two entries take one order, whichever
-// merges met them first: every grouping and order of three sides' additions
-// ends alike, and each side's own order stays.
+// Entries added and removed apart on three machines take one order,
+// whichever merges met them first: every grouping and order of the three
+// versions ends alike, and each side's own order of what stays stays.
 TEST(EntryMerge, AdditionsApartTakeOneOrderWhicheverMergesMetThem)
 {
     std::mt19937 random(7);
-    for (int round = 0; round < 500; ++round) {
-        const std::vector<EntryUid> base{1, 2, 3};
-        std::vector<EntryUid> sides[3];
+    const EntrySnapshot base = Parse("a b c d");
+    for (int round = 0; round < 300; ++round) {
+        VersionedEntries sides[3];
         for (size_t s = 0; s < 3; ++s) {
-            sides[s] = base;
+            EntrySnapshot side = base;
+            if (random() % 3 == 0)
+                side.erase(side.begin() + static_cast<std::ptrdiff_t>(random() % side.size()));
             for (size_t n = random() % 4; n-- > 0;) {
-                const auto at = sides[s].begin() + static_cast<std::ptrdiff_t>(random() % (sides[s].size() + 1));
-                const EntryUid added = 10 + 3 * (random() % 100) + s;  // each side its own
-                if (std::find(sides[s].begin(), sides[s].end(), added) == sides[s].end())
-                    sides[s].insert(at, added);
+                const std::string name = "n" + std::to_string(s) + std::to_string(n);
+                side.insert(side.begin() + static_cast<std::ptrdiff_t>(random() % (side.size() + 1)), Parse(name)[0]);
             }
+            sides[s] = Versioned(base, side, 2 + s);
+            // Each added by an edit of its own, the first added first.
+            for (SnapshotEntry& entry : sides[s].entries)
+                if (entry.text[0] == 'n')
+                    entry.textVersion = entry.placeVersion = {{2 + s, 100 - static_cast<std::uint64_t>(entry.text[2] - '0')}};
+            SetCount(sides[s].history.seen, 2 + s, 100);
         }
-        auto merge = [&](const std::vector<EntryUid>& a, const std::vector<EntryUid>& b) { return MergeOrder(base, a, b); };
-        const std::vector<EntryUid> all = merge(merge(sides[0], sides[1]), sides[2]);
+        auto merge = [](const VersionedEntries& a, const VersionedEntries& b) {
+            MergeOutcome outcome = MergeVersions(a, b);
+            return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
+        };
+        const std::string all = Texts(merge(merge(sides[0], sides[1]), sides[2]).entries);
         for (const auto& [a, b, c] : {std::make_tuple(0, 1, 2), std::make_tuple(1, 2, 0), std::make_tuple(2, 0, 1)}) {
-            EXPECT_EQ(merge(merge(sides[a], sides[b]), sides[c]), all) << round;
-            EXPECT_EQ(merge(sides[c], merge(sides[b], sides[a])), all) << round;
+            EXPECT_EQ(Texts(merge(merge(sides[a], sides[b]), sides[c]).entries), all) << round;
+            EXPECT_EQ(Texts(merge(sides[c], merge(sides[b], sides[a])).entries), all) << round;
         }
-        for (const std::vector<EntryUid>& side : sides) {
-            std::vector<EntryUid> kept;
-            for (EntryUid uid : all)
-                if (std::find(side.begin(), side.end(), uid) != side.end())
-                    kept.push_back(uid);
-            EXPECT_EQ(kept, side) << round;
+        const EntrySnapshot merged = Parse(all);
+        for (const VersionedEntries& side : sides) {
+            std::string kept, own;
+            for (const SnapshotEntry& entry : side.entries)
+                if (std::any_of(merged.begin(), merged.end(), [&](const SnapshotEntry& m) { return m.text == entry.text; }))
+                    own += entry.text + " ";
+            for (const SnapshotEntry& entry : merged)
+                if (std::any_of(side.entries.begin(), side.entries.end(), [&](const SnapshotEntry& e) { return e.text == entry.text; }))
+                    kept += entry.text + " ";
+            EXPECT_EQ(kept, own) << round;
         }
     }
 }
