@@ -179,7 +179,7 @@ EntryTree::Texts EntryTree::TextsOf(EntryId id) const
     return {position < m_history.Texts().size() ? m_history.Texts()[position] : entry->text,
             position < m_history.UnicodeTexts().size() ? m_history.UnicodeTexts()[position] : entry->unicode,
             user ? entry->uid : 0, user ? entry->textVersion : kNoVersion, user ? entry->placeVersion : kNoVersion,
-            entry->textChange, user ? entry->after : 0, user && entry->anchored};
+            entry->textChange, user ? entry->after : 0, user};
 }
 
 std::string EntryTree::Label(EntryId id, size_t limit) const
@@ -311,7 +311,7 @@ EntryId EntryTree::Append(EntryId parent, std::string text, EntryChange* change,
                   std::move(unicode));
 }
 
-EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
+EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid, EntryUid after)
 {
     // InsertAs for the thousands of entries a load appends: the parent is
     // looked up once, and nothing is reported.
@@ -321,16 +321,11 @@ EntryId EntryTree::AppendLoaded(EntryId parent, std::string text, EntryUid uid)
     const EntryId id = NewId();
     if (uid == 0)
         uid = NewUid();
-    // Put where it is: after the entry before it, unless the file says
-    // otherwise (SetLoadedAnchor).
-    const EntryId before = parentEntry->children.empty() ? kNoEntry : parentEntry->children.back();
-    const EntryUid after = before != kNoEntry && before != m_branch ? Find(before)->uid : 0;
     Entry& made = m_entries.Add(id);
     made.parent = parent;
     made.text = std::move(text);
     made.uid = uid;
     made.after = after;
-    made.anchored = true;
     try {
         parentEntry->children.push_back(id);
     } catch (...) {
@@ -645,13 +640,12 @@ void EntryTree::CountNewEntries(const EntryChange& change, size_t from)
         if (Entry* entry = Find(change.inserted[i]); entry != nullptr && IsUserEntry(change.inserted[i])) {
             entry->textVersion = made;
             entry->placeVersion = made;
-            entry->anchored = true;
-            entry->after = UserSiblingBefore(change.inserted[i], false);
+            entry->after = UserSiblingBefore(change.inserted[i]);
         }
     }
 }
 
-EntryUid EntryTree::UserSiblingBefore(EntryId id, bool unanchoredOnly) const
+EntryUid EntryTree::UserSiblingBefore(EntryId id) const
 {
     const Entry* entry = Find(id);
     const Entry* parent = entry != nullptr ? Find(entry->parent) : nullptr;
@@ -661,7 +655,7 @@ EntryUid EntryTree::UserSiblingBefore(EntryId id, bool unanchoredOnly) const
     for (auto at = std::find(siblings.begin(), siblings.end(), id); at != siblings.begin();) {
         --at;
         const Entry* before = Find(*at);
-        if (before != nullptr && IsUserEntry(*at) && !(unanchoredOnly && before->anchored))
+        if (before != nullptr && IsUserEntry(*at))
             return before->uid;
     }
     return 0;
@@ -676,8 +670,7 @@ void EntryTree::NoteRemoval(EntryId id)
     // With where it was, for what was put after it.
     auto note = [&](EntryId gone) {
         if (const Entry* entry = Find(gone))
-            removed.push_back({entry->uid, Joined(entry->textVersion, entry->placeVersion),
-                               entry->anchored ? entry->after : UserSiblingBefore(gone, true), true});
+            removed.push_back({entry->uid, Joined(entry->textVersion, entry->placeVersion), entry->after, true});
     };
     note(id);
     for (EntryId child : Children(id))
@@ -706,16 +699,6 @@ bool EntryTree::SetLoadedVersions(EntryId id, Version text, Version place)
     Entry* entry = Find(id);
     entry->textVersion = std::move(text);
     entry->placeVersion = std::move(place);
-    return true;
-}
-
-bool EntryTree::SetLoadedAnchor(EntryId id, EntryUid after)
-{
-    if (!IsUserEntry(id))
-        return false;
-    Entry* entry = Find(id);
-    entry->after = after;
-    entry->anchored = true;
     return true;
 }
 
@@ -791,7 +774,13 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
         }
         return ids;
     };
-    auto place = [&](EntryId parent, const SnapshotEntry& source, EntryId id) {
+    // Where an entry of the snapshot was put; one that tells none, after the
+    // one before it there.
+    auto afterOf = [](const std::vector<SnapshotEntry>& list, size_t index) {
+        return list[index].anchored ? list[index].after : index == 0 ? 0 : list[index - 1].uid;
+    };
+    auto place = [&](EntryId parent, const std::vector<SnapshotEntry>& list, size_t index, EntryId id) {
+        const SnapshotEntry& source = list[index];
         if (id != kNoEntry) {
             keptIds.insert(id);
             Entry* entry = Find(id);
@@ -804,12 +793,11 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
                 NoteChanged(id, change);
             }
             if (entry->textVersion != source.textVersion || entry->placeVersion != source.placeVersion ||
-                entry->after != source.after || entry->anchored != source.anchored) {
+                entry->after != afterOf(list, index)) {
                 SnapshotEntry versions;
                 versions.textVersion = source.textVersion;
                 versions.placeVersion = source.placeVersion;
-                versions.after = source.after;
-                versions.anchored = source.anchored;
+                versions.after = afterOf(list, index);
                 newVersions.emplace_back(entry, std::move(versions));
             }
             return id;
@@ -821,8 +809,7 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
         entry.unicode = source.unicode;
         entry.textVersion = source.textVersion;
         entry.placeVersion = source.placeVersion;
-        entry.after = source.after;
-        entry.anchored = source.anchored;
+        entry.after = afterOf(list, index);
         // An identity the snapshot gives twice would make two entries one
         // on the next merge: the second becomes an entry of its own.
         entry.uid = source.uid != 0 && seen.insert(source.uid).second ? source.uid : NewUid();
@@ -836,12 +823,12 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
     rootChildren.push_back(m_branch);
     for (size_t i = 0; i < snapshot.size(); ++i) {
         const SnapshotEntry& top = snapshot[i];
-        const EntryId id = place(m_root, top, topIds[i]);
+        const EntryId id = place(m_root, snapshot, i, topIds[i]);
         rootChildren.push_back(id);
         std::vector<EntryId> childIds = topIds[i] != kNoEntry ? keep(id, top.children)
                                                               : std::vector<EntryId>(top.children.size(), kNoEntry);
         for (size_t k = 0; k < top.children.size(); ++k)
-            childIds[k] = place(id, top.children[k], childIds[k]);
+            childIds[k] = place(id, top.children, k, childIds[k]);
         if (topIds[i] == kNoEntry)
             made.Find(id)->children = std::move(childIds);
         else if (childIds != Children(id))
@@ -881,7 +868,6 @@ EntryChange EntryTree::ReplaceUserEntries(const EntrySnapshot& snapshot, const E
         entry->textVersion.swap(versions.textVersion);
         entry->placeVersion.swap(versions.placeVersion);
         entry->after = versions.after;
-        entry->anchored = versions.anchored;
     }
     if (history != nullptr)
         std::swap(m_versions, newHistory);

@@ -154,8 +154,9 @@ public:
     EntryId Append(EntryId parent, std::string text, EntryChange* change = nullptr,
                    std::wstring unicode = std::wstring());
     // Append of an entry the data file gives, with the identity it gives
-    // (which no other entry may have; a new one for 0).
-    EntryId AppendLoaded(EntryId parent, std::string text, EntryUid uid);
+    // (which no other entry may have; a new one for 0), put after the
+    // sibling of identity `after` (0: first).
+    EntryId AppendLoaded(EntryId parent, std::string text, EntryUid uid, EntryUid after);
     // Makes room for `more` entries, as loading a file of that many does.
     void ReserveEntries(size_t more) { m_entries.Reserve(m_entries.Size() + more); }
     // Makes room for `more` children of `id`, as loading a group does.
@@ -219,9 +220,6 @@ public:
     const Version& PlaceVersion(EntryId id) const;
     // Gives a loaded user entry the versions its data file gives it.
     bool SetLoadedVersions(EntryId id, Version text, Version place);
-    // Where a loaded entry was put: after the sibling of identity `after`
-    // (0: first).
-    bool SetLoadedAnchor(EntryId id, EntryUid after);
     // What the entries know of their history: the edits they reflect and
     // the removals of entries without a version.
     const EntryHistory& EditHistory() const { return m_versions; }
@@ -266,8 +264,9 @@ private:
         Version textVersion;
         Version placeVersion;
         std::uint64_t textChange = 0;
+        // Where it was put: after the user entry of this identity among its
+        // siblings (0: first); every user entry was put somewhere.
         EntryUid after = 0;
-        bool anchored = false;
     };
 
     const Entry* Find(EntryId id) const;
@@ -287,9 +286,9 @@ private:
     std::uint64_t NextEdit();
     // Remembers the removal of entries without a version.
     void NoteRemoval(EntryId id);
-    // The identity of the nearest user entry before `id` among its siblings
-    // (of those never put anywhere, with `unanchoredOnly`), 0 for none.
-    EntryUid UserSiblingBefore(EntryId id, bool unanchoredOnly) const;
+    // The identity of the nearest user entry before `id` among its
+    // siblings, 0 for none.
+    EntryUid UserSiblingBefore(EntryId id) const;
     // Copies `source` with its children under `parent` after `after`; the
     // copy lists the children last to first, as each is put first.
     EntryId CopyBranch(EntryId source, EntryId parent, EntryId after, EntryChange& change);

@@ -261,33 +261,44 @@ bool EntryFileReader::Finish(EntryTree& tree)
     tree.ReserveEntries(m_entries.size());
     tree.ReserveChildren(tree.Root(), static_cast<size_t>(std::count_if(
                                           m_entries.begin(), m_entries.end(), [](const Read& read) { return read.topLevel; })));
+    auto named = [&](size_t after) -> EntryUid {
+        return after == 0 ? 0 : after <= uids.size() ? uids[after - 1] : m_history.removed[after - 1 - uids.size()].uid;
+    };
+    // Each entry after the one before it, unless the file says otherwise.
+    const std::vector<EntryId>& before = tree.Children(tree.Root());
+    EntryUid previousTop = before.empty() ? 0 : tree.Uid(before.back()), previousChild = 0;
+    auto place = m_places.begin();
     for (size_t ordinal = 0; ordinal < m_entries.size(); ++ordinal) {
         Read& entry = m_entries[ordinal];
         EntryId id = kNoEntry;
+        EntryUid& previous = entry.topLevel ? previousTop : previousChild;
+        EntryUid after = previous;
+        if (place != m_places.end() && place->ordinal + place->count <= ordinal)
+            ++place;
+        if (place != m_places.end() && place->ordinal <= ordinal)
+            after = named(place->after);
+        previous = uids[ordinal];
         // Each text moves into its entry: the texts are in memory once.
         if (entry.topLevel) {
-            id = group = tree.AppendLoaded(tree.Root(), std::move(entry.text), uids[ordinal]);
+            previousChild = 0;
+            id = group = tree.AppendLoaded(tree.Root(), std::move(entry.text), uids[ordinal], after);
             size_t children = 0;
             while (ordinal + 1 + children < m_entries.size() && !m_entries[ordinal + 1 + children].topLevel)
                 ++children;
             tree.ReserveChildren(group, children);
         } else if (group != kNoEntry)
-            id = tree.AppendLoaded(group, std::move(entry.text), uids[ordinal]);
+            id = tree.AppendLoaded(group, std::move(entry.text), uids[ordinal], after);
         loaded[ordinal] = id;
     }
     for (auto& [ordinal, unicode] : m_unicodeTexts)
         tree.SetLoadedUnicodeText(loaded[ordinal], std::move(unicode));
     for (OrdinalVersions& entry : m_versions)
         tree.SetLoadedVersions(loaded[entry.ordinal], std::move(entry.text), std::move(entry.place));
-    auto named = [&](size_t after) -> EntryUid {
-        return after == 0 ? 0 : after <= uids.size() ? uids[after - 1] : m_history.removed[after - 1 - uids.size()].uid;
-    };
-    for (const OrdinalPlace& place : m_places)
-        tree.SetLoadedAnchor(loaded[place.ordinal], named(place.after));
-    for (const OrdinalPlace& place : m_removalPlaces) {
-        m_history.removed[place.ordinal].after = named(place.after);
-        m_history.removed[place.ordinal].placed = true;
-    }
+    for (const OrdinalPlace& place : m_removalPlaces)
+        for (size_t i = place.ordinal; i < place.ordinal + place.count; ++i) {
+            m_history.removed[i].after = named(place.after);
+            m_history.removed[i].placed = true;
+        }
     if (m_haveHistory)
         tree.SetLoadedHistory(std::move(m_history));
     return m_reader.Finish();
@@ -372,13 +383,13 @@ bool DecodeVersioned(std::string_view bytes, VersionedEntries& read)
             child.after = &child == &top.children.front() ? 0 : (&child - 1)->uid;
         }
     }
-    for (const OrdinalPlace& place : placed) {
-        at(place.ordinal).anchored = true;
-        at(place.ordinal).after = named(place.after);
-    }
-    for (const OrdinalPlace& place : removalsPlaced) {
-        read.history.removed[place.ordinal].after = named(place.after);
-        read.history.removed[place.ordinal].placed = true;
-    }
+    for (const OrdinalPlace& place : placed)
+        for (size_t i = place.ordinal; i < place.ordinal + place.count; ++i)
+            at(i).after = named(place.after);
+    for (const OrdinalPlace& place : removalsPlaced)
+        for (size_t i = place.ordinal; i < place.ordinal + place.count; ++i) {
+            read.history.removed[i].after = named(place.after);
+            read.history.removed[i].placed = true;
+        }
     return intact;
 }

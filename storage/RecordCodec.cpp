@@ -204,20 +204,21 @@ bool ReadPlaces(std::string_view bytes, size_t entries, size_t removals, std::ve
                 std::vector<OrdinalPlace>& removalPlaces)
 {
     VersionReader reader(bytes);
+    // Runs of neighbours put after the same one: the step to the first, how
+    // many, and where.
     auto list = [&](size_t count, std::vector<OrdinalPlace>& places) {
-        uint64_t listed = 0;
-        if (!reader.Count(listed, 2))
+        uint64_t runs = 0;
+        if (!reader.Count(runs, 3))
             return false;
-        places.resize(static_cast<size_t>(listed));
         size_t next = 0;
-        for (OrdinalPlace& place : places) {
-            uint64_t step = 0, after = 0;
-            if (!reader.Number(step) || step >= count - std::min(next, count) || !reader.Number(after) ||
-                after > entries + removals)
+        for (uint64_t run = 0; run < runs; ++run) {
+            uint64_t step = 0, length = 0, after = 0;
+            if (!reader.Number(step) || step >= count - std::min(next, count) || !reader.Number(length) || length == 0 ||
+                length > count - next - step || !reader.Number(after) || after > entries + removals)
                 return false;
-            place.ordinal = next + static_cast<size_t>(step);
-            place.after = static_cast<size_t>(after);
-            next = place.ordinal + 1;
+            next += static_cast<size_t>(step);
+            places.push_back({next, static_cast<size_t>(after), static_cast<size_t>(length)});
+            next += static_cast<size_t>(length);
         }
         return true;
     };
@@ -538,12 +539,28 @@ bool AppendPlaceRecord(std::string& out, const std::vector<OrdinalPlace>& entrie
 {
     std::string body;
     for (const std::vector<OrdinalPlace>* places : {&entries, &removals}) {
-        AppendNumber(body, places->size());
+        // Neighbours put after the same one (entries put first, one after
+        // another, are all put first) as one run.
+        std::vector<std::pair<size_t, size_t>> runs;  // first place in `places`, length
+        for (size_t i = 0; i < places->size(); ++i) {
+            const OrdinalPlace& place = (*places)[i];
+            if (!runs.empty()) {
+                const OrdinalPlace& last = (*places)[i - 1];
+                if (last.ordinal + last.count == place.ordinal && last.after == place.after) {
+                    runs.back().second += place.count;
+                    continue;
+                }
+            }
+            runs.push_back({i, place.count});
+        }
+        AppendNumber(body, runs.size());
         size_t next = 0;
-        for (const OrdinalPlace& place : *places) {
+        for (const auto& [first, length] : runs) {
+            const OrdinalPlace& place = (*places)[first];
             AppendNumber(body, place.ordinal - next);
+            AppendNumber(body, length);
             AppendNumber(body, place.after);
-            next = place.ordinal + 1;
+            next = place.ordinal + length;
         }
     }
     if (body.size() > std::numeric_limits<uint32_t>::max())

@@ -99,6 +99,7 @@ bool AppendVersionRecord(std::string& out, const EntryHistory& history, const st
 struct OrdinalPlace {
     size_t ordinal = 0;  // the entry's ordinal, or the removal's place in its list
     size_t after = 0;
+    size_t count = 1;    // of neighbours from `ordinal` on, put alike
 };
 // Appends the "P" record of the places of the entries that have one (in
 // ordinal order), then of the removals (in their order); false, and
