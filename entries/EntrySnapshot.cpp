@@ -6,13 +6,13 @@ namespace {
 
 SnapshotEntry SnapshotOf(const EntryTree& tree, EntryId id)
 {
-    SnapshotEntry entry;
-    entry.uid = tree.Uid(id);
-    entry.text = tree.Text(id);
-    entry.unicode = tree.UnicodeText(id);
-    entry.textVersion = tree.TextVersion(id);
-    entry.placeVersion = tree.PlaceVersion(id);
     const EntryTree::Texts texts = tree.TextsOf(id);
+    SnapshotEntry entry;
+    entry.uid = texts.uid;
+    entry.text = texts.text;
+    entry.unicode = texts.unicode;
+    entry.textVersion = texts.textVersion;
+    entry.placeVersion = texts.placeVersion;
     entry.after = texts.after;
     entry.anchored = texts.anchored;
     return entry;

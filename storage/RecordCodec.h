@@ -44,12 +44,12 @@
 //
 // Straight after the "V" record, one "P" record tells where entries were
 // put (EntrySnapshot.h) where it is not after the entry before them in the
-// file, and where each removed entry was: the ordinals of those entries and
-// the places of those removals in the "V" record's list, each with where
-// (0: first; up to the count of entries, after the entry of that ordinal
-// plus one; beyond, after the removal of that place plus one past the
-// count). A reader that knows only "K", "e", "U", "I" and "V" skips it as a
-// later version's record.
+// file, and where each removed entry was: runs of neighbouring entries (by
+// ordinal) and of removals (by place in the "V" record's list) put alike,
+// each as the step to it, its length and where (0: first; up to the count
+// of entries, after the entry of that ordinal plus one; beyond, after the
+// removal of that place plus one past the count). A reader that knows only
+// "K", "e", "U", "I" and "V" skips it as a later version's record.
 //
 // Records that a later version may add come after all these, each with a
 // tag from "A" to "Z" that this version does not know; this version skips
