@@ -550,7 +550,7 @@ public:
                 gone = gone == &entry && !entry.children.empty() ? &entry.children[0]
                      : gone != &entry && gone != &entry.children.back() ? gone + 1 : nullptr;
             }
-            TakeOut(list, at);
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
             Next();
         } else if (m_moves) {
             Move(list, at, child ? group.uid : 0);
@@ -597,7 +597,7 @@ private:
         for (SnapshotEntry& sibling : list)
             if (sibling.anchored && sibling.after == entry.uid)
                 sibling.after = was;
-        TakeOut(list, at);
+        list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
         EntrySnapshot& entries = m_state.entries;
         std::vector<SnapshotEntry>* to = &list;
         EntryUid toParent = parent;
@@ -623,13 +623,6 @@ private:
         entry.anchored = true;
         entry.after = at == 0 ? 0 : list[at - 1].uid;
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
-    }
-
-    // What was put after an entry taken out still follows it from where it
-    // was, as the tree leaves it.
-    static void TakeOut(std::vector<SnapshotEntry>& list, size_t at)
-    {
-        list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
     }
 
     // Where an entry is put, as the tree tells a removal.
