@@ -29,6 +29,17 @@ struct Info {
     const SnapshotEntry* foldedIn = nullptr;  // that entry, or one without children
     EntryUid sameAs = 0;  // an entry of the same text added apart, folded into this one earlier
     EntryUid after = 0;   // the entry it follows in the merge
+    // The texts changed apart kept beside this entry, each in an entry of its
+    // own whose identity comes from this one's and the text: the first such
+    // entry, and in each the next.
+    EntryUid firstValue = 0;
+    EntryUid nextValue = 0;
+    EntryUid valueOf = 0;  // in such an entry: the entry whose text it keeps
+    bool valueOn[2] = {false, false};  // it is such an entry, unedited, on that side
+    // The text chosen among all of the entry's texts, and its version; in an
+    // entry made for a text kept beside, the version of that text.
+    const SnapshotEntry* valueText = nullptr;
+    Version valueVersion;
 };
 
 // Every identity's Info, in blocks that never move once made: a reference
@@ -95,6 +106,25 @@ bool OneMachineLater(const Version& later, const Version& earlier)
            later[0].count > earlier[0].count;
 }
 
+// The identity of the entry that keeps `text` beside the entry `of`, when
+// both sides changed its text apart: alike on every machine.
+EntryUid BesideUid(EntryUid of, const SnapshotEntry& text)
+{
+    std::uint64_t hash = HashBytes(text.text, HashNumber(of, HashBytes("both kept")));
+    for (wchar_t c : text.unicode)
+        hash = HashNumber(static_cast<std::uint64_t>(c), hash);
+    return hash != 0 ? hash : 1;
+}
+
+Version Without(const Version& version, MachineId machine)
+{
+    Version rest;
+    for (const VersionDot& dot : version)
+        if (dot.machine != machine)
+            rest.push_back(dot);
+    return rest;
+}
+
 // Which of two versions of one thing holds the other: kOurs, kTheirs, kBoth
 // when they are the same, -1 when they were changed apart.
 int Newer(const Version& ours, const Version& theirs)
@@ -122,6 +152,8 @@ public:
                     NoteWhereRemoved(removal);
             }
         }
+        if (m_tracked)
+            LinkValues();
     }
 
     MergeOutcome Run()
@@ -172,7 +204,7 @@ public:
         for (EntryUid machine : m_taken)
             SetCount(outcome.history.seen, machine, 1);
         outcome.history.removed = Removed();
-        outcome.keptBoth = m_besides.size();
+        outcome.keptBoth = m_besides.size() + m_keptApart;
         return outcome;
     }
 
@@ -185,6 +217,45 @@ private:
         const auto made = m_whereRemoved.Insert(removal.uid, removal.after);
         if (!made.second && removal.after < *made.first)
             *made.first = removal.after;
+    }
+
+    // The entries an earlier merge made for a text kept beside another,
+    // unedited on every side that holds them, each linked to the entry it
+    // keeps a text of: where that entry is on both sides, a merge chooses
+    // among all of its texts at once; a removal of it that saw such a text
+    // takes that too. Such an entry carries the version of its text and its
+    // own identity as an edit that no machine counts in what it has seen:
+    // whether it was made depends on which versions met first, and machines
+    // that met the same versions hold the same history.
+    void LinkValues()
+    {
+        std::vector<EntryUid> made;
+        for (Side side : {kOurs, kTheirs}) {
+            auto note = [&](const SnapshotEntry& entry) {
+                if (entry.anchored && entry.after != 0 && entry.children.empty() && entry.textVersion.size() >= 2 &&
+                    CountOf(entry.textVersion, entry.uid) == 1 && BesideUid(entry.after, entry) == entry.uid) {
+                    At(entry.uid).valueOn[side] = true;
+                    made.push_back(entry.uid);
+                }
+            };
+            for (const SnapshotEntry& top : *m_sides[side]) {
+                note(top);
+                for (const SnapshotEntry& child : top.children)
+                    note(child);
+            }
+        }
+        for (EntryUid uid : made) {
+            Info& info = At(uid);
+            if (info.valueOf != 0 || (info.on[kOurs] != nullptr && !info.valueOn[kOurs]) ||
+                (info.on[kTheirs] != nullptr && !info.valueOn[kTheirs]))
+                continue;
+            const EntryUid of = info.on[info.valueOn[kOurs] ? kOurs : kTheirs]->after;
+            if (!m_infos.Contains(of) || (At(of).on[kOurs] == nullptr && At(of).on[kTheirs] == nullptr))
+                continue;
+            info.valueOf = of;
+            info.nextValue = At(of).firstValue;
+            At(of).firstValue = uid;
+        }
     }
 
     // Where an identity names two entries of a side, or is 0, the side is a
@@ -287,7 +358,10 @@ private:
         const Side absent = present == kOurs ? kTheirs : kOurs;
         const SnapshotEntry& entry = *info.on[present];
         const Version* removal = m_removedBy[absent].Find(uid);
-        if (removal == nullptr || removal->empty() || !entry.children.empty())
+        // An entry kept beside another that a merge let go (its text went
+        // elsewhere) is remembered without its own edit: no fold.
+        if (removal == nullptr || removal->empty() || !entry.children.empty() ||
+            (CountOf(entry.textVersion, uid) != 0 && CountOf(*removal, uid) == 0))
             return;
         const std::vector<const SnapshotEntry*>* same = nullptr;
         if (RemovedBy(absent, entry)) {
@@ -353,6 +427,34 @@ private:
 
     void Decide(EntryUid uid)
     {
+        // Decided with the entry whose text it keeps.
+        if (At(uid).valueOf != 0)
+            return;
+        DecideEntry(uid);
+        // Where its texts were not chosen among (it is on one side, or a
+        // removal saw it), the texts kept beside it that a removal of it
+        // saw went with it, the others are entries of their own.
+        Info& info = At(uid);
+        if (info.valueText != nullptr)
+            return;
+        for (EntryUid value = info.firstValue; value != 0;) {
+            Info& beside = At(value);
+            const EntryUid next = beside.nextValue;
+            beside.nextValue = 0;
+            if (RemovedWith(uid, ValueVersion(beside))) {
+                LetGo(value);
+            } else {
+                beside.valueOf = 0;
+                if (!KeepsTextOfRemoved(uid, value))
+                    DecideEntry(value);
+            }
+            value = next;
+        }
+        info.firstValue = 0;
+    }
+
+    void DecideEntry(EntryUid uid)
+    {
         Info& info = At(uid);
         if (info.kept || info.isBeside || (info.sameAs != 0 && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr)))
             return;
@@ -393,7 +495,9 @@ private:
         }
         info.kept = true;
         const int text = m_tracked ? Newer(ours->textVersion, theirs->textVersion) : -1;
-        if (SameText(*ours, *theirs)) {
+        if (m_tracked && (info.firstValue != 0 || (text < 0 && !SameText(*ours, *theirs)))) {
+            ChooseText(uid);
+        } else if (SameText(*ours, *theirs)) {
             info.textFrom = kOurs;
         } else if (text == kOurs || text == kTheirs) {
             info.textFrom = text;
@@ -413,6 +517,154 @@ private:
         Info& same = At(uid);
         same.placeFrom = PlaceFrom(same);
         same.parent = same.parentOn[same.placeFrom == kBoth ? kOurs : same.placeFrom];
+    }
+
+    // The texts of an entry both sides hold, with the texts an earlier merge
+    // kept beside it: each stays that no other's version holds, and that no
+    // side without it had met kept beside and let go (removed, or edited
+    // into an entry of its own). The one that sorts first keeps the entry,
+    // each other follows it as an entry of its own, whichever side is whose
+    // and in whichever order the versions met.
+    void ChooseText(EntryUid uid)
+    {
+        struct Text {
+            const SnapshotEntry* entry;
+            Version version;
+            bool on[2];
+            EntryUid beside;  // the entry that keeps it beside, made earlier
+        };
+        std::vector<Text> texts;
+        auto add = [&](Side side, const SnapshotEntry& entry, Version version, EntryUid beside) {
+            for (Text& text : texts) {
+                if (SameText(*text.entry, entry)) {
+                    Join(text.version, version);
+                    text.on[side] = true;
+                    text.beside = text.beside != 0 ? text.beside : beside;
+                    return;
+                }
+            }
+            texts.push_back({&entry, std::move(version), {side == kOurs, side == kTheirs}, beside});
+        };
+        Info& info = At(uid);
+        for (Side side : {kOurs, kTheirs})
+            add(side, *info.on[side], info.on[side]->textVersion, 0);
+        std::vector<EntryUid> before;
+        for (EntryUid value = info.firstValue; value != 0; value = At(value).nextValue) {
+            for (Side side : {kOurs, kTheirs})
+                if (const SnapshotEntry* entry = At(value).on[side])
+                    add(side, *entry, Without(entry->textVersion, value), value);
+            before.push_back(value);
+        }
+        auto replaced = [&](const Text& text) {
+            return std::any_of(texts.begin(), texts.end(), [&](const Text& other) {
+                return Holds(other.version, text.version) && !Holds(text.version, other.version);
+            });
+        };
+        auto letGo = [&](const Text& text) {
+            if (RemovedWith(uid, text.version))
+                return true;
+            // A side without it that removed the entry made for it, or
+            // edited that into an entry of its own, after this version.
+            const EntryUid made = BesideUid(uid, *text.entry);
+            for (Side side : {kOurs, kTheirs}) {
+                if (text.on[side])
+                    continue;
+                const Version* removed = m_removedBy[side].Find(made);
+                const Info* edited = m_infos.Find(made);
+                if ((removed != nullptr && CountOf(*removed, made) != 0 && Holds(*removed, text.version)) ||
+                    (edited != nullptr && edited->on[side] != nullptr && !edited->valueOn[side] &&
+                     Holds(edited->on[side]->textVersion, text.version)))
+                    return true;
+            }
+            return false;
+        };
+        // Where each side let go of the other's, those stay all the same.
+        std::vector<const Text*> kept;
+        for (int pass = 0; pass < 2 && kept.empty(); ++pass)
+            for (const Text& text : texts)
+                if (!replaced(text) && (pass == 1 || !letGo(text)))
+                    kept.push_back(&text);
+        std::sort(kept.begin(), kept.end(), [](const Text* a, const Text* b) { return TextBefore(*a->entry, *b->entry); });
+        info.valueText = kept[0]->entry;
+        info.valueVersion = kept[0]->version;
+        EntryUid* link = &info.firstValue;
+        for (size_t i = 1; i < kept.size(); ++i) {
+            EntryUid beside = kept[i]->beside != 0 ? kept[i]->beside : BesideUid(uid, *kept[i]->entry);
+            while (m_infos.Contains(beside) && At(beside).valueOf != uid)
+                beside = HashNumber(beside, uid);
+            m_keptApart += kept[i]->beside == 0 ? 1 : 0;
+            Info& made = At(beside);
+            made.isBeside = made.kept = true;
+            made.on[kOurs] = made.on[kTheirs] = kept[i]->entry;
+            made.valueOf = uid;
+            made.valueVersion = kept[i]->version;
+            *link = beside;
+            link = &made.nextValue;
+        }
+        *link = 0;
+        for (EntryUid value : before)
+            if (!At(value).isBeside)
+                LetGo(value);
+    }
+
+    // An entry that kept a text beside another, gone with that text: it is
+    // remembered where it was, so that what was put after it stays there.
+    // The removal names the version of the text alone, not the entry's
+    // own: it is no removal of the entry, which a merge that meets the text
+    // again decides anew.
+    void LetGo(EntryUid value)
+    {
+        Info& info = At(value);
+        info.kept = false;
+        Removal removal{value, {}, 0, true};
+        for (const SnapshotEntry* entry : info.on) {
+            if (entry != nullptr) {
+                Join(removal.version, Without(Joined(entry->textVersion, entry->placeVersion), value));
+                removal.after = entry->after;
+            }
+        }
+        m_folded.push_back(removal);
+        NoteWhereRemoved(removal);
+    }
+
+    // An entry that keeps a text beside `uid` on one side, where the other
+    // side holds `uid` with that text and this side removed `uid`: the
+    // removal went to the entry, not to the text, which stays in this one.
+    bool KeepsTextOfRemoved(EntryUid uid, EntryUid value)
+    {
+        Info& info = At(value);
+        const Info& of = At(uid);
+        const Side present = info.on[kOurs] != nullptr ? kOurs : kTheirs;
+        const Side absent = present == kOurs ? kTheirs : kOurs;
+        const SnapshotEntry* removed = of.on[absent];
+        if (of.kept || info.on[absent] != nullptr || of.on[present] != nullptr || removed == nullptr ||
+            !SameText(*removed, *info.on[present]) || !Holds(info.on[present]->textVersion, removed->textVersion))
+            return false;
+        info.kept = true;
+        info.textFrom = info.placeFrom = present;
+        info.parent = info.parentOn[present];
+        return true;
+    }
+
+    // The version of the text an entry made by an earlier merge keeps beside another.
+    static Version ValueVersion(const Info& beside)
+    {
+        const SnapshotEntry& entry = *beside.on[beside.on[kOurs] != nullptr ? kOurs : kTheirs];
+        return Without(entry.textVersion, entry.uid);
+    }
+
+    // Whether a removal of `uid` either side names saw a text of this
+    // version, and where the entry is now: moved since, it kept its texts.
+    bool RemovedWith(EntryUid uid, const Version& text)
+    {
+        const Info& info = At(uid);
+        return std::any_of(std::begin(m_removedBy), std::end(m_removedBy), [&](const UidTable<Version>& removals) {
+            const Version* removed = removals.Find(uid);
+            return removed != nullptr && Holds(*removed, text) &&
+                   std::all_of(std::begin(info.on), std::end(info.on), [&](const SnapshotEntry* entry) {
+                       return entry == nullptr || Holds(*removed, entry->placeVersion);
+                   });
+        });
     }
 
     // Whose place an entry both sides hold takes: the newer, or kBoth where
@@ -439,17 +691,16 @@ private:
         return texts != nullptr && *texts == TextsHash(entry.text, entry.unicode);
     }
 
-    // The second text of an entry both sides changed apart, as an entry of
-    // its own after it, with an identity that every machine derives alike.
-    // It carries an edit of a machine of that identity, so that it is no
+    // The second text of an entry that differs on two sides whose versions
+    // tell nothing (ChooseText keeps the texts of the others), as an entry
+    // of its own after it, with an identity that every machine derives
+    // alike. It carries an edit of a machine of that identity, so that it is no
     // removal to a side that never saw it; a merge that meets the same two
     // texts again (a version from before, arriving late) knows it made it
     // by that edit, and makes it no second time.
     void MakeBeside(EntryUid uid, const SnapshotEntry& other)
     {
-        std::uint64_t hash = HashBytes(other.text, HashNumber(uid, HashBytes("both kept")));
-        for (wchar_t c : other.unicode)
-            hash = HashNumber(static_cast<std::uint64_t>(c), hash);
+        std::uint64_t hash = BesideUid(uid, other);
         for (;; hash = HashNumber(hash, uid)) {
             if (hash == 0)
                 continue;
@@ -596,8 +847,10 @@ private:
         };
         for (EntryUid uid : members) {
             listAfter(uid);
-            if (At(uid).beside != 0)
-                listAfter(At(uid).beside);
+            ForBesides(uid, [&](EntryUid beside) {
+                listAfter(beside);
+                isMember.Insert(beside, 1);
+            });
         }
         for (EntryUid uid : members) {
             Info& info = At(uid);
@@ -650,10 +903,10 @@ private:
                 under = anchor;
             }
             listAfter(under).push_back(uid);
-            if (info.beside != 0) {
-                At(info.beside).after = uid;
-                listAfter(uid).push_back(info.beside);
-            }
+            ForBesides(uid, [&](EntryUid beside) {
+                At(beside).after = uid;
+                listAfter(uid).push_back(beside);
+            });
         }
         std::vector<EntryUid> order;
         order.reserve(members.size());
@@ -717,6 +970,17 @@ private:
         return order;
     }
 
+    // Each entry that keeps a text of `uid` beside it.
+    template <typename Each>
+    void ForBesides(EntryUid uid, Each each)
+    {
+        const Info& info = At(uid);
+        if (info.beside != 0)
+            each(info.beside);
+        for (EntryUid value = info.valueText != nullptr ? info.firstValue : 0; value != 0; value = At(value).nextValue)
+            each(value);
+    }
+
     // Which of two entries put after the same one comes first: the last
     // put, those never put anywhere after all others.
     bool PutBefore(EntryUid x, EntryUid y)
@@ -742,7 +1006,7 @@ private:
         if (!place.empty())
             return true;
         if (info != nullptr && info->isBeside) {
-            place = {{uid, 1}};
+            place = info->valueVersion.empty() ? Version{{uid, 1}} : info->valueVersion;
             return true;
         }
         const SnapshotEntry* entry = info == nullptr ? nullptr : info->on[info->placeFrom == kTheirs ? kTheirs : kOurs];
@@ -838,7 +1102,8 @@ private:
         if (info.isBeside) {
             entry.text = info.on[kOurs]->text;
             entry.unicode = info.on[kOurs]->unicode;
-            entry.textVersion = entry.placeVersion = Version{{uid, 1}};
+            entry.placeVersion = info.valueVersion.empty() ? Version{{uid, 1}} : info.valueVersion;
+            entry.textVersion = Joined(info.valueVersion, Version{{uid, 1}});
             entry.anchored = true;
             return entry;
         }
@@ -849,13 +1114,13 @@ private:
         });
         if (!entry.anchored)
             entry.after = 0;
-        const SnapshotEntry& text = *info.on[info.textFrom];
+        const SnapshotEntry& text = info.valueText != nullptr ? *info.valueText : *info.on[info.textFrom];
         entry.text = text.text;
         entry.unicode = text.unicode;
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
         if (ours != nullptr && theirs != nullptr && !info.alone) {
-            entry.textVersion = Joined(ours->textVersion, theirs->textVersion);
+            entry.textVersion = info.valueText != nullptr ? info.valueVersion : Joined(ours->textVersion, theirs->textVersion);
             if (info.conflict) {
                 // The text's own version, so that an edit made on it later
                 // replaces it; for texts of one version, or of a side whose
@@ -936,8 +1201,11 @@ private:
     const LastKnownTexts* m_lastKnown;
     // The edits texts taken from a side without history count as.
     std::vector<EntryUid> m_taken;
-    // The identities of the entries made for a second text.
+    // The identities of the entries made for a second text, of sides whose
+    // versions tell nothing.
     std::vector<EntryUid> m_besides;
+    // The entries made for a text changed apart, of sides that tell versions.
+    size_t m_keptApart = 0;
     // Entries folded into another.
     std::vector<Removal> m_folded;
     // Each side's entries without children by the hash of their texts, made

@@ -18,9 +18,12 @@ struct MergeOutcome {
 //   version); then it goes. Otherwise the other side added it or changed it
 //   after that removal, and it stays.
 // - A text replaces the other side's when its version holds the other's;
-//   texts changed apart are both kept (the one that sorts first keeps the
-//   entry, the other follows it as an entry of its own), the same text
-//   changed on both is one.
+//   texts changed apart are all kept, each once: the one that sorts first
+//   keeps the entry, each other follows it as an entry of its own, made
+//   alike on every machine. Such an entry is still one of the entry's texts
+//   until it is edited: a later text that saw it replaces it, a removal of
+//   the entry that saw it takes it; removed or edited on one side, it no
+//   longer comes back from the other. The same text changed on both is one.
 // - A place (group and order) likewise: the newer one holds; a group that
 //   still has children stays, though removed on one side.
 // - The same text added at the same place on both sides is one entry, and

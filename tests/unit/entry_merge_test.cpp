@@ -450,6 +450,58 @@ TEST(EntryMerge, MovesMadeApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
     }
 }
 
+// Three machines rename one entry, each having seen at most one other's
+// version: the texts that no rename made after seeing them replaced stay,
+// each once, in one order, whichever two versions met first.
+TEST(EntryMerge, TextsChangedApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
+{
+    std::mt19937 random(20261210);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::uint64_t own[3] = {1 + random() % 5, 1 + random() % 5, 1 + random() % 5};
+        VersionedEntries sides[3];
+        int sawRename[3] = {-1, -1, -1};
+        for (int m = 0; m < 3; ++m) {
+            Version& seen = sides[m].history.seen;
+            SetCount(seen, 101 + static_cast<MachineId>(m), own[m]);
+            if (m > 0 && random() % 3 != 0) {
+                sawRename[m] = static_cast<int>(random() % static_cast<unsigned>(m));
+                Join(seen, sides[sawRename[m]].history.seen);
+            }
+            sides[m].history.tracked = true;
+            sides[m].entries = Parse("a x b");
+            SnapshotEntry& renamed = sides[m].entries[1];
+            renamed.text = "t" + std::to_string(m);
+            renamed.textVersion = seen;
+            for (SnapshotEntry& entry : sides[m].entries) {
+                entry.anchored = true;
+                entry.after = &entry == &sides[m].entries[0] ? 0 : (&entry)[-1].uid;
+            }
+        }
+        std::set<std::string> expected;
+        for (int m = 0; m < 3; ++m)
+            if (std::find(std::begin(sawRename), std::end(sawRename), m) == std::end(sawRename))
+                expected.insert("t" + std::to_string(m));
+        auto merged = [](const VersionedEntries& a, const VersionedEntries& b) {
+            MergeOutcome outcome = MergeVersions(a, b);
+            return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
+        };
+        const EntrySnapshot first = merged(merged(sides[0], sides[1]), sides[2]).entries;
+        std::set<std::string> texts;
+        for (const SnapshotEntry& entry : first)
+            texts.insert(entry.text);
+        texts.erase("a");
+        texts.erase("b");
+        EXPECT_EQ(texts, expected) << "trial " << trial << ": " << Texts(first);
+        EXPECT_EQ(first.size(), expected.size() + 2) << "trial " << trial << ": " << Texts(first);
+        int order[] = {0, 1, 2};
+        do {
+            const VersionedEntries &a = sides[order[0]], &b = sides[order[1]], &c = sides[order[2]];
+            EXPECT_EQ(Texts(merged(merged(a, b), c).entries), Texts(first)) << "trial " << trial;
+            EXPECT_EQ(Texts(merged(a, merged(b, c)).entries), Texts(first)) << "trial " << trial;
+        } while (std::next_permutation(order, order + 3));
+    }
+}
+
 // A file written by an earlier version has no history: nothing typed on
 // either side is lost, and what both hold alike stays one.
 TEST(EntryMerge, AFileWithoutHistoryLosesNothingTyped)
@@ -484,6 +536,7 @@ struct Event {
     Version past;
     std::string text;
     EntryUid parent;
+    EntryUid of = 0;  // made by a merge: the entry whose text it keeps beside
 };
 
 std::string Dump(const std::vector<const Event*>& events)
@@ -686,9 +739,14 @@ void Take(Machine& machine, const VersionedEntries& version, std::vector<Event>&
     for (const SnapshotEntry& top : outcome.merged)
         for (const SnapshotEntry* entry : {&top}) {
             auto note = [&](const SnapshotEntry& made, EntryUid parent) {
-                if (made.textVersion == Version{{made.uid, 1}} && had.count(made.uid) == 0 &&
-                    std::none_of(log.begin(), log.end(), [&](const Event& e) { return e.uid == made.uid; }))
-                    log.push_back({Event::Made, made.uid, {made.uid, 1}, {}, made.text, parent});
+                if (had.count(made.uid) != 0 || std::any_of(log.begin(), log.end(), [&](const Event& e) { return e.uid == made.uid; }))
+                    return;
+                // Seen where the edits of the text it keeps were seen: it is
+                // no edit of its own, nor is an entry's made so.
+                Version text;
+                std::copy_if(made.textVersion.begin(), made.textVersion.end(), std::back_inserter(text),
+                             [&](const VersionDot& dot) { return CountOf(outcome.history.seen, dot.machine) != 0; });
+                log.push_back({Event::Made, made.uid, text.empty() ? VersionDot{made.uid, 1} : text.back(), text, made.text, parent, made.after});
             };
             note(*entry, 0);
             for (const SnapshotEntry& child : entry->children)
@@ -735,7 +793,7 @@ void ThreeMachinesApart(bool moves)
         return value != nullptr ? std::atoi(value) : otherwise;
     };
     std::mt19937 random(static_cast<unsigned>(setting("QUIPMARK_ORACLE_SEED", 20261208)));
-    size_t removedSeen = 0, keptBothSeen = 0, movedSeen = 0, foldedSeen = 0, apartRounds = 0;
+    size_t removedSeen = 0, keptBothSeen = 0, movedSeen = 0, foldedSeen = 0, apartRounds = 0, entriesApartRounds = 0;
     const int kRounds = setting("QUIPMARK_ORACLE_ROUNDS", 600);
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -782,13 +840,16 @@ void ThreeMachinesApart(bool moves)
         // Every machine has met every version: which of two is whose
         // changes nothing.
         bool apart = false;
+        bool entriesApart = false;  // what a user sees, not only their histories
         for (size_t m = 1; m < machines.size(); ++m) {
             const VersionedEntries& one = machines[0].State();
             const VersionedEntries& other = machines[m].State();
             EXPECT_EQ(Everything(MergeVersions(one, other)), Everything(MergeVersions(other, one)));
             apart = apart || Everything(other) != Everything(one);
+            entriesApart = entriesApart || Everything(VersionedEntries{one.entries, {}}) != Everything(VersionedEntries{other.entries, {}});
         }
         apartRounds += apart ? 1 : 0;
+        entriesApartRounds += entriesApart ? 1 : 0;
         // Where nothing was moved, each entry is where it was put, after the
         // entry it was put after, on every machine alike: machines that hold
         // the same entries hold them in one order.
@@ -931,7 +992,7 @@ void ThreeMachinesApart(bool moves)
             // for it, unless that one was changed or removed since.
             auto besideRemoved = [&](const std::string& lost) {
                 return std::any_of(log.begin(), log.end(), [&](const Event& made) {
-                    return made.kind == Event::Made && made.dot.machine == made.uid && made.text == lost &&
+                    return made.kind == Event::Made && made.of != 0 && made.text == lost &&
                            byUid[made.uid].size() > 1;
                 });
             };
@@ -944,11 +1005,17 @@ void ThreeMachinesApart(bool moves)
                                       byUid[r.uid].front()->text == e->text;
                            });
                 });
+                // Or, made by a merge to keep a text beside another, where
+                // that entry took its text or was renamed or removed since.
+                const Event& made = *events.front();
+                const bool replaced = made.of != 0 && (texts.count(made.text) != 0 || std::any_of(log.begin(), log.end(), [&](const Event& r) {
+                                          return (r.kind == Event::Text || r.kind == Event::Removed) && r.uid == made.of && Holds(r.past, made.past);
+                                      }));
                 // Only where its texts went to entries made for them, when
                 // it was removed after two machines had changed it apart.
                 for (const Event* e : lastTexts)
-                    EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text) || folded) << "lost: " << uid << Dump(events);
-                EXPECT_TRUE(!removals.empty() || folded) << "lost: " << uid << Dump(events);
+                    EXPECT_TRUE(texts.count(e->text) >= 1 || besideRemoved(e->text) || folded || replaced) << "lost: " << uid << Dump(events);
+                EXPECT_TRUE(!removals.empty() || folded || replaced) << "lost: " << uid << Dump(events) << "\n of " << made.of << Dump(byUid[made.of]);
                 foldedSeen += removals.empty() ? 1 : 0;
                 continue;
             }
@@ -980,7 +1047,7 @@ void ThreeMachinesApart(bool moves)
             // newest text it kept that a version written held.
             auto movedOut = [&](const Event* e) {
                 return e->kind != Event::Place && std::any_of(log.begin(), log.end(), [&](const Event& made) {
-                           return made.kind == Event::Made && made.dot.machine == made.uid && made.text == e->text;
+                           return made.kind == Event::Made && made.of != 0 && made.text == e->text;
                        });
             };
             std::vector<const Event*> keptTexts;
@@ -1027,8 +1094,9 @@ void ThreeMachinesApart(bool moves)
     EXPECT_GT(keptBothSeen, static_cast<size_t>(kRounds) / 10);
     EXPECT_GT(movedSeen + (moves ? 0 : kRounds + 1), static_cast<size_t>(kRounds));
     EXPECT_GT(foldedSeen, static_cast<size_t>(kRounds) / 20);
-    std::printf("removed %zu, kept both %zu, moved %zu, folded %zu; rounds apart until the machines met each other's last: %zu\n",
-                removedSeen, keptBothSeen, movedSeen, foldedSeen, apartRounds);
+    std::printf("removed %zu, kept both %zu, moved %zu, folded %zu; rounds apart until the machines met each other's last: %zu, "
+                "their entries apart: %zu\n",
+                removedSeen, keptBothSeen, movedSeen, foldedSeen, apartRounds, entriesApartRounds);
 }
 
 TEST(EntryMerge, ThreeMachinesApartEndAlikeAndAsTheirStepsSay)
