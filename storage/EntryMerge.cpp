@@ -584,7 +584,10 @@ private:
             for (const Text& text : texts)
                 if (!replaced(text) && (pass == 1 || !letGo(text)))
                     kept.push_back(&text);
-        std::sort(kept.begin(), kept.end(), [](const Text* a, const Text* b) { return TextBefore(*a->entry, *b->entry); });
+        // Mostly two, seldom a few more: put in order one by one.
+        for (size_t i = 1; i < kept.size(); ++i)
+            for (size_t k = i; k > 0 && TextBefore(*kept[k]->entry, *kept[k - 1]->entry); --k)
+                std::swap(kept[k], kept[k - 1]);
         info.valueText = kept[0]->entry;
         info.valueVersion = kept[0]->version;
         EntryUid* link = &info.firstValue;
@@ -658,13 +661,14 @@ private:
     bool RemovedWith(EntryUid uid, const Version& text)
     {
         const Info& info = At(uid);
-        return std::any_of(std::begin(m_removedBy), std::end(m_removedBy), [&](const UidTable<Version>& removals) {
+        for (const UidTable<Version>& removals : m_removedBy) {
             const Version* removed = removals.Find(uid);
-            return removed != nullptr && Holds(*removed, text) &&
-                   std::all_of(std::begin(info.on), std::end(info.on), [&](const SnapshotEntry* entry) {
-                       return entry == nullptr || Holds(*removed, entry->placeVersion);
-                   });
-        });
+            if (removed != nullptr && Holds(*removed, text) &&
+                (info.on[kOurs] == nullptr || Holds(*removed, info.on[kOurs]->placeVersion)) &&
+                (info.on[kTheirs] == nullptr || Holds(*removed, info.on[kTheirs]->placeVersion)))
+                return true;
+        }
+        return false;
     }
 
     // Whose place an entry both sides hold takes: the newer, or kBoth where
@@ -845,12 +849,13 @@ private:
                 followers.emplace_back();
             return followers[*made.first];
         };
+        std::vector<EntryUid> besides;
         for (EntryUid uid : members) {
             listAfter(uid);
-            ForBesides(uid, [&](EntryUid beside) {
+            for (EntryUid beside : BesidesOf(uid, besides)) {
                 listAfter(beside);
                 isMember.Insert(beside, 1);
-            });
+            }
         }
         for (EntryUid uid : members) {
             Info& info = At(uid);
@@ -903,10 +908,10 @@ private:
                 under = anchor;
             }
             listAfter(under).push_back(uid);
-            ForBesides(uid, [&](EntryUid beside) {
+            for (EntryUid beside : BesidesOf(uid, besides)) {
                 At(beside).after = uid;
                 listAfter(uid).push_back(beside);
-            });
+            }
         }
         std::vector<EntryUid> order;
         order.reserve(members.size());
@@ -970,15 +975,16 @@ private:
         return order;
     }
 
-    // Each entry that keeps a text of `uid` beside it.
-    template <typename Each>
-    void ForBesides(EntryUid uid, Each each)
+    // The entries that keep a text of `uid` beside it, in `besides`.
+    const std::vector<EntryUid>& BesidesOf(EntryUid uid, std::vector<EntryUid>& besides)
     {
+        besides.clear();
         const Info& info = At(uid);
         if (info.beside != 0)
-            each(info.beside);
+            besides.push_back(info.beside);
         for (EntryUid value = info.valueText != nullptr ? info.firstValue : 0; value != 0; value = At(value).nextValue)
-            each(value);
+            besides.push_back(value);
+        return besides;
     }
 
     // Which of two entries put after the same one comes first: the last
