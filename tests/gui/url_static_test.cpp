@@ -88,9 +88,11 @@ protected:
     }
     CUrlStatic& Link(int id) const
     {
-        CUrlStatic* link = dynamic_cast<CUrlStatic*>(CWnd::FromHandle(Item(id)));
+        // The dialog subclasses each link as a CUrlStatic (the program is
+        // built without run-time type information to ask it).
+        CWnd* link = CWnd::FromHandle(Item(id));
         EXPECT_NE(link, nullptr);
-        return *link;
+        return *static_cast<CUrlStatic*>(link);
     }
     void MoveMouse(HWND hwnd, int x, int y) const
     {
