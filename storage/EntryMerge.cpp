@@ -37,9 +37,10 @@ struct Info {
     EntryUid valueOf = 0;  // in such an entry: the entry whose text it keeps
     bool valueOn[2] = {false, false};  // it is such an entry, unedited, on that side
     // The text chosen among all of the entry's texts, and its version; in an
-    // entry made for a text kept beside, the version of that text.
+    // entry made for a text kept beside, the version of that text (from 1,
+    // a place in Merge's list of them: an Info holds nothing to free).
     const SnapshotEntry* valueText = nullptr;
-    Version valueVersion;
+    std::uint32_t valueVersion = 0;
 };
 
 // Every identity's Info, in blocks that never move once made: a reference
@@ -427,15 +428,15 @@ private:
 
     void Decide(EntryUid uid)
     {
+        Info& info = At(uid);
         // Decided with the entry whose text it keeps.
-        if (At(uid).valueOf != 0)
+        if (info.valueOf != 0)
             return;
-        DecideEntry(uid);
+        DecideEntry(uid, info);
         // Where its texts were not chosen among (it is on one side, or a
         // removal saw it), the texts kept beside it that a removal of it
         // saw went with it, the others are entries of their own.
-        Info& info = At(uid);
-        if (info.valueText != nullptr)
+        if (info.valueText != nullptr || info.firstValue == 0)
             return;
         for (EntryUid value = info.firstValue; value != 0;) {
             Info& beside = At(value);
@@ -446,16 +447,15 @@ private:
             } else {
                 beside.valueOf = 0;
                 if (!KeepsTextOfRemoved(uid, value))
-                    DecideEntry(value);
+                    DecideEntry(value, beside);
             }
             value = next;
         }
         info.firstValue = 0;
     }
 
-    void DecideEntry(EntryUid uid)
+    void DecideEntry(EntryUid uid, Info& info)
     {
-        Info& info = At(uid);
         if (info.kept || info.isBeside || (info.sameAs != 0 && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr)))
             return;
         const SnapshotEntry* ours = info.on[kOurs];
@@ -589,7 +589,7 @@ private:
             for (size_t k = i; k > 0 && TextBefore(*kept[k]->entry, *kept[k - 1]->entry); --k)
                 std::swap(kept[k], kept[k - 1]);
         info.valueText = kept[0]->entry;
-        info.valueVersion = kept[0]->version;
+        info.valueVersion = KeepVersion(kept[0]->version);
         EntryUid* link = &info.firstValue;
         for (size_t i = 1; i < kept.size(); ++i) {
             EntryUid beside = kept[i]->beside != 0 ? kept[i]->beside : BesideUid(uid, *kept[i]->entry);
@@ -600,7 +600,7 @@ private:
             made.isBeside = made.kept = true;
             made.on[kOurs] = made.on[kTheirs] = kept[i]->entry;
             made.valueOf = uid;
-            made.valueVersion = kept[i]->version;
+            made.valueVersion = KeepVersion(kept[i]->version);
             *link = beside;
             link = &made.nextValue;
         }
@@ -647,6 +647,12 @@ private:
         info.textFrom = info.placeFrom = present;
         info.parent = info.parentOn[present];
         return true;
+    }
+
+    std::uint32_t KeepVersion(const Version& version)
+    {
+        m_valueVersions.push_back(version);
+        return static_cast<std::uint32_t>(m_valueVersions.size());
     }
 
     // The version of the text an entry made by an earlier merge keeps beside another.
@@ -852,7 +858,7 @@ private:
         std::vector<EntryUid> besides;
         for (EntryUid uid : members) {
             listAfter(uid);
-            for (EntryUid beside : BesidesOf(uid, besides)) {
+            for (EntryUid beside : BesidesOf(At(uid), besides)) {
                 listAfter(beside);
                 isMember.Insert(beside, 1);
             }
@@ -908,7 +914,7 @@ private:
                 under = anchor;
             }
             listAfter(under).push_back(uid);
-            for (EntryUid beside : BesidesOf(uid, besides)) {
+            for (EntryUid beside : BesidesOf(info, besides)) {
                 At(beside).after = uid;
                 listAfter(uid).push_back(beside);
             }
@@ -975,11 +981,10 @@ private:
         return order;
     }
 
-    // The entries that keep a text of `uid` beside it, in `besides`.
-    const std::vector<EntryUid>& BesidesOf(EntryUid uid, std::vector<EntryUid>& besides)
+    // The entries that keep a text of `info`'s entry beside it, in `besides`.
+    const std::vector<EntryUid>& BesidesOf(const Info& info, std::vector<EntryUid>& besides)
     {
         besides.clear();
-        const Info& info = At(uid);
         if (info.beside != 0)
             besides.push_back(info.beside);
         for (EntryUid value = info.valueText != nullptr ? info.firstValue : 0; value != 0; value = At(value).nextValue)
@@ -1012,7 +1017,7 @@ private:
         if (!place.empty())
             return true;
         if (info != nullptr && info->isBeside) {
-            place = info->valueVersion.empty() ? Version{{uid, 1}} : info->valueVersion;
+            place = info->valueVersion == 0 ? Version{{uid, 1}} : m_valueVersions[info->valueVersion - 1];
             return true;
         }
         const SnapshotEntry* entry = info == nullptr ? nullptr : info->on[info->placeFrom == kTheirs ? kTheirs : kOurs];
@@ -1108,8 +1113,12 @@ private:
         if (info.isBeside) {
             entry.text = info.on[kOurs]->text;
             entry.unicode = info.on[kOurs]->unicode;
-            entry.placeVersion = info.valueVersion.empty() ? Version{{uid, 1}} : info.valueVersion;
-            entry.textVersion = Joined(info.valueVersion, Version{{uid, 1}});
+            entry.textVersion = Version{{uid, 1}};
+            entry.placeVersion = entry.textVersion;
+            if (info.valueVersion != 0) {
+                entry.placeVersion = m_valueVersions[info.valueVersion - 1];
+                Join(entry.textVersion, entry.placeVersion);
+            }
             entry.anchored = true;
             return entry;
         }
@@ -1126,7 +1135,8 @@ private:
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
         if (ours != nullptr && theirs != nullptr && !info.alone) {
-            entry.textVersion = info.valueText != nullptr ? info.valueVersion : Joined(ours->textVersion, theirs->textVersion);
+            entry.textVersion = info.valueText != nullptr ? m_valueVersions[info.valueVersion - 1]
+                                                          : Joined(ours->textVersion, theirs->textVersion);
             if (info.conflict) {
                 // The text's own version, so that an edit made on it later
                 // replaces it; for texts of one version, or of a side whose
@@ -1212,6 +1222,8 @@ private:
     std::vector<EntryUid> m_besides;
     // The entries made for a text changed apart, of sides that tell versions.
     size_t m_keptApart = 0;
+    // The versions of the texts chosen among an entry's texts.
+    std::vector<Version> m_valueVersions;
     // Entries folded into another.
     std::vector<Removal> m_folded;
     // Each side's entries without children by the hash of their texts, made
