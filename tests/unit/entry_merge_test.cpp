@@ -502,6 +502,58 @@ TEST(EntryMerge, TextsChangedApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
     }
 }
 
+// Two machines renamed x apart; a third merged both (x keeps "p", "q" is
+// kept beside it) and then its user, or the machine that typed "q", did
+// something: what they did stands, and the versions from before, arriving
+// late, bring nothing back.
+TEST(EntryMerge, ATextKeptBesideItsEntryIsOneOfItsTexts)
+{
+    const EntrySnapshot base = Parse("a x b");
+    const VersionedEntries typedP = Versioned(base, Parse("a x=p b"), 2), typedQ = Versioned(base, Parse("a x=q b"), 3);
+    MergeOutcome both = MergeVersions(typedP, typedQ);
+    ASSERT_EQ(Texts(both.merged), "a p q b");
+    auto edit = [](VersionedEntries version, MachineId machine, const std::string& text, const std::string& to) {
+        SetCount(version.history.seen, machine, CountOf(version.history.seen, machine) + 1);
+        for (auto at = version.entries.begin(); at != version.entries.end(); ++at) {
+            if (at->text != text)
+                continue;
+            if (to.empty()) {
+                version.history.removed.push_back({at->uid, Joined(at->textVersion, at->placeVersion), at->after, true});
+                version.entries.erase(at);
+            } else {
+                at->text = to;
+                SetCount(at->textVersion, machine, CountOf(version.history.seen, machine));
+            }
+            break;
+        }
+        return version;
+    };
+    const VersionedEntries merged{both.merged, both.history};
+    struct Case {
+        const char* what;
+        VersionedEntries edited;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"the text kept beside removed", edit(merged, 4, "q", ""), "a p b"},
+        {"the text kept beside renamed: an entry of its own", edit(merged, 4, "q", "s"), "a p s b"},
+        {"the entry renamed: the text beside it was not its text", edit(merged, 4, "p", "r"), "a r q b"},
+        {"the entry removed: the text beside it stays", edit(merged, 4, "p", ""), "a q b"},
+        {"renamed again where it was typed", edit(typedQ, 3, "q", "t"), "a p t b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const MergeOutcome outcome = MergeVersions(c.edited, merged);
+        EXPECT_EQ(Texts(outcome.merged), c.expected);
+        const VersionedEntries result{outcome.merged, outcome.history};
+        for (const VersionedEntries* late : {&typedP, &typedQ}) {
+            const MergeOutcome again = MergeVersions(result, *late);
+            EXPECT_EQ(Texts(again.merged), c.expected) << "a version from before, late";
+            EXPECT_EQ(Everything(MergeVersions(*late, result)), Everything(again)) << "whichever side is whose";
+        }
+    }
+}
+
 // A file written by an earlier version has no history: nothing typed on
 // either side is lost, and what both hold alike stays one.
 TEST(EntryMerge, AFileWithoutHistoryLosesNothingTyped)
