@@ -926,14 +926,13 @@ private:
         std::vector<std::pair<const std::vector<EntryUid>*, size_t>> stack;
         auto enter = [&](EntryUid anchor) {
             std::vector<EntryUid>* next = &listAfter(anchor);
-            // What was put after an entry folded into another follows that one.
+            // An entry folded into another is where its removal tells: after
+            // that one, unseen, and what was put after it follows it there,
+            // as in every merge after this one, until an edit brings it back.
             for (const auto& [gone, stays] : FoldSameAdditions(*next, parent == 0)) {
-                std::vector<EntryUid>& moved = listAfter(gone);
-                for (EntryUid uid : moved)
-                    At(uid).after = stays;
-                std::vector<EntryUid>& into = listAfter(stays);
-                into.insert(into.end(), moved.begin(), moved.end());
-                moved.clear();
+                next->erase(std::find(next->begin(), next->end(), gone));
+                hidden.Insert(gone, 1);
+                listAfter(stays).push_back(gone);  // made before the walk, as every member's
             }
             // Mostly one entry, seldom a few: put in order one by one.
             for (size_t i = 1; i < next->size(); ++i)
@@ -1049,6 +1048,32 @@ private:
             if (!info.isBeside && info.kept && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) &&
                 (top || !HasKeptChildren(uid)))
                 added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(uid);
+        }
+        if (added[kOurs].empty() && added[kTheirs].empty())
+            return folded;
+        // A removed entry that what was put after it still follows, on one
+        // side alone, and the same text added apart on the other, whose
+        // identity compares first: had the two met before the removal, the
+        // one would have been folded into the other, and the removal, which
+        // never saw the other's adding, would have left it. So it is here:
+        // the other holds its edits, and it waits after the other, unseen.
+        for (EntryUid uid : siblings) {
+            const Info& info = At(uid);
+            if (info.kept || info.isBeside || info.valueOf != 0 || (info.on[kOurs] == nullptr) == (info.on[kTheirs] == nullptr))
+                continue;
+            const Side side = info.on[kOurs] != nullptr ? kOurs : kTheirs;
+            const SnapshotEntry& entry = *info.on[side];
+            for (auto other = added[1 - side].begin(); other != added[1 - side].end() && entry.children.empty(); ++other) {
+                Info& into = At(*other);
+                const SnapshotEntry& same = *into.on[1 - side];
+                if (*other < uid && into.foldedIn == nullptr && into.firstValue == 0 && SameText(entry, same) &&
+                    !OneMachineLater(Joined(same.textVersion, same.placeVersion), Joined(entry.textVersion, entry.placeVersion))) {
+                    into.foldedIn = &entry;
+                    folded.push_back({uid, *other});
+                    added[1 - side].erase(other);
+                    break;
+                }
+            }
         }
         if (added[kOurs].empty() || added[kTheirs].empty())
             return folded;

@@ -379,6 +379,31 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     const MergeOutcome sequence = MergeVersions(movedFirst, removedFirst);
     EXPECT_EQ(ts(sequence), 2) << Texts(sequence.merged);
     EXPECT_EQ(Everything(MergeVersions(removedFirst, movedFirst)), Everything(sequence));
+    // What was put after the folded entry is where it would be had the
+    // versions met in another order: after the folded entry, hidden after
+    // the other, so that it follows it again once a rename brings it back;
+    // after the other where a removal of the folded entry came first.
+    auto put = [](SnapshotEntry made, const char* after) {
+        made.anchored = true;
+        made.after = UidOf(after);
+        return made;
+    };
+    SnapshotEntry follower = put(Parse("f")[0], "v");
+    follower.textVersion = follower.placeVersion = {{3, 2}};
+    SnapshotEntry renamedV = put(entry("v", {{3, 3}}, {{3, 1}}), "x");
+    renamedV.text = "r";
+    const VersionedEntries first{{put(x, ""), put(entry("u", {{2, 1}}, {{2, 1}}), "x")}, {{{2, 1}}, {}, true}};
+    const VersionedEntries second{{put(x, ""), put(entry("v", {{3, 1}}, {{3, 1}}), "x"), follower}, {{{3, 2}}, {}, true}};
+    const VersionedEntries secondRenamed{{put(x, ""), renamedV, follower}, {{{3, 3}}, {}, true}};
+    const VersionedEntries secondRemoved{{put(x, "")}, {{{3, 1}, {4, 1}}, {{UidOf("v"), {{3, 1}}, UidOf("x"), true}}, true}};
+    auto merged = [](const VersionedEntries& a, const VersionedEntries& b) {
+        MergeOutcome outcome = MergeVersions(a, b);
+        return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
+    };
+    const VersionedEntries foldFirst = merged(first, second);
+    ASSERT_EQ(Texts(foldFirst.entries), "x t f");
+    EXPECT_EQ(Texts(merged(foldFirst, secondRenamed).entries), Texts(merged(first, secondRenamed).entries));
+    EXPECT_EQ(Texts(merged(foldFirst, secondRemoved).entries), Texts(merged(merged(first, secondRemoved), second).entries));
 }
 
 // Two versions that saw the same edits yet differ (merges of other pairs on
