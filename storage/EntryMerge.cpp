@@ -435,14 +435,20 @@ private:
         DecideEntry(uid, info);
         // Where its texts were not chosen among (it is on one side, or a
         // removal saw it), the texts kept beside it that a removal of it
-        // saw went with it, the others are entries of their own.
+        // saw went with it, and one that is the text it keeps is that text
+        // once; the others are entries of their own.
         if (info.valueText != nullptr || info.firstValue == 0)
             return;
+        const bool keptForText = KeepForUnseenText(uid, info);
+        const SnapshotEntry* kept = keptForText ? info.valueText
+                                  : info.kept   ? info.on[info.textFrom == kTheirs ? kTheirs : kOurs]
+                                                : nullptr;
         for (EntryUid value = info.firstValue; value != 0;) {
             Info& beside = At(value);
             const EntryUid next = beside.nextValue;
             beside.nextValue = 0;
-            if (RemovedWith(uid, ValueVersion(beside))) {
+            if (RemovedWith(uid, ValueVersion(beside)) ||
+                (kept != nullptr && SameText(*kept, *beside.on[beside.on[kOurs] != nullptr ? kOurs : kTheirs]))) {
                 LetGo(value);
             } else {
                 beside.valueOf = 0;
@@ -452,6 +458,38 @@ private:
             value = next;
         }
         info.firstValue = 0;
+    }
+
+    // An entry removed where a text kept beside it was not seen by the
+    // removal stays, with that text (the first, where there are more), as
+    // one that the other side changed after the removal.
+    bool KeepForUnseenText(EntryUid uid, Info& info)
+    {
+        if (info.kept || (info.on[kOurs] == nullptr && info.on[kTheirs] == nullptr))
+            return false;
+        const SnapshotEntry* chosen = nullptr;
+        Version version;
+        for (EntryUid value = info.firstValue; value != 0; value = At(value).nextValue) {
+            const Info& beside = At(value);
+            const SnapshotEntry* text = beside.on[beside.on[kOurs] != nullptr ? kOurs : kTheirs];
+            const Version valueVersion = ValueVersion(beside);
+            // Not where a side that removed the entry had met the text: there
+            // it was kept apart from the entry, or removed too.
+            bool met = false;
+            for (Side side : {kOurs, kTheirs})
+                met = met || ((info.on[side] == nullptr || m_removedBy[side].Contains(uid)) &&
+                              Holds(m_history[side]->seen, valueVersion));
+            if (!met && !RemovedWith(uid, valueVersion) && (chosen == nullptr || TextBefore(*text, *chosen))) {
+                chosen = text;
+                version = valueVersion;
+            }
+        }
+        if (chosen == nullptr)
+            return false;
+        info.kept = true;
+        info.valueText = chosen;
+        info.valueVersion = KeepVersion(version);
+        return true;
     }
 
     void DecideEntry(EntryUid uid, Info& info)
@@ -1171,6 +1209,9 @@ private:
                     SetCount(entry.textVersion, info.beside != 0 ? info.beside : info.madeBefore, 1);
             }
             entry.placeVersion = Joined(ours->placeVersion, theirs->placeVersion);
+        } else if (info.valueText != nullptr) {
+            entry.textVersion = m_valueVersions[info.valueVersion - 1];
+            entry.placeVersion = info.on[info.placeFrom == kTheirs ? kTheirs : kOurs]->placeVersion;
         } else {
             entry.textVersion = text.textVersion;
             entry.placeVersion = text.placeVersion;

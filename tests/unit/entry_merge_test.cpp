@@ -554,6 +554,12 @@ TEST(EntryMerge, ATextKeptBesideItsEntryIsOneOfItsTexts)
         return version;
     };
     const VersionedEntries merged{both.merged, both.history};
+    // Removed where only its own text was met: the text kept beside it,
+    // which the removal never saw, is the entry's, as where the removal
+    // met the rename itself.
+    const VersionedEntries removedP = edit(typedP, 2, "p", "");
+    EXPECT_EQ(Everything(VersionedEntries{MergeVersions(removedP, merged).merged, {}}),
+              Everything(VersionedEntries{MergeVersions(removedP, typedQ).merged, {}}));
     struct Case {
         const char* what;
         VersionedEntries edited;
