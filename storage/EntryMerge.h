@@ -22,8 +22,9 @@ struct MergeOutcome {
 //   keeps the entry, each other follows it as an entry of its own, made
 //   alike on every machine. Such an entry is still one of the entry's texts
 //   until it is edited: a later text that saw it replaces it, a removal of
-//   the entry that saw it takes it; removed or edited on one side, it no
-//   longer comes back from the other. The same text changed on both is one.
+//   the entry that saw it takes it, and one that never saw it leaves the
+//   entry, with that text; removed or edited on one side, it no longer
+//   comes back from the other. The same text changed on both is one.
 // - A place (group and order) likewise: the newer one holds; a group that
 //   still has children stays, though removed on one side.
 // - The same text added at the same place on both sides is one entry, and
