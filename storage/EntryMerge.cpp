@@ -439,16 +439,14 @@ private:
         // once; the others are entries of their own.
         if (info.valueText != nullptr || info.firstValue == 0)
             return;
-        const bool keptForText = KeepForUnseenText(uid, info);
-        const SnapshotEntry* kept = keptForText ? info.valueText
-                                  : info.kept   ? info.on[info.textFrom == kTheirs ? kTheirs : kOurs]
-                                                : nullptr;
+        const SnapshotEntry* kept = KeepForUnseenText(uid, info) ? info.valueText
+                                  : info.kept                    ? info.on[info.textFrom == kTheirs ? kTheirs : kOurs]
+                                                                 : nullptr;
         for (EntryUid value = info.firstValue; value != 0;) {
             Info& beside = At(value);
             const EntryUid next = beside.nextValue;
             beside.nextValue = 0;
-            if (RemovedWith(uid, ValueVersion(beside)) ||
-                (kept != nullptr && SameText(*kept, *beside.on[beside.on[kOurs] != nullptr ? kOurs : kTheirs]))) {
+            if (RemovedWith(uid, ValueVersion(beside)) || (kept != nullptr && SameText(*kept, Held(beside)))) {
                 LetGo(value);
             } else {
                 beside.valueOf = 0;
@@ -471,7 +469,7 @@ private:
         Version version;
         for (EntryUid value = info.firstValue; value != 0; value = At(value).nextValue) {
             const Info& beside = At(value);
-            const SnapshotEntry* text = beside.on[beside.on[kOurs] != nullptr ? kOurs : kTheirs];
+            const SnapshotEntry* text = &Held(beside);
             const Version valueVersion = ValueVersion(beside);
             // Not where a side that removed the entry had met the text: there
             // it was kept apart from the entry, or removed too.
@@ -693,10 +691,13 @@ private:
         return static_cast<std::uint32_t>(m_valueVersions.size());
     }
 
+    // An entry as a side holds it: ours where both do.
+    static const SnapshotEntry& Held(const Info& info) { return *info.on[info.on[kOurs] != nullptr ? kOurs : kTheirs]; }
+
     // The version of the text an entry made by an earlier merge keeps beside another.
     static Version ValueVersion(const Info& beside)
     {
-        const SnapshotEntry& entry = *beside.on[beside.on[kOurs] != nullptr ? kOurs : kTheirs];
+        const SnapshotEntry& entry = Held(beside);
         return Without(entry.textVersion, entry.uid);
     }
 
@@ -1097,7 +1098,8 @@ private:
         // the other holds its edits, and it waits after the other, unseen.
         for (EntryUid uid : siblings) {
             const Info& info = At(uid);
-            if (info.kept || info.isBeside || info.valueOf != 0 || (info.on[kOurs] == nullptr) == (info.on[kTheirs] == nullptr))
+            if (info.kept || info.isBeside || info.valueOf != 0 ||
+                (info.on[kOurs] == nullptr) == (info.on[kTheirs] == nullptr))
                 continue;
             const Side side = info.on[kOurs] != nullptr ? kOurs : kTheirs;
             const SnapshotEntry& entry = *info.on[side];
