@@ -690,6 +690,7 @@ private:
         m_valueVersions.push_back(version);
         return static_cast<std::uint32_t>(m_valueVersions.size());
     }
+    const Version& KeptVersion(const Info& info) const { return m_valueVersions[info.valueVersion - 1]; }
 
     // An entry as a side holds it: ours where both do.
     static const SnapshotEntry& Held(const Info& info) { return *info.on[info.on[kOurs] != nullptr ? kOurs : kTheirs]; }
@@ -1055,7 +1056,7 @@ private:
         if (!place.empty())
             return true;
         if (info != nullptr && info->isBeside) {
-            place = info->valueVersion == 0 ? Version{{uid, 1}} : m_valueVersions[info->valueVersion - 1];
+            place = info->valueVersion == 0 ? Version{{uid, 1}} : KeptVersion(*info);
             return true;
         }
         const SnapshotEntry* entry = info == nullptr ? nullptr : info->on[info->placeFrom == kTheirs ? kTheirs : kOurs];
@@ -1181,7 +1182,7 @@ private:
             entry.textVersion = Version{{uid, 1}};
             entry.placeVersion = entry.textVersion;
             if (info.valueVersion != 0) {
-                entry.placeVersion = m_valueVersions[info.valueVersion - 1];
+                entry.placeVersion = KeptVersion(info);
                 Join(entry.textVersion, entry.placeVersion);
             }
             entry.anchored = true;
@@ -1200,8 +1201,7 @@ private:
         const SnapshotEntry* ours = info.on[kOurs];
         const SnapshotEntry* theirs = info.on[kTheirs];
         if (ours != nullptr && theirs != nullptr && !info.alone) {
-            entry.textVersion = info.valueText != nullptr ? m_valueVersions[info.valueVersion - 1]
-                                                          : Joined(ours->textVersion, theirs->textVersion);
+            entry.textVersion = Joined(ours->textVersion, theirs->textVersion);
             if (info.conflict) {
                 // The text's own version, so that an edit made on it later
                 // replaces it; for texts of one version, or of a side whose
@@ -1211,13 +1211,14 @@ private:
                     SetCount(entry.textVersion, info.beside != 0 ? info.beside : info.madeBefore, 1);
             }
             entry.placeVersion = Joined(ours->placeVersion, theirs->placeVersion);
-        } else if (info.valueText != nullptr) {
-            entry.textVersion = m_valueVersions[info.valueVersion - 1];
-            entry.placeVersion = info.on[info.placeFrom == kTheirs ? kTheirs : kOurs]->placeVersion;
         } else {
+            // A text chosen among the entry's texts takes no place with it.
             entry.textVersion = text.textVersion;
-            entry.placeVersion = text.placeVersion;
+            entry.placeVersion = info.valueText != nullptr ? info.on[info.placeFrom == kTheirs ? kTheirs : kOurs]->placeVersion
+                                                           : text.placeVersion;
         }
+        if (info.valueText != nullptr)
+            entry.textVersion = KeptVersion(info);
         if (info.taken != 0)
             SetCount(entry.textVersion, info.taken, 1);
         // One entry for the same text added on both: its text holds the
