@@ -104,6 +104,13 @@ std::string Everything(const MergeOutcome& outcome)
     return Everything(VersionedEntries{outcome.merged, outcome.history});
 }
 
+// What a machine holds after merging `b` into `a`.
+VersionedEntries Merged(const VersionedEntries& a, const VersionedEntries& b)
+{
+    MergeOutcome outcome = MergeVersions(a, b);
+    return {std::move(outcome.merged), std::move(outcome.history)};
+}
+
 const MachineId kBaseMachine = 1;
 
 // `side` as a machine makes it from `base` (each of whose entries one
@@ -297,14 +304,10 @@ TEST(EntryMerge, AdditionsApartTakeOneOrderWhicheverMergesMetThem)
                     entry.textVersion = entry.placeVersion = {{2 + s, 100 - static_cast<std::uint64_t>(entry.text[2] - '0')}};
             SetCount(sides[s].history.seen, 2 + s, 100);
         }
-        auto merge = [](const VersionedEntries& a, const VersionedEntries& b) {
-            MergeOutcome outcome = MergeVersions(a, b);
-            return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
-        };
-        const std::string all = Texts(merge(merge(sides[0], sides[1]), sides[2]).entries);
+        const std::string all = Texts(Merged(Merged(sides[0], sides[1]), sides[2]).entries);
         for (const auto& [a, b, c] : {std::make_tuple(0, 1, 2), std::make_tuple(1, 2, 0), std::make_tuple(2, 0, 1)}) {
-            EXPECT_EQ(Texts(merge(merge(sides[a], sides[b]), sides[c]).entries), all) << round;
-            EXPECT_EQ(Texts(merge(sides[c], merge(sides[b], sides[a])).entries), all) << round;
+            EXPECT_EQ(Texts(Merged(Merged(sides[a], sides[b]), sides[c]).entries), all) << round;
+            EXPECT_EQ(Texts(Merged(sides[c], Merged(sides[b], sides[a])).entries), all) << round;
         }
         const EntrySnapshot merged = Parse(all);
         for (const VersionedEntries& side : sides) {
@@ -396,14 +399,10 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     const VersionedEntries second{{put(x, ""), put(entry("v", {{3, 1}}, {{3, 1}}), "x"), follower}, {{{3, 2}}, {}, true}};
     const VersionedEntries secondRenamed{{put(x, ""), renamedV, follower}, {{{3, 3}}, {}, true}};
     const VersionedEntries secondRemoved{{put(x, "")}, {{{3, 1}, {4, 1}}, {{UidOf("v"), {{3, 1}}, UidOf("x"), true}}, true}};
-    auto merged = [](const VersionedEntries& a, const VersionedEntries& b) {
-        MergeOutcome outcome = MergeVersions(a, b);
-        return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
-    };
-    const VersionedEntries foldFirst = merged(first, second);
+    const VersionedEntries foldFirst = Merged(first, second);
     ASSERT_EQ(Texts(foldFirst.entries), "x t f");
-    EXPECT_EQ(Texts(merged(foldFirst, secondRenamed).entries), Texts(merged(first, secondRenamed).entries));
-    EXPECT_EQ(Texts(merged(foldFirst, secondRemoved).entries), Texts(merged(merged(first, secondRemoved), second).entries));
+    EXPECT_EQ(Texts(Merged(foldFirst, secondRenamed).entries), Texts(Merged(first, secondRenamed).entries));
+    EXPECT_EQ(Texts(Merged(foldFirst, secondRemoved).entries), Texts(Merged(Merged(first, secondRemoved), second).entries));
 }
 
 // Two versions that saw the same edits yet differ (merges of other pairs on
@@ -461,16 +460,12 @@ TEST(EntryMerge, MovesMadeApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
                 if (group.text == groups[m])
                     group.children.push_back(moved);
         }
-        auto merged = [](const VersionedEntries& a, const VersionedEntries& b) {
-            MergeOutcome outcome = MergeVersions(a, b);
-            return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
-        };
-        const std::string first = Texts(merged(merged(sides[0], sides[1]), sides[2]).entries);
+        const std::string first = Texts(Merged(Merged(sides[0], sides[1]), sides[2]).entries);
         int order[] = {0, 1, 2};
         do {
             const VersionedEntries &a = sides[order[0]], &b = sides[order[1]], &c = sides[order[2]];
-            EXPECT_EQ(Texts(merged(merged(a, b), c).entries), first) << "trial " << trial;
-            EXPECT_EQ(Texts(merged(a, merged(b, c)).entries), first) << "trial " << trial;
+            EXPECT_EQ(Texts(Merged(Merged(a, b), c).entries), first) << "trial " << trial;
+            EXPECT_EQ(Texts(Merged(a, Merged(b, c)).entries), first) << "trial " << trial;
         } while (std::next_permutation(order, order + 3));
     }
 }
@@ -506,11 +501,7 @@ TEST(EntryMerge, TextsChangedApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
         for (int m = 0; m < 3; ++m)
             if (std::find(std::begin(sawRename), std::end(sawRename), m) == std::end(sawRename))
                 expected.insert("t" + std::to_string(m));
-        auto merged = [](const VersionedEntries& a, const VersionedEntries& b) {
-            MergeOutcome outcome = MergeVersions(a, b);
-            return VersionedEntries{std::move(outcome.merged), std::move(outcome.history)};
-        };
-        const EntrySnapshot first = merged(merged(sides[0], sides[1]), sides[2]).entries;
+        const EntrySnapshot first = Merged(Merged(sides[0], sides[1]), sides[2]).entries;
         std::set<std::string> texts;
         for (const SnapshotEntry& entry : first)
             texts.insert(entry.text);
@@ -521,8 +512,8 @@ TEST(EntryMerge, TextsChangedApartOnThreeMachinesEndAlikeInEveryOrderOfMerging)
         int order[] = {0, 1, 2};
         do {
             const VersionedEntries &a = sides[order[0]], &b = sides[order[1]], &c = sides[order[2]];
-            EXPECT_EQ(Texts(merged(merged(a, b), c).entries), Texts(first)) << "trial " << trial;
-            EXPECT_EQ(Texts(merged(a, merged(b, c)).entries), Texts(first)) << "trial " << trial;
+            EXPECT_EQ(Texts(Merged(Merged(a, b), c).entries), Texts(first)) << "trial " << trial;
+            EXPECT_EQ(Texts(Merged(a, Merged(b, c)).entries), Texts(first)) << "trial " << trial;
         } while (std::next_permutation(order, order + 3));
     }
 }
