@@ -505,7 +505,8 @@ private:
             info.textFrom = info.placeFrom = present;
             info.parent = info.parentOn[present];
             info.kept = !(untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
-                                                              : RemovedBy(absent, *info.on[present]));
+                                                              : RemovedBy(absent, *info.on[present]) ||
+                                                                    RemovedBeside(uid, *info.on[present], absent));
             return;
         }
         // A version of it that a removal saw is gone: where the other side
@@ -523,7 +524,7 @@ private:
         }
         if (gone[kOurs] || gone[kTheirs]) {
             const Side present = gone[kOurs] ? kTheirs : kOurs;
-            info.kept = true;
+            info.kept = !RemovedBeside(uid, *info.on[present], present == kOurs ? kTheirs : kOurs);
             info.alone = true;
             info.textFrom = info.placeFrom = present;
             info.parent = info.parentOn[present];
@@ -601,13 +602,11 @@ private:
                 return true;
             // A side without it that removed the entry made for it, or
             // edited that into an entry of its own, after this version.
-            const EntryUid made = BesideUid(uid, *text.entry);
+            const Info* edited = m_infos.Find(BesideUid(uid, *text.entry));
             for (Side side : {kOurs, kTheirs}) {
                 if (text.on[side])
                     continue;
-                const Version* removed = m_removedBy[side].Find(made);
-                const Info* edited = m_infos.Find(made);
-                if ((removed != nullptr && CountOf(*removed, made) != 0 && Holds(*removed, text.version)) ||
+                if (RemovedBeside(uid, *text.entry, text.version, side) ||
                     (edited != nullptr && edited->on[side] != nullptr && !edited->valueOn[side] &&
                      Holds(edited->on[side]->textVersion, text.version)))
                     return true;
@@ -644,6 +643,21 @@ private:
         for (EntryUid value : before)
             if (!At(value).isBeside)
                 LetGo(value);
+    }
+
+    // Whether `side` removed the entry an earlier merge made to keep this
+    // text beside `uid`, having seen this version of it: the user removed
+    // the text, wherever it is now.
+    bool RemovedBeside(EntryUid uid, const SnapshotEntry& text, const Version& version, Side side) const
+    {
+        const EntryUid made = BesideUid(uid, text);
+        const Version* removed = m_removedBy[side].Find(made);
+        return removed != nullptr && CountOf(*removed, made) != 0 && Holds(*removed, version);
+    }
+    // The same for the text an entry shows, unless it was moved since.
+    bool RemovedBeside(EntryUid uid, const SnapshotEntry& entry, Side side) const
+    {
+        return RemovedBeside(uid, entry, Joined(entry.textVersion, entry.placeVersion), side);
     }
 
     // An entry that kept a text beside another, gone with that text: it is

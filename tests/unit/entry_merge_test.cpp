@@ -551,6 +551,12 @@ TEST(EntryMerge, ATextKeptBesideItsEntryIsOneOfItsTexts)
     const VersionedEntries removedP = edit(typedP, 2, "p", "");
     EXPECT_EQ(Everything(VersionedEntries{MergeVersions(removedP, merged).merged, {}}),
               Everything(VersionedEntries{MergeVersions(removedP, typedQ).merged, {}}));
+    // And the text kept beside it removed where both were met: nothing of
+    // the entry stays, whichever removal came first.
+    const VersionedEntries removedQ = edit(merged, 4, "q", "");
+    EXPECT_EQ(Texts(Merged(Merged(removedP, merged), removedQ).entries), "a b");
+    EXPECT_EQ(Texts(Merged(removedQ, Merged(merged, removedP)).entries), "a b");
+    EXPECT_EQ(Texts(Merged(Merged(removedP, removedQ), merged).entries), "a b");
     struct Case {
         const char* what;
         VersionedEntries edited;
