@@ -446,7 +446,8 @@ private:
             Info& beside = At(value);
             const EntryUid next = beside.nextValue;
             beside.nextValue = 0;
-            if (RemovedWith(uid, ValueVersion(beside)) || (kept != nullptr && SameText(*kept, Held(beside)))) {
+            if (RemovedWith(uid, ValueVersion(beside)) ||
+                (kept != nullptr && (SameText(*kept, Held(beside)) || TypedOver(uid, *kept, ValueVersion(beside))))) {
                 LetGo(value);
             } else {
                 beside.valueOf = 0;
@@ -643,6 +644,22 @@ private:
         for (EntryUid value : before)
             if (!At(value).isBeside)
                 LetGo(value);
+    }
+
+    // Whether the text `kept` shows was typed over this version of a text
+    // kept beside it. An entry folded into it (its removal tells where: after
+    // it) joined its adding to the text's version, which edits nothing of
+    // the text: that machine's part of it does not count.
+    bool TypedOver(EntryUid uid, const SnapshotEntry& kept, const Version& value) const
+    {
+        Version typed = kept.textVersion;
+        for (Side side : {kOurs, kTheirs})
+            for (const Removal& removal : m_history[side]->removed)
+                if (removal.placed && removal.after == uid)
+                    for (const VersionDot& dot : removal.version)
+                        if (CountOf(typed, dot.machine) == dot.count)
+                            typed = Without(typed, dot.machine);
+        return Holds(typed, value) && !Holds(value, typed);
     }
 
     // Whether `side` removed the entry an earlier merge made to keep this
