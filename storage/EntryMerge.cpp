@@ -1109,15 +1109,17 @@ private:
 
     // The same text added on both sides after the same entry is one entry:
     // the identity that compares first stays, the other counts as removed.
-    // On the top level, a group so takes the other's children.
+    // On the top level, a group so takes the other's children. An entry kept
+    // for a text of it that a removal never saw was no adding: it shows that
+    // text, not the one its side holds.
     std::vector<std::pair<EntryUid, EntryUid>> FoldSameAdditions(const std::vector<EntryUid>& siblings, bool top)
     {
         std::vector<std::pair<EntryUid, EntryUid>> folded;
         std::vector<EntryUid> added[2];
         for (EntryUid uid : siblings) {
             const Info& info = At(uid);
-            if (!info.isBeside && info.kept && (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) &&
-                (top || !HasKeptChildren(uid)))
+            if (!info.isBeside && info.kept && info.valueText == nullptr &&
+                (info.on[kOurs] == nullptr || info.on[kTheirs] == nullptr) && (top || !HasKeptChildren(uid)))
                 added[info.on[kOurs] != nullptr ? kOurs : kTheirs].push_back(uid);
         }
         if (added[kOurs].empty() && added[kTheirs].empty())

@@ -551,6 +551,17 @@ TEST(EntryMerge, ATextKeptBesideItsEntryIsOneOfItsTexts)
     const VersionedEntries removedP = edit(typedP, 2, "p", "");
     EXPECT_EQ(Everything(VersionedEntries{MergeVersions(removedP, merged).merged, {}}),
               Everything(VersionedEntries{MergeVersions(removedP, typedQ).merged, {}}));
+    // The removed entry's text typed again there, as an entry of its own:
+    // that is no adding of the entry kept for the other text.
+    VersionedEntries retyped = removedP;
+    SetCount(retyped.history.seen, 2, CountOf(retyped.history.seen, 2) + 1);
+    SnapshotEntry again = Parse("w=p")[0];
+    again.after = UidOf("a");
+    again.anchored = true;
+    again.textVersion = again.placeVersion = {{2, CountOf(retyped.history.seen, 2)}};
+    retyped.entries.insert(retyped.entries.begin() + 1, again);
+    EXPECT_EQ(Texts(Merged(retyped, merged).entries), "a p q b");
+    EXPECT_EQ(Everything(MergeVersions(merged, retyped)), Everything(MergeVersions(retyped, merged)));
     // And the text kept beside it removed where both were met: nothing of
     // the entry stays, whichever removal came first.
     const VersionedEntries removedQ = edit(merged, 4, "q", "");
