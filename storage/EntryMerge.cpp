@@ -383,11 +383,16 @@ private:
         }
         if (same == nullptr)
             return;
+        // Folded there, the other's text holds the adding, or the removal
+        // put it after the other; a move of the other made after meeting the
+        // adding folds nothing.
+        const EntryUid* where = m_whereRemoved.Find(uid);
         for (const SnapshotEntry* other : *same) {
             Info& into = At(other->uid);
             const Version otherVersion = Joined(other->textVersion, other->placeVersion);
             if (other->uid == uid || into.sameAs != 0 || !SameText(*other, entry) || !Holds(otherVersion, *removal) ||
-                OneMachineLater(otherVersion, *removal))
+                OneMachineLater(otherVersion, *removal) ||
+                !(Holds(other->textVersion, *removal) || (where != nullptr && *where == other->uid)))
                 continue;
             if (into.on[present] == nullptr) {
                 into.on[present] = &entry;

@@ -373,6 +373,14 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     const MergeOutcome kept = MergeVersions(apart, foldedLater);
     EXPECT_EQ(ts(kept), 1) << Texts(kept.merged);
     EXPECT_EQ(Everything(MergeVersions(foldedLater, apart)), Everything(kept));
+    // The same text added elsewhere and moved by a machine that had met the
+    // adding was never folded: the entry removed where only its adding was
+    // met, and moved since, stays beside it.
+    const VersionedEntries removedHere{{entry("v", {{3, 1}}, {{2, 2}, {3, 1}}), x},
+                                       {{{2, 2}, {3, 2}}, {{UidOf("u"), {{2, 1}}}}, true}};
+    const VersionedEntries movedHere{{x, entry("u", {{2, 1}}, {{2, 1}, {4, 1}})}, {{{2, 1}, {4, 1}}, {}, true}};
+    EXPECT_EQ(ts(MergeVersions(removedHere, movedHere)), 2) << Everything(MergeVersions(removedHere, movedHere)) << "\n" << Everything(removedHere) << "\n" << Everything(movedHere);
+    EXPECT_EQ(Everything(MergeVersions(movedHere, removedHere)), Everything(MergeVersions(removedHere, movedHere)));
     // Two entries of one text made one after the other on one machine were
     // never added apart: the first, removed there and moved elsewhere in the
     // meantime, stays beside the second rather than vanishing into it.
