@@ -598,10 +598,22 @@ private:
                     add(side, *entry, Without(entry->textVersion, value), value);
             before.push_back(value);
         }
+        // A text typed over it, here or in an entry kept beside this one that
+        // a side without it removed since.
+        std::vector<std::pair<Side, Version>> removedBeside;
+        for (Side side : {kOurs, kTheirs})
+            for (const Removal& removal : m_history[side]->removed)
+                if (removal.placed && removal.after == uid && CountOf(removal.version, removal.uid) != 0)
+                    removedBeside.push_back({side, Without(removal.version, removal.uid)});
         auto replaced = [&](const Text& text) {
-            return std::any_of(texts.begin(), texts.end(), [&](const Text& other) {
-                return Holds(other.version, text.version) && !Holds(text.version, other.version);
-            });
+            return std::any_of(texts.begin(), texts.end(),
+                               [&](const Text& other) {
+                                   return Holds(other.version, text.version) && !Holds(text.version, other.version);
+                               }) ||
+                   std::any_of(removedBeside.begin(), removedBeside.end(), [&](const auto& removal) {
+                       return !text.on[removal.first] && Holds(removal.second, text.version) &&
+                              !Holds(text.version, removal.second);
+                   });
         };
         auto letGo = [&](const Text& text) {
             if (RemovedWith(uid, text.version))

@@ -581,6 +581,13 @@ TEST(EntryMerge, ATextKeptBesideItsEntryIsOneOfItsTexts)
     const VersionedEntries removedX = edit(merged, 4, "p", ""), typedT = edit(typedQ, 3, "q", "t");
     EXPECT_EQ(Texts(Merged(removedX, typedT).entries), "a t b");
     EXPECT_EQ(Texts(Merged(typedT, removedX).entries), "a t b");
+    // Typed over where it was typed, and the new text removed where it was
+    // kept beside: a version with the old text, met late, does not bring it
+    // back.
+    const VersionedEntries removedR = edit(Merged(typedP, edit(typedQ, 3, "q", "r")), 4, "r", "");
+    const VersionedEntries stale = edit(merged, 5, "a", "A");
+    EXPECT_EQ(Texts(Merged(removedR, stale).entries), "A p b");
+    EXPECT_EQ(Texts(Merged(stale, removedR).entries), "A p b");
     struct Case {
         const char* what;
         VersionedEntries edited;
