@@ -601,10 +601,10 @@ private:
         // A text typed over it, here or in an entry kept beside this one that
         // a side without it removed since.
         std::vector<std::pair<Side, Version>> removedBeside;
-        for (Side side : {kOurs, kTheirs})
-            for (const Removal& removal : m_history[side]->removed)
-                if (removal.placed && removal.after == uid && CountOf(removal.version, removal.uid) != 0)
-                    removedBeside.push_back({side, Without(removal.version, removal.uid)});
+        if (const auto* removals = RemovedAfter(uid))
+            for (const auto& [side, removal] : *removals)
+                if (CountOf(removal->version, removal->uid) != 0)
+                    removedBeside.push_back({side, Without(removal->version, removal->uid)});
         auto replaced = [&](const Text& text) {
             return std::any_of(texts.begin(), texts.end(),
                                [&](const Text& other) {
@@ -667,16 +667,29 @@ private:
     // kept beside it. An entry folded into it (its removal tells where: after
     // it) joined its adding to the text's version, which edits nothing of
     // the text: that machine's part of it does not count.
-    bool TypedOver(EntryUid uid, const SnapshotEntry& kept, const Version& value) const
+    bool TypedOver(EntryUid uid, const SnapshotEntry& kept, const Version& value)
     {
         Version typed = kept.textVersion;
-        for (Side side : {kOurs, kTheirs})
-            for (const Removal& removal : m_history[side]->removed)
-                if (removal.placed && removal.after == uid)
-                    for (const VersionDot& dot : removal.version)
-                        if (CountOf(typed, dot.machine) == dot.count)
-                            typed = Without(typed, dot.machine);
+        if (const auto* removals = RemovedAfter(uid))
+            for (const auto& [side, removal] : *removals)
+                for (const VersionDot& dot : removal->version)
+                    if (CountOf(typed, dot.machine) == dot.count)
+                        typed = Without(typed, dot.machine);
         return Holds(typed, value) && !Holds(value, typed);
+    }
+
+    // The removals either side names of entries put after `uid` (a text
+    // kept beside it, an entry folded into it), indexed when first needed.
+    const std::vector<std::pair<Side, const Removal*>>* RemovedAfter(EntryUid uid)
+    {
+        if (!m_removedAfterMade) {
+            m_removedAfterMade = true;
+            for (Side side : {kOurs, kTheirs})
+                for (const Removal& removal : m_history[side]->removed)
+                    if (removal.placed && removal.after != 0)
+                        m_removedAfter.Insert(removal.after, {}).first->push_back({side, &removal});
+        }
+        return m_removedAfter.Find(uid);
     }
 
     // Whether `side` removed the entry an earlier merge made to keep this
@@ -1355,6 +1368,9 @@ private:
     UidTable<EntryUid> m_rejoined[2];
     // Where each removed entry was, as the removals tell it.
     UidTable<EntryUid> m_whereRemoved;
+    // The removals of entries put after each entry, made when first needed.
+    UidTable<std::vector<std::pair<Side, const Removal*>>> m_removedAfter;
+    bool m_removedAfterMade = false;
 
 };
 
