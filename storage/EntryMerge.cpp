@@ -512,7 +512,7 @@ private:
             info.parent = info.parentOn[present];
             info.kept = !(untracked && m_lastKnown != nullptr ? AsLastKnown(*info.on[present])
                                                               : RemovedBy(absent, *info.on[present]) ||
-                                                                    RemovedBeside(uid, *info.on[present], absent));
+                                                                    LetGoBeside(uid, *info.on[present], absent));
             return;
         }
         // A version of it that a removal saw is gone: where the other side
@@ -530,7 +530,7 @@ private:
         }
         if (gone[kOurs] || gone[kTheirs]) {
             const Side present = gone[kOurs] ? kTheirs : kOurs;
-            info.kept = !RemovedBeside(uid, *info.on[present], present == kOurs ? kTheirs : kOurs);
+            info.kept = !LetGoBeside(uid, *info.on[present], present == kOurs ? kTheirs : kOurs);
             info.alone = true;
             info.textFrom = info.placeFrom = present;
             info.parent = info.parentOn[present];
@@ -618,17 +618,9 @@ private:
         auto letGo = [&](const Text& text) {
             if (RemovedWith(uid, text.version))
                 return true;
-            // A side without it that removed the entry made for it, or
-            // edited that into an entry of its own, after this version.
-            const Info* edited = m_infos.Find(BesideUid(uid, *text.entry));
-            for (Side side : {kOurs, kTheirs}) {
-                if (text.on[side])
-                    continue;
-                if (RemovedBeside(uid, *text.entry, text.version, side) ||
-                    (edited != nullptr && edited->on[side] != nullptr && !edited->valueOn[side] &&
-                     Holds(edited->on[side]->textVersion, text.version)))
+            for (Side side : {kOurs, kTheirs})
+                if (!text.on[side] && LetGoBeside(uid, *text.entry, text.version, side))
                     return true;
-            }
             return false;
         };
         // Where each side let go of the other's, those stay all the same.
@@ -692,19 +684,23 @@ private:
         return m_removedAfter.Find(uid);
     }
 
-    // Whether `side` removed the entry an earlier merge made to keep this
-    // text beside `uid`, having seen this version of it: the user removed
-    // the text, wherever it is now.
-    bool RemovedBeside(EntryUid uid, const SnapshotEntry& text, const Version& version, Side side) const
+    // Whether `side` let go of the entry an earlier merge made to keep this
+    // text beside `uid`, after this version of it: removed it, or edited it
+    // into an entry of its own. The user removed or typed over the text,
+    // wherever it is now.
+    bool LetGoBeside(EntryUid uid, const SnapshotEntry& text, const Version& version, Side side) const
     {
         const EntryUid made = BesideUid(uid, text);
         const Version* removed = m_removedBy[side].Find(made);
-        return removed != nullptr && CountOf(*removed, made) != 0 && Holds(*removed, version);
+        const Info* edited = m_infos.Find(made);
+        return (removed != nullptr && CountOf(*removed, made) != 0 && Holds(*removed, version)) ||
+               (edited != nullptr && edited->on[side] != nullptr && !edited->valueOn[side] &&
+                Holds(edited->on[side]->textVersion, version));
     }
     // The same for the text an entry shows, unless it was moved since.
-    bool RemovedBeside(EntryUid uid, const SnapshotEntry& entry, Side side) const
+    bool LetGoBeside(EntryUid uid, const SnapshotEntry& entry, Side side) const
     {
-        return RemovedBeside(uid, entry, Joined(entry.textVersion, entry.placeVersion), side);
+        return LetGoBeside(uid, entry, Joined(entry.textVersion, entry.placeVersion), side);
     }
 
     // An entry that kept a text beside another, gone with that text: it is

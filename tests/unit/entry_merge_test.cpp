@@ -576,6 +576,10 @@ TEST(EntryMerge, ATextKeptBesideItsEntryIsOneOfItsTexts)
     EXPECT_EQ(Texts(Merged(Merged(removedP, merged), removedQ).entries), "a b");
     EXPECT_EQ(Texts(Merged(removedQ, Merged(merged, removedP)).entries), "a b");
     EXPECT_EQ(Texts(Merged(Merged(removedP, removedQ), merged).entries), "a b");
+    // Or that text typed over there, as an entry of its own: the new text stays alone.
+    const VersionedEntries renamedQ = edit(merged, 4, "q", "s");
+    EXPECT_EQ(Texts(Merged(Merged(removedP, merged), renamedQ).entries), "a s b");
+    EXPECT_EQ(Texts(Merged(Merged(removedP, renamedQ), merged).entries), "a s b");
     // The entry removed where the text beside it was kept, and that text
     // typed over where it was typed: the new text replaces it.
     const VersionedEntries removedX = edit(merged, 4, "p", ""), typedT = edit(typedQ, 3, "q", "t");
