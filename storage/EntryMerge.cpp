@@ -600,20 +600,17 @@ private:
         }
         // A text typed over it, here or in an entry kept beside this one that
         // a side without it removed since.
-        std::vector<std::pair<Side, Version>> removedBeside;
-        if (const auto* removals = RemovedAfter(uid))
-            for (const auto& [side, removal] : *removals)
-                if (CountOf(removal->version, removal->uid) != 0)
-                    removedBeside.push_back({side, Without(removal->version, removal->uid)});
         auto replaced = [&](const Text& text) {
-            return std::any_of(texts.begin(), texts.end(),
-                               [&](const Text& other) {
-                                   return Holds(other.version, text.version) && !Holds(text.version, other.version);
-                               }) ||
-                   std::any_of(removedBeside.begin(), removedBeside.end(), [&](const auto& removal) {
-                       return !text.on[removal.first] && Holds(removal.second, text.version) &&
-                              !Holds(text.version, removal.second);
-                   });
+            bool typedOver = std::any_of(texts.begin(), texts.end(), [&](const Text& other) {
+                return Holds(other.version, text.version) && !Holds(text.version, other.version);
+            });
+            ForRemovedAfter(uid, [&](Side side, const Removal& removal) {
+                if (!text.on[side] && CountOf(removal.version, removal.uid) != 0) {
+                    const Version typed = Without(removal.version, removal.uid);
+                    typedOver = typedOver || (Holds(typed, text.version) && !Holds(text.version, typed));
+                }
+            });
+            return typedOver;
         };
         auto letGo = [&](const Text& text) {
             if (RemovedWith(uid, text.version))
@@ -662,26 +659,41 @@ private:
     bool TypedOver(EntryUid uid, const SnapshotEntry& kept, const Version& value)
     {
         Version typed = kept.textVersion;
-        if (const auto* removals = RemovedAfter(uid))
-            for (const auto& [side, removal] : *removals)
-                for (const VersionDot& dot : removal->version)
-                    if (CountOf(typed, dot.machine) == dot.count)
-                        typed = Without(typed, dot.machine);
+        ForRemovedAfter(uid, [&](Side, const Removal& removal) {
+            for (const VersionDot& dot : removal.version)
+                if (CountOf(typed, dot.machine) == dot.count)
+                    typed = Without(typed, dot.machine);
+        });
         return Holds(typed, value) && !Holds(value, typed);
     }
 
-    // The removals either side names of entries put after `uid` (a text
-    // kept beside it, an entry folded into it), indexed when first needed.
-    const std::vector<std::pair<Side, const Removal*>>* RemovedAfter(EntryUid uid)
+    // Calls `visit(side, removal)` for the removals either side names of
+    // entries put after `uid` (a text kept beside it, an entry folded into
+    // it), in no order. They are indexed when first needed: from each entry
+    // a list through the places of the removals in both sides' lists, ours
+    // first.
+    template <class Visit>
+    void ForRemovedAfter(EntryUid uid, Visit visit)
     {
-        if (!m_removedAfterMade) {
-            m_removedAfterMade = true;
-            for (Side side : {kOurs, kTheirs})
-                for (const Removal& removal : m_history[side]->removed)
-                    if (removal.placed && removal.after != 0)
-                        m_removedAfter.Insert(removal.after, {}).first->push_back({side, &removal});
+        const std::vector<Removal>& ours = m_history[kOurs]->removed;
+        const std::vector<Removal>& theirs = m_history[kTheirs]->removed;
+        auto at = [&](std::uint32_t i) -> const Removal& { return i < ours.size() ? ours[i] : theirs[i - ours.size()]; };
+        if (m_nextRemovedAfter.empty()) {
+            m_nextRemovedAfter.assign(ours.size() + theirs.size() + 1, 0);
+            for (std::uint32_t i = 0; i + 1 < m_nextRemovedAfter.size(); ++i) {
+                const Removal& removal = at(i);
+                if (!removal.placed || removal.after == 0)
+                    continue;
+                const auto made = m_firstRemovedAfter.Insert(removal.after, i + 1);
+                if (!made.second) {
+                    m_nextRemovedAfter[i] = *made.first;
+                    *made.first = i + 1;
+                }
+            }
         }
-        return m_removedAfter.Find(uid);
+        const std::uint32_t* first = m_firstRemovedAfter.Find(uid);
+        for (std::uint32_t i = first != nullptr ? *first : 0; i != 0; i = m_nextRemovedAfter[i - 1])
+            visit(i - 1 < ours.size() ? kOurs : kTheirs, at(i - 1));
     }
 
     // Whether `side` let go of the entry an earlier merge made to keep this
@@ -1364,9 +1376,11 @@ private:
     UidTable<EntryUid> m_rejoined[2];
     // Where each removed entry was, as the removals tell it.
     UidTable<EntryUid> m_whereRemoved;
-    // The removals of entries put after each entry, made when first needed.
-    UidTable<std::vector<std::pair<Side, const Removal*>>> m_removedAfter;
-    bool m_removedAfterMade = false;
+    // The removals of entries put after each entry, made when first needed:
+    // from 1, the place of the first such removal in both sides' lists, and
+    // after each place, the next.
+    UidTable<std::uint32_t> m_firstRemovedAfter;
+    std::vector<std::uint32_t> m_nextRemovedAfter;
 
 };
 
