@@ -379,7 +379,7 @@ TEST(EntryMerge, ATextFoldedIntoTheSameTextStaysOneWhateverCameAfter)
     const VersionedEntries removedHere{{entry("v", {{3, 1}}, {{2, 2}, {3, 1}}), x},
                                        {{{2, 2}, {3, 2}}, {{UidOf("u"), {{2, 1}}}}, true}};
     const VersionedEntries movedHere{{x, entry("u", {{2, 1}}, {{2, 1}, {4, 1}})}, {{{2, 1}, {4, 1}}, {}, true}};
-    EXPECT_EQ(ts(MergeVersions(removedHere, movedHere)), 2) << Everything(MergeVersions(removedHere, movedHere)) << "\n" << Everything(removedHere) << "\n" << Everything(movedHere);
+    EXPECT_EQ(ts(MergeVersions(removedHere, movedHere)), 2);
     EXPECT_EQ(Everything(MergeVersions(movedHere, removedHere)), Everything(MergeVersions(removedHere, movedHere)));
     // Two entries of one text made one after the other on one machine were
     // never added apart: the first, removed there and moved elsewhere in the
@@ -892,13 +892,6 @@ std::vector<std::pair<EntryUid, EntryUid>> Placement(const EntrySnapshot& entrie
     return placement;
 }
 
-// Three machines edit apart; a sync service hands each the others' saved
-// versions late, in any order, some only as conflict copies (any saved
-// version at all, old or new). Once every version has reached every
-// machine, all hold the same entries, and each entry is as the steps say:
-// removed where a removal saw every edit of it, else with the text of its
-// last edit, or, where edits were made apart, every one of their texts;
-// in the group of its last move.
 // QUIPMARK_ORACLE_SEED and QUIPMARK_ORACLE_ROUNDS run other and longer
 // series, for faults rarer than these rounds show.
 int OracleSetting(const char* name, int otherwise)
@@ -907,12 +900,19 @@ int OracleSetting(const char* name, int otherwise)
     return value != nullptr ? std::atoi(value) : otherwise;
 }
 
+// Three machines edit apart; a sync service hands each the others' saved
+// versions late, in any order, some only as conflict copies (any saved
+// version at all, old or new). Once every version has reached every
+// machine, all hold the same entries, and each entry is as the steps say:
+// removed where a removal saw every edit of it, else with the text of its
+// last edit, or, where edits were made apart, every one of their texts;
+// in the group of its last move.
 void ThreeMachinesApart(bool moves, unsigned seed = static_cast<unsigned>(OracleSetting("QUIPMARK_ORACLE_SEED", 20261208)),
-                        int kRounds = OracleSetting("QUIPMARK_ORACLE_ROUNDS", 600))
+                        int rounds = OracleSetting("QUIPMARK_ORACLE_ROUNDS", 600))
 {
     std::mt19937 random(seed);
     size_t removedSeen = 0, keptBothSeen = 0, movedSeen = 0, foldedSeen = 0, apartRounds = 0, entriesApartRounds = 0;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         std::vector<Event> log;
         std::vector<Held> joined;
@@ -1207,10 +1207,10 @@ void ThreeMachinesApart(bool moves, unsigned seed = static_cast<unsigned>(Oracle
         EXPECT_EQ(held.size(), expected + groupsKept);
     }
     // The rounds met every case.
-    EXPECT_GT(removedSeen, static_cast<size_t>(kRounds));
-    EXPECT_GT(keptBothSeen, static_cast<size_t>(kRounds) / 10);
-    EXPECT_GT(movedSeen + (moves ? 0 : kRounds + 1), static_cast<size_t>(kRounds));
-    EXPECT_GT(foldedSeen, static_cast<size_t>(kRounds) / 20);
+    EXPECT_GT(removedSeen, static_cast<size_t>(rounds));
+    EXPECT_GT(keptBothSeen, static_cast<size_t>(rounds) / 10);
+    EXPECT_GT(movedSeen + (moves ? 0 : rounds + 1), static_cast<size_t>(rounds));
+    EXPECT_GT(foldedSeen, static_cast<size_t>(rounds) / 20);
     std::printf("removed %zu, kept both %zu, moved %zu, folded %zu; rounds apart until the machines met each other's last: %zu, "
                 "their entries apart: %zu\n",
                 removedSeen, keptBothSeen, movedSeen, foldedSeen, apartRounds, entriesApartRounds);
